@@ -1,0 +1,14 @@
+# Warnings on for our own targets; call kestrel_warnings(target).
+function(kestrel_warnings target)
+  target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic -Wshadow=local
+    -Wno-missing-field-initializers)
+endfunction()
+
+# A static library for one src/ folder: kestrel_library(NAME SOURCES ... DEPS ...)
+function(kestrel_library name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
+  add_library(${name} STATIC ${ARG_SOURCES})
+  target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR}/src)
+  target_link_libraries(${name} PUBLIC ${ARG_DEPS})
+  kestrel_warnings(${name})
+endfunction()

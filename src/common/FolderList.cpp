@@ -1,0 +1,102 @@
+#include "common/FolderList.h"
+
+#include <fnmatch.h>
+
+#include <cstdio>
+#include <ctime>
+
+#include "common/Paths.h"
+
+namespace kestrel {
+namespace {
+
+bool HasWildcard(const std::string& text) {
+  return text.find_first_of("?*") != std::string::npos;
+}
+
+// Windows' own wildcard match: "*.*" takes every name, dotted or not.
+bool MatchesMask(const std::string& mask, const std::string& name) {
+  if (mask == "*.*" || mask == "*") return true;
+  return fnmatch(mask.c_str(), name.c_str(), FNM_CASEFOLD) == 0;
+}
+
+// ListFolder compares a file's extension with the mask less its first
+// character; ListFolderDetails with the mask from its first "." on.
+int Walk(const std::string& folderIn, const std::string& mask, const ListOptions& o, int depth,
+         bool details, std::vector<std::string>& names, std::vector<std::string>* sizes,
+         std::vector<std::string>* times) {
+  std::string folder = WithTrailingBackslash(folderIn);
+  auto dot = details ? mask.find('.') : mask.rfind('.');
+  std::string maskExt = dot == std::string::npos ? std::string() : mask.substr(dot);
+  bool wildExt = HasWildcard(maskExt);
+  std::string wantedExt =
+      UpperAscii(details ? maskExt : (mask.empty() ? std::string() : mask.substr(1)));
+
+  for (const FindData& e : TheFileSystem().list(folder)) {
+    // Without subfolder walking only what matches the mask is enumerated.
+    if (depth <= 0 && !MatchesMask(mask, e.name)) continue;
+    bool isDir = (e.attributes & kAttrDirectory) != 0;
+    std::string name = e.name;
+    if (o.markFolders && isDir) name += kPathSeparator;
+    std::string path = folder + name;
+    bool taken = ((e.attributes & o.attributes) != 0 || (e.attributes == 0 && o.includePlain)) &&
+                 ((o.attributes & kAttrDirectory) != 0 || !isDir);
+    if (taken && !wildExt && UpperAscii(ExtensionOf(e.name)) != wantedExt) taken = false;
+    if (taken) {
+      names.push_back(o.fullPath ? path : name);
+      if (sizes) sizes->push_back(std::to_string(e.size));
+      if (times) times->push_back(FileTimeText(e));
+    }
+    if (depth > 0 && isDir) {
+      Walk(folder + e.name, mask, o, depth - 1, details, names, sizes, times);
+    }
+  }
+  return static_cast<int>(names.size());
+}
+
+}  // namespace
+
+int ListFolder(const std::string& folder, const std::string& mask, const ListOptions& options,
+               std::vector<std::string>& names) {
+  if (options.clear) names.clear();
+  return Walk(folder, mask, options, options.depth, false, names, nullptr, nullptr);
+}
+
+int ListFolderDetails(const std::string& folder, const std::string& mask,
+                      const ListOptions& options, std::vector<std::string>& names,
+                      std::vector<std::string>* sizes, std::vector<std::string>* times) {
+  if (options.clear) {
+    names.clear();
+    if (sizes) sizes->clear();
+    if (times) times->clear();
+  }
+  return Walk(folder, mask, options, options.depth, true, names, sizes, times);
+}
+
+bool DeleteFolderTree(const std::string& folderIn) {
+  std::string folder = WithTrailingBackslash(folderIn);
+  FileSystem& fs = TheFileSystem();
+  for (const FindData& e : fs.list(folder)) {
+    std::string path = folder + e.name;
+    if (e.attributes & kAttrReadOnly) fs.setReadOnly(path, false);
+    if (e.attributes & kAttrDirectory) {
+      DeleteFolderTree(path);
+    } else {
+      fs.deleteFile(path);
+    }
+  }
+  fs.removeDirectory(WithoutTrailingBackslash(folder));
+  return true;
+}
+
+std::string FileTimeText(const FindData& data) {
+  std::tm local{};
+  std::time_t t = data.lastWrite;
+  localtime_r(&t, &local);
+  char buf[64];
+  std::snprintf(buf, sizeof buf, "%04d/%02d/%02d %02d:%02d:%02d", local.tm_year + 1900,
+                local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec);
+  return buf;
+}
+
+}  // namespace kestrel

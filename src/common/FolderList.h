@@ -1,0 +1,39 @@
+// Wildcard listing of folders, as the user tree and the file list use it.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/FileSystem.h"
+
+namespace kestrel {
+
+struct ListOptions {
+  std::uint32_t attributes = 0;  // entries taken when they share a bit with these
+  bool includePlain = false;     // also entries without any attribute
+  int depth = 0;                 // > 0: walk subfolders this deep
+  bool clear = false;            // empty the output lists first
+  bool markFolders = false;      // append a separator to folder names
+  bool fullPath = false;         // add folder + name instead of the name
+};
+
+// Appends the entries of `folder` that match `mask` ("*.zip", "*.*") and the
+// attribute rules; answers the number of texts in `names`.
+int ListFolder(const std::string& folder, const std::string& mask, const ListOptions& options,
+               std::vector<std::string>& names);
+
+// As ListFolder, also giving each entry's size in decimal and its file time
+// text. Either extra list may be null.
+int ListFolderDetails(const std::string& folder, const std::string& mask,
+                      const ListOptions& options, std::vector<std::string>& names,
+                      std::vector<std::string>* sizes, std::vector<std::string>* times);
+
+// Deletes a folder with everything in it, read-only files included.
+// Failures of single deletions are not reported.
+bool DeleteFolderTree(const std::string& folder);
+
+// "%04d/%02d/%02d %02d:%02d:%02d" of the last-write time in local time.
+std::string FileTimeText(const FindData& data);
+
+}  // namespace kestrel

@@ -1,0 +1,64 @@
+// File services as the program expects them of Windows: attributes, 8.3
+// short names, enumeration with find data, copy/move/delete.
+#pragma once
+
+#include <cstdint>
+#include <ctime>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace kestrel {
+
+constexpr char kPathSeparator = '/';
+
+// Windows attribute bits, as the folder listings test them.
+enum FileAttribute : std::uint32_t {
+  kAttrReadOnly = 0x01,
+  kAttrHidden = 0x02,
+  kAttrSystem = 0x04,
+  kAttrVolume = 0x08,
+  kAttrDirectory = 0x10,
+  kAttrArchive = 0x20,
+};
+
+struct FindData {
+  std::string name;            // bare name
+  std::uint32_t attributes = 0;
+  std::uint64_t size = 0;
+  std::time_t lastWrite = 0;   // UTC seconds
+  std::string shortName;       // 8.3 alias; empty where the platform has none
+};
+
+class FileSystem {
+ public:
+  virtual ~FileSystem() = default;
+
+  // Entries of a folder except "." and "..", in the platform's listing order.
+  virtual std::vector<FindData> list(const std::string& folder) = 0;
+  virtual std::optional<FindData> find(const std::string& path) = 0;
+
+  virtual bool exists(const std::string& path) = 0;
+  virtual bool isDirectory(const std::string& path) = 0;
+  virtual std::optional<std::uint32_t> attributes(const std::string& path) = 0;
+  virtual bool setReadOnly(const std::string& path, bool readOnly) = 0;
+
+  // Every missing level; true when the folder exists afterwards.
+  virtual bool createDirectories(const std::string& path) = 0;
+  virtual bool removeDirectory(const std::string& path) = 0;
+  virtual bool deleteFile(const std::string& path) = 0;
+
+  // Copies, replacing an existing target only when asked. The data is
+  // written beside the target and renamed over it, so a failed copy leaves
+  // an existing target whole. On failure `error` gets the system's reason.
+  virtual bool copyFile(const std::string& source, const std::string& target, bool replace,
+                        std::string* error = nullptr) = 0;
+  // Moves (renames, or copies and deletes across file systems); never
+  // replaces an existing target.
+  virtual bool moveFile(const std::string& source, const std::string& target,
+                        std::string* error = nullptr) = 0;
+};
+
+FileSystem& TheFileSystem();
+
+}  // namespace kestrel

@@ -1,0 +1,35 @@
+#include "platform/Codepage.h"
+
+#include <gtest/gtest.h>
+
+using namespace kestrel;
+
+TEST(CodepageTest, MicrosoftMappingRoundTrips) {
+  // 0x8160 is the wave dash as Windows maps it: U+FF5E, not U+301C.
+  EXPECT_EQ(Cp932ToUtf8("\x81\x60"), "\xEF\xBD\x9E");
+  EXPECT_EQ(Utf8ToCp932("\xEF\xBD\x9E"), "\x81\x60");
+  // NEC special characters and IBM extensions exist in code page 932.
+  EXPECT_EQ(Cp932ToUtf8("\x87\x40"), "①");
+  EXPECT_EQ(Utf8ToCp932("表示"), "\x95\x5C\x8E\xA6");
+  EXPECT_EQ(Cp932ToUtf8("\xB6\xDE"), "ｶﾞ");
+  EXPECT_EQ(Cp932ToUtf8("abc"), "abc");
+}
+
+TEST(CodepageTest, UnmappableInputIsMarkedNotDropped) {
+  EXPECT_EQ(Utf8ToCp932("a😀b"), "a?b");
+  EXPECT_FALSE(FitsCp932("😀"));
+  EXPECT_TRUE(FitsCp932("日本語ｶﾅ"));
+  // A lead byte at the very end is not read past.
+  EXPECT_EQ(Cp932ToUtf8("a\x95"), "a\xEF\xBF\xBD");
+}
+
+TEST(CodepageTest, LeadBytes) {
+  EXPECT_TRUE(IsLeadByte('\x81'));
+  EXPECT_TRUE(IsLeadByte('\x9F'));
+  EXPECT_TRUE(IsLeadByte('\xE0'));
+  EXPECT_TRUE(IsLeadByte('\xFC'));
+  EXPECT_FALSE(IsLeadByte('\xA0'));  // half-width katakana range starts here
+  EXPECT_FALSE(IsLeadByte('\xDF'));
+  EXPECT_FALSE(IsLeadByte('\\'));
+  EXPECT_FALSE(IsLeadByte('\xFD'));
+}
