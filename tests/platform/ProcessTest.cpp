@@ -17,7 +17,7 @@ TEST(ProcessTest, SplitsWithTheWindowsRules) {
   EXPECT_EQ(SplitCommandLine("\"a\"\"b\""), (Words{"a\"b"}));
   EXPECT_EQ(SplitCommandLine("\"unterminated arg"), (Words{"unterminated arg"}));
   EXPECT_EQ(SplitCommandLine("  "), Words{});
-  for (const std::string& w : {"plain", "with blank", "q\"uote", "tail\\", "", "a\\\\\"b"}) {
+  for (const char* w : {"plain", "with blank", "q\"uote", "tail\\", "", "a\\\\\"b"}) {
     EXPECT_EQ(SplitCommandLine(QuoteArgument(w)), Words{w}) << w;
   }
 }
