@@ -7,6 +7,7 @@
 #include "common/Paths.h"
 #include "platform/Codepage.h"
 #include "platform/Registry.h"
+#include "platform/WholeFile.h"
 #include "platform/Shell.h"
 #include "users/UserInfo.h"
 #include "users/UsersDat.h"
@@ -66,7 +67,7 @@ std::string UsersDatPath(const std::string& desktopFolder) {
 
 int LookUpUser(UserInfo& user) {
   std::string path = UsersDatPath(PalmDesktopFolder().value_or(""));
-  auto bytes = ReadUsersDatFile(path);
+  auto bytes = ReadWholeFile(path);
   if (!bytes) {
     ErrorBox("Users.datが読み込めません。");
     return kLookupNotOpened;

@@ -1,8 +1,6 @@
 #include "users/UsersDat.h"
 
 #include <cstring>
-#include <fstream>
-#include <sstream>
 
 namespace kestrel {
 namespace {
@@ -58,14 +56,6 @@ UsersDatMatch FindUserInUsersDat(std::string_view bytes, std::string_view nameSj
     return result;
   }
   return result;
-}
-
-std::optional<std::string> ReadUsersDatFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return std::nullopt;
-  std::stringstream buf;
-  buf << in.rdbuf();
-  return buf.str();
 }
 
 std::optional<std::vector<UsersDatRecord>> ParseUsersDat(std::string_view bytes,

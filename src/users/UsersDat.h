@@ -34,9 +34,6 @@ struct UsersDatMatch {
 // its end is no match.
 UsersDatMatch FindUserInUsersDat(std::string_view bytes, std::string_view nameSjis);
 
-// Reads a whole Users.dat; nullopt when it cannot be opened.
-std::optional<std::string> ReadUsersDatFile(const std::string& path);
-
 // One user of a Users.dat written by this system; names in Shift_JIS.
 struct UsersDatRecord {
   std::int32_t userId = 0;

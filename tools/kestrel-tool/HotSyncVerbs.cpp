@@ -3,7 +3,6 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <memory>
 
 #include "Verbs.h"
@@ -11,6 +10,7 @@
 #include "platform/Codepage.h"
 #include "platform/FileSystem.h"
 #include "platform/Registry.h"
+#include "platform/WholeFile.h"
 #include "users/PalmDesktop.h"
 #include "users/UserInfo.h"
 #include "users/UsersDat.h"
@@ -29,7 +29,7 @@ std::string PalmFolderOrFail() {
 }
 
 std::vector<UsersDatRecord> ReadRecords(const std::string& path, bool missingIsEmpty) {
-  auto bytes = ReadUsersDatFile(path);
+  auto bytes = ReadWholeFile(path);
   if (!bytes) {
     if (missingIsEmpty && !TheFileSystem().exists(path)) return {};
     throw std::runtime_error("cannot read " + path);
@@ -98,19 +98,9 @@ VerbRegistration usersdat(
       std::string error;
       auto bytes = FormatUsersDat(records, &error);
       if (!bytes) throw UsageError(error);
-      // Written beside and renamed over, so a failure leaves the old file.
       FileSystem& fs = TheFileSystem();
       fs.createDirectories(palm);
-      std::string temp = path + ".new";
-      {
-        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-        out << *bytes;
-        if (!out.flush()) throw std::runtime_error("cannot write " + temp);
-      }
-      if (std::rename(temp.c_str(), path.c_str()) != 0) {
-        fs.deleteFile(temp);
-        throw std::runtime_error("cannot replace " + path);
-      }
+      if (!ReplaceFileContents(path, *bytes)) throw std::runtime_error("cannot write " + path);
       // Palm Desktop makes the user's folder along with the user.
       fs.createDirectories(WithTrailingBackslash(palm) + shortName);
       return 0;

@@ -4,6 +4,7 @@
 #include "platform/Codepage.h"
 #include "platform/FileSystem.h"
 #include "platform/Registry.h"
+#include "platform/WholeFile.h"
 #include "users/PalmDesktop.h"
 #include "users/UsersDat.h"
 
@@ -19,7 +20,7 @@ HotSyncReport RunSimulatedHotSync() {
   auto palm = PalmDesktopFolder();
   if (!palm || palm->empty()) return fail("no Palm Desktop folder (Core \"Path\")");
   std::string datPath = UsersDatPath(*palm);
-  auto bytes = ReadUsersDatFile(datPath);
+  auto bytes = ReadWholeFile(datPath);
   if (!bytes) return fail("cannot read " + datPath);
   std::string error;
   auto records = ParseUsersDat(*bytes, &error);

@@ -20,14 +20,13 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <random>
-#include <sstream>
 #include <stdexcept>
 #include <vector>
 
 #include "platform/Desktop.h"
 #include "platform/Home.h"
+#include "platform/WholeFile.h"
 
 namespace kestrel {
 namespace {
@@ -102,24 +101,6 @@ class SocketAddress {
   int dirFd_ = -1;
   bool ok_ = false;
 };
-
-bool WriteWhole(const std::string& path, const std::string& bytes) {
-  std::string tmp = path + ".tmp";
-  {
-    std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
-    out << bytes;
-    if (!out.flush()) return false;
-  }
-  return std::rename(tmp.c_str(), path.c_str()) == 0;
-}
-
-std::optional<std::string> ReadWhole(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return std::nullopt;
-  std::stringstream buf;
-  buf << in.rdbuf();
-  return buf.str();
-}
 
 std::string WindowFile(const std::string& name, const char* ext) {
   return RunFolder("windows") + "/" + name + ext;
@@ -248,7 +229,7 @@ class PosixBusWindow : public BusWindow {
     info += title_;
     info += '\0';
     info += std::to_string(stamp_);
-    WriteWhole(infoPath_, info);
+    ReplaceFileContents(infoPath_, info);
   }
 
   WindowId id_;
@@ -348,7 +329,7 @@ class PosixDesktop : public Desktop {
 
   std::optional<std::string> atomName(std::uint16_t atom) override {
     if (atom < 0xC000) return std::nullopt;
-    return ReadWhole(AtomFile(atom));
+    return ReadWholeFile(AtomFile(atom));
   }
 
   bool deleteAtom(std::uint16_t atom) override {
@@ -375,7 +356,7 @@ class PosixDesktop : public Desktop {
     for (const auto& entry : std::filesystem::directory_iterator(dir, ec)) {
       std::string file = entry.path().filename().string();
       if (file.size() < 5 || file.compare(file.size() - 4, 4, ".win") != 0) continue;
-      auto bytes = ReadWhole(entry.path().string());
+      auto bytes = ReadWholeFile(entry.path().string());
       if (!bytes) continue;
       auto e = ParseEntry(file.substr(0, file.size() - 4), *bytes);
       if (e && match(*e)) candidates.push_back(*e);
