@@ -11,7 +11,7 @@ class Shell {
  public:
   virtual ~Shell() = default;
   // Starts `target` without waiting for it. `parameters` is one command line
-  // (split by the Windows rules, see CommandLine.h); `folder` the working
+  // (split by the Windows rules, see Process.h); `folder` the working
   // folder, "" for the current one. False when nothing could be started
   // (the shell's result 32 or less).
   virtual bool open(const std::string& target, const std::string& parameters = "",

@@ -1,4 +1,4 @@
-// Serial port probe, command-line splitting and the shell's "open".
+// Serial port probe and the shell's "open".
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -6,7 +6,6 @@
 #include <cstdlib>
 #include <thread>
 
-#include "platform/CommandLine.h"
 #include "platform/SerialPorts.h"
 #include "platform/Shell.h"
 #include "support/TempHome.h"
@@ -38,18 +37,6 @@ TEST(SerialPortsTest, OverrideListsThePortsAscending) {
   EXPECT_TRUE(ProbeSerialPorts().empty());
   unsetenv("KESTREL_COM_PORTS");
   EXPECT_FALSE(TheSerialPorts().hasDefaultConfig("LPT1"));
-}
-
-TEST(CommandLineTest, SplitsLikeTheWindowsRuntime) {
-  using V = std::vector<std::string>;
-  EXPECT_EQ(SplitCommandLine(""), V{});
-  EXPECT_EQ(SplitCommandLine("  a  \"b c\"\td "), (V{"a", "b c", "d"}));
-  EXPECT_EQ(SplitCommandLine("\"C:\\Program Files\\x.exe\" -f C:\\dir\\"),
-            (V{"C:\\Program Files\\x.exe", "-f", "C:\\dir\\"}));
-  EXPECT_EQ(SplitCommandLine("a\\\\\\\"b"), V{"a\\\"b"});        // 3 backslashes + quote
-  EXPECT_EQ(SplitCommandLine("a\\\\\"b c\""), V{"a\\b c"});       // 2 backslashes + quote
-  EXPECT_EQ(SplitCommandLine("\"a\"\"b\" \"\""), (V{"a\"b", ""}));
-  EXPECT_EQ(SplitCommandLine("ab\"cd ef\"gh"), V{"abcd efgh"});
 }
 
 TEST(ShellTest, StartsAProgramDetachedWithItsParametersAndFolder) {

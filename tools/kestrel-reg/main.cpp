@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "RegText.h"
+#include "platform/RegText.h"
 #include "platform/Registry.h"
 
 using namespace kestrel;

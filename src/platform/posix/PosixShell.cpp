@@ -14,7 +14,7 @@
 #include <mutex>
 #include <vector>
 
-#include "platform/CommandLine.h"
+#include "platform/Process.h"
 #include "platform/Shell.h"
 
 namespace kestrel {

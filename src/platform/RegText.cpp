@@ -1,4 +1,4 @@
-#include "RegText.h"
+#include "platform/RegText.h"
 
 #include <iconv.h>
 
