@@ -33,28 +33,16 @@ void WriteInt(const RegKey& key, const char* name, int value) {
 
 }  // namespace
 
-UserInfo::UserInfo() = default;
+UserInfo::UserInfo() : handlers_(std::make_unique<ExtHandlerTable>()) {}
 
-UserInfo::UserInfo(const std::string& userName) { OpenUser(userName, false); }
+UserInfo::UserInfo(const std::string& userName) : UserInfo() { OpenUser(userName, false); }
 
-UserInfo::~UserInfo() {
-  // ExtHandlerTable seam: the table writes itself back here when
-  // saveHandlersOnDestroy_ is set.
-}
+// The handler table writes itself back as it goes, when its flag says so.
+UserInfo::~UserInfo() = default;
 
 void UserInfo::ResetDefaults() { f_ = Fields{}; }
 
 std::string UserInfo::keyPath() const { return JoinKeyPath(kUsersKey, f_.userName); }
-
-void UserInfo::LoadHandlerTable() {
-  // ExtHandlerTable seam: load the table from keyPath()\Ext for the user
-  // name, written back on destruction (save-on-destroy on).
-  saveHandlersOnDestroy_ = true;
-}
-
-void UserInfo::SaveHandlerTable() {
-  // ExtHandlerTable seam: the table writes its Ext\NN subkeys here.
-}
 
 int UserInfo::OpenUser(const std::string& userName, bool duplicateCheck) {
   ResetDefaults();
@@ -73,7 +61,8 @@ int UserInfo::OpenUser(const std::string& userName, bool duplicateCheck) {
   }
   if (f_.backupFolder.empty()) f_.backupFolder = WithTrailingBackslash(ProgramFolder() + f_.shortName);
   f_.installFolder = InstallFolderFor(f_.shortName);
-  LoadHandlerTable();
+  handlers_->clear();  // loading appends
+  handlers_->LoadForUser(f_.userName, true);
   return 0;
 }
 
@@ -204,7 +193,7 @@ int UserInfo::SaveSettings() {
     WriteInt(x, "Height", f_.consoleHeight);
     WriteInt(x, "DefualtBackupMode", f_.consoleBackupMode);
   }
-  SaveHandlerTable();
+  handlers_->SaveToRegistry();
   return 0;
 }
 
@@ -231,7 +220,7 @@ bool UserInfo::DeleteUser(bool saveOnDestroy, const std::string& userName) {
     deleted = TheRegistry().deleteKeyTree(Hive::CurrentUser, JoinKeyPath(kUsersKey, name));
   }
   ClearInstallFlag(*this);
-  saveHandlersOnDestroy_ = saveOnDestroy;
+  handlers_->setSaveOnDestroy(saveOnDestroy);
   return deleted;
 }
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "common/PlaceDialog.h"
+#include "handlers/table/ExtHandlerTable.h"
 
 namespace kestrel {
 
@@ -183,21 +184,17 @@ class UserInfo {
   int consoleBackupMode() const { return f_.consoleBackupMode; }
   void setConsoleBackupMode(int v) { f_.consoleBackupMode = v; }
 
-  // Whether the extension handler table is written back on destruction.
-  bool saveHandlersOnDestroy() const { return saveHandlersOnDestroy_; }
+  // The user's extension handler table (key Ext\NN): loaded by OpenUser,
+  // written by SaveSettings, and written back when this object goes unless
+  // its save-on-destroy flag is off (DeleteUser sets it).
+  ExtHandlerTable& handlers() { return *handlers_; }
+  const ExtHandlerTable& handlers() const { return *handlers_; }
 
   // The user's key path, Users\<user name>.
   std::string keyPath() const;
 
  private:
   bool refused() const { return f_.userName.empty(); }
-  // ExtHandlerTable seam: the user's handler table (key Ext\NN) belongs to
-  // this object. It is loaded for the user name at the end of OpenUser,
-  // written by SaveSettings, and written back on destruction when
-  // saveHandlersOnDestroy_ is set. The table itself arrives with the
-  // extension-handler work; until then these hooks do nothing.
-  void LoadHandlerTable();
-  void SaveHandlerTable();
 
   // Every field with its Initial value; ResetDefaults assigns a fresh set.
   struct Fields {
@@ -256,7 +253,7 @@ class UserInfo {
     int consoleBackupMode = 0;
   };
   Fields f_;
-  bool saveHandlersOnDestroy_ = false;
+  std::unique_ptr<ExtHandlerTable> handlers_;
 };
 
 // The users registered with Kestrel+, in the registry's order: keys without

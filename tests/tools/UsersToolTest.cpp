@@ -72,6 +72,7 @@ TEST_F(UsersToolTest, AJapaneseUserIsShiftJisInUsersDatAndUtf8InTheRegistry) {
   EXPECT_EQ(user.readString("UserID"), "12345");
   EXPECT_EQ(user.readString("BackupPath"), home / "バックアップ/");
   EXPECT_TRUE(std::filesystem::is_directory(home / "バックアップ"));
+  EXPECT_TRUE(TheRegistry().keyExists(Hive::CurrentUser, JoinKeyPath(kUsers, "山田表太郎\\Ext\\01")));
 
   ASSERT_EQ(Tool("register 'Taro Yamada2'"), 0);  // default backup folder in the home
   EXPECT_TRUE(std::filesystem::is_directory(home / "TaroY2"));

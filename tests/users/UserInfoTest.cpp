@@ -217,7 +217,10 @@ TEST_F(UserInfoTest, AStoredIdentityOpensWithoutUsersDatAndCountsAsDuplicate) {
   EXPECT_EQ(taro.installFolder(), palm + "/TaroY/Install/");
   // No backup folder stored: the program's folder and the short name.
   EXPECT_EQ(taro.backupFolder(), ProgramFolder() + "TaroY/");
-  EXPECT_TRUE(taro.saveHandlersOnDestroy());
+  // The handler table came along, with its defaults.
+  EXPECT_EQ(taro.handlers().count(), 3);
+  EXPECT_EQ(taro.handlers().get(2)->Extension, "(未登録)");
+  EXPECT_TRUE(taro.handlers().saveOnDestroy());
   EXPECT_EQ(UserInfo().OpenUser("Taro Yamada", true), 1);
 }
 
@@ -231,7 +234,7 @@ TEST_F(UserInfoTest, AnUnknownNameOpensEmptyAndLeavesAKeyThatDeleteUserRemoves) 
   EXPECT_TRUE(UserKeyExists("Taro Yamada"));
   EXPECT_TRUE(u.DeleteUser(false, "Taro Yamada"));
   EXPECT_FALSE(UserKeyExists("Taro Yamada"));
-  EXPECT_FALSE(u.saveHandlersOnDestroy());
+  EXPECT_FALSE(u.handlers().saveOnDestroy());
 
   // An empty name is no user, and deleting "no user" must not take the
   // Users key (and every user with it).
@@ -312,13 +315,25 @@ TEST_F(UserInfoTest, DeletingAUserRemovesItsKeyAndItsInstallFlag) {
   StoreUser("Taro", "TaroY", "12345");
   StoreUser("Hanako", "HanakoS", "7");
   UserKey("Taro\\pilot-xfer").writeDword("Port", 1);
-  UserInfo taro("Taro");
-  ASSERT_TRUE(SetInstallFlag(taro));
-  EXPECT_TRUE(taro.DeleteUser(true, ""));
+  {
+    UserInfo taro("Taro");
+    ASSERT_EQ(taro.SaveSettings(), 0);
+    EXPECT_TRUE(UserKeyExists("Taro\\Ext\\03"));  // the handler table is saved along
+    ASSERT_TRUE(SetInstallFlag(taro));
+    EXPECT_TRUE(taro.DeleteUser(false, ""));
+    EXPECT_FALSE(UserKeyExists("Taro"));
+    EXPECT_TRUE(UserKeyExists("Hanako"));
+    EXPECT_FALSE(CurrentUserKey(kHotSyncKey).hasValue("Install12345"));
+  }
+  // Its handler table was not written back when the object went.
   EXPECT_FALSE(UserKeyExists("Taro"));
-  EXPECT_TRUE(UserKeyExists("Hanako"));
-  EXPECT_FALSE(CurrentUserKey(kHotSyncKey).hasValue("Install12345"));
-  EXPECT_TRUE(taro.saveHandlersOnDestroy());
+
+  {
+    UserInfo hanako("Hanako");
+    hanako.handlers().append({});
+  }
+  // A user that stays writes its table back on the way out.
+  EXPECT_TRUE(UserKeyExists("Hanako\\Ext\\04"));
 }
 
 }  // namespace

@@ -117,6 +117,7 @@ std::unique_ptr<UserInfo> LastUser() {
     auto key = users->openSubkey(name, false);
     if (key && key->readString("User", "") == last) {
       auto user = std::make_unique<UserInfo>(name);
+      user->handlers().setSaveOnDestroy(false);
       if (!user->userName().empty()) return user;
     }
   }

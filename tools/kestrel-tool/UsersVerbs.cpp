@@ -23,6 +23,8 @@ VerbRegistration users(
       std::vector<std::unique_ptr<UserInfo>> list;
       EnumerateUsers(list);
       for (const auto& user : list) {
+        // Only looking: the program may be editing the handler tables.
+        user->handlers().setSaveOnDestroy(false);
         if (user->userName().empty()) continue;  // could not be opened: no node either
         bool flag = ReadInstallFlag(*user);
         std::printf("%s\t%s\t%s\t%s\t%s\t%d\n", user->userName().c_str(),
@@ -85,13 +87,16 @@ VerbRegistration reg(
         backup = user.backupFolder();
       }
       if (!PrepareBackupFolder(backup)) {
-        // Only our key goes: the install flag is HotSync Manager's, and
-        // files may wait for it.
+        // Only our key goes, handler table included: the install flag is
+        // HotSync Manager's, and files may wait for it.
+        user.handlers().setSaveOnDestroy(false);
         TheRegistry().deleteKeyTree(Hive::CurrentUser, user.keyPath());
         return 3;
       }
       user.setBackupFolder(WithTrailingBackslash(backup));
-      if (user.SaveSettings() != 0) {
+      int saved = user.SaveSettings();  // the handler table with it
+      user.handlers().setSaveOnDestroy(false);
+      if (saved != 0) {
         std::fprintf(stderr, "kestrel-tool: the settings of %s could not be saved\n",
                      name.c_str());
         return 3;
@@ -115,6 +120,7 @@ VerbRegistration flag(
         return 1;
       }
       UserInfo user(name);
+      user.handlers().setSaveOnDestroy(false);  // only the flag changes here
       if (user.userName().empty()) {
         std::fprintf(stderr, "kestrel-tool: %s cannot be opened\n", name.c_str());
         return 1;
