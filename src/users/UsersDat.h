@@ -1,0 +1,67 @@
+// Users.dat, the Palm Desktop's directory of HotSync users: the lookup of a
+// user by name, and the file layout this system writes (kestrel-tool, the
+// stand-ins).
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kestrel {
+
+// Answers of the lookup.
+constexpr int kLookupFound = 0;
+constexpr int kLookupNotOpened = 1;   // the file could not be opened
+constexpr int kLookupEmpty = 2;       // empty or unreadable
+constexpr int kLookupNoShortName = 3; // the match has an empty short name
+constexpr int kLookupNotFound = 9;
+
+struct UsersDatMatch {
+  int answer = kLookupNotFound;
+  std::string shortName;  // Shift_JIS, as stored; "" unless found
+  std::int32_t userId = 0;
+};
+
+// Finds a user name (Shift_JIS) in the file's bytes. The file's layout is
+// not assumed: a name is any run of its bytes preceded by a length byte
+// equal to its length, followed by the short name's length byte and the
+// short name; the four bytes before the length byte are the user ID
+// (little-endian, signed). The first such run wins, so "Taro Yamada" does
+// not match inside "Taro Yamada2" (its length byte differs). A match whose
+// user ID would lie before the file's start or whose short name runs past
+// its end is no match.
+UsersDatMatch FindUserInUsersDat(std::string_view bytes, std::string_view nameSjis);
+
+// One user of a Users.dat written by this system; names in Shift_JIS.
+struct UsersDatRecord {
+  std::int32_t userId = 0;
+  std::string name;
+  std::string shortName;
+};
+
+// The layout written here (integers little-endian):
+//   header   4 bytes  "UDAT"
+//            2 bytes  layout version, 1
+//            2 bytes  number of records N
+//   N records back to back, each:
+//            4 bytes  user ID, signed
+//            1 byte   L, length of the user name in bytes (1-255)
+//            L bytes  user name, Shift_JIS, no terminator
+//            1 byte   n, length of the short name in bytes (1-12)
+//            n bytes  short name (the user's folder), no terminator
+//            2 bytes  filler 00 00, closing the record
+// The fields from the user ID to the short name follow each other without
+// gaps, so the lookup above finds every record.
+constexpr std::size_t kMaxShortName = 12;
+
+// Parses a file of that layout; nullopt with a reason for anything else.
+std::optional<std::vector<UsersDatRecord>> ParseUsersDat(std::string_view bytes,
+                                                        std::string* error);
+// The bytes of a file holding these records; nullopt with a reason when a
+// record does not fit the layout.
+std::optional<std::string> FormatUsersDat(const std::vector<UsersDatRecord>& records,
+                                          std::string* error);
+
+}  // namespace kestrel

@@ -1,0 +1,34 @@
+// Stand-in for the Sony "SonyPDA USB Switcher": a window titled "PEGMon"
+// that ends on WM_COMMAND with first parameter 105. It has nothing to show,
+// so it is a bus window without a screen.
+#include <cstdio>
+#include <filesystem>
+
+#include "platform/Desktop.h"
+#include "platform/Home.h"
+
+using namespace kestrel;
+
+int main(int argc, char**) {
+  if (argc > 1) {
+    std::fprintf(stderr, "usage: usb-switcher\n");
+    return 2;
+  }
+  Desktop& desktop = TheDesktop();
+  if (auto running = desktop.findWindowByTitle("PEGMon")) {
+    desktop.bringToFront(*running);
+    return 0;
+  }
+  auto window = desktop.createWindow("PEGMon", "PEGMon");
+  std::string run = HomeFolder() + "/run";
+  for (;;) {
+    auto m = window->wait(1000);
+    if (!m) {
+      // A home that disappears (a finished test) takes its stand-ins along.
+      if (!std::filesystem::exists(run)) break;
+      continue;
+    }
+    if (m->msg == kWmCommand && m->wparam == 105) break;
+  }
+  return 0;
+}
