@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 #include "platform/Codepage.h"
 
@@ -27,65 +28,68 @@ constexpr bool IsEucByte(Byte c) { return In(c, 0xA1, 0xFE); }
 constexpr bool IsJisByte(Byte c) { return In(c, 0x21, 0x7E); }
 constexpr bool IsHalfKana(Byte c) { return In(c, 0xA1, 0xDF); }
 
-// Output of known worst-case growth per unit: callers ask for room before
-// each unit, so the loops write through a plain pointer.
-class Writer {
- public:
-  explicit Writer(std::size_t expected) {
-    buf_.resize(expected + 16);
-    p_ = buf_.data();
-  }
-  void Need(std::size_t k) {
-    if (static_cast<std::size_t>(buf_.data() + buf_.size() - p_) < k) Grow(k);
-  }
-  void Put(Byte c) { *p_++ = static_cast<char>(c); }
+// The write cursor into an output buffer. It lives in a local variable and is
+// handed only to inlined code, so it stays in a register: a cursor kept next
+// to the buffer in one object would be reloaded after every byte, since char
+// stores may alias it.
+struct Out {
+  char* p;
+  void Put(Byte c) { *p++ = static_cast<char>(c); }
   void Put(Byte a, Byte b) {
-    p_[0] = static_cast<char>(a);
-    p_[1] = static_cast<char>(b);
-    p_ += 2;
+    p[0] = static_cast<char>(a);
+    p[1] = static_cast<char>(b);
+    p += 2;
   }
   void Put(std::string_view bytes) {
-    for (char c : bytes) *p_++ = c;
+    for (char c : bytes) *p++ = c;
   }
-  std::string Finish() {
-    buf_.resize(static_cast<std::size_t>(p_ - buf_.data()));
-    return std::move(buf_);
-  }
-
- private:
-  void Grow(std::size_t k) {
-    std::size_t used = static_cast<std::size_t>(p_ - buf_.data());
-    std::size_t size = buf_.size() * 2;
-    if (size < used + k) size = used + k;
-    buf_.resize(size);
-    p_ = buf_.data() + used;
-  }
-  std::string buf_;
-  char* p_;
 };
 
+// Doubles buf (or more, to have k bytes free behind p); answers the new p.
+char* Grow(std::string& buf, char* p, std::size_t k) {
+  std::size_t used = static_cast<std::size_t>(p - buf.data());
+  std::size_t size = buf.size() * 2;
+  if (size < used + k) size = used + k;
+  buf.resize(size);
+  return buf.data() + used;
+}
+
+std::string Finish(std::string& buf, const Out& out) {
+  buf.resize(static_cast<std::size_t>(out.p - buf.data()));
+  return std::move(buf);
+}
+
 // The standard arithmetic between a JIS X 0208 code and Shift_JIS; bytes
-// outside the ranges wrap around and mean nothing.
-inline void JisToSjisPair(Byte j1, Byte j2, Byte& s1, Byte& s2) {
-  s1 = static_cast<Byte>(((j1 + 1) >> 1) + (j1 <= 0x5E ? 0x70 : 0xB0));
-  if (j1 & 1) {
-    s2 = static_cast<Byte>(j2 + (j2 >= 0x60 ? 0x20 : 0x1F));
-  } else {
-    s2 = static_cast<Byte>(j2 + 0x7E);
+// outside the ranges wrap around and mean nothing. Looked up in tables made
+// from it, because its branches on row parity and trail ranges are taken at
+// random in real text.
+struct PairTables {
+  Byte sjisLead[256];      // by JIS row byte
+  Byte sjisTrail[2][256];  // by row parity, then JIS cell byte
+  Byte jisRow[256];        // by Shift_JIS lead byte: the odd row it covers
+  Byte jisRowStep[256];    // by trail byte: 1 for the even row (0x9F on)
+  Byte jisCell[256];       // by trail byte
+  constexpr PairTables() : sjisLead(), sjisTrail(), jisRow(), jisRowStep(), jisCell() {
+    for (unsigned b = 0; b < 256; ++b) {
+      sjisLead[b] = static_cast<Byte>(((b + 1) >> 1) + (b <= 0x5E ? 0x70 : 0xB0));
+      sjisTrail[1][b] = static_cast<Byte>(b + (b >= 0x60 ? 0x20 : 0x1F));
+      sjisTrail[0][b] = static_cast<Byte>(b + 0x7E);
+      jisRow[b] = static_cast<Byte>((b >= 0xE0 ? b - 0xC1u : b - 0x81u) * 2 + 0x21u);
+      jisRowStep[b] = b >= 0x9F ? 1 : 0;
+      jisCell[b] = static_cast<Byte>(b >= 0x9F ? b - 0x7E : b - (b >= 0x80 ? 0x20 : 0x1F));
+    }
   }
+};
+constexpr PairTables kPairs;
+
+inline void JisToSjisPair(Byte j1, Byte j2, Byte& s1, Byte& s2) {
+  s1 = kPairs.sjisLead[j1];
+  s2 = kPairs.sjisTrail[j1 & 1][j2];
 }
 
 inline void SjisToJisPair(Byte s1, Byte s2, Byte& j1, Byte& j2) {
-  // Each lead byte covers two rows: the odd one, and the even one for trail
-  // bytes from 0x9F on.
-  unsigned row = (s1 >= 0xE0 ? s1 - 0xC1u : s1 - 0x81u) * 2 + 0x21u;
-  if (s2 >= 0x9F) {
-    j1 = static_cast<Byte>(row + 1);
-    j2 = static_cast<Byte>(s2 - 0x7E);
-  } else {
-    j1 = static_cast<Byte>(row);
-    j2 = static_cast<Byte>(s2 - (s2 >= 0x80 ? 0x20 : 0x1F));
-  }
+  j1 = static_cast<Byte>(kPairs.jisRow[s1] + kPairs.jisRowStep[s2]);
+  j2 = kPairs.jisCell[s2];
 }
 
 // JIS X 0208 codes of the half-width katakana 0xA1-0xDF.
@@ -135,11 +139,12 @@ inline std::uint16_t KanaToJis(Byte k, Byte mark, bool& merged) {
 template <typename Unit>
 std::string ToJisText(std::string_view s, Unit unit) {
   const std::size_t n = s.size();
-  Writer out(n + n / 4);
+  std::string buf(n + n / 4 + 16, '\0');
+  Out out{buf.data()};
   bool kanji = false;
   std::size_t i = 0;
   while (i < n) {
-    out.Need(8);
+    if (static_cast<std::size_t>(buf.data() + buf.size() - out.p) < 8) out.p = Grow(buf, out.p, 8);
     Byte c = At(s, i);
     if (c < 0x80) {
       if (kanji) {
@@ -156,7 +161,7 @@ std::string ToJisText(std::string_view s, Unit unit) {
     }
     i += unit(s, i, out);
   }
-  return out.Finish();
+  return Finish(buf, out);
 }
 
 // Shared loop of jis2euc and jis2sjis: escape sequences switch the mode and
@@ -164,7 +169,8 @@ std::string ToJisText(std::string_view s, Unit unit) {
 template <typename Pair>
 std::string FromJisText(std::string_view s, Pair pair) {
   const std::size_t n = s.size();
-  Writer out(n);
+  std::string buf(n, '\0');  // never longer than the input
+  Out out{buf.data()};
   bool kanji = false;
   std::size_t i = 0;
   while (i < n) {
@@ -185,7 +191,7 @@ std::string FromJisText(std::string_view s, Pair pair) {
       ++i;
     }
   }
-  return out.Finish();
+  return Finish(buf, out);
 }
 
 std::string Replace(std::string_view s, std::string_view from, std::string_view to) {
@@ -278,6 +284,17 @@ std::size_t FindNoCase(std::string_view s, std::string_view word, std::size_t fr
 constexpr std::string_view kHeaderPrefix = "=?ISO-2022-JP?B?";
 constexpr std::string_view kHeaderSuffix = "?=";
 
+// Whether any of eight bytes is ESC, below 0x08 or 0x80 and above.
+inline bool HasMarkingByte(const char* p) {
+  constexpr std::uint64_t kOnes = 0x0101010101010101ull, kHigh = 0x8080808080808080ull;
+  std::uint64_t w;
+  std::memcpy(&w, p, 8);
+  std::uint64_t esc = w ^ (kOnes * 0x1B);
+  std::uint64_t below8 = (w - kOnes * 0x08) & ~w;  // high bit set where a byte < 8 (if w < 0x80)
+  std::uint64_t isEsc = (esc - kOnes) & ~esc;
+  return ((w | below8 | isEsc) & kHigh) != 0;
+}
+
 }  // namespace
 
 const char* JCodeName(int code) {
@@ -308,6 +325,9 @@ JCode InCodeCheck(std::string_view s) {
   JCode result = CODE_ASCII;
   std::size_t i = 0;
   while ((result == CODE_ASCII || result == CODE_EUC_OR_SJIS) && i < last) {
+    // Eight bytes of 0x08-0x7F other than ESC at a time: they change nothing.
+    while (i + 8 <= last && !HasMarkingByte(s.data() + i)) i += 8;
+    if (i >= last) break;
     Byte c = At(s, i);
     Byte d = At(s, i + 1);
     if (c == kEsc) {
@@ -383,14 +403,14 @@ std::string ToJis(unsigned char s1, unsigned char s2) {
 }
 
 std::string jis2euc(std::string_view s) {
-  return FromJisText(s, [](std::string_view t, std::size_t i, Writer& out) -> std::size_t {
+  return FromJisText(s, [](std::string_view t, std::size_t i, Out& out) -> std::size_t {
     out.Put(static_cast<Byte>(At(t, i) | 0x80));
     return 1;
   });
 }
 
 std::string jis2sjis(std::string_view s) {
-  return FromJisText(s, [](std::string_view t, std::size_t i, Writer& out) -> std::size_t {
+  return FromJisText(s, [](std::string_view t, std::size_t i, Out& out) -> std::size_t {
     Byte c = At(t, i);
     if (i + 1 < t.size() && IsJisByte(At(t, i + 1))) {
       Byte s1, s2;
@@ -404,7 +424,7 @@ std::string jis2sjis(std::string_view s) {
 }
 
 std::string euc2jis83(std::string_view s) {
-  return ToJisText(s, [](std::string_view t, std::size_t i, Writer& out) -> std::size_t {
+  return ToJisText(s, [](std::string_view t, std::size_t i, Out& out) -> std::size_t {
     const std::size_t n = t.size();
     Byte c = At(t, i);
     if (c == 0x8E) {
@@ -428,7 +448,7 @@ std::string euc2jis83(std::string_view s) {
 }
 
 std::string sjis2jis83(std::string_view s) {
-  return ToJisText(s, [](std::string_view t, std::size_t i, Writer& out) -> std::size_t {
+  return ToJisText(s, [](std::string_view t, std::size_t i, Out& out) -> std::size_t {
     const std::size_t n = t.size();
     Byte c = At(t, i);
     if (IsHalfKana(c)) {
@@ -450,7 +470,8 @@ std::string sjis2jis83(std::string_view s) {
 
 std::string euc2sjis(std::string_view s) {
   const std::size_t n = s.size();
-  Writer out(n);  // never longer than the input
+  std::string buf(n, '\0');  // never longer than the input
+  Out out{buf.data()};
   std::size_t i = 0;
   while (i < n) {
     Byte c = At(s, i);
@@ -475,12 +496,13 @@ std::string euc2sjis(std::string_view s) {
       ++i;
     }
   }
-  return out.Finish();
+  return Finish(buf, out);
 }
 
 std::string sjis2euc(std::string_view s) {
   const std::size_t n = s.size();
-  Writer out(2 * n);  // a half-width kana doubles, nothing grows more
+  std::string buf(2 * n, '\0');  // a half-width kana doubles, nothing grows more
+  Out out{buf.data()};
   std::size_t i = 0;
   while (i < n) {
     Byte c = At(s, i);
@@ -500,7 +522,7 @@ std::string sjis2euc(std::string_view s) {
       ++i;
     }
   }
-  return out.Finish();
+  return Finish(buf, out);
 }
 
 std::string ConvertJCode(std::string_view s, int target) {

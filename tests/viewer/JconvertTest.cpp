@@ -58,6 +58,16 @@ TEST(JconvertTest, GuessFindsEachCode) {
   EXPECT_EQ(InCodeCheck(Exact("ab\xF5x")), CODE_EUC);
   // The first decisive byte wins over what follows.
   EXPECT_EQ(InCodeCheck(Exact("\x82\xA0 \x1B$B")), CODE_SJIS);
+  // Wherever a marking byte sits in long ASCII text, it is seen; only the
+  // last byte never counts.
+  for (std::size_t at = 0; at < 40; ++at) {
+    std::string text(at, 'a');
+    EXPECT_EQ(InCodeCheck(Exact(text + "\x82\xA0" + std::string(30, 'b'))), CODE_SJIS) << at;
+    EXPECT_EQ(InCodeCheck(Exact(text + "\x1B$B" + std::string(30, 'b'))), CODE_JIS_NEW) << at;
+    EXPECT_EQ(InCodeCheck(Exact(text + "\xF5" "b")), CODE_EUC) << at;
+    EXPECT_EQ(InCodeCheck(Exact(text + "\xF5")), CODE_ASCII) << at;
+    EXPECT_EQ(InCodeCheck(Exact(text + "\x1B$")), CODE_ASCII) << at;
+  }
 }
 
 TEST(JconvertTest, GuessLooksAheadThroughAmbiguousRuns) {
