@@ -102,6 +102,10 @@ TEST(JconvertVerbsTest, BadArgumentsAreRefusedClearly) {
   EXPECT_EQ(missing.rc, 2);
   EXPECT_NE(missing.err.find("cannot read"), std::string::npos) << missing.err;
   EXPECT_TRUE(missing.out.empty());
+  // A full disk is an error, not success.
+  ToolRun full = Tool("eol --to crlf >/dev/full", "a\nb\n");
+  EXPECT_EQ(full.rc, 2);
+  EXPECT_NE(full.err.find("cannot write standard output"), std::string::npos) << full.err;
   // The input file is only read.
   WriteFile(home / "keep.txt", kSjis);
   Tool("conv --to jis " + ShellQuote(home / "keep.txt"));

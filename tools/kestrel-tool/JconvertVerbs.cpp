@@ -10,6 +10,7 @@
 #include <cstring>
 #include <map>
 #include <optional>
+#include <stdexcept>
 
 #include "Verbs.h"
 #include "viewer/Jconvert.h"
@@ -69,6 +70,12 @@ class Input {
   std::size_t size_ = 0;
   std::string data_;
 };
+
+// Writes the result; a full disk or a closed pipe is an error, not success.
+void Emit(const std::string& bytes) {
+  WriteOutput(bytes);
+  if (std::ferror(stdout)) throw std::runtime_error("cannot write standard output");
+}
 
 // Options of the form "--name VALUE" and at most one FILE.
 struct Parsed {
@@ -160,7 +167,7 @@ VerbRegistration conv(
       auto from = Option(p, "--from");
       int source = from ? ParseCode(*from) : -1;
       Input in(p.file);
-      WriteOutput(from ? StrictConvertJCode(in.bytes(), source, target)
+      Emit(from ? StrictConvertJCode(in.bytes(), source, target)
                        : ConvertJCode(in.bytes(), target));
       return 0;
     });
@@ -177,7 +184,7 @@ VerbRegistration eol("eol", "eol --to crlf|cr|lf [FILE]    (converts the line en
                                                 : -1;
                        if (target < 0) throw UsageError("--to must be crlf, cr or lf");
                        Input in(p.file);
-                       WriteOutput(ConvertReturnCode(in.bytes(), target));
+                       Emit(ConvertReturnCode(in.bytes(), target));
                        return 0;
                      });
 
@@ -197,13 +204,13 @@ int RunTransfer(const VerbArgs& args, Encoder encode, Decoder decode, bool allow
   Parsed p = encoding ? Parse(args, {"--eol"}, 1) : Parse(args, {}, 1);
   if (!encoding) {
     Input in(p.file);
-    WriteOutput(decode(in.bytes()));
+    Emit(decode(in.bytes()));
     return 0;
   }
   std::string lineBreak = LineBreak(p, allowNone);
   Input in(p.file);
   // A Base64 text in one line has no line break at all.
-  WriteOutput(allowNone && lineBreak.empty() ? EncodeBase64(in.bytes())
+  Emit(allowNone && lineBreak.empty() ? EncodeBase64(in.bytes())
                                              : encode(in.bytes(), lineBreak));
   return 0;
 }
@@ -228,7 +235,7 @@ VerbRegistration header(
       bool encoding = Direction(args);
       Parsed p = Parse(args, {}, 1);
       Input in(p.file);
-      WriteOutput(encoding ? CreateHeaderString(in.bytes()) : DecodeHeaderString(in.bytes()));
+      Emit(encoding ? CreateHeaderString(in.bytes()) : DecodeHeaderString(in.bytes()));
       return 0;
     });
 
