@@ -289,8 +289,10 @@ inline bool HasMarkingByte(const char* p) {
   constexpr std::uint64_t kOnes = 0x0101010101010101ull, kHigh = 0x8080808080808080ull;
   std::uint64_t w;
   std::memcpy(&w, p, 8);
+  // The borrow tricks flag "some byte below 8" and "some byte equal to ESC"
+  // exactly when no byte has its top bit set; such a byte is flagged anyway.
   std::uint64_t esc = w ^ (kOnes * 0x1B);
-  std::uint64_t below8 = (w - kOnes * 0x08) & ~w;  // high bit set where a byte < 8 (if w < 0x80)
+  std::uint64_t below8 = (w - kOnes * 0x08) & ~w;
   std::uint64_t isEsc = (esc - kOnes) & ~esc;
   return ((w | below8 | isEsc) & kHigh) != 0;
 }
@@ -344,7 +346,7 @@ JCode InCodeCheck(std::string_view s) {
     } else if (c < 0x08 || c == 0xFF) {
       result = CODE_BINARY;
       i += 1;
-    } else if (c < 0x80 || c == 0x80 || c == 0xA0) {
+    } else if (c <= 0x80 || c == 0xA0) {
       i += 1;
     } else if (c == 0x8E) {
       if (In(d, 0x40, 0x7E) || In(d, 0x80, 0xA0) || In(d, 0xE0, 0xFC)) result = CODE_SJIS;
