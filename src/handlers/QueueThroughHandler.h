@@ -1,0 +1,43 @@
+// Queuing one file for a user's install folder through the user's handler
+// for its extension: optional text formatting, optional converter, then the
+// chosen file copied into the install folder and the install flag raised.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "handlers/table/ExtHandlerTable.h"
+#include "install/TextShape.h"
+
+namespace kestrel {
+
+class UserInfo;
+
+// The user's formatting settings, with the tables in Shift_JIS.
+ShapeSettings ShapeSettingsFor(const UserInfo& user);
+
+// 1 when the file was handled (queued, or nothing to queue), 0 on failure.
+// `onFlagRaised` runs when this call raised the install flag (the main
+// window checks its install command then).
+int QueueThroughHandler(UserInfo& user, const std::string& file, const std::string& installFolder,
+                        const std::function<void()>& onFlagRaised = {});
+
+// The settings launch of a converter ("Go!"): opens Path with ConfOption in
+// WorkDir, without waiting. True when it was started.
+bool LaunchSettings(const ExtHandler& entry);
+
+// One item of the file list's restore-tools menu: caption and the index of
+// the handler entry in the user's table.
+struct RestoreToolItem {
+  std::string title;
+  int index = -1;
+};
+// The items, in table order; an empty list leaves the menu disabled.
+std::vector<RestoreToolItem> RestoreToolItems(const ExtHandlerTable& table);
+
+// A restore tool chosen on `file`: keeps a ".bak" copy first when the user's
+// "RestoreBackup" is on, then runs the entry's restore template.
+void MIRestToolsClick(UserInfo& user, const std::string& file, int index);
+
+}  // namespace kestrel

@@ -1,0 +1,47 @@
+// Queuing files for a user from the command line, as the program does for a
+// file dropped on the user's install folder.
+#include <cstdio>
+
+#include "Verbs.h"
+#include "common/FileRules.h"
+#include "handlers/QueueThroughHandler.h"
+#include "platform/Registry.h"
+#include "users/UserInfo.h"
+
+namespace kestrel::tool {
+namespace {
+
+VerbRegistration queue(
+    "queue", "queue NAME FILE...    (queues each file through the user's handler for its extension)",
+    [](const VerbArgs& args) {
+      if (args.size() < 2) throw UsageError("a user name and at least one file are needed");
+      const std::string& name = args[0];
+      auto key = RegKey::Open(TheRegistry(), Hive::CurrentUser, JoinKeyPath(kUsersKey, name), false);
+      if (name.empty() || !key || !key->hasValue("User")) {
+        std::fprintf(stderr, "kestrel-tool: %s is not registered\n", name.c_str());
+        return 2;
+      }
+      UserInfo user(name);
+      // The table is only read here; the program may be editing it.
+      user.handlers().setSaveOnDestroy(false);
+      if (user.userName().empty()) {
+        std::fprintf(stderr, "kestrel-tool: %s cannot be opened\n", name.c_str());
+        return 2;
+      }
+      if (!EnsureFolder(user.installFolder())) {
+        std::fprintf(stderr, "kestrel-tool: the install folder %s cannot be made\n",
+                     user.installFolder().c_str());
+        return 2;
+      }
+      int failed = 0;
+      for (std::size_t i = 1; i < args.size(); ++i) {
+        if (QueueThroughHandler(user, args[i], user.installFolder()) != 1) {
+          std::fprintf(stderr, "kestrel-tool: %s was not queued\n", args[i].c_str());
+          ++failed;
+        }
+      }
+      return failed ? 1 : 0;
+    });
+
+}  // namespace
+}  // namespace kestrel::tool
