@@ -175,3 +175,10 @@ TEST_F(ExtHandlerTableTest, PresetButtonsAskBeforeReplacing) {
 }
 
 }  // namespace
+
+TEST(ShippedPresetTest, Txt2pdbdocIsRecommendedOutOfTheBox) {
+  TempHome home;  // no KSExt.ini of its own: the shipped one answers
+  HandlerPreset p = ReadPreset("/usr/bin/txt2pdbdoc");
+  EXPECT_EQ(p.Option1, "\"$N\" \"$P\" \"$O$N.pdb\"");
+  EXPECT_EQ(p.Install, 5);
+}

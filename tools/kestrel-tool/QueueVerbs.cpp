@@ -5,6 +5,7 @@
 #include "Verbs.h"
 #include "common/FileRules.h"
 #include "handlers/QueueThroughHandler.h"
+#include "platform/FileSystem.h"
 #include "platform/Registry.h"
 #include "users/UserInfo.h"
 
@@ -35,6 +36,11 @@ VerbRegistration queue(
       }
       int failed = 0;
       for (std::size_t i = 1; i < args.size(); ++i) {
+        if (!TheFileSystem().exists(args[i])) {
+          std::fprintf(stderr, "kestrel-tool: %s does not exist\n", args[i].c_str());
+          ++failed;
+          continue;
+        }
         if (QueueThroughHandler(user, args[i], user.installFolder()) != 1) {
           std::fprintf(stderr, "kestrel-tool: %s was not queued\n", args[i].c_str());
           ++failed;
