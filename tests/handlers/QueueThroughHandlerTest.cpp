@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 
 #include "common/FileRules.h"
+#include "platform/Shell.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TempHome.h"
 #include "users/PalmSetup.h"
@@ -156,6 +157,38 @@ TEST_F(QueueThroughHandlerTest, RestoreToolKeepsABakCopyThenRuns) {
   std::remove((home / "src/Memo.bak").c_str());
   MIRestToolsClick(*user, home / "src/Memo.txt", items[0].index);
   EXPECT_FALSE(FileExists(home / "src/Memo.bak"));
+}
+
+}  // namespace
+
+namespace {
+
+class RecordingShell : public kestrel::Shell {
+ public:
+  explicit RecordingShell(std::vector<std::string>* calls) : calls_(calls) {}
+  bool open(const std::string& target, const std::string& parameters,
+            const std::string& folder) override {
+    calls_->push_back(target + "|" + parameters + "|" + folder);
+    return target.find("missing") == std::string::npos;
+  }
+
+ private:
+  std::vector<std::string>* calls_;
+};
+
+TEST(LaunchSettingsTest, OpensTheProgramWithItsSettingsArgumentsAsTheyAre) {
+  std::vector<std::string> calls;
+  SetShell(std::make_unique<RecordingShell>(&calls));
+  ExtHandler e;
+  e.Path = "/opt/conv/setup";
+  e.ConfOption = "--config $P";
+  e.WorkDir = "/opt/conv";
+  EXPECT_TRUE(LaunchSettings(e));
+  e.Path = "/opt/missing";
+  EXPECT_FALSE(LaunchSettings(e));
+  SetShell(nullptr);
+  ASSERT_EQ(calls.size(), 2u);
+  EXPECT_EQ(calls[0], "/opt/conv/setup|--config $P|/opt/conv");  // no placeholders expanded
 }
 
 }  // namespace
