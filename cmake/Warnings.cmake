@@ -15,3 +15,15 @@ function(kestrel_library name)
   target_link_libraries(${name} PUBLIC ${ARG_DEPS})
   kestrel_warnings(${name})
 endfunction()
+
+# Links a program with every subsystem library that exists (the tools,
+# benchmarks and fuzz targets reach all of them).
+function(kestrel_link_all target)
+  target_link_libraries(${target} PRIVATE kestrel_common)
+  foreach(lib kestrel_users kestrel_install kestrel_handlertable kestrel_handlers kestrel_viewer
+              kestrel_applist kestrel_xferlink)
+    if(TARGET ${lib})
+      target_link_libraries(${target} PRIVATE ${lib})
+    endif()
+  endforeach()
+endfunction()
