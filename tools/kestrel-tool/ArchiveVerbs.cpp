@@ -1,6 +1,7 @@
 // Archives as the program sees them: the listing of an archive node and the
 // extraction of one member.
 #include <cstdio>
+#include <cstdlib>
 
 #include "Verbs.h"
 #include "install/ArchiveFolder.h"
@@ -12,6 +13,9 @@ int List(const VerbArgs& args) {
   if (args.size() != 2) throw UsageError("archive list FILE");
   const std::string& file = args[1];
   if (!IsRegularFile(file)) throw UsageError("cannot read " + file);
+  // libzip turns every member's DOS time into a time_t with mktime, which
+  // looks at the zone file again on each call unless TZ names the zone.
+  if (!std::getenv("TZ")) setenv("TZ", ":/etc/localtime", 1);
   std::vector<ArchiveListItem> items;
   if (!ListArchive(file, ArchiveListOptions{}, &items)) return 1;
   for (const auto& item : items) {
