@@ -43,8 +43,9 @@ int ArchiveMemberPathSubItem(bool withDescription) { return withDescription ? 3 
 
 std::string DosDateTimeText(std::uint16_t date, std::uint16_t time) {
   char text[64];
-  std::snprintf(text, sizeof text, "%04u/%02u/%02u %02u:%02u:%02u", 1980u + (date >> 9),
-                (date >> 5) & 15u, date & 31u, time >> 11, (time >> 5) & 63u, (time & 31u) * 2);
+  unsigned d = date, t = time;
+  std::snprintf(text, sizeof text, "%04u/%02u/%02u %02u:%02u:%02u", 1980 + (d >> 9), (d >> 5) & 15,
+                d & 31, t >> 11, (t >> 5) & 63, (t & 31) * 2);
   return text;
 }
 

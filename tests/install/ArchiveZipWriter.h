@@ -33,8 +33,12 @@ inline void WriteZip(const std::string& path, const std::vector<ZipMember>& memb
       index = zip_dir_add(zip, m.name.c_str(), ZIP_FL_ENC_GUESS);
     } else {
       const std::string& bytes = m.linkTarget.empty() ? m.data : m.linkTarget;
-      void* copy = std::malloc(bytes.size() + 1);
-      std::memcpy(copy, bytes.data(), bytes.size());
+      // libzip frees the copy, except an empty one, which it never takes.
+      void* copy = nullptr;
+      if (!bytes.empty()) {
+        copy = std::malloc(bytes.size());
+        std::memcpy(copy, bytes.data(), bytes.size());
+      }
       zip_source_t* source = zip_source_buffer(zip, copy, bytes.size(), 1);
       index = zip_file_add(zip, m.name.c_str(), source, ZIP_FL_ENC_GUESS);
       if (index < 0) zip_source_free(source);
