@@ -1,7 +1,10 @@
 # Warnings on for our own targets; call kestrel_warnings(target).
 function(kestrel_warnings target)
-  target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic -Wshadow=local
+  target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic
     -Wno-missing-field-initializers)
+  if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
+    target_compile_options(${target} PRIVATE -Wshadow=local)
+  endif()
 endfunction()
 
 # A static library for one src/ folder: kestrel_library(NAME SOURCES ... DEPS ...)

@@ -1,0 +1,33 @@
+// The HTML tokenizer with the viewer's renderer on arbitrary bytes: the
+// first byte picks the wrap width, the second whether a tag stops parsing.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "viewer/HtmlParse.h"
+#include "viewer/HtmlRenderer.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  if (size < 2) return 0;
+  const int width = static_cast<int>(data[0]) - 8;
+  const bool stopAtTag = (data[1] & 1) != 0;
+  std::string_view html(reinterpret_cast<const char*>(data + 2), size - 2);
+
+  kestrel::THtmlParse parser;
+  kestrel::HtmlRenderer renderer(width);
+  renderer.Attach(parser);
+  auto render = parser.OnHtmlTag;
+  std::size_t tags = 0;
+  parser.OnHtmlTag = [&](kestrel::THtmlParse& sender, const std::string& tag,
+                         const std::vector<std::string>& options) {
+    for (const std::string& option : options) {
+      if (option.empty() || option.size() > kestrel::THtmlParse::kMaxToken) __builtin_trap();
+    }
+    render(sender, tag, options);
+    if (stopAtTag && ++tags == 3) sender.Terminate();
+  };
+  parser.ContentFromBytes(html);
+  kestrel::SplitHtmlLines(renderer.RenderedText());
+  return 0;
+}

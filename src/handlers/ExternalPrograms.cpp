@@ -1,0 +1,129 @@
+#include "handlers/ExternalPrograms.h"
+
+#include "common/MessageBoxes.h"
+#include "common/Paths.h"
+#include "platform/FileSystem.h"
+#include "platform/Process.h"
+
+namespace kestrel {
+namespace {
+
+std::string NameWithoutExtension(const std::string& path) {
+  std::string name = FileNameOf(path);
+  return name.substr(0, name.size() - ExtensionOf(name).size());
+}
+
+std::string Placeholder(char c, const std::string& file, const std::string& installFolder) {
+  switch (c) {
+    case 'P': return file;
+    case 'O': return FolderOf(file);
+    case 'F': return FileNameOf(file);
+    case 'N': return NameWithoutExtension(file);
+    case 'E': return ExtensionOf(file);
+    case 'I': return installFolder;
+    case 'p': return ShortPath(file);
+    case 'o': return FolderOf(ShortPath(file));
+    case 'f': return FileNameOf(ShortPath(file));
+    case 'n': return NameWithoutExtension(ShortPath(file));
+    case 'e': return ExtensionOf(ShortPath(file));
+    case 'i': return ShortPath(installFolder);
+    default: return "";
+  }
+}
+
+bool NamesExistingFile(const std::string& path) {
+  return !path.empty() && TheFileSystem().exists(path) && !TheFileSystem().isDirectory(path);
+}
+
+std::string Run(const ExtHandler& entry, const std::string& templ, const std::string& file,
+                const std::string& installFolder) {
+  std::string workDir;
+  if (entry.WorkDir.empty()) {
+    std::string program = TheFileSystem().exists(entry.Path) ? ShortPath(entry.Path) : entry.Path;
+    std::string folder = FolderOf(program);
+    workDir = folder.size() > 1 ? WithoutTrailingBackslash(folder) : folder;
+  } else {
+    workDir = ShortPath(entry.WorkDir);
+  }
+  ProcessResult r = RunAndWait(CommandLineFor(entry, templ, file, installFolder), workDir,
+                               entry.ShowWindow);
+  if (!r.started) {
+    ErrorBox("%s が実行できません。\n\n %s", FileNameOf(entry.Path).c_str(), r.error.c_str());
+    return "";
+  }
+  return file;
+}
+
+}  // namespace
+
+std::string ExpandArguments(const std::string& templ, const std::string& file,
+                            const std::string& installFolder) {
+  std::string s = templ;
+  // Placeholders. A replacement is not searched again: a file whose name
+  // holds "$P" would otherwise grow the text without end.
+  std::size_t from = 0;
+  for (;;) {
+    std::size_t dollar = s.find('$', from);
+    if (dollar == std::string::npos || dollar + 1 >= s.size()) break;
+    std::string r = Placeholder(s[dollar + 1], file, installFolder);
+    if (r.empty()) {
+      s.erase(dollar, 1);  // the letter stays; "$$N" becomes "$N" and expands next
+      from = dollar;
+    } else {
+      s.replace(dollar, 2, r);
+      from = dollar + r.size();
+    }
+  }
+  // Optional segments: kept without brackets when they name an existing
+  // file. The ">" is looked for after the "<", so a stray ">" before it
+  // cannot stop the pass from ending.
+  for (;;) {
+    std::size_t open = s.find('<');
+    if (open == std::string::npos || open + 1 >= s.size()) break;
+    std::size_t close = s.find('>', open + 1);
+    if (close == std::string::npos) break;
+    if (NamesExistingFile(s.substr(open + 1, close - open - 1))) {
+      s.erase(close, 1);
+      s.erase(open, 1);
+    } else {
+      s.erase(open, close - open + 1);
+    }
+  }
+  return s;
+}
+
+std::string CommandLineFor(const ExtHandler& entry, const std::string& templ,
+                           const std::string& file, const std::string& installFolder) {
+  // Without 8.3 names a program path may hold blanks: quote it.
+  std::string program = TheFileSystem().exists(entry.Path) ? ShortPath(entry.Path) : entry.Path;
+  return QuoteArgument(program) + " " + ExpandArguments(templ, file, installFolder);
+}
+
+std::string RunForInstall(const ExtHandler& entry, const std::string& file,
+                          const std::string& installFolder) {
+  return Run(entry, entry.Option, file, installFolder);
+}
+
+std::string RunForRestore(const ExtHandler& entry, const std::string& file,
+                          const std::string& installFolder) {
+  return Run(entry, entry.RestOption, file, installFolder);
+}
+
+std::string ConvertForInstall(const ExtHandlerTable& table, int index, const std::string& file,
+                              const std::string& installFolder) {
+  auto entry = table.get(index);
+  if (!entry) return "ERROR";
+  std::string result = entry->UseExApp ? RunForInstall(*entry, file, installFolder) : file;
+  if (result.empty()) return "ERROR";
+  switch (entry->InstallMode) {
+    case TInstallMode::CopyOriginal: return result;
+    case TInstallMode::CopyConvertedPrc:
+    case TInstallMode::MoveConvertedPrc: return ReplaceExtension(result, ".prc");
+    case TInstallMode::CopyConvertedPdb:
+    case TInstallMode::MoveConvertedPdb: return ReplaceExtension(result, ".pdb");
+    case TInstallMode::DoNothing: return "";
+  }
+  return "";  // a stored mode we do not know queues nothing
+}
+
+}  // namespace kestrel

@@ -1,0 +1,248 @@
+#include "handlers/table/ExtHandlerTable.h"
+
+#include <ini.h>
+#include <strings.h>
+
+#include <algorithm>
+#include <cstdio>
+
+#include "common/MessageBoxes.h"
+#include "common/Paths.h"
+#include "platform/Home.h"
+#include "platform/Registry.h"
+
+namespace kestrel {
+namespace {
+
+constexpr const char* kUsersKey = "Software\\Tolva\\Kestrel+\\Users\\";
+
+std::string ExtKeyPath(const std::string& user) { return kUsersKey + user + "\\Ext"; }
+
+std::string EntryName(int position) {
+  char buf[16];
+  std::snprintf(buf, sizeof buf, "%02d", position);
+  return buf;
+}
+
+ExtHandler ReadEntry(const RegKey& key) {
+  ExtHandler e;
+  e.Extension = key.readString("Extension", "");
+  e.Title = key.readString("Title", "");
+  e.Path = key.readString("Path", "");
+  e.WorkDir = key.readString("WorkDir", "");
+  e.Option = key.readString("Option", "");
+  e.RestOption = key.readString("RestOption", "");
+  e.ConfOption = key.readString("ConfOption", "");
+  e.UseExApp = key.readBool("UseExApp", false);
+  e.UseRestore = key.readBool("UseRestore", false);
+  e.UseConfig = key.readBool("UseConfig", false);
+  e.UseExText = key.readBool("UseExText", false);
+  // A missing value reads false, although a new entry starts with true.
+  e.ShowWindow = key.readBool("ShowWindow", false);
+  e.InstallMode = static_cast<TInstallMode>(static_cast<int>(key.readDword("InstallMode", 0)));
+  return e;
+}
+
+void WriteEntry(const RegKey& key, const ExtHandler& e) {
+  key.writeString("Extension", e.Extension);
+  key.writeString("Title", e.Title);
+  key.writeString("Path", e.Path);
+  key.writeString("WorkDir", e.WorkDir);
+  key.writeString("Option", e.Option);
+  key.writeString("RestOption", e.RestOption);
+  key.writeString("ConfOption", e.ConfOption);
+  key.writeBool("UseExApp", e.UseExApp);
+  key.writeBool("UseRestore", e.UseRestore);
+  key.writeBool("UseConfig", e.UseConfig);
+  key.writeBool("UseExText", e.UseExText);
+  key.writeBool("ShowWindow", e.ShowWindow);
+  key.writeDword("InstallMode", static_cast<std::uint32_t>(e.InstallMode));
+}
+
+}  // namespace
+
+const char* InstallModeText(TInstallMode mode) {
+  switch (mode) {
+    case TInstallMode::CopyOriginal: return "元ファイルをコピーする";
+    case TInstallMode::CopyConvertedPrc: return "変換後の prcファイルをコピーする";
+    case TInstallMode::CopyConvertedPdb: return "変換後の pdbファイルをコピーする";
+    case TInstallMode::DoNothing: return "何もしない";
+    case TInstallMode::MoveConvertedPrc: return "変換後の prcファイルを移動する";
+    case TInstallMode::MoveConvertedPdb: return "変換後の pdbファイルを移動する";
+  }
+  return "";
+}
+
+ExtHandlerTable::~ExtHandlerTable() {
+  if (!saveOnDestroy_) return;
+  try {
+    SaveToRegistry();
+  } catch (const RegistryError& e) {
+    // A destructor cannot report; the store said why on stderr at least.
+    std::fprintf(stderr, "kestrel: handler table not saved: %s\n", e.what());
+  }
+}
+
+void ExtHandlerTable::LoadForUser(const std::string& userName, bool saveOnDestroy) {
+  userName_ = userName;
+  saveOnDestroy_ = saveOnDestroy;
+  if (!userName.empty()) {
+    Registry& reg = TheRegistry();
+    if (auto ext = RegKey::Open(reg, Hive::CurrentUser, ExtKeyPath(userName), false)) {
+      std::vector<std::string> names = ext->subkeyNames();
+      std::sort(names.begin(), names.end());
+      // A table that does not start at "01" counts as absent.
+      if (!names.empty() && names.front() == "01") {
+        for (const std::string& name : names) {
+          if (auto key = ext->openSubkey(name, false)) entries_.push_back(ReadEntry(*key));
+        }
+      }
+    }
+  }
+  if (entries_.empty()) InstallDefaults();
+}
+
+void ExtHandlerTable::InstallDefaults() {
+  for (const char* ext : {".prc", ".pdb", kCatchAllExtension}) {
+    ExtHandler e;
+    e.Extension = ext;
+    entries_.push_back(e);
+  }
+}
+
+void ExtHandlerTable::SaveToRegistry() const {
+  if (userName_.empty()) return;
+  Registry& reg = TheRegistry();
+  // Deleting the whole key first leaves no stale entries behind.
+  reg.deleteKeyTree(Hive::CurrentUser, ExtKeyPath(userName_));
+  for (int i = 0; i < count(); ++i) {
+    auto key = RegKey::Open(reg, Hive::CurrentUser, ExtKeyPath(userName_) + "\\" + EntryName(i + 1),
+                            true);
+    if (key) WriteEntry(*key, entries_[static_cast<std::size_t>(i)]);
+  }
+}
+
+std::optional<ExtHandler> ExtHandlerTable::get(int index) const {
+  if (!valid(index)) return std::nullopt;
+  return entries_[static_cast<std::size_t>(index)];
+}
+
+bool ExtHandlerTable::put(int index, const ExtHandler& entry) {
+  if (!valid(index)) return false;
+  entries_[static_cast<std::size_t>(index)] = entry;
+  return true;
+}
+
+bool ExtHandlerTable::append(const ExtHandler& entry) {
+  entries_.push_back(entry);
+  return true;
+}
+
+bool ExtHandlerTable::insert(int index, const ExtHandler& entry) {
+  for (const ExtHandler& e : entries_) {
+    if (e.Extension == entry.Extension) return false;
+  }
+  index = std::clamp(index, 0, count());
+  entries_.insert(entries_.begin() + index, entry);
+  return true;
+}
+
+bool ExtHandlerTable::exchange(int i, int j) {
+  if (!valid(i) || !valid(j)) return false;
+  std::swap(entries_[static_cast<std::size_t>(i)], entries_[static_cast<std::size_t>(j)]);
+  return true;
+}
+
+bool ExtHandlerTable::remove(int index) {
+  if (!valid(index)) return false;
+  entries_.erase(entries_.begin() + index);
+  return true;
+}
+
+int ExtHandlerTable::FindByExtension(const std::string& extension) const {
+  std::string wanted = UpperAscii(extension);
+  for (int i = 0; i + 1 < count(); ++i) {
+    if (UpperAscii(entries_[static_cast<std::size_t>(i)].Extension) == wanted) return i;
+  }
+  return count() - 1;
+}
+
+std::vector<std::string> ExtHandlerTable::RestoreTitles() const {
+  std::vector<std::string> titles;
+  for (const ExtHandler& e : entries_) titles.push_back(e.UseRestore ? e.Title : "");
+  return titles;
+}
+
+bool ExtHandlerTable::UseExText(int index) const {
+  return valid(index) && entries_[static_cast<std::size_t>(index)].UseExText;
+}
+
+TInstallMode ExtHandlerTable::InstallMode(int index) const {
+  return valid(index) ? entries_[static_cast<std::size_t>(index)].InstallMode : TInstallMode::CopyOriginal;
+}
+
+namespace {
+
+struct PresetReader {
+  std::string section;
+  HandlerPreset preset;
+};
+
+// ini files are read the Windows way: section and key names without case.
+int OnIniValue(void* user, const char* section, const char* name, const char* value) {
+  auto* r = static_cast<PresetReader*>(user);
+  if (strcasecmp(section, r->section.c_str()) != 0) return 1;
+  if (strcasecmp(name, "Option1") == 0) {
+    r->preset.Option1 = value;
+  } else if (strcasecmp(name, "Option2") == 0) {
+    r->preset.Option2 = value;
+  } else if (strcasecmp(name, "Install") == 0) {
+    r->preset.Install = std::atoi(value);
+  }
+  return 1;
+}
+
+}  // namespace
+
+HandlerPreset ReadPreset(const std::string& programPath, const std::string& iniFile) {
+  PresetReader r;
+  r.section = FileNameOf(programPath);
+  std::string file = iniFile.empty() ? ShippedFile("KSExt.ini") : iniFile;
+  if (!file.empty() && !r.section.empty()) ini_parse(file.c_str(), OnIniValue, &r);
+  return r.preset;
+}
+
+namespace {
+
+bool MayReplace(const std::string& programPath, const std::string& field) {
+  if (FileNameOf(programPath).empty()) {
+    ErrorBox("連携プログラムが指定されてません");
+    return false;
+  }
+  if (!field.empty() &&
+      ConfirmBox("既に '%s'が設定されてますが、変更してよろしいですか？", field.c_str()) !=
+          Button::Yes) {
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool ApplyInstallPreset(const std::string& programPath, ExtHandler& entry,
+                        const std::string& iniFile) {
+  if (!MayReplace(programPath, entry.Option)) return false;
+  HandlerPreset p = ReadPreset(programPath, iniFile);
+  entry.Option = p.Option1;
+  entry.InstallMode = static_cast<TInstallMode>(std::clamp(p.Install, 0, kInstallModeCount - 1));
+  return true;
+}
+
+bool ApplyRestorePreset(const std::string& programPath, ExtHandler& entry,
+                        const std::string& iniFile) {
+  if (!MayReplace(programPath, entry.RestOption)) return false;
+  entry.RestOption = ReadPreset(programPath, iniFile).Option2;
+  return true;
+}
+
+}  // namespace kestrel

@@ -1,0 +1,66 @@
+// THtmlParse: cuts an HTML byte stream (Shift_JIS) into text runs and tags
+// and raises one event per piece. It never fails on malformed HTML: an
+// unbalanced quote runs to the next quote or the end, an unterminated tag at
+// the end comes out as text.
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <iosfwd>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kestrel {
+
+// The file named in FileName cannot be read.
+class HtmlFileError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+class THtmlParse {
+ public:
+  // Tag names and option names come upper-cased; options are "NAME=value"
+  // or a bare "NAME".
+  using TagEvent = std::function<void(THtmlParse& sender, const std::string& tag,
+                                      const std::vector<std::string>& options)>;
+  using TextEvent = std::function<void(THtmlParse& sender, const std::string& text)>;
+
+  // The token buffer holds this many bytes. A longer text run or tag token
+  // is handed over in pieces of at most this size, never cut inside a
+  // double-byte character.
+  static constexpr std::size_t kMaxToken = 65535;
+
+  TagEvent OnHtmlTag;
+  TextEvent OnHtmlText;
+
+  const std::string& FileName() const { return fileName_; }
+  // A different name empties HtmlDoc.
+  void SetFileName(const std::string& name);
+  const std::vector<std::string>& HtmlDoc() const { return htmlDoc_; }
+  // Copies the lines and empties FileName.
+  void SetHtmlDoc(const std::vector<std::string>& lines);
+
+  // Parses HtmlDoc (its lines joined with CR LF) when FileName is empty,
+  // else the file; raises the events in document order. Answers the name of
+  // the tag being collected when parsing stopped ("" after a complete
+  // document). Throws HtmlFileError when the file cannot be read.
+  std::string Content();
+  std::string ContentFromStream(std::istream& stream);
+  std::string ContentFromBytes(std::string_view bytes);
+
+  // Parsing ends before the next token. Meant to be called from a handler.
+  void Terminate() { stop_ = true; }
+
+  void CallText(const std::string& text);
+  void CallTag(const std::string& tag, const std::vector<std::string>& options);
+
+ private:
+  std::string fileName_;
+  std::vector<std::string> htmlDoc_;
+  bool stop_ = false;
+};
+
+}  // namespace kestrel

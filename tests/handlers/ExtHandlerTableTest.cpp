@@ -1,0 +1,177 @@
+#include "handlers/table/ExtHandlerTable.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/Registry.h"
+#include "support/ScriptedPrompter.h"
+#include "support/TempHome.h"
+
+using namespace kestrel;
+using namespace kestrel::test;
+
+namespace {
+
+const std::string kExt = "Software\\Tolva\\Kestrel+\\Users\\Taro Yamada\\Ext";
+
+std::vector<std::string> Extensions(const ExtHandlerTable& t) {
+  std::vector<std::string> out;
+  for (int i = 0; i < t.count(); ++i) out.push_back(t.get(i)->Extension);
+  return out;
+}
+
+class ExtHandlerTableTest : public ::testing::Test {
+ protected:
+  RegKey entryKey(const std::string& name) {
+    return *RegKey::Open(TheRegistry(), Hive::CurrentUser, kExt + "\\" + name, true);
+  }
+  TempHome home;
+};
+
+TEST_F(ExtHandlerTableTest, UserWithoutExtGetsTheThreeDefaults) {
+  ExtHandlerTable t;
+  t.LoadForUser("Taro Yamada", false);
+  EXPECT_EQ(Extensions(t), (std::vector<std::string>{".prc", ".pdb", "(未登録)"}));
+  ExtHandler e = *t.get(0);
+  EXPECT_FALSE(e.UseExApp || e.UseRestore || e.UseConfig || e.UseExText);
+  EXPECT_TRUE(e.ShowWindow);
+  EXPECT_EQ(e.InstallMode, TInstallMode::CopyOriginal);
+  EXPECT_FALSE(t.get(3));
+}
+
+TEST_F(ExtHandlerTableTest, StoredTableWithout01CountsAsAbsent) {
+  entryKey("02").writeString("Extension", ".txt");
+  entryKey("03").writeString("Extension", "(未登録)");
+  ExtHandlerTable t;
+  t.LoadForUser("Taro Yamada", false);
+  EXPECT_EQ(Extensions(t), (std::vector<std::string>{".prc", ".pdb", "(未登録)"}));
+}
+
+TEST_F(ExtHandlerTableTest, MissingValuesReadAsStoredDefaults) {
+  entryKey("01").writeString("Extension", ".txt");
+  entryKey("01").writeDword("InstallMode", 5);
+  entryKey("02").writeString("Extension", "(未登録)");
+  ExtHandlerTable t;
+  t.LoadForUser("Taro Yamada", false);
+  ASSERT_EQ(t.count(), 2);
+  EXPECT_FALSE(t.get(0)->ShowWindow);  // missing reads false, unlike a new entry
+  EXPECT_EQ(t.InstallMode(0), TInstallMode::MoveConvertedPdb);
+  entryKey("01").writeString("UseExApp", "1");
+  ExtHandlerTable wrong;
+  EXPECT_THROW(wrong.LoadForUser("Taro Yamada", false), RegistryError);
+}
+
+TEST_F(ExtHandlerTableTest, FindByExtensionIgnoresCaseAndFallsBackToTheLast) {
+  ExtHandlerTable t;
+  t.LoadForUser("Taro Yamada", false);
+  EXPECT_EQ(t.FindByExtension(".PRC"), 0);
+  EXPECT_EQ(t.FindByExtension(".pdb"), 1);
+  EXPECT_EQ(t.FindByExtension(".txt"), 2);
+  EXPECT_EQ(t.FindByExtension(""), 2);
+  EXPECT_EQ(t.FindByExtension("(未登録)"), 2);  // the catch-all itself is never compared
+  ExtHandler upper;
+  upper.Extension = ".PDB";
+  ExtHandler same;
+  same.Extension = ".pdb";
+  EXPECT_FALSE(t.insert(0, same));  // exact comparison refuses ".pdb"
+  EXPECT_EQ(t.count(), 3);
+  EXPECT_TRUE(t.insert(2, upper));  // ".PDB" differs in case and is taken
+  EXPECT_EQ(t.FindByExtension(".PDB"), 1);  // but the earlier entry wins
+}
+
+TEST_F(ExtHandlerTableTest, EditsRoundTripAndSavingLeavesNoStaleSubkeys) {
+  {
+    ExtHandlerTable t;
+    t.LoadForUser("Taro Yamada", true);
+    ExtHandler txt;
+    txt.Extension = ".txt";
+    txt.Title = "テキスト変換";
+    txt.Path = "/usr/bin/txt2pdbdoc";
+    txt.Option = "\"$N\" \"$P\" \"$O$N.pdb\"";
+    txt.UseExApp = txt.UseRestore = txt.UseExText = true;
+    txt.ShowWindow = false;
+    txt.InstallMode = TInstallMode::MoveConvertedPdb;
+    ASSERT_TRUE(t.insert(2, txt));
+    for (int i = 0; i < 9; ++i) {
+      ExtHandler e;
+      e.Extension = ".x" + std::to_string(i);
+      t.insert(3, e);
+    }
+    EXPECT_TRUE(t.exchange(0, 1));
+    EXPECT_FALSE(t.exchange(0, 99));
+    EXPECT_EQ(t.count(), 13);
+  }  // saved here
+  EXPECT_TRUE(RegKey::Open(TheRegistry(), Hive::CurrentUser, kExt + "\\13", false));
+  {
+    ExtHandlerTable t;
+    t.LoadForUser("Taro Yamada", true);
+    ASSERT_EQ(t.count(), 13);
+    EXPECT_EQ(t.get(0)->Extension, ".pdb");
+    ExtHandler txt = *t.get(2);
+    EXPECT_EQ(txt.Title, "テキスト変換");
+    EXPECT_EQ(txt.Option, "\"$N\" \"$P\" \"$O$N.pdb\"");
+    EXPECT_TRUE(txt.UseExApp && txt.UseRestore && txt.UseExText);
+    EXPECT_FALSE(txt.ShowWindow);
+    EXPECT_EQ(txt.InstallMode, TInstallMode::MoveConvertedPdb);
+    EXPECT_EQ(t.get(12)->Extension, "(未登録)");
+    EXPECT_EQ(t.RestoreTitles()[2], "テキスト変換");
+    EXPECT_EQ(t.RestoreTitles()[0], "");
+    while (t.count() > 4) t.remove(3);
+  }
+  auto ext = RegKey::Open(TheRegistry(), Hive::CurrentUser, kExt, false);
+  EXPECT_EQ(ext->subkeyNames(), (std::vector<std::string>{"01", "02", "03", "04"}));
+  EXPECT_EQ(ext->openSubkey("04", false)->readString("Extension"), "(未登録)");
+}
+
+TEST_F(ExtHandlerTableTest, NotSavedWhenTheFlagIsCleared) {
+  {
+    ExtHandlerTable t;
+    t.LoadForUser("Taro Yamada", true);
+    t.setSaveOnDestroy(false);
+  }
+  EXPECT_FALSE(RegKey::Open(TheRegistry(), Hive::CurrentUser, kExt, false));
+  {
+    ExtHandlerTable nobody;  // no user: never stored
+    nobody.InstallDefaults();
+  }
+  EXPECT_FALSE(RegKey::Open(TheRegistry(), Hive::CurrentUser, "Software\\Tolva", false));
+}
+
+TEST_F(ExtHandlerTableTest, PresetsFromKSExtIni) {
+  WriteFile(home / "KSExt.ini",
+            "[txt2pdbdoc]\nOption1=\"$N\" \"$P\" \"$O$N.pdb\"\nInstall=5\n\n"
+            "[norecommend]\nOption2=-r \"$P\"\n");
+  HandlerPreset p = ReadPreset("/usr/bin/txt2pdbdoc");
+  EXPECT_EQ(p.Option1, "\"$N\" \"$P\" \"$O$N.pdb\"");
+  EXPECT_EQ(p.Option2, "$P");
+  EXPECT_EQ(p.Install, 5);
+  HandlerPreset q = ReadPreset("/opt/norecommend");
+  EXPECT_EQ(q.Install, 3);  // a section without "Install" does nothing
+  EXPECT_EQ(q.Option2, "-r \"$P\"");
+  EXPECT_EQ(ReadPreset("/opt/unknown").Option1, "$P");
+  EXPECT_EQ(ReadPreset("/x", home / "missing.ini").Install, 3);
+}
+
+TEST_F(ExtHandlerTableTest, PresetButtonsAskBeforeReplacing) {
+  WriteFile(home / "KSExt.ini", "[txt2pdbdoc]\nOption1=\"$P\" out.pdb\nInstall=2\n");
+  ScriptedPrompter prompter;
+  ExtHandler e;
+  prompter.expect(BoxKind::Error, Button::Ok);
+  EXPECT_FALSE(ApplyInstallPreset("/usr/bin/", e));
+  EXPECT_EQ(prompter.lastText(), "連携プログラムが指定されてません");
+
+  EXPECT_TRUE(ApplyInstallPreset("/usr/bin/txt2pdbdoc", e));  // empty field: no question
+  EXPECT_EQ(e.Option, "\"$P\" out.pdb");
+  EXPECT_EQ(e.InstallMode, TInstallMode::CopyConvertedPdb);
+
+  e.Option = "mine";
+  prompter.expect(BoxKind::Confirm, Button::No);
+  EXPECT_FALSE(ApplyInstallPreset("/usr/bin/txt2pdbdoc", e));
+  EXPECT_EQ(prompter.lastText(), "既に 'mine'が設定されてますが、変更してよろしいですか？");
+  EXPECT_EQ(e.Option, "mine");
+  e.RestOption = "old";
+  prompter.expect(BoxKind::Confirm, Button::Yes);
+  EXPECT_TRUE(ApplyRestorePreset("/usr/bin/txt2pdbdoc", e));
+  EXPECT_EQ(e.RestOption, "$P");
+}
+
+}  // namespace

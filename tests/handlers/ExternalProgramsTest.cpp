@@ -1,0 +1,111 @@
+#include "handlers/ExternalPrograms.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include "support/ScriptedPrompter.h"
+#include "support/TempHome.h"
+
+using namespace kestrel;
+using namespace kestrel::test;
+
+namespace {
+
+class ExpandArgumentsTest : public ::testing::Test {
+ protected:
+  std::string expand(const std::string& t) { return ExpandArguments(t, file, install); }
+  TempHome home;
+  std::string file = home / "Data/Memo Pad.txt";
+  std::string install = home / "Palm/User/Install/";
+};
+
+TEST_F(ExpandArgumentsTest, EveryPlaceholder) {
+  EXPECT_EQ(expand("-o $I$N.pdb"), "-o " + install + "Memo Pad.pdb");
+  EXPECT_EQ(expand("$P|$O|$F|$N|$E"),
+            file + "|" + (home / "Data/") + "|Memo Pad.txt|Memo Pad|.txt");
+  WriteFile(file, "x");
+  EXPECT_EQ(expand("$p|$o|$f|$n|$e"), file + "|" + (home / "Data/") + "|Memo Pad.txt|Memo Pad|.txt");
+}
+
+TEST_F(ExpandArgumentsTest, DollarEdgeCases) {
+  EXPECT_EQ(expand("$"), "$");
+  EXPECT_EQ(expand("a $"), "a $");
+  EXPECT_EQ(expand("$x"), "x");  // unknown letter stays, the "$" goes
+  EXPECT_EQ(expand("$$N"), "Memo Pad");
+  EXPECT_EQ(ExpandArguments("$E", home / "README", install), "E");
+  // A "$" in the file's own name is not expanded again.
+  EXPECT_EQ(ExpandArguments("$F", home / "a$F.txt", install), "a$F.txt");
+}
+
+TEST_F(ExpandArgumentsTest, OptionalSegments) {
+  WriteFile(home / "Data/Memo Pad.pdb", "x");
+  EXPECT_EQ(expand("x <$O$N.pdb> y"), "x " + (home / "Data/Memo Pad.pdb") + " y");
+  EXPECT_EQ(expand("x <$O$N.prc> y"), "x  y");
+  EXPECT_EQ(expand("a<>b"), "ab");       // empty segment names no file
+  EXPECT_EQ(expand("a < b"), "a < b");   // no ">" at all: stays
+  EXPECT_EQ(expand("a<"), "a<");
+  EXPECT_EQ(expand("a > b <c> d"), "a > b  d");  // a ">" before the "<" does not loop
+  EXPECT_EQ(expand("<$O>"), "");  // a folder is no file
+}
+
+class RunTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    // A converter that writes NAME.pdb beside the source and logs its folder.
+    WriteFile(converter, "#!/bin/sh\necho \"$PWD\" > \"$2.log\"\ncp \"$1\" \"$2\"\n");
+    chmod(converter.c_str(), 0755);
+    WriteFile(home / "Memo.txt", "hello");
+  }
+  TempHome home;
+  ScriptedPrompter prompter;
+  std::string converter = home / "bin dir/conv";
+};
+
+TEST_F(RunTest, RunsTheConverterInItsOwnFolderAndWaits) {
+  ExtHandler e;
+  e.Path = converter;
+  e.Option = "\"$P\" \"$O$N.pdb\"";
+  EXPECT_EQ(RunForInstall(e, home / "Memo.txt", home / "Install/"), home / "Memo.txt");
+  EXPECT_EQ(ReadFile(home / "Memo.pdb"), "hello");
+  EXPECT_EQ(ReadFile(home / "Memo.pdb.log"), (home / "bin dir") + "\n");
+  e.WorkDir = home.path();
+  e.RestOption = "\"$P\" \"$O$N.bak\"";
+  EXPECT_EQ(RunForRestore(e, home / "Memo.txt", ""), home / "Memo.txt");
+  EXPECT_EQ(ReadFile(home / "Memo.bak.log"), home.path() + "\n");
+}
+
+TEST_F(RunTest, AProgramThatCannotStartSaysWhyAndQueuesNothing) {
+  ExtHandlerTable t;
+  t.InstallDefaults();
+  ExtHandler e = *t.get(0);
+  e.UseExApp = true;
+  e.Path = home / "missing/conv.exe";
+  e.InstallMode = TInstallMode::CopyConvertedPdb;
+  t.put(0, e);
+  prompter.expect(BoxKind::Error, Button::Ok);
+  EXPECT_EQ(ConvertForInstall(t, 0, home / "Memo.txt", ""), "ERROR");
+  EXPECT_EQ(prompter.lastText(), "conv.exe が実行できません。\n\n No such file or directory");
+}
+
+TEST_F(RunTest, ModesPickWhatIsQueued) {
+  ExtHandlerTable t;
+  t.InstallDefaults();
+  auto mode = [&](TInstallMode m, bool run) {
+    ExtHandler e = *t.get(0);
+    e.InstallMode = m;
+    e.UseExApp = run;
+    e.Path = converter;
+    e.Option = "\"$P\" \"$O$N.pdb\"";
+    t.put(0, e);
+    return ConvertForInstall(t, 0, home / "Memo.txt", home / "Install/");
+  };
+  EXPECT_EQ(mode(TInstallMode::CopyOriginal, false), home / "Memo.txt");
+  EXPECT_EQ(mode(TInstallMode::CopyConvertedPrc, false), home / "Memo.prc");
+  EXPECT_EQ(mode(TInstallMode::DoNothing, false), "");
+  EXPECT_FALSE(FileExists(home / "Memo.pdb"));
+  EXPECT_EQ(mode(TInstallMode::MoveConvertedPdb, true), home / "Memo.pdb");
+  EXPECT_TRUE(FileExists(home / "Memo.pdb"));
+  EXPECT_EQ(ConvertForInstall(t, 7, home / "Memo.txt", ""), "ERROR");
+}
+
+}  // namespace
