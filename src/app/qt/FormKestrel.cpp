@@ -211,15 +211,15 @@ TFormKestrel::TFormKestrel(QWidget* parent) : QMainWindow(parent) {
   icons_->setSelectionModel(report_->selectionModel());
   icons_->setResizeMode(QListView::Adjust);
   icons_->setMovement(QListView::Static);
-  auto* delegate = new RenameDelegate(this, logic_, [this](bool editing) {
-    if (editing) {
+  auto editing = [this](bool open) {
+    if (open) {
       BeginRename();
     } else {
       EndRename();
     }
-  });
-  report_->setItemDelegateForColumn(0, delegate);
-  icons_->setItemDelegate(delegate);
+  };
+  report_->setItemDelegateForColumn(0, new RenameDelegate(report_, logic_, editing));
+  icons_->setItemDelegate(new RenameDelegate(icons_, logic_, editing));
   connect(report_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
           [this] { SyncListSelection(); });
   for (QAbstractItemView* view : {static_cast<QAbstractItemView*>(report_),
@@ -276,6 +276,9 @@ TFormKestrel::TFormKestrel(QWidget* parent) : QMainWindow(parent) {
 TFormKestrel::~TFormKestrel() {
   syncing_ = true;
   logic_.setView(nullptr);
+  // The views go while the actions they touch (an open editor gives Del
+  // back) still exist.
+  delete splitter_;
 }
 
 QAction* TFormKestrel::action(Command command) const {
