@@ -10,7 +10,9 @@
 #include <QHeaderView>
 #include <QInputDialog>
 #include <QLineEdit>
+#include <QListView>
 #include <QMenu>
+#include <QMenuBar>
 #include <QMimeData>
 #include <QSplitter>
 #include <QStandardItemModel>
@@ -25,7 +27,13 @@
 
 #include "AppFixture.h"
 #include "app/SingleInstance.h"
+#include "platform/Shell.h"
 #include "support/ScriptedPrompter.h"
+
+// Readable failures.
+QT_BEGIN_NAMESPACE
+inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
+QT_END_NAMESPACE
 
 using namespace kestrel;
 using namespace kestrel::test;
@@ -40,6 +48,7 @@ class FormKestrelTest : public AppFixture {
     static char name[] = "app_tests";
     static char* argv[] = {name, nullptr};
     if (!QApplication::instance()) new QApplication(argc, argv);
+    setenv("KESTREL_COM_PORTS", "", 1);  // no ports unless a test names them
   }
   ~FormKestrelTest() override { form.reset(); }
 
@@ -515,6 +524,97 @@ TEST_F(FormKestrelTest, ClosingKeepsTheGeometryAndTheSelectedUser) {
   ASSERT_TRUE(window);
   EXPECT_EQ(window->readDword("WinWidth"), 555u);
   EXPECT_EQ(window->readDword("Splitter"), 169u);
+}
+
+TEST_F(FormKestrelTest, TheMenusHoldTheirCommandsInOrder) {
+  Open();
+  std::vector<QStringList> menus;
+  QStringList titles;
+  for (QAction* m : form->menuBar()->actions()) {
+    titles << m->text();
+    QStringList items;
+    for (QAction* a : m->menu()->actions()) items << (a->isSeparator() ? "-" : a->text());
+    menus.push_back(items);
+  }
+  EXPECT_EQ(titles, QStringList({"ファイル(&F)", "インストール(&I)", "表示(&V)", "HotSync(&S)", "ヘルプ(&H)"}));
+  ASSERT_EQ(menus.size(), 5u);
+  EXPECT_EQ(menus[0], QStringList({"ユーザの追加(&U)", "フォルダの追加(&F)", "ファイルの追加(&A)", "-",
+                                   "ユーザ情報の変更", "AppListの保存", "AppListの取得", "-", "削除(&D)",
+                                   "-", "終了(&X)"}));
+  EXPECT_EQ(menus[1], QStringList({"インストール予約", "オートバックアップ", "-",
+                                   "インストールフォルダにコピー(&C)", "バックアップ(&B)", "-",
+                                   "すべて選択・解除(&A)"}));
+  EXPECT_EQ(menus[2], QStringList({"大きいアイコン(&G)", "小さいアイコン(&M)", "一覧(&L)", "詳細(&D)", "-",
+                                   "最新の情報に更新(&R)", "-", "設定...(&C)"}));
+  EXPECT_EQ(menus[3], QStringList({"HotSync Managerの起動(&S)", "HotSync Managerの停止(&P)", "-", "-",
+                                   "Pilot XFer連携(&L)"}));
+  EXPECT_EQ(menus[4], QStringList({"目次(&C)", "-", "バージョン情報(&A)..."}));
+  EXPECT_TRUE(form->menuBar()->actions()[2]->menu()->actions()[3]->isChecked());
+
+  form->menuBar()->actions()[2]->menu()->actions()[0]->trigger();
+  EXPECT_EQ(form->viewStyle(), ViewStyle::LargeIcon);
+  EXPECT_TRUE(form->LViewFilesIcons()->isVisible());
+  form->menuBar()->actions()[2]->menu()->actions()[3]->trigger();
+  EXPECT_TRUE(form->LViewFiles()->isVisible());
+}
+
+// Remembers what the program asked the shell to open.
+class RecordingShell : public Shell {
+ public:
+  explicit RecordingShell(std::vector<std::string>* opened) : opened_(opened) {}
+  bool open(const std::string& target, const std::string&, const std::string&) override {
+    opened_->push_back(target);
+    return true;
+  }
+
+ private:
+  std::vector<std::string>* opened_;
+};
+
+TEST_F(FormKestrelTest, HelpOpensTheJapanesePageFromAnyFolder) {
+  Open();
+  std::vector<std::string> opened;
+  SetShell(std::make_unique<RecordingShell>(&opened));
+  fs::path before = fs::current_path();
+  fs::current_path("/");
+  form->action(Command::Help)->trigger();
+  fs::current_path(before);
+  SetShell(nullptr);
+  ASSERT_EQ(opened.size(), 1u);
+  QUrl url(QString::fromStdString(opened[0]));
+  ASSERT_TRUE(url.isLocalFile()) << opened[0];
+  std::string page = ReadFile(url.toLocalFile().toStdString());
+  EXPECT_NE(page.find("lang=\"ja\""), std::string::npos);
+  EXPECT_NE(page.find("id=\"topic1\""), std::string::npos);
+  EXPECT_EQ(form->action(Command::Help)->shortcut(), QKeySequence("F1"));
+}
+
+TEST_F(FormKestrelTest, TheRestoreToolsFollowTheHandlersOfTheSelectedUser) {
+  AddUser("Taro Yamada", "TaroY", 7);
+  SetLastUser("TaroY");
+  {
+    ExtHandlerTable table;
+    table.LoadForUser("Taro Yamada", false);
+    ExtHandler tool;
+    tool.Extension = ".txt";
+    tool.Title = "テキスト復元";
+    tool.UseRestore = true;
+    ASSERT_TRUE(table.insert(0, tool));
+    table.SaveToRegistry();
+  }
+  Open();
+  form->PopupMenu1Popup();
+  EXPECT_TRUE(form->MIRestTools()->menuAction()->isEnabled());
+  ASSERT_EQ(form->MIRestTools()->actions().size(), 1);
+  EXPECT_EQ(form->MIRestTools()->actions()[0]->text(), "テキスト復元");
+  Select({"Taro Yamada"});
+  form->PopupMenu1Popup();
+  EXPECT_FALSE(form->MIRestTools()->menuAction()->isEnabled());
+  QStringList popup;
+  for (QAction* a : form->PopupMenu1()->actions()) popup << (a->isSeparator() ? "-" : a->text());
+  EXPECT_EQ(popup, QStringList({"インストールフォルダにコピー(&C)", "すべて選択・解除(&A)", "-",
+                                "復元ツール(&T)", "Glancer(&V)", "関連サイトへ Kestrel+(&G)", "-",
+                                "プロパティ(&R)"}));
 }
 
 }  // namespace
