@@ -478,6 +478,42 @@ TEST_F(FormKestrelTest, FilesFromTheDesktopAndForwardedArgumentsAreQueued) {
   delete mime;
 }
 
+TEST_F(FormKestrelTest, ListItemsDroppedOnTheTreeMoveCopyOrQueue) {
+  AddUser("Taro Yamada", "TaroY", 7);
+  WriteFile(BackupOf("TaroY") + "a.prc", "a");
+  WriteFile(BackupOf("TaroY") + "b.prc", "b");
+  fs::create_directories(BackupOf("TaroY") + "sub");
+  Open();
+  Select({"Taro Yamada", "バックアップ"});
+  QTreeWidget* tree = form->TViewUsers();
+  auto drop = [&](QTreeWidgetItem* target, Qt::KeyboardModifiers modifiers) {
+    QMimeData mime;
+    mime.setData("application/x-kestrel-list-items", QByteArray());
+    QPoint at = tree->visualItemRect(target).center();
+    QDragEnterEvent enter(at, Qt::CopyAction | Qt::MoveAction, &mime, Qt::LeftButton, modifiers);
+    QApplication::sendEvent(tree->viewport(), &enter);
+    QDragMoveEvent move(at, Qt::CopyAction | Qt::MoveAction, &mime, Qt::LeftButton, modifiers);
+    QApplication::sendEvent(tree->viewport(), &move);
+    Qt::DropAction shown = move.isAccepted() ? move.dropAction() : Qt::IgnoreAction;
+    QDropEvent dropped(at, Qt::CopyAction | Qt::MoveAction, &mime, Qt::LeftButton, modifiers);
+    QApplication::sendEvent(tree->viewport(), &dropped);
+    return shown;
+  };
+  tree->expandAll();
+  SelectRows({"a.prc"});
+  EXPECT_EQ(drop(Item({"Taro Yamada", "バックアップ", "sub"}), Qt::ControlModifier), Qt::CopyAction);
+  EXPECT_TRUE(FileExists(BackupOf("TaroY") + "sub/a.prc"));
+  EXPECT_EQ(Column(0), QStringList({"a.prc", "b.prc"}));
+  SelectRows({"b.prc"});
+  EXPECT_EQ(drop(Item({"Taro Yamada", "バックアップ", "sub"}), {}), Qt::MoveAction);
+  EXPECT_FALSE(FileExists(BackupOf("TaroY") + "b.prc"));
+  EXPECT_EQ(Column(0), QStringList({"a.prc"}));
+  SelectRows({"a.prc"});
+  EXPECT_EQ(drop(Item({"Taro Yamada", "インストール"}), {}), Qt::CopyAction);
+  EXPECT_TRUE(FileExists(InstallOf("TaroY") + "a.prc"));
+  EXPECT_EQ(drop(Item({"Taro Yamada"}), {}), Qt::IgnoreAction);
+}
+
 TEST_F(FormKestrelTest, PortsAreListedAscendingAndTheStoredPortIsChecked) {
   setenv("KESTREL_COM_PORTS", "COM3,COM1", 1);
   CurrentUserKey(kHotSyncKey).writeString("DirectComPort", "COM3");

@@ -89,6 +89,12 @@ TEST_F(KestrelMainTest, NoUserSelectedMeansNothingQueuedAndTheWindowOpens) {
   prompter.expect(BoxKind::Error, Button::Ok);
   EXPECT_FALSE(main.QueueFiles({home / "a.prc"}));
   EXPECT_EQ(prompter.lastText(), "カレントのユーザ名が不明です。");
+  // Without a user the install command only moves its check mark.
+  main.InstallFlag();
+  EXPECT_TRUE(main.commands().isChecked(Command::InstallFlag));
+  EXPECT_EQ(main.status(0), "インストール");
+  auto key = RegKey::Open(TheRegistry(), Hive::CurrentUser, kHotSyncKey, false);
+  EXPECT_TRUE(key->values().empty());
 }
 
 TEST_F(KestrelMainTest, AFileIsQueuedAndBackedUpAnArchiveBecomesANodeAndKeepsTheWindow) {

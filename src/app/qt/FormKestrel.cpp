@@ -75,45 +75,35 @@ class UserTreeWidget : public QTreeWidget {
       e->ignore();
     }
   }
-  void dragMoveEvent(QDragMoveEvent* e) override {
-    if (e->mimeData()->hasFormat(kListDragMime)) {
-      int node = form_->nodeOf(itemAt(e->position().toPoint()));
-      DragVerdict v = form_->logic().DragOver(node, CtrlHeld(e->modifiers()));
-      if (!v.accept) {
-        e->ignore();
-        return;
-      }
-      e->setDropAction(v.move ? Qt::MoveAction : Qt::CopyAction);
-      e->accept();
-    } else if (e->mimeData()->hasUrls()) {
-      e->setDropAction(Qt::CopyAction);
-      e->accept();
-    } else {
+  void dragMoveEvent(QDragMoveEvent* e) override { Answer(e, false); }
+  void dropEvent(QDropEvent* e) override { Answer(e, true); }
+
+ private:
+  // Accepts or refuses what is dragged over a node, and takes it on a drop:
+  // list items by the logic's rules, the desktop's files as a copy.
+  void Answer(QDropEvent* e, bool drop) {
+    bool items = e->mimeData()->hasFormat(kListDragMime);
+    if (!items && !e->mimeData()->hasUrls()) {
       e->ignore();
+      return;
     }
-  }
-  void dropEvent(QDropEvent* e) override {
-    if (e->mimeData()->hasFormat(kListDragMime)) {
-      int node = form_->nodeOf(itemAt(e->position().toPoint()));
-      bool ctrl = CtrlHeld(e->modifiers());
-      DragVerdict v = form_->logic().DragOver(node, ctrl);
-      if (!v.accept) {
-        e->ignore();
-        return;
-      }
-      e->setDropAction(v.move ? Qt::MoveAction : Qt::CopyAction);
-      e->accept();
-      form_->logic().DragDrop(node, ctrl);
-    } else if (e->mimeData()->hasUrls()) {
-      e->setDropAction(Qt::CopyAction);
-      e->accept();
-      form_->DropFiles(LocalFiles(e->mimeData()));
-    } else {
+    int node = form_->nodeOf(itemAt(e->position().toPoint()));
+    bool ctrl = CtrlHeld(e->modifiers());
+    DragVerdict v = items ? form_->logic().DragOver(node, ctrl) : DragVerdict{true, false};
+    if (!v.accept) {
       e->ignore();
+      return;
+    }
+    e->setDropAction(v.move ? Qt::MoveAction : Qt::CopyAction);
+    e->accept();
+    if (!drop) return;
+    if (items) {
+      form_->logic().DragDrop(node, ctrl);
+    } else {
+      form_->DropFiles(LocalFiles(e->mimeData()));
     }
   }
 
- private:
   TFormKestrel* form_;
 };
 
@@ -751,9 +741,12 @@ void TFormKestrel::ListReset() {
   model_->setHorizontalHeaderLabels(titles);
   model_->setRowCount(list.count());
   for (int i = 0; i < list.count(); ++i) SetRow(i, list.items[static_cast<std::size_t>(i)]);
+  // The widths are those of the system font the columns were made for; a
+  // wider font gets wider columns, so that a file time still fits.
+  double scale = std::max(1.0, report_->fontMetrics().horizontalAdvance("0000/00/00 00:00:00") / 110.0);
   for (int c = 0; c < static_cast<int>(list.columns.size()); ++c) {
     const Column& column = list.columns[static_cast<std::size_t>(c)];
-    report_->setColumnWidth(c, column.width);
+    report_->setColumnWidth(c, static_cast<int>(column.width * scale));
     if (column.rightAligned) {
       model_->horizontalHeaderItem(c)->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
     }

@@ -149,7 +149,7 @@ QIcon CommandIcon(Command command) {
     case Command::Backup: return Standard(QStyle::SP_DialogSaveButton);
     case Command::GoSite: return Standard(QStyle::SP_DriveNetIcon);
     case Command::Property: return Standard(QStyle::SP_FileDialogInfoView);
-    case Command::Help: return Standard(QStyle::SP_DialogHelpButton);
+    case Command::Help: return FromPixmap(Glyph("?", QColor(70, 130, 210)));
     case Command::ChangeUser: return FromPixmap(Person(QColor(70, 130, 210)));
     case Command::GetAppList: return Standard(QStyle::SP_ArrowDown);
     case Command::ChkDate: return Standard(QStyle::SP_BrowserReload);
