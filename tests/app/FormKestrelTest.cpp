@@ -59,7 +59,7 @@ class FormKestrelTest : public AppFixture {
   }
   KestrelMain& logic() { return form->logic(); }
 
-  QTreeWidgetItem* Item(std::initializer_list<const char*> path) {
+  QTreeWidgetItem* Item(const std::vector<const char*>& path) {
     QTreeWidget* tree = form->TViewUsers();
     QTreeWidgetItem* item = nullptr;
     for (const char* caption : path) {
@@ -77,7 +77,7 @@ class FormKestrelTest : public AppFixture {
     }
     return item;
   }
-  void Select(std::initializer_list<const char*> path) {
+  void Select(const std::vector<const char*>& path) {
     QTreeWidgetItem* item = Item(path);
     ASSERT_NE(item, nullptr);
     form->TViewUsers()->setCurrentItem(item);
@@ -336,7 +336,7 @@ TEST_F(FormKestrelTest, CommandsFollowTheKindOfTheSelectedNode) {
   SetLastUser("TaroY");
   Open();
   struct Case {
-    std::initializer_list<const char*> node;
+    std::vector<const char*> node;
     std::vector<Command> enabled;
   };
   const std::vector<Command> never = {Command::NewUser,   Command::Config,     Command::About,
