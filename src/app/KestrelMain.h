@@ -78,6 +78,9 @@ class KestrelMain {
   void BuildTree();
   // One user's subtree (also for a user added later).
   void BuildUserSubtree(int userIndex);
+  // The backup node's children made again from its folder (the old records
+  // detached); the selection moves to the backup node if it was below it.
+  void RebuildBackupSubtree(int userIndex);
   // What FormShow does: the HotSync port selected in the port controls.
   void FormShow();
 
@@ -164,7 +167,6 @@ class KestrelMain {
   void Refill();
   void FillFolder(const std::string& folder, const UserInfo* user);
   int AddArchiveNode(int userIndex, const std::string& path);
-  void RebuildBackupSubtree(int userIndex);
   void RemoveNode(int node);
   void QueueArchiveMember(UserInfo& user, const std::string& extracted,
                           const std::string& installFolder);
