@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <ctime>
+#include <filesystem>
 
 #include "common/Paths.h"
 
@@ -78,6 +79,12 @@ bool DeleteFolderTree(const std::string& folderIn) {
   FileSystem& fs = TheFileSystem();
   for (const FindData& e : fs.list(folder)) {
     std::string path = folder + e.name;
+    // A link goes itself; what it points at is not part of the tree.
+    std::error_code ec;
+    if (std::filesystem::is_symlink(path, ec)) {
+      fs.deleteFile(path);
+      continue;
+    }
     if (e.attributes & kAttrReadOnly) fs.setReadOnly(path, false);
     if (e.attributes & kAttrDirectory) {
       DeleteFolderTree(path);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <ctime>
+#include <filesystem>
 
 #include "support/TempHome.h"
 
@@ -98,6 +99,17 @@ TEST(DeleteFolderTreeTest, RemovesReadOnlyFilesAndNestedFolders) {
   EXPECT_TRUE(DeleteFolderTree(home / "tree"));
   EXPECT_FALSE(FileExists(home / "tree"));
   EXPECT_TRUE(FileExists(home / "keep.txt"));
+}
+
+TEST(DeleteFolderTreeTest, LinksGoButNotWhatTheyPointAt) {
+  TempHome home;
+  WriteFile(home / "outside/precious.pdb", "x");
+  WriteFile(home / "tree/a.prc", "x");
+  std::filesystem::create_directory_symlink(home / "outside", home / "tree/link");
+  std::filesystem::create_symlink(home / "outside/precious.pdb", home / "tree/file-link");
+  EXPECT_TRUE(DeleteFolderTree(home / "tree"));
+  EXPECT_FALSE(FileExists(home / "tree"));
+  EXPECT_EQ(ReadFile(home / "outside/precious.pdb"), "x");
 }
 
 }  // namespace

@@ -1,0 +1,110 @@
+// The main window's user tree without the widget: one record per node, in
+// creation order (a node is its position in that list), the folder path of
+// every child node, and the parent/child structure the widget mirrors.
+// Records are only ever appended; a deleted node keeps its record.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace kestrel {
+
+enum NodeKind : int {
+  kNodeUser = 0,      // a registered user (top level)
+  kNodeInstall = 1,   // the user's install folder
+  kNodeBackup = 2,    // the backup folder and every subfolder below it
+  kNodePalm = 3,      // the user's Palm folder and its subfolders
+  kNodeArchive = 8,   // an .lzh or .zip archive shown as a folder
+  kNodeAppList = 9,   // "AppLists" and the nodes below it
+};
+
+struct NodeRecord {
+  int kind = kNodeUser;
+  int user = -1;       // index in the user list; -1 for none
+  int pathIndex = -1;  // index in the folder path list; -1 for top-level nodes
+};
+
+// The images of the tree's image list: normal and selected.
+struct NodeImages {
+  int normal = 0;
+  int selected = 0;
+};
+NodeImages ImagesOfKind(int kind);
+
+// Told about every change of the structure, so that a widget can follow.
+class TreeObserver {
+ public:
+  virtual ~TreeObserver() = default;
+  virtual void TreeNodeAdded(int /*node*/) {}
+  // The node leaves with its whole subtree (called before the children go).
+  virtual void TreeNodeRemoved(int /*node*/) {}
+  // Image or expanded state changed.
+  virtual void TreeNodeChanged(int /*node*/) {}
+};
+
+class UserTree {
+ public:
+  void setObserver(TreeObserver* observer) { observer_ = observer; }
+
+  // Appends a node: top level when parent is -1 (no folder path), else as
+  // the parent's last child with `path` appended to the folder path list.
+  int AddNode(int parent, int user, const std::string& path, const std::string& caption,
+              int kind);
+  // Adds a child of `kind` for every subfolder of `folder` (path: folder +
+  // name + separator), recursively; then, with `withArchives`, one archive
+  // node per *.zip and *.lzh file of the folder, names sorted.
+  void AddSubfolders(int node, int user, bool withArchives, const std::string& folder, int kind);
+  // Removes a node and its subtree from the tree; the records stay.
+  void DeleteNode(int node);
+  // Removes the children; `detach` also sets their records' user to -1.
+  void DeleteChildren(int node, bool detach);
+
+  int count() const { return static_cast<int>(nodes_.size()); }
+  bool valid(int node) const { return node >= 0 && node < count(); }
+  bool alive(int node) const { return valid(node) && nodes_[node].alive; }
+  const NodeRecord& record(int node) const { return nodes_.at(node).record; }
+  const std::string& caption(int node) const { return nodes_.at(node).caption; }
+  int parent(int node) const { return nodes_.at(node).parent; }
+  const std::vector<int>& children(int node) const { return nodes_.at(node).children; }
+  const std::vector<int>& topLevel() const { return top_; }
+  int level(int node) const;
+  // The folder path of a node: "" for top-level nodes.
+  std::string FolderOf(int node) const;
+
+  int image(int node) const { return nodes_.at(node).image; }
+  void setImage(int node, int image);
+  bool expanded(int node) const { return nodes_.at(node).expanded; }
+  void setExpanded(int node, bool expanded);
+
+  // The level-0 ancestor when it is a user node; -1 otherwise.
+  int UserTopNode(int node) const;
+  // The live user node of a user; -1 when there is none.
+  int UserNodeOf(int user) const;
+  // The folder of the first record (in creation order) of kind 1, resp. 2,
+  // carrying the user; "" when there is none.
+  std::string InstallFolderOf(int user) const;
+  std::string BackupFolderOf(int user) const;
+  // The first record of a kind for a user; -1 when there is none.
+  int FirstNodeOf(int user, int kind) const;
+  // The live child of `parent` with this caption; -1 when there is none.
+  int ChildByCaption(int parent, const std::string& caption) const;
+
+ private:
+  struct Node {
+    NodeRecord record;
+    int parent = -1;
+    std::vector<int> children;
+    std::string caption;
+    int image = 0;
+    bool expanded = false;
+    bool alive = true;
+  };
+  void Bury(int node, bool detach);
+
+  std::vector<Node> nodes_;
+  std::vector<int> top_;
+  std::vector<std::string> paths_;
+  TreeObserver* observer_ = nullptr;
+};
+
+}  // namespace kestrel

@@ -1,0 +1,178 @@
+#include "app/qt/Icons.h"
+
+#include <QApplication>
+#include <QPainter>
+#include <QPainterPath>
+#include <QStyle>
+
+namespace kestrel {
+namespace {
+
+QIcon Standard(QStyle::StandardPixmap which) { return QApplication::style()->standardIcon(which); }
+
+// Small drawn images where the style has none.
+QPixmap Canvas(int size = 32) {
+  QPixmap p(size, size);
+  p.fill(Qt::transparent);
+  return p;
+}
+
+QPixmap Person(const QColor& color) {
+  QPixmap p = Canvas();
+  QPainter g(&p);
+  g.setRenderHint(QPainter::Antialiasing);
+  g.setPen(QPen(color.darker(150), 1.5));
+  g.setBrush(color);
+  g.drawEllipse(QRectF(10, 3, 12, 12));
+  QPainterPath body;
+  body.moveTo(4, 30);
+  body.cubicTo(4, 16, 28, 16, 28, 30);
+  body.closeSubpath();
+  g.drawPath(body);
+  return p;
+}
+
+QPixmap Handheld() {
+  QPixmap p = Canvas();
+  QPainter g(&p);
+  g.setRenderHint(QPainter::Antialiasing);
+  g.setPen(QPen(QColor(60, 60, 70), 1.5));
+  g.setBrush(QColor(150, 150, 165));
+  g.drawRoundedRect(QRectF(7, 2, 18, 28), 3, 3);
+  g.setBrush(QColor(190, 215, 170));
+  g.drawRect(QRectF(10, 5, 12, 14));
+  g.setBrush(QColor(90, 90, 100));
+  g.drawEllipse(QRectF(13, 22, 6, 5));
+  return p;
+}
+
+QPixmap Box(bool open) {
+  QPixmap p = Canvas();
+  QPainter g(&p);
+  g.setRenderHint(QPainter::Antialiasing);
+  g.setPen(QPen(QColor(110, 70, 20), 1.5));
+  g.setBrush(QColor(215, 165, 90));
+  g.drawRect(QRectF(4, 12, 24, 17));
+  if (open) {
+    g.drawPolygon(QPolygonF({QPointF(4, 12), QPointF(1, 5), QPointF(14, 5), QPointF(16, 12)}));
+    g.drawPolygon(QPolygonF({QPointF(28, 12), QPointF(31, 5), QPointF(18, 5), QPointF(16, 12)}));
+  } else {
+    g.drawRect(QRectF(3, 7, 26, 6));
+  }
+  g.setPen(QPen(QColor(110, 70, 20), 2));
+  g.drawLine(QPointF(16, 15), QPointF(16, 27));
+  return p;
+}
+
+QPixmap Badge(const QPixmap& base, const QString& text, const QColor& color) {
+  QPixmap p = base;
+  QPainter g(&p);
+  g.setRenderHint(QPainter::Antialiasing);
+  g.setPen(Qt::NoPen);
+  g.setBrush(color);
+  g.drawEllipse(QRectF(17, 17, 15, 15));
+  g.setPen(Qt::white);
+  QFont f = g.font();
+  f.setBold(true);
+  f.setPixelSize(13);
+  g.setFont(f);
+  g.drawText(QRectF(17, 17, 15, 15), Qt::AlignCenter, text);
+  return p;
+}
+
+QPixmap Glyph(const QString& text, const QColor& color) {
+  QPixmap p = Canvas();
+  QPainter g(&p);
+  g.setRenderHint(QPainter::Antialiasing);
+  g.setPen(Qt::NoPen);
+  g.setBrush(color);
+  g.drawRoundedRect(QRectF(2, 2, 28, 28), 6, 6);
+  g.setPen(Qt::white);
+  QFont f = g.font();
+  f.setBold(true);
+  f.setPixelSize(text.size() > 1 ? 12 : 18);
+  g.setFont(f);
+  g.drawText(QRectF(2, 2, 28, 28), Qt::AlignCenter, text);
+  return p;
+}
+
+QIcon FromPixmap(const QPixmap& p) { return QIcon(p); }
+
+}  // namespace
+
+QIcon TreeImage(int index) {
+  switch (index) {
+    case 0: return FromPixmap(Person(QColor(150, 150, 150)));
+    case 1: return FromPixmap(Person(QColor(70, 130, 210)));
+    case 2: return Standard(QStyle::SP_DirClosedIcon);
+    case 3: return Standard(QStyle::SP_DirOpenIcon);
+    case 4: return Standard(QStyle::SP_FileDialogDetailedView);
+    case 5: return Standard(QStyle::SP_FileDialogContentsView);
+    case 6: return FromPixmap(Box(false));
+    case 7: return FromPixmap(Box(true));
+    default: return {};
+  }
+}
+
+QIcon NodeIcon(int normal, int selected) {
+  QIcon icon;
+  for (QSize size : {QSize(16, 16), QSize(32, 32)}) {
+    icon.addPixmap(TreeImage(normal).pixmap(size), QIcon::Normal);
+    icon.addPixmap(TreeImage(selected).pixmap(size), QIcon::Selected);
+  }
+  return icon;
+}
+
+QIcon ListImage(int index) {
+  switch (index) {
+    case 1: return Standard(QStyle::SP_FileIcon);
+    case 2: return FromPixmap(Handheld());
+    case 3: return FromPixmap(Box(false));
+    default: return {};
+  }
+}
+
+QIcon CommandIcon(Command command) {
+  switch (command) {
+    case Command::InstallFlag: return FromPixmap(Badge(Handheld(), "✓", QColor(40, 150, 60)));
+    case Command::SelectAll: return Standard(QStyle::SP_DialogApplyButton);
+    case Command::RegInst: return FromPixmap(Badge(Handheld(), "+", QColor(40, 110, 200)));
+    case Command::FDelete: return Standard(QStyle::SP_TrashIcon);
+    case Command::NewUser: return FromPixmap(Badge(Person(QColor(70, 130, 210)), "+", QColor(40, 150, 60)));
+    case Command::NewFolder: return Standard(QStyle::SP_FileDialogNewFolder);
+    case Command::BackupFlag: return FromPixmap(Glyph("B", QColor(200, 120, 30)));
+    case Command::AddFile: return FromPixmap(Badge(Standard(QStyle::SP_FileIcon).pixmap(32, 32), "+", QColor(40, 150, 60)));
+    case Command::ExecHotSync: return Standard(QStyle::SP_MediaPlay);
+    case Command::ExitHotSync: return Standard(QStyle::SP_MediaStop);
+    case Command::Config: return FromPixmap(Glyph("設", QColor(90, 90, 110)));
+    case Command::About: return Standard(QStyle::SP_MessageBoxInformation);
+    case Command::Backup: return Standard(QStyle::SP_DialogSaveButton);
+    case Command::GoSite: return Standard(QStyle::SP_DriveNetIcon);
+    case Command::Property: return Standard(QStyle::SP_FileDialogInfoView);
+    case Command::Help: return FromPixmap(Glyph("?", QColor(70, 130, 210)));
+    case Command::ChangeUser: return FromPixmap(Person(QColor(70, 130, 210)));
+    case Command::GetAppList: return Standard(QStyle::SP_ArrowDown);
+    case Command::ChkDate: return Standard(QStyle::SP_BrowserReload);
+    case Command::Eye: return Standard(QStyle::SP_FileDialogContentsView);
+    case Command::ArcTree: return FromPixmap(Box(true));
+    case Command::PilotXfer: return Standard(QStyle::SP_ComputerIcon);
+    case Command::Refresh: return Standard(QStyle::SP_BrowserReload);
+  }
+  return {};
+}
+
+QPixmap Drag1Cursor() {
+  QPixmap p = Canvas(24);
+  QPainter g(&p);
+  g.setRenderHint(QPainter::Antialiasing);
+  g.setPen(QPen(Qt::black, 1));
+  g.setBrush(Qt::white);
+  g.drawPolygon(QPolygonF({QPointF(0, 0), QPointF(0, 15), QPointF(4, 11), QPointF(7, 17),
+                           QPointF(9, 16), QPointF(6, 10), QPointF(11, 10)}));
+  g.drawRect(QRectF(12, 12, 10, 10));
+  g.drawLine(QPointF(17, 14), QPointF(17, 20));
+  g.drawLine(QPointF(14, 17), QPointF(20, 17));
+  return p;
+}
+
+}  // namespace kestrel

@@ -1,0 +1,23 @@
+// The images of the main window: the tree's (ImageList1), the file list's
+// in two sizes, the commands' (IListBtn) and the drag cursor "DRAG1".
+#pragma once
+
+#include <QIcon>
+#include <QPixmap>
+
+#include "app/Commands.h"
+
+namespace kestrel {
+
+// Tree image 0-7 (user, current user, folder, open folder, AppList, open
+// AppList, archive, open archive).
+QIcon TreeImage(int index);
+// A tree node's icon: its normal image, its selected image when selected.
+QIcon NodeIcon(int normal, int selected);
+// List image 1-3 (file, Palm file, archive); a null icon for 0.
+QIcon ListImage(int index);
+QIcon CommandIcon(Command command);
+// The copy cursor while list items are dragged onto the tree.
+QPixmap Drag1Cursor();
+
+}  // namespace kestrel

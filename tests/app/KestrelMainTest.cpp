@@ -1,0 +1,327 @@
+// The main window's logic without widgets: queuing, backups, dragging,
+// deleting and the text order of the list.
+#include "app/KestrelMain.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "AppFixture.h"
+#include "app/WindowState.h"
+#include "common/MessageTable.h"
+#include "platform/Codepage.h"
+#include "support/ScriptedPrompter.h"
+
+using namespace kestrel;
+using namespace kestrel::test;
+namespace fs = std::filesystem;
+
+namespace {
+
+class KestrelMainTest : public AppFixture {
+ protected:
+  void Start() {
+    main.ReadLocations();
+    main.BuildTree();
+  }
+  int Node(int parent, const std::string& caption) {
+    const UserTree& t = main.tree();
+    const std::vector<int>& nodes = parent < 0 ? t.topLevel() : t.children(parent);
+    for (int n : nodes) {
+      if (t.caption(n) == caption) return n;
+    }
+    ADD_FAILURE() << "no node " << caption;
+    return -1;
+  }
+  void SelectItems(std::initializer_list<std::string> captions) {
+    main.list().selectAll(false);
+    for (const std::string& c : captions) {
+      int i = main.list().find(c);
+      ASSERT_GE(i, 0) << c;
+      main.list().items[static_cast<std::size_t>(i)].selected = true;
+    }
+  }
+
+  KestrelMain main;
+};
+
+TEST(ListText, OrdersByCharacterCodeWithoutCaseAndDoubleByteCharactersWhole) {
+  EXPECT_EQ(CompareText("readme.TXT", "README.txt"), 0);
+  EXPECT_LT(CompareText("a.prc", "B.prc"), 0);
+  EXPECT_LT(CompareText("ab", "abc"), 0);
+  // Half-width ｱ (0xB1) is one code below any double-byte character, though
+  // its byte is above 亜's lead byte 0x88.
+  EXPECT_LT(CompareText("ｱ", "亜"), 0);
+  EXPECT_LT(CompareText("表", "表a"), 0);
+}
+
+TEST(ListText, PalmTitleIsTheDatabaseNameUpToItsZeroByte) {
+  TempHome home;
+  WriteFile(home / "a.prc", std::string("Vexed\0\0\0appl", 12) + std::string(60, 'x'));
+  EXPECT_EQ(PalmTitleOf(home / "a.prc"), "Vexed");
+  WriteFile(home / "b.pdb", Utf8ToCp932("辞書") + std::string(1, '\0'));
+  EXPECT_EQ(PalmTitleOf(home / "b.pdb"), "辞書");
+  WriteFile(home / "c.pdb", "line one\nline two");  // a first line without zero
+  EXPECT_EQ(PalmTitleOf(home / "c.pdb"), "line one");
+  EXPECT_EQ(PalmTitleOf(home / "missing.pdb"), "");
+}
+
+TEST(WindowStateRecord, MinusNineThousandNineHundredNinetyNineAndZeroCountAsNotStored) {
+  TempHome home;
+  SaveWindowState(-9999, 20, 0, 400, 0);
+  WindowState s = LoadWindowState();
+  EXPECT_FALSE(s.left);
+  EXPECT_EQ(s.top, 20);
+  EXPECT_FALSE(s.width);
+  EXPECT_EQ(s.height, 400);
+  EXPECT_FALSE(s.splitter);
+  SaveWindowState(-5, -30, 700, 500, 210);  // negative positions are real ones
+  s = LoadWindowState();
+  EXPECT_EQ(s.left, -5);
+  EXPECT_EQ(s.top, -30);
+  EXPECT_EQ(s.splitter, 210);
+}
+
+TEST_F(KestrelMainTest, NoUserSelectedMeansNothingQueuedAndTheWindowOpens) {
+  Start();
+  WriteFile(home / "a.prc", "x");
+  ScriptedPrompter prompter;
+  prompter.expect(BoxKind::Error, Button::Ok);
+  EXPECT_FALSE(main.QueueFiles({home / "a.prc"}));
+  EXPECT_EQ(prompter.lastText(), "カレントのユーザ名が不明です。");
+  // Without a user the install command only moves its check mark.
+  main.InstallFlag();
+  EXPECT_TRUE(main.commands().isChecked(Command::InstallFlag));
+  EXPECT_EQ(main.status(0), "インストール");
+  auto key = RegKey::Open(TheRegistry(), Hive::CurrentUser, kHotSyncKey, false);
+  EXPECT_TRUE(key->values().empty());
+}
+
+TEST_F(KestrelMainTest, AFileIsQueuedAndBackedUpAnArchiveBecomesANodeAndKeepsTheWindow) {
+  AddUser("Taro Yamada", "TaroY", 12345);
+  SetLastUser("TaroY");
+  Start();
+  WriteFile(home / "in/App.prc", "prc");
+  WriteFile(home / "in/APP.Zip", "zip");
+  EXPECT_TRUE(main.QueueFiles({home / "in/App.prc"}));
+  EXPECT_EQ(ReadFile(InstallOf("TaroY") + "App.prc"), "prc");
+  EXPECT_EQ(ReadFile(BackupOf("TaroY") + "App.prc"), "prc");
+  EXPECT_TRUE(InstallFlagOf("12345"));
+  EXPECT_TRUE(main.commands().isChecked(Command::InstallFlag));
+  EXPECT_EQ(main.status(0), "インストール");
+  ASSERT_EQ(main.list().count(), 1);  // the install list was refilled
+  EXPECT_EQ(main.list().items[0].caption, "App.prc");
+
+  int user = Node(-1, "Taro Yamada");
+  EXPECT_FALSE(main.QueueFiles({home / "in/APP.Zip"}));
+  int archive = main.tree().children(user).back();
+  EXPECT_EQ(main.tree().caption(archive), "APP.Zip");
+  EXPECT_EQ(main.tree().record(archive).kind, kNodeArchive);
+  EXPECT_EQ(main.tree().FolderOf(archive), home / "in/APP.Zip");
+  EXPECT_FALSE(FileExists(InstallOf("TaroY") + "APP.Zip"));
+  EXPECT_EQ(ReadFile(BackupOf("TaroY") + "APP.Zip"), "zip");
+  EXPECT_NE(main.selected(), archive);  // "GoArchiveFolder" is off
+}
+
+TEST_F(KestrelMainTest, ShowWindowKeepsTheWindowAndGoArchiveFolderSelectsTheArchive) {
+  AddUser("Taro Yamada", "TaroY", 12345, [](UserInfo& u) {
+    u.setShowWindow(true);
+    u.setSelectArchiveFolder(true);
+    u.setBackupArchives(false);
+  });
+  SetLastUser("TaroY");
+  Start();
+  WriteFile(home / "a.prc", "prc");
+  WriteFile(home / "b.lzh", "lzh");
+  EXPECT_FALSE(main.QueueFiles({home / "a.prc"}));
+  EXPECT_FALSE(main.QueueFiles({home / "b.lzh"}));
+  EXPECT_EQ(main.tree().caption(main.selected()), "b.lzh");
+  EXPECT_EQ(main.caption(), "Kestrel Plus - Taro Yamada");
+  EXPECT_FALSE(FileExists(BackupOf("TaroY") + "b.lzh"));  // "BackupArchive" off
+}
+
+TEST_F(KestrelMainTest, ArchivesShownInTheTreeLeaveTheListAndItsTotal) {
+  AddUser("Taro Yamada", "TaroY", 1, [](UserInfo& u) { u.setShowArchives(true); });
+  WriteFile(BackupOf("TaroY") + "b.zip", std::string(5000, 'z'));
+  WriteFile(BackupOf("TaroY") + "a.LZH", std::string(5000, 'z'));
+  WriteFile(BackupOf("TaroY") + "app.prc", std::string(10, 'p'));
+  fs::create_directories(BackupOf("TaroY") + "sub");
+  Start();
+  int backup = Node(Node(-1, "Taro Yamada"), "バックアップ");
+  std::vector<std::string> children;
+  for (int n : main.tree().children(backup)) children.push_back(main.tree().caption(n));
+  EXPECT_EQ(children, (std::vector<std::string>{"sub", "a.LZH", "b.zip"}));
+  main.Select(backup);
+  ASSERT_EQ(main.list().count(), 1);
+  EXPECT_EQ(main.list().items[0].caption, "app.prc");
+  EXPECT_EQ(main.status(2), "1KB");
+  EXPECT_EQ(main.status(3), BackupOf("TaroY"));
+
+  // The switch turns them back into files, the archive node's own file
+  // selected when it was the node in view.
+  main.Select(Node(backup, "b.zip"));
+  main.ArcTree();
+  EXPECT_EQ(main.selected(), backup);
+  EXPECT_EQ(main.list().count(), 3);
+  EXPECT_EQ(main.list().CollectSelectedNames(0), std::vector<std::string>{"b.zip"});
+  EXPECT_EQ(main.tree().children(backup).size(), 1u);
+}
+
+TEST_F(KestrelMainTest, DraggingBetweenBackupFoldersMovesWithCtrlCopiesOntoInstallQueues) {
+  AddUser("Taro Yamada", "TaroY", 7, [](UserInfo& u) { u.setConfirmOverwrite(false); });
+  std::string b = BackupOf("TaroY");
+  WriteFile(b + "one.prc", "1");
+  WriteFile(b + "two.prc", "2");
+  WriteFile(b + "three.prc", "3");
+  WriteFile(b + "sub/three.prc", "old");
+  Start();
+  int user = Node(-1, "Taro Yamada");
+  int backup = Node(user, "バックアップ");
+  int sub = Node(backup, "sub");
+  int install = Node(user, "インストール");
+  main.Select(backup);
+
+  EXPECT_TRUE(main.DragOver(sub, false).move);
+  EXPECT_FALSE(main.DragOver(sub, true).move);
+  EXPECT_FALSE(main.DragOver(user, false).accept);  // a top-level node
+  EXPECT_FALSE(main.DragOver(backup, false).accept);  // the source itself
+
+  SelectItems({"one.prc", "three.prc"});
+  main.DragDrop(sub, false);
+  EXPECT_EQ(ReadFile(b + "sub/one.prc"), "1");
+  EXPECT_FALSE(FileExists(b + "one.prc"));
+  // three.prc exists there and "BackupFlag" is off: it stays, and so does its item.
+  EXPECT_EQ(ReadFile(b + "sub/three.prc"), "old");
+  EXPECT_EQ(ReadFile(b + "three.prc"), "3");
+  EXPECT_EQ(main.list().find("one.prc"), -1);
+  EXPECT_GE(main.list().find("three.prc"), 0);
+
+  SelectItems({"two.prc"});
+  main.DragDrop(sub, true);
+  EXPECT_EQ(ReadFile(b + "sub/two.prc"), "2");
+  EXPECT_EQ(ReadFile(b + "two.prc"), "2");
+  EXPECT_GE(main.list().find("two.prc"), 0);
+
+  main.DragDrop(install, false);
+  EXPECT_EQ(ReadFile(InstallOf("TaroY") + "two.prc"), "2");
+  EXPECT_TRUE(InstallFlagOf("7"));
+}
+
+TEST_F(KestrelMainTest, BackupCountsTheCopiesThatArrived) {
+  AddUser("Taro Yamada", "TaroY", 7, [](UserInfo& u) { u.setConfirmOverwrite(false); });
+  SetLastUser("TaroY");
+  for (const char* f : {"a.prc", "b.prc", "c.pdb"}) WriteFile(InstallOf("TaroY") + f, f);
+  WriteFile(BackupOf("TaroY") + "b.prc", "kept");
+  Start();
+  main.list().selectAll(true);
+  ScriptedPrompter prompter;
+  prompter.expect(BoxKind::Info, Button::Ok);
+  main.Backup();
+  EXPECT_EQ(prompter.lastText(), "2 個のファイルをバックアップしました。");
+  EXPECT_EQ(ReadFile(BackupOf("TaroY") + "b.prc"), "kept");
+  EXPECT_EQ(ReadFile(BackupOf("TaroY") + "c.pdb"), "c.pdb");
+
+  // Switching the automatic backup off stays in memory.
+  main.BackupFlag();
+  EXPECT_FALSE(main.selectedUser()->autoBackup());
+  EXPECT_EQ(main.status(1), "");
+  auto key = RegKey::Open(TheRegistry(), Hive::CurrentUser, JoinKeyPath(kUsersKey, "Taro Yamada"), false);
+  EXPECT_EQ(key->readDword("Backup"), 1u);
+}
+
+TEST_F(KestrelMainTest, DeletingFromTheTreeFoldersArchivesAndUsers) {
+  AddUser("Taro Yamada", "TaroY", 7);
+  AddUser("John Smith", "JohnS", 8);
+  WriteFile(BackupOf("TaroY") + "old/x.prc", "x");
+  WriteFile(home / "a.zip", "zip");
+  SetLastUser("TaroY");
+  Start();
+  int user = Node(-1, "Taro Yamada");
+  int backup = Node(user, "バックアップ");
+  ScriptedPrompter prompter;
+
+  main.Select(backup);
+  prompter.expect(BoxKind::Error, Button::Ok);
+  main.FDelete(Focus::Tree);
+  EXPECT_EQ(prompter.lastText(), "'バックアップ' は削除できません。");
+
+  main.Select(Node(backup, "old"));
+  prompter.expect(BoxKind::Confirm, Button::Yes);
+  main.FDelete(Focus::Tree);
+  EXPECT_EQ(prompter.lastText(), "フォルダ内ののすべてのファイルを削除してよろしいですか？\n\n  " +
+                                     BackupOf("TaroY") + "old/");
+  EXPECT_FALSE(fs::exists(BackupOf("TaroY") + "old"));
+  EXPECT_TRUE(main.tree().children(backup).empty());
+  EXPECT_EQ(main.selected(), backup);
+
+  main.QueueFiles({home / "a.zip"});
+  main.Select(main.tree().children(user).back());
+  prompter.expect(BoxKind::Confirm, Button::No);
+  main.FDelete(Focus::Tree);
+  EXPECT_TRUE(FileExists(home / "a.zip"));
+  prompter.expect(BoxKind::Confirm, Button::Yes);
+  main.FDelete(Focus::Tree);
+  EXPECT_EQ(prompter.lastText(), "'a.zip' を削除してよろしいですか？");
+  EXPECT_FALSE(FileExists(home / "a.zip"));
+
+  // A user goes only from the tree, after the question.
+  main.Select(user);
+  main.FDelete(Focus::List);
+  prompter.expect(BoxKind::Confirm, Button::Yes);
+  main.FDelete(Focus::Tree);
+  EXPECT_EQ(prompter.lastText(), "ユーザ \"Taro Yamada\"を削除してよろしいですか？");
+  EXPECT_FALSE(TheRegistry().keyExists(Hive::CurrentUser, JoinKeyPath(kUsersKey, "Taro Yamada")));
+  EXPECT_FALSE(main.tree().alive(user));
+  EXPECT_GE(main.selected(), 0);
+  EXPECT_EQ(main.tree().topLevel().size(), 2u);
+}
+
+TEST_F(KestrelMainTest, RenamingTakesANameButNoPath) {
+  AddUser("Taro Yamada", "TaroY", 7);
+  SetLastUser("TaroY");
+  WriteFile(InstallOf("TaroY") + "a.prc", "a");
+  WriteFile(InstallOf("TaroY") + "taken.prc", "t");
+  Start();
+  int a = main.list().find("a.prc");
+  EXPECT_FALSE(main.Rename(a, "../a.prc"));
+  EXPECT_FALSE(main.Rename(a, ""));
+  EXPECT_FALSE(main.Rename(a, "taken.prc"));
+  EXPECT_EQ(ReadFile(InstallOf("TaroY") + "taken.prc"), "t");
+  EXPECT_TRUE(main.Rename(a, "b.prc"));
+  EXPECT_EQ(ReadFile(InstallOf("TaroY") + "b.prc"), "a");
+  EXPECT_EQ(main.list().items[static_cast<std::size_t>(a)].caption, "b.prc");
+}
+
+TEST_F(KestrelMainTest, ARefreshOfTheUserIdThatFailsKeepsTheUser) {
+  AddUser("Taro Yamada", "TaroY", 7);
+  Start();
+  int user = Node(-1, "Taro Yamada");
+  main.Select(user);
+  WriteUsersDat(palm, {{8, "Someone Else", "Else"}});
+  main.DoubleClick(main.list().find("ユーザＩＤ"), false);
+  EXPECT_EQ(main.UserAt(0)->shortName(), "TaroY");
+  auto key = RegKey::Open(TheRegistry(), Hive::CurrentUser, JoinKeyPath(kUsersKey, "Taro Yamada"), false);
+  EXPECT_EQ(key->readString("User"), "TaroY");
+
+  WriteUsersDat(palm, {{99, "Taro Yamada", "TaroY"}});
+  main.DoubleClick(main.list().find("ユーザＩＤ"), false);
+  EXPECT_EQ(key->readString("UserID"), "99");
+  EXPECT_EQ(main.list().items[static_cast<std::size_t>(main.list().find("ユーザＩＤ"))].subItems[0], "99");
+}
+
+TEST_F(KestrelMainTest, ACommandLineStartForTheLastUserEndsAndClosingRemembersTheUser) {
+  AddUser("Taro Yamada", "TaroY", 7);
+  AddUser("John Smith", "JohnS", 8);
+  SetLastUser("JohnS");
+  Start();
+  EXPECT_EQ(main.caption(), "Kestrel Plus - John Smith");
+  EXPECT_EQ(main.tree().caption(main.selected()), "インストール");
+  main.Select(Node(Node(-1, "Taro Yamada"), "Palm"));
+  EXPECT_EQ(main.caption(), "Kestrel Plus - Taro Yamada");
+  EXPECT_EQ(main.appTitle(), "Taro Yamada Kestrel+");
+  main.Close();
+  auto key = RegKey::Open(TheRegistry(), Hive::CurrentUser, kKestrelKey, false);
+  EXPECT_EQ(key->readString("LastUser"), "TaroY");
+}
+
+}  // namespace
