@@ -1,16 +1,28 @@
 #include "app/ArchiveAccess.h"
 
+#include "install/ArchiveFolder.h"
+
 namespace kestrel {
 namespace {
 
-// Stands until the archive unit (ListArchive, ExtractMember) is wired in
-// here: an archive node shows an empty list.
-class NoArchives : public ArchiveAccess {
+// The archive unit: libzip and liblhasa behind ListArchive/ExtractMember.
+class LibraryArchives : public ArchiveAccess {
  public:
-  bool List(const std::string&, bool, const DescriptionLookup&, std::vector<FileItem>&) override {
-    return false;
+  bool List(const std::string& archive, bool withDescription, const DescriptionLookup& describe,
+            std::vector<FileItem>& items) override {
+    ArchiveListOptions options;
+    options.withDescription = withDescription;
+    options.describe = describe;
+    std::vector<ArchiveListItem> members;
+    if (!ListArchive(archive, options, &members)) return false;
+    for (const ArchiveListItem& m : members) {
+      items.push_back({m.caption, m.subItems(withDescription), m.icon, m.selected});
+    }
+    return true;
   }
-  std::string Extract(const std::string&, const std::string&) override { return ""; }
+  std::string Extract(const std::string& archive, const std::string& member) override {
+    return ExtractMember(archive, member);
+  }
 };
 
 std::unique_ptr<ArchiveAccess> g_access;
@@ -18,7 +30,7 @@ std::unique_ptr<ArchiveAccess> g_access;
 }  // namespace
 
 ArchiveAccess& TheArchiveAccess() {
-  if (!g_access) g_access = std::make_unique<NoArchives>();
+  if (!g_access) g_access = std::make_unique<LibraryArchives>();
   return *g_access;
 }
 

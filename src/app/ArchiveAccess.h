@@ -1,7 +1,6 @@
 // What the main window needs of archives shown as folders: the members of an
-// archive as file-list items, and one member extracted for queuing. The
-// archive unit provides the implementation; until it is linked in, archives
-// list nothing and extract nothing.
+// archive as file-list items, and one member extracted for queuing. By
+// default the archive unit (libzip, liblhasa) answers; tests may swap it.
 #pragma once
 
 #include <memory>
