@@ -1,15 +1,14 @@
 #include <iconv.h>
 
 #include <cerrno>
-#include <mutex>
 
 #include "platform/Codepage.h"
 
 namespace kestrel {
 namespace {
 
-// Converts with iconv, replacing what cannot be converted. `width` is how many
-// input bytes one bad unit spans when skipping it.
+// Converts with iconv, putting `replacement` for each character that cannot
+// be converted (one UTF-8 sequence or one CP932 unit is skipped).
 std::string Convert(const char* to, const char* from, std::string_view in,
                     const std::string& replacement, bool* lossless = nullptr) {
   if (lossless) *lossless = true;
