@@ -59,14 +59,19 @@ std::string RegKey::describe(const std::string& name) const {
 }
 
 RegValue RegKey::required(const std::string& name, ValueType type) const {
-  auto v = registry_->value(hive_, path_, name);
+  auto v = typed(name, type);
   if (!v) throw RegistryError("registry value missing: " + describe(name));
-  if (v->type != type) {
+  return *v;
+}
+
+std::optional<RegValue> RegKey::typed(const std::string& name, ValueType type) const {
+  auto v = registry_->value(hive_, path_, name);
+  if (v && v->type != type) {
     throw RegistryError(std::string("registry value of the wrong type (") +
                         ValueTypeName(v->type) + ", expected " + ValueTypeName(type) +
                         "): " + describe(name));
   }
-  return *v;
+  return v;
 }
 
 std::string RegKey::readString(const std::string& name) const {
@@ -79,17 +84,18 @@ Bytes RegKey::readBinary(const std::string& name) const {
   return required(name, ValueType::Binary).binary;
 }
 
+// One lookup each: a missing value gives the fallback, another type raises.
 std::string RegKey::readString(const std::string& name, const std::string& fallback) const {
-  if (!hasValue(name)) return fallback;
-  return readString(name);
+  auto v = typed(name, ValueType::String);
+  return v ? v->text : fallback;
 }
 std::uint32_t RegKey::readDword(const std::string& name, std::uint32_t fallback) const {
-  if (!hasValue(name)) return fallback;
-  return readDword(name);
+  auto v = typed(name, ValueType::Dword);
+  return v ? v->dword : fallback;
 }
 bool RegKey::readBool(const std::string& name, bool fallback) const {
-  if (!hasValue(name)) return fallback;
-  return readDword(name) != 0;
+  auto v = typed(name, ValueType::Dword);
+  return v ? v->dword != 0 : fallback;
 }
 
 void RegKey::writeString(const std::string& name, const std::string& text) const {

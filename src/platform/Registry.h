@@ -105,6 +105,8 @@ class RegKey {
 
  private:
   RegValue required(const std::string& name, ValueType type) const;
+  // The value when present; RegistryError when it has another type.
+  std::optional<RegValue> typed(const std::string& name, ValueType type) const;
   std::string describe(const std::string& name) const;
 
   Registry* registry_;
