@@ -30,7 +30,4 @@ ArchiveAccess& TheArchiveAccess();
 // back to the default.
 void SetArchiveAccess(std::unique_ptr<ArchiveAccess> access);
 
-// The sub-item (counted from 0) that holds a member's path.
-inline int MemberPathSubItem(bool withDescription) { return withDescription ? 3 : 2; }
-
 }  // namespace kestrel

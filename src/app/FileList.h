@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "install/ArchiveFolder.h"
+
 namespace kestrel {
 
 class UserInfo;
@@ -37,8 +39,8 @@ enum class ColumnSet {
 };
 std::vector<Column> ColumnsFor(ColumnSet set, const UserInfo* user);
 
-// A file's AppList description ("" when it has none).
-using DescriptionLookup = std::function<std::string(const std::string& fileName)>;
+// A file's AppList description: DescriptionLookup of the archive unit, which
+// lists archive members with the same lookup.
 
 class FileList {
  public:

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "app/ArchiveAccess.h"
+#include "install/ArchiveFolder.h"
 #include "common/FileRules.h"
 #include "common/FolderList.h"
 #include "common/MessageBoxes.h"
@@ -405,7 +406,7 @@ void KestrelMain::DoubleClick(int item, bool alt) {
 }
 
 int KestrelMain::NameColumnOfArchive(const UserInfo& user) const {
-  return MemberPathSubItem(user.showDescription());
+  return ArchiveMemberPathSubItem(user.showDescription());
 }
 
 // --- queuing
