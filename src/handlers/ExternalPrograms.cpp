@@ -31,6 +31,12 @@ std::string Placeholder(char c, const std::string& file, const std::string& inst
   }
 }
 
+// The program as the command line names it: its short form where it exists,
+// else as given (so a missing program is reported by its own name).
+std::string ProgramPathOf(const ExtHandler& entry) {
+  return TheFileSystem().exists(entry.Path) ? ShortPath(entry.Path) : entry.Path;
+}
+
 bool NamesExistingFile(const std::string& path) {
   return !path.empty() && TheFileSystem().exists(path) && !TheFileSystem().isDirectory(path);
 }
@@ -39,8 +45,7 @@ std::string Run(const ExtHandler& entry, const std::string& templ, const std::st
                 const std::string& installFolder) {
   std::string workDir;
   if (entry.WorkDir.empty()) {
-    std::string program = TheFileSystem().exists(entry.Path) ? ShortPath(entry.Path) : entry.Path;
-    std::string folder = FolderOf(program);
+    std::string folder = FolderOf(ProgramPathOf(entry));
     workDir = folder.size() > 1 ? WithoutTrailingBackslash(folder) : folder;
   } else {
     workDir = ShortPath(entry.WorkDir);
@@ -95,8 +100,7 @@ std::string ExpandArguments(const std::string& templ, const std::string& file,
 std::string CommandLineFor(const ExtHandler& entry, const std::string& templ,
                            const std::string& file, const std::string& installFolder) {
   // Without 8.3 names a program path may hold blanks: quote it.
-  std::string program = TheFileSystem().exists(entry.Path) ? ShortPath(entry.Path) : entry.Path;
-  return QuoteArgument(program) + " " + ExpandArguments(templ, file, installFolder);
+  return QuoteArgument(ProgramPathOf(entry)) + " " + ExpandArguments(templ, file, installFolder);
 }
 
 std::string RunForInstall(const ExtHandler& entry, const std::string& file,
