@@ -2,6 +2,7 @@
 // file dropped on the user's install folder.
 #include <cstdio>
 
+#include "RegisteredUser.h"
 #include "Verbs.h"
 #include "common/FileRules.h"
 #include "handlers/QueueThroughHandler.h"
@@ -17,18 +18,9 @@ VerbRegistration queue(
     [](const VerbArgs& args) {
       if (args.size() < 2) throw UsageError("a user name and at least one file are needed");
       const std::string& name = args[0];
-      auto key = RegKey::Open(TheRegistry(), Hive::CurrentUser, JoinKeyPath(kUsersKey, name), false);
-      if (name.empty() || !key || !key->hasValue("User")) {
-        std::fprintf(stderr, "kestrel-tool: %s is not registered\n", name.c_str());
-        return 2;
-      }
-      UserInfo user(name);
-      // The table is only read here; the program may be editing it.
-      user.handlers().setSaveOnDestroy(false);
-      if (user.userName().empty()) {
-        std::fprintf(stderr, "kestrel-tool: %s cannot be opened\n", name.c_str());
-        return 2;
-      }
+      std::unique_ptr<UserInfo> opened = OpenRegisteredUser(name);
+      if (!opened) return 2;
+      UserInfo& user = *opened;
       if (!EnsureFolder(user.installFolder())) {
         std::fprintf(stderr, "kestrel-tool: the install folder %s cannot be made\n",
                      user.installFolder().c_str());

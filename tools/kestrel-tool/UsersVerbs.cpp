@@ -10,6 +10,7 @@
 #include "platform/FileSystem.h"
 #include "platform/Registry.h"
 #include "users/PalmDesktop.h"
+#include "RegisteredUser.h"
 #include "users/UserInfo.h"
 
 namespace kestrel::tool {
@@ -113,18 +114,9 @@ VerbRegistration flag(
       if (action != "get" && action != "set" && action != "clear") {
         throw UsageError("unknown action " + action);
       }
-      auto key = RegKey::Open(TheRegistry(), Hive::CurrentUser, JoinKeyPath(kUsersKey, name),
-                              false);
-      if (name.empty() || !key || !key->hasValue("User")) {
-        std::fprintf(stderr, "kestrel-tool: %s is not registered\n", name.c_str());
-        return 1;
-      }
-      UserInfo user(name);
-      user.handlers().setSaveOnDestroy(false);  // only the flag changes here
-      if (user.userName().empty()) {
-        std::fprintf(stderr, "kestrel-tool: %s cannot be opened\n", name.c_str());
-        return 1;
-      }
+      std::unique_ptr<UserInfo> opened = OpenRegisteredUser(name);
+      if (!opened) return 1;
+      UserInfo& user = *opened;
       if (action == "set") SetInstallFlag(user);
       if (action == "clear") ClearInstallFlag(user);
       bool now = ReadInstallFlag(user);
