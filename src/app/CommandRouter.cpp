@@ -1,5 +1,9 @@
 #include "app/CommandRouter.h"
 
+#include <stdexcept>
+
+#include "app/MenuLayout.h"
+
 namespace kestrel {
 
 int CommandRouter::IndexOf(const std::string& name) const {
@@ -10,6 +14,11 @@ int CommandRouter::IndexOf(const std::string& name) const {
 }
 
 void CommandRouter::Register(CommandSpec spec) {
+  // Every command is found by its name: a nameless one could never be
+  // placed, enabled or run.
+  if (spec.name.empty() || spec.name[0] == '@' || spec.name == kSeparator) {
+    throw std::invalid_argument("a command needs a name of its own: \"" + spec.name + "\"");
+  }
   State state{static_cast<bool>(spec.run), false};
   int i = IndexOf(spec.name);
   if (i < 0) {

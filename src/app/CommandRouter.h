@@ -57,7 +57,9 @@ class CommandRouter {
  public:
   // Adds a command, or replaces the one of the same name (a subsystem
   // taking over a placeholder). Its state starts enabled when it has a
-  // handler and no rule says otherwise.
+  // handler and no rule says otherwise. A name that is empty or one the
+  // layout keeps for itself ("-", "@...") throws std::invalid_argument and
+  // changes nothing.
   void Register(CommandSpec spec);
   // Gives a registered command its handler (and with it, enabling).
   bool SetHandler(const std::string& name, CommandHandler run);
