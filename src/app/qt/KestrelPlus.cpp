@@ -13,6 +13,8 @@
 #include "app/qt/FormKestrel.h"
 #include "common/MessageBoxes.h"
 #include "common/qt/QtPrompter.h"
+#include "handlers/QueueThroughHandler.h"
+#include "platform/Home.h"
 
 namespace kestrel {
 namespace {
@@ -52,13 +54,17 @@ std::vector<std::string> AbsoluteArguments(int argc, char** argv) {
 int RunKestrelPlus(int argc, char** argv) {
   std::vector<std::string> args = AbsoluteArguments(argc, argv);
   std::unique_ptr<NamedMutex> mutex;
+  std::size_t forwarded = 0;
   try {
-    mutex = ClaimInstance(args);
+    mutex = ClaimInstance(args, &forwarded);
   } catch (const std::exception& e) {
     std::fprintf(stderr, "kestrel-plus: %s\n", e.what());
-    return 0;
+    return 1;
   }
   if (!mutex) return 0;
+  // A running instance that ended meanwhile took only the first ones.
+  args.erase(args.begin(), args.begin() + static_cast<std::ptrdiff_t>(forwarded));
+  RemoveLeftoversOfEndedRuns();
 
   // Without a display the files are still queued (over ssh, say); the
   // questions go to stderr with their default answers.
@@ -69,20 +75,25 @@ int RunKestrelPlus(int argc, char** argv) {
   InstallJapaneseTranslation(app);
   QtPrompter prompter;
   if (!headless) SetPrompter(&prompter);
+  bool failed = false;
   try {
     TFormKestrel form;
     if (!form.FormCreate(args, !headless)) {
       if (headless) {
         std::fprintf(stderr, "%s\n", kNoDisplayNotice);
+        form.TakeForwardedFiles();
       } else {
         app.exec();
       }
     }
   } catch (const std::exception& e) {
+    // The store or the window bus cannot be used.
     ErrorBox("%s", e.what());
+    failed = true;
   }
   SetPrompter(nullptr);
-  return 0;
+  // Non-zero when a file given (or forwarded) was not queued.
+  return failed || QueueThroughHandlerCounts().failed > 0 ? 1 : 0;
 }
 
 }  // namespace kestrel
