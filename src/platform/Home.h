@@ -18,4 +18,8 @@ std::string ProgramFolder();
 // Empty when none exists.
 std::string ShippedFile(const std::string& name);
 
+// Removes the partial files that runs killed while copying or extracting
+// left in the home's __temp__ (a run still going keeps its own).
+void RemoveLeftoversOfEndedRuns();
+
 }  // namespace kestrel
