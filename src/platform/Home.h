@@ -14,8 +14,13 @@ std::string HomeFolder();
 std::string ProgramFolder();
 
 // A file shipped with the program: the home's copy when present, else the
-// installed one, else the source tree's (for runs from the build folder).
-// Empty when none exists.
+// installed one (InstalledFile). Empty when none exists.
 std::string ShippedFile(const std::string& name);
+
+// A shipped file as installed, without looking into the home: the data
+// folder beside the running program (<bin>/../share/kestrel-plus; in a
+// build tree that folder leads to the sources' share/), else the data
+// folder of the configured install prefix. Empty when none exists.
+std::string InstalledFile(const std::string& name);
 
 }  // namespace kestrel
