@@ -2,7 +2,6 @@
 // reg.exe. Exit 0 done, 1 key or value not found, 2 bad arguments or an
 // unusable store.
 #include <cstdio>
-#include <cstring>
 #include <fstream>
 #include <iostream>
 #include <optional>
@@ -10,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/ProgramOptions.h"
 #include "platform/RegText.h"
 #include "platform/Registry.h"
 
@@ -25,6 +25,7 @@ const char* kUsageText =
     "       kestrel-reg delete KEY [--value NAME]\n"
     "       kestrel-reg export KEY FILE\n"
     "       kestrel-reg import FILE\n"
+    "       kestrel-reg --help | --version\n"
     "KEY starts with HKCU\\, HKEY_CURRENT_USER\\, HKCR\\ or HKEY_CLASSES_ROOT\\.\n";
 
 struct Args {
@@ -199,14 +200,14 @@ int Run(const Args& a) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
-    std::fputs(kUsageText, stdout);
-    return kOk;
+  if (argc >= 2 && IsOption(argv[1])) {
+    if (auto code = AnswerStandardOption(argv[1], "kestrel-reg", kUsageText)) return *code;
+    return RejectOption(argv[1], "kestrel-reg", kUsageText);
   }
   try {
     return Run(Parse(argc, argv));
   } catch (const UsageError& e) {
-    std::fprintf(stderr, "kestrel-reg: %s (see kestrel-reg --help)\n", e.why.c_str());
+    std::fprintf(stderr, "kestrel-reg: %s\n%s", e.why.c_str(), kUsageText);
   } catch (const RegTextError& e) {
     std::fprintf(stderr, "kestrel-reg: %s: %s\n", argc > 2 ? argv[2] : "", e.what());
   } catch (const RegistryError& e) {
