@@ -32,3 +32,4 @@ install(FILES ${desktop}/completions/kestrel-tool ${desktop}/completions/kestrel
   DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions)
 install(FILES ${desktop}/copyright DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/kestrel-plus)
 install(FILES ${KESTREL_CHANGELOG} DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/kestrel-plus RENAME changelog.gz)
+install(FILES ${KESTREL_MAN_PAGES} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)

@@ -107,3 +107,31 @@ TEST_F(DesktopFilesTest, PalmFilesGetTheirTypesAndTheProgramIsTheirDefault) {
 }
 
 }  // namespace
+
+namespace {
+
+// What bash offers after `words` (the last one being completed).
+std::string Completions(const std::string& script, const std::string& function, const std::string& words) {
+  std::string out;
+  RunCommand("bash -c " + ShellQuote("source " + ShellQuote(script) + "; COMP_WORDS=(" + words +
+                                     "); COMP_CWORD=$((${#COMP_WORDS[@]} - 1)); " + function +
+                                     "; echo \"${COMPREPLY[*]}\""),
+             &out);
+  return out;
+}
+
+TEST(BashCompletion, OffersTheVerbsTheInstalledToolKnows) {
+  TempHome home;
+  std::string prefix = home / "root";
+  InstallInto(prefix);
+  std::string completions = prefix + "/share/bash-completion/completions/";
+  std::string tool = ShellQuote(prefix + "/bin/kestrel-tool");
+  EXPECT_EQ(Completions(completions + "kestrel-tool", "_kestrel_tool", tool + " sh"), "shape shipped\n");
+  EXPECT_EQ(Completions(completions + "kestrel-tool", "_kestrel_tool", tool + " --v"), "--version\n");
+  std::string reg = ShellQuote(prefix + "/bin/kestrel-reg");
+  EXPECT_EQ(Completions(completions + "kestrel-reg", "_kestrel_reg", reg + " ex"), "export\n");
+  EXPECT_EQ(Completions(completions + "kestrel-reg", "_kestrel_reg", reg + " add KEY --type REG_D"),
+            "REG_DWORD\n");
+}
+
+}  // namespace
