@@ -58,4 +58,12 @@ TEST(ProgramOptions, ToolsWithoutArgumentsShowTheirUsageAsAnError) {
   }
 }
 
+TEST(ProgramOptions, AnOptionNoCommandKnowsShowsTheUsage) {
+  TempHome home;
+  std::string out, err;
+  EXPECT_EQ(RunCommand(ShellQuote(BuiltProgram("kestrel-reg")) + " query 'HKCU\\Software' --recursve", &out, &err),
+            2);
+  EXPECT_TRUE(err.starts_with("kestrel-reg: unknown option --recursve\nusage: kestrel-reg ")) << err;
+}
+
 }  // namespace

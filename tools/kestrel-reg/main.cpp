@@ -41,6 +41,11 @@ struct UsageError {
   std::string why;
 };
 
+// An option no command knows: answered with the whole usage.
+struct UnknownOption {
+  std::string option;
+};
+
 Args Parse(int argc, char** argv) {
   Args a;
   if (argc < 2) throw UsageError{"no command given"};
@@ -55,7 +60,7 @@ Args Parse(int argc, char** argv) {
     else if (s == "--type") a.type = next();
     else if (s == "--data") a.data = next();
     else if (s == "--recursive") a.recursive = true;
-    else if (s.rfind("--", 0) == 0) throw UsageError{"unknown option " + s};
+    else if (s.rfind("--", 0) == 0) throw UnknownOption{s};
     else a.positional.push_back(s);
   }
   return a;
@@ -200,14 +205,20 @@ int Run(const Args& a) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc >= 2 && IsOption(argv[1])) {
+  if (argc < 2) {
+    std::fputs(kUsageText, stderr);
+    return kUsage;
+  }
+  if (IsOption(argv[1])) {
     if (auto code = AnswerStandardOption(argv[1], "kestrel-reg", kUsageText)) return *code;
     return RejectOption(argv[1], "kestrel-reg", kUsageText);
   }
   try {
     return Run(Parse(argc, argv));
   } catch (const UsageError& e) {
-    std::fprintf(stderr, "kestrel-reg: %s\n%s", e.why.c_str(), kUsageText);
+    std::fprintf(stderr, "kestrel-reg: %s (see kestrel-reg --help)\n", e.why.c_str());
+  } catch (const UnknownOption& e) {
+    return RejectOption(e.option, "kestrel-reg", kUsageText);
   } catch (const RegTextError& e) {
     std::fprintf(stderr, "kestrel-reg: %s: %s\n", argc > 2 ? argv[2] : "", e.what());
   } catch (const RegistryError& e) {
