@@ -24,6 +24,31 @@ std::vector<std::string_view> SplitTextLines(std::string_view text) {
   return lines;
 }
 
+void AppendWrappedRows(std::string_view text, int width, bool doubleByte, std::string& out) {
+  const std::size_t w = static_cast<std::size_t>(std::max(width, kMinWrapWidth));
+  const char* p = text.data();
+  const char* end = p + text.size();
+  while (p < end) {
+    const char* stop = p;
+    while (stop < end && *stop != '\n' && *stop != '\r') ++stop;
+    std::string_view l(p, static_cast<std::size_t>(stop - p));
+    if (l.size() <= w) {
+      out.append(l);
+      out.push_back('\n');
+    } else {
+      std::size_t pos = 0;
+      while (pos < l.size()) {
+        std::size_t e = NextRowEnd(l, pos, width, doubleByte);
+        out.append(l.substr(pos, e - pos));
+        out.push_back('\n');
+        pos = e;
+      }
+    }
+    if (stop == end) break;
+    p = stop + ((*stop == '\r' && stop + 1 < end && stop[1] == '\n') ? 2 : 1);
+  }
+}
+
 TextLayout::TextLayout() = default;
 
 std::string_view TextLayout::line(std::size_t i) const {

@@ -107,4 +107,9 @@ class TextLayout {
 // new line.
 std::vector<std::string_view> SplitTextLines(std::string_view text);
 
+// The display rows of a text (split as SplitTextLines does) at a width, each
+// followed by LF, appended to `out`: the rows a TextLayout would show,
+// without keeping an index of them.
+void AppendWrappedRows(std::string_view text, int width, bool doubleByte, std::string& out);
+
 }  // namespace kestrel
