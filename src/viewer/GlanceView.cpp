@@ -97,6 +97,25 @@ std::optional<GlanceContent> LoadGlanceContent(const std::string& path, bool htm
   return MakeGlanceContent(bytes, path, htmlConv, wrapWidth);
 }
 
+HighlightRules GlanceHighlightRules() {
+  HighlightRules r;
+  r.background = colors::kWhite;
+  r.text = {colors::kBlack};
+  r.spans = {{"[[", "]]", {colors::kBlack, true, true}},
+             {"[|", "|]", {colors::kBlack, true, false}},
+             {"<Image:", ">", {colors::kBlue, false, true}},
+             {"<", ">", {colors::kPurple}}};
+  for (const char* w : {"Freesoft", "Freeware", "Shareware", "シェアウェア", "フリーウェア",
+                        "フリーソフト", "メールウェア"}) {
+    r.words.push_back(Utf8ToCp932(w));
+  }
+  r.wordStyle = {colors::kMaroon, true, false};
+  r.addressStyle = {colors::kBlue, false, true};
+  r.selectionText = colors::kWhite;
+  r.selectionBack = colors::kNavy;
+  return r;
+}
+
 int PointsToPixels(int points) { return (points * 96 + 36) / 72; }
 
 std::string AddressToOpen(const TextToken& token) {

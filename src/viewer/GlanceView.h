@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "widgets/TextHighlight.h"
 #include "widgets/TextTokens.h"
 
 namespace kestrel {
@@ -58,6 +59,10 @@ struct GlanceFonts {
 };
 // A font size in points as pixels on a 96-dpi screen (9 points: 12 pixels).
 int PointsToPixels(int points);
+
+// The viewer's colours: black on white; the title, heading, image and tag
+// markers of rendered HTML; addresses; the words about kinds of software.
+HighlightRules GlanceHighlightRules();
 
 // What a click on a token opens: a web address unchanged, a mail address
 // with "mailto:" in front unless it starts with it; "" for anything else.

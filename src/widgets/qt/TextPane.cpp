@@ -297,6 +297,64 @@ TextToken TextPane::tokenAtCaret() {
   return TokenAt(line, cursorPos_.offset, layout_.doubleByte());
 }
 
+// The byte offset of a character index of toQString(line), and back.
+namespace {
+std::size_t ByteOfChar(std::string_view line, qsizetype index, bool dbcs) {
+  std::size_t at = 0;
+  for (qsizetype i = 0; i < index && at < line.size(); ++i) at += CharSizeAt(line, at, dbcs);
+  return at;
+}
+qsizetype CharOfByte(std::string_view line, std::size_t offset, bool dbcs) {
+  qsizetype chars = 0;
+  for (std::size_t at = 0; at < offset && at < line.size(); at += CharSizeAt(line, at, dbcs)) ++chars;
+  return chars;
+}
+}  // namespace
+
+bool TextPane::findInLine(const QRegularExpression& pattern, std::size_t line, std::size_t fromByte,
+                          std::size_t toByte) {
+  std::string_view text = layout_.line(line);
+  const bool dbcs = layout_.doubleByte();
+  QString q = toQString(text);
+  auto it = pattern.globalMatch(q, CharOfByte(text, fromByte, dbcs));
+  while (it.hasNext()) {
+    QRegularExpressionMatch m = it.next();
+    if (m.capturedLength() == 0) continue;
+    std::size_t start = ByteOfChar(text, m.capturedStart(), dbcs);
+    if (start >= toByte) return false;
+    std::size_t end = ByteOfChar(text, m.capturedEnd(), dbcs);
+    anchor_ = {line, start};
+    cursorPos_ = {line, end};
+    showPlace(anchor_);
+    return true;
+  }
+  return false;
+}
+
+void TextPane::showPlace(TextPos pos) {
+  std::size_t row = layout_.rowColOf(pos).row;
+  std::size_t fit = static_cast<std::size_t>(rowsThatFit());
+  if (row < top_ || row >= top_ + fit) setTopRow(row > fit / 2 ? row - fit / 2 : 0);
+  viewport()->update();
+}
+
+TextPane::FindResult TextPane::findNext(const QRegularExpression& pattern) {
+  const std::size_t lines = layout_.lineCount();
+  if (!pattern.isValid() || lines == 0) return FindResult::NotFound;
+  TextPos from = cursorPos_;
+  if (from.line >= lines) from = {};
+  const std::size_t all = static_cast<std::size_t>(-1);
+  if (findInLine(pattern, from.line, from.offset, all)) return FindResult::Found;
+  for (std::size_t l = from.line + 1; l < lines; ++l) {
+    if (findInLine(pattern, l, 0, all)) return FindResult::Found;
+  }
+  for (std::size_t l = 0; l < from.line; ++l) {
+    if (findInLine(pattern, l, 0, all)) return FindResult::FoundFromTop;
+  }
+  if (findInLine(pattern, from.line, 0, from.offset)) return FindResult::FoundFromTop;
+  return FindResult::NotFound;
+}
+
 void TextPane::layoutIdle() {
   bool done = layout_.layoutSome(kIdleLayoutBytes);
   updateScrollBar();

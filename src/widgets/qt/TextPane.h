@@ -7,6 +7,7 @@
 
 #include <QAbstractScrollArea>
 #include <QFont>
+#include <QRegularExpression>
 #include <functional>
 #include <string>
 
@@ -81,8 +82,16 @@ class TextPane : public QAbstractScrollArea {
   TextToken tokenAt(const QPoint& point);
   TextToken tokenAtCaret();
 
-  // Text of the pane's encoding as a string for Qt, and back.
+  // Text of the pane's encoding as a string for Qt: one character of Qt's
+  // for each character of the pane's.
   QString toQString(std::string_view bytes) const;
+
+  // Finds the next match of a regular expression over the shown text, from
+  // the caret (behind the selection) on, going round to the top when the
+  // end is reached; a match is selected and scrolled into view. Empty
+  // matches do not count.
+  enum class FindResult { Found, FoundFromTop, NotFound };
+  FindResult findNext(const QRegularExpression& pattern);
 
   // Called after a click (no drag) that put the caret somewhere.
   std::function<void()> onClicked;
@@ -101,6 +110,9 @@ class TextPane : public QAbstractScrollArea {
   void layoutIdle();
   void afterAppend();
   void paintRow(QPainter& p, std::size_t row, int y);
+  bool findInLine(const QRegularExpression& pattern, std::size_t line, std::size_t fromByte,
+                  std::size_t toByte);
+  void showPlace(TextPos pos);
 
   TextLayout layout_;
   HighlightRules rules_;
