@@ -8,7 +8,7 @@
 
 namespace kestrel {
 
-std::vector<std::string_view> SplitTextLines(std::string_view text) {
+std::vector<std::string_view> SplitPaneLines(std::string_view text) {
   std::vector<std::string_view> lines;
   std::size_t from = 0;
   const std::size_t n = text.size();
@@ -113,7 +113,7 @@ void TextLayout::appendToLastLine(std::string_view bytes) {
 
 void TextLayout::replaceLine(std::size_t i, std::string_view text) {
   if (i >= lineCount()) return;
-  std::vector<std::string_view> parts = SplitTextLines(text);
+  std::vector<std::string_view> parts = SplitPaneLines(text);
   if (parts.empty()) parts.push_back({});
   std::string joined;
   for (auto p : parts) joined.append(p);

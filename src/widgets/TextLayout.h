@@ -105,9 +105,9 @@ class TextLayout {
 
 // Splits a text at CR, LF and CR LF; a line end at the very end starts no
 // new line.
-std::vector<std::string_view> SplitTextLines(std::string_view text);
+std::vector<std::string_view> SplitPaneLines(std::string_view text);
 
-// The display rows of a text (split as SplitTextLines does) at a width, each
+// The display rows of a text (split as SplitPaneLines does) at a width, each
 // followed by LF, appended to `out`: the rows a TextLayout would show,
 // without keeping an index of them.
 void AppendWrappedRows(std::string_view text, int width, bool doubleByte, std::string& out);

@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "common/MessageBoxes.h"
 #include "platform/Shell.h"
@@ -59,7 +60,12 @@ void TfrmEye::setRequest(const GlanceRequest& request) {
   }
 }
 
-Rect TfrmEye::place() const { return {x(), y(), width(), height()}; }
+// Left, top, width and height of the whole window, frame included, as the
+// main window's rectangle is given.
+Rect TfrmEye::place() const {
+  QRect frame = frameGeometry();
+  return {frame.left(), frame.top(), frame.width(), frame.height()};
+}
 
 void TfrmEye::applyFont(const GlanceFont& font) {
   font_ = font;
@@ -84,6 +90,12 @@ void TfrmEye::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
   if (shown_) return;
   shown_ = true;
+  // The frame is known once shown: the whole window takes the place given.
+  const Rect& p = request_.place;
+  QSize extra = frameGeometry().size() - size();
+  if (p.width > 0 && p.height > 0 && (extra.width() > 0 || extra.height() > 0)) {
+    resize(std::max(1, p.width - extra.width()), std::max(1, p.height - extra.height()));
+  }
   if (layout()) layout()->activate();
   FormShow();
   Editor1->setFocus();

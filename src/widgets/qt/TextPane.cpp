@@ -251,7 +251,7 @@ void TextPane::copy() {
   std::string bytes = selectedBytes();
   if (bytes.empty()) return;
   QStringList lines;
-  for (std::string_view l : SplitTextLines(bytes)) lines << toQString(l);
+  for (std::string_view l : SplitPaneLines(bytes)) lines << toQString(l);
   if (bytes.size() >= 2 && bytes.compare(bytes.size() - 2, 2, "\r\n") == 0) lines << QString();
   QApplication::clipboard()->setText(lines.join(u'\n'));
 }
