@@ -40,6 +40,20 @@ struct TagClasses {
 };
 constexpr TagClasses kTag;
 
+// Inside quotes spaces and ">" are ordinary too; "=" still is not, since it
+// ends the upper-casing.
+struct QuotedClasses {
+  Byte of[256];
+  constexpr QuotedClasses() : of() {
+    for (int c = 0; c < 256; ++c) {
+      Byte b = static_cast<Byte>(c);
+      of[c] = kTag.of[c];
+      if (b == ' ' || b == '\t' || b == '\n' || b == '>') of[c] = 0;
+    }
+  }
+};
+constexpr QuotedClasses kQuoted;
+
 inline char UpperAscii(Byte c) {
   return static_cast<char>((c >= 'a' && c <= 'z') ? c - 'a' + 'A' : c);
 }
@@ -147,14 +161,15 @@ std::string THtmlParse::End() {
 }
 
 void THtmlParse::TakeToken(bool isOption) {
+  // Swapped rather than copied: the token takes over an emptied buffer.
   if (!isOption && tagName_.empty()) {
-    tagName_ = token_;
+    tagName_.swap(token_);
   } else if (spare_.empty()) {
-    options_.push_back(token_);
+    options_.push_back(std::move(token_));
   } else {
     options_.push_back(std::move(spare_.back()));
     spare_.pop_back();
-    options_.back().assign(token_);
+    options_.back().swap(token_);
   }
   token_.clear();
 }
@@ -256,11 +271,30 @@ bool THtmlParse::RunTag(const char* data, std::size_t n, std::size_t& pos, bool 
   };
   while (pos < n) {
     Byte c = at(pos);
-    Byte k = kTag.of[c];
+    const Byte* classes = quoted_ ? kQuoted.of : kTag.of;
+    Byte k = classes[c];
     if (k == 0) {
-      char stored = afterEquals_ ? static_cast<char>(c) : UpperAscii(c);
-      store(&stored, 1);
-      ++pos;
+      // A stretch of ordinary bytes at once, upper-cased before the "=", as
+      // much of it as the buffer holds.
+      const std::size_t room = kMaxToken - token_.size();
+      if (room == 0) {
+        char stored = afterEquals_ ? static_cast<char>(c) : UpperAscii(c);
+        store(&stored, 1);  // takes the full piece first
+        ++pos;
+        continue;
+      }
+      const std::size_t limit = n - pos > room ? pos + room : n;
+      std::size_t stop = pos + 1;
+      while (stop < limit && classes[at(stop)] == 0) ++stop;
+      const std::size_t count = stop - pos;
+      const std::size_t from = token_.size();
+      token_.append(data + pos, count);
+      if (!afterEquals_) {
+        for (std::size_t i = from; i < token_.size(); ++i) {
+          token_[i] = UpperAscii(static_cast<Byte>(token_[i]));
+        }
+      }
+      pos += count;
       continue;
     }
     if (k == 1) {

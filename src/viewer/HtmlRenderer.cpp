@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <cstring>
+#include <iterator>
 
 #include "platform/Codepage.h"
 
@@ -12,27 +14,59 @@ using namespace std::string_view_literals;
 
 constexpr const char* kBullet = "\x81\x45";  // "・" in Shift_JIS
 
-// Only these entities are decoded, in this order; a "&lt;" that the "&amp;"
-// replacement makes is left as it is.
-constexpr std::pair<std::string_view, std::string_view> kEntities[] = {
+// Only these entities are decoded, as if one after the other over the whole
+// line: a "&lt;" that the "&amp;" replacement makes is left as it is, but
+// the entities after "&amp;" in the list still see the "&" it makes.
+struct Entity {
+  std::string_view name, with;
+};
+constexpr Entity kEntities[] = {
     {"&nbsp;", " "}, {"&lt;", "<"},     {"&gt;", ">"},     {"&amp;", "&"},
     {"&quot;", "\""}, {"&copy;", "(C)"}, {"&reg;", "(R)"},
 };
+constexpr std::size_t kAmp = 3;
 
-void ReplaceAll(std::string& text, std::string_view what, std::string_view with) {
-  std::size_t at = text.find(what);
-  if (at == std::string::npos) return;
-  std::string out;
-  out.reserve(text.size());
-  std::size_t from = 0;
-  while (at != std::string::npos) {
-    out.append(text, from, at - from);
-    out.append(with);
-    from = at + what.size();
-    at = text.find(what, from);
+bool At(const char* p, const char* end, std::string_view word) {
+  return static_cast<std::size_t>(end - p) >= word.size() &&
+         std::memcmp(p, word.data(), word.size()) == 0;
+}
+
+// Decodes the entities of line[0, size) in place (nothing grows); answers
+// the new size. One pass does what the replacements in turn would: no two
+// entities overlap, and a replacement can only make a new entity through
+// the "&" of "&amp;" followed by the rest of a later one ("quot;" and so on).
+std::size_t DecodeEntities(char* line, std::size_t size) {
+  const char* in = line;
+  const char* const end = line + size;
+  char* out = line;
+  while (in < end) {
+    const char* amp = static_cast<const char*>(std::memchr(in, '&', static_cast<std::size_t>(end - in)));
+    if (!amp) amp = end;
+    if (out != in) std::memmove(out, in, static_cast<std::size_t>(amp - in));
+    out += amp - in;
+    in = amp;
+    if (in == end) break;
+    std::size_t k = 0;
+    while (k < std::size(kEntities) && !At(in, end, kEntities[k].name)) ++k;
+    if (k == std::size(kEntities)) {
+      *out++ = *in++;
+      continue;
+    }
+    in += kEntities[k].name.size();
+    std::string_view with = kEntities[k].with;
+    if (k == kAmp) {
+      for (std::size_t later = kAmp + 1; later < std::size(kEntities); ++later) {
+        if (At(in, end, kEntities[later].name.substr(1))) {
+          in += kEntities[later].name.size() - 1;
+          with = kEntities[later].with;
+          break;
+        }
+      }
+    }
+    std::memcpy(out, with.data(), with.size());
+    out += with.size();
   }
-  out.append(text, from, std::string::npos);
-  text.swap(out);
+  return static_cast<std::size_t>(out - line);
 }
 
 // True when the last byte belongs to a double-byte character, found from
@@ -122,13 +156,7 @@ void HtmlRenderer::HtmlParse1HtmlText(const std::string& text) {
       *o++ = c;
     }
     std::size_t size = static_cast<std::size_t>(o - first);
-    if (amp) {
-      std::string line(first, size);
-      for (const auto& [entity, with] : kEntities) ReplaceAll(line, entity, with);
-      rendered_.resize(base + line.size() + 1);
-      std::copy(line.begin(), line.end(), rendered_.begin() + static_cast<std::ptrdiff_t>(base));
-      size = line.size();
-    }
+    if (amp) size = DecodeEntities(first, size);
     const char* line = rendered_.data() + base;
     if (size == 0 || (size == 1 && (line[0] == ' ' || line[0] == '\t'))) {
       rendered_.resize(base);
