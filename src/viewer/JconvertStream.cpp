@@ -10,11 +10,13 @@ constexpr Byte kEsc = 0x1B;
 
 // The end of the longest prefix after which every conversion and the guess
 // start a fresh unit: behind a line break, space or tab that no escape
-// sequence can reach (an ESC two bytes before may take it in). 0 for none.
-std::size_t SafeCut(std::string_view s) {
+// sequence can reach (an ESC two bytes before may take it in). `before` is
+// the byte in front of s (0 for none). 0 for no such place.
+std::size_t SafeCut(std::string_view s, char before = 0) {
   for (std::size_t p = s.size(); p > 0; --p) {
     char b = s[p - 1];
-    if ((b == '\n' || b == '\r' || b == ' ' || b == '\t') && (p < 2 || s[p - 2] != kEsc)) return p;
+    char twoBack = p >= 2 ? s[p - 2] : before;
+    if ((b == '\n' || b == '\r' || b == ' ' || b == '\t') && twoBack != kEsc) return p;
   }
   return 0;
 }
@@ -103,7 +105,7 @@ void JcodeConverter::Feed(std::string_view block, std::string& out) {
     out.append(block);
     return;
   }
-  std::size_t cut = SafeCut(block);
+  std::size_t cut = SafeCut(block, held_.empty() ? 0 : held_.back());
   if (cut == 0) {
     held_.append(block);
     return;
