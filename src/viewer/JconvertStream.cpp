@@ -159,6 +159,7 @@ void AutoJcodeConverter::Release(std::string& out) {
     std::size_t got;
     while ((got = std::fread(block.data(), 1, block.size(), spill_)) > 0) {
       converter_->Feed(std::string_view(block.data(), got), out);
+      if (drain_ && out.size() >= block.size()) drain_(out);
     }
     if (std::ferror(spill_)) throw std::runtime_error("cannot read the temporary file back");
     std::fclose(spill_);

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -62,6 +63,10 @@ class AutoJcodeConverter {
   void Finish(std::string& out);
   // The code the text was taken to be (after Finish, or once decided).
   int Source() const { return source_; }
+  // Called with the output whenever it holds 64 KiB or more while the held
+  // text is let go, so that a long undecided text need not be in memory at
+  // once; the callee writes and empties it.
+  void SetDrain(std::function<void(std::string&)> drain) { drain_ = std::move(drain); }
 
  private:
   void Hold(std::string_view bytes);
@@ -75,6 +80,7 @@ class AutoJcodeConverter {
   bool holding_ = false;
   std::string held_;
   std::FILE* spill_ = nullptr;
+  std::function<void(std::string&)> drain_;
 };
 
 // ConvertReturnCode over blocks.

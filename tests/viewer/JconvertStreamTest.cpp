@@ -163,3 +163,28 @@ TEST(JconvertStreamTest, LineEndsAndTransferEncodingsInBlocks) {
     }
   }
 }
+
+TEST(JconvertStreamTest, AnUndecidedTextIsLetGoInBlocksWhenTheGuessEnds) {
+  std::string undecided;
+  while (undecided.size() < 300000) undecided += "\xA4\xA2\xA4\xA4 ab\r\n";
+  for (const std::string& text : {undecided, undecided + "\x82\xA0"}) {
+    AutoJcodeConverter converter(CODE_EUC, 1000);  // held in a temporary file
+    std::string written, out;
+    std::size_t most = 0;
+    converter.SetDrain([&](std::string& o) {
+      most = std::max(most, o.size());
+      written += o;
+      o.clear();
+    });
+    for (std::size_t at = 0; at < text.size(); at += 4096) {
+      converter.Feed(std::string_view(text).substr(at, 4096), out);
+      written += out;
+      out.clear();
+    }
+    converter.Finish(out);
+    written += out;
+    EXPECT_TRUE(written == ConvertJCode(text, CODE_EUC));
+    EXPECT_LT(most, 200000u);
+    EXPECT_EQ(converter.Source(), InCodeCheck(text));
+  }
+}

@@ -81,16 +81,22 @@ void Emit(const std::string& bytes) {
 }
 
 // Every block of the input through a block converter, out as it comes.
+
 template <typename Converter>
-void Pump(const std::string& file, Converter& converter) {
+void Pump(const std::string& file, Converter& converter, BlockWriter& out) {
   BlockReader in(file);
-  BlockWriter out;
   for (std::string_view block = in.Next(); !block.empty(); block = in.Next()) {
     converter.Feed(block, out.Buffer());
     out.MaybeFlush();
   }
   converter.Finish(out.Buffer());
   out.Flush();
+}
+
+template <typename Converter>
+void Pump(const std::string& file, Converter& converter) {
+  BlockWriter out;
+  Pump(file, converter, out);
 }
 
 // Options of the form "--name VALUE" and at most one FILE.
@@ -193,7 +199,9 @@ VerbRegistration conv(
         Pump(p.file, converter);
       } else {
         AutoJcodeConverter converter(target);
-        Pump(p.file, converter);
+        BlockWriter out;
+        converter.SetDrain([&out](std::string&) { out.Flush(); });
+        Pump(p.file, converter, out);
       }
       return 0;
     });
