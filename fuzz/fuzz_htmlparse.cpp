@@ -29,5 +29,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   };
   parser.ContentFromBytes(html);
   kestrel::SplitHtmlLines(renderer.RenderedText());
+
+  // The same document in two blocks renders the same.
+  if (!stopAtTag) {
+    const std::size_t cut = data[1] % (html.size() + 1);
+    kestrel::THtmlParse blocks;
+    kestrel::HtmlRenderer pieces(width);
+    pieces.Attach(blocks);
+    blocks.Begin();
+    blocks.Feed(html.substr(0, cut));
+    blocks.Feed(html.substr(cut));
+    blocks.End();
+    if (pieces.RenderedText() != renderer.RenderedText()) __builtin_trap();
+  }
   return 0;
 }

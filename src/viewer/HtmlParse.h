@@ -51,6 +51,14 @@ class THtmlParse {
   std::string ContentFromStream(std::istream& stream);
   std::string ContentFromBytes(std::string_view bytes);
 
+  // The same in blocks of any size: Begin, Feed each block in order, End.
+  // The events are those of the whole document at once; a text run or tag
+  // that crosses a block boundary is held (at most kMaxToken bytes of it)
+  // until it ends. End answers what Content does.
+  void Begin();
+  void Feed(std::string_view block);
+  std::string End();
+
   // Parsing ends before the next token. Meant to be called from a handler.
   void Terminate() { stop_ = true; }
 
@@ -58,9 +66,29 @@ class THtmlParse {
   void CallTag(const std::string& tag, const std::vector<std::string>& options);
 
  private:
+  // Takes bytes from data up to n; answers how many. A byte that needs the
+  // one after it (a lead byte, a backslash, a CR) is left when it is the last
+  // and more may come (`final` false).
+  std::size_t Run(const char* data, std::size_t n, bool final);
+  bool RunText(const char* data, std::size_t n, std::size_t& pos, bool final);
+  bool RunTag(const char* data, std::size_t n, std::size_t& pos, bool final);
+  void TakeToken(bool isOption);
+  void StartTag();
+
   std::string fileName_;
   std::vector<std::string> htmlDoc_;
   bool stop_ = false;
+
+  // Where a fed document stands between blocks.
+  std::string pending_;  // at most one byte waiting for the next
+  std::string token_;
+  std::string tagName_;
+  std::vector<std::string> options_;
+  std::vector<std::string> spare_;  // emptied option strings, reused for their buffers
+  bool inTag_ = false;
+  bool isOption_ = false;
+  bool afterEquals_ = false;
+  bool quoted_ = false;
 };
 
 }  // namespace kestrel

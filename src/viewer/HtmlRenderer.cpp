@@ -1,45 +1,82 @@
 #include "viewer/HtmlRenderer.h"
 
 #include <algorithm>
+#include <cstddef>
+#include <cstring>
+#include <iterator>
 
 #include "platform/Codepage.h"
 
 namespace kestrel {
 namespace {
 
+using namespace std::string_view_literals;
+
 constexpr const char* kBullet = "\x81\x45";  // "・" in Shift_JIS
 
-// Only these entities are decoded, in this order; a "&lt;" that the "&amp;"
-// replacement makes is left as it is.
-constexpr std::pair<std::string_view, std::string_view> kEntities[] = {
+// Only these entities are decoded, as if one after the other over the whole
+// line: a "&lt;" that the "&amp;" replacement makes is left as it is, but
+// the entities after "&amp;" in the list still see the "&" it makes.
+struct Entity {
+  std::string_view name, with;
+};
+constexpr Entity kEntities[] = {
     {"&nbsp;", " "}, {"&lt;", "<"},     {"&gt;", ">"},     {"&amp;", "&"},
     {"&quot;", "\""}, {"&copy;", "(C)"}, {"&reg;", "(R)"},
 };
+constexpr std::size_t kAmp = 3;
 
-void ReplaceAll(std::string& text, std::string_view what, std::string_view with) {
-  std::size_t at = text.find(what);
-  if (at == std::string::npos) return;
-  std::string out;
-  out.reserve(text.size());
-  std::size_t from = 0;
-  while (at != std::string::npos) {
-    out.append(text, from, at - from);
-    out.append(with);
-    from = at + what.size();
-    at = text.find(what, from);
-  }
-  out.append(text, from, std::string::npos);
-  text.swap(out);
+bool At(const char* p, const char* end, std::string_view word) {
+  return static_cast<std::size_t>(end - p) >= word.size() &&
+         std::memcmp(p, word.data(), word.size()) == 0;
 }
 
-// True when the last byte belongs to a double-byte character.
-bool EndsInDoubleByte(std::string_view line) {
-  bool lastDouble = false;
-  for (std::size_t i = 0; i < line.size();) {
-    lastDouble = IsLeadByte(line[i]);
-    i += lastDouble ? 2 : 1;
+// Decodes the entities of line[0, size) in place (nothing grows); answers
+// the new size. One pass does what the replacements in turn would: no two
+// entities overlap, and a replacement can only make a new entity through
+// the "&" of "&amp;" followed by the rest of a later one ("quot;" and so on).
+std::size_t DecodeEntities(char* line, std::size_t size) {
+  const char* in = line;
+  const char* const end = line + size;
+  char* out = line;
+  while (in < end) {
+    const char* amp = static_cast<const char*>(std::memchr(in, '&', static_cast<std::size_t>(end - in)));
+    if (!amp) amp = end;
+    if (out != in) std::memmove(out, in, static_cast<std::size_t>(amp - in));
+    out += amp - in;
+    in = amp;
+    if (in == end) break;
+    std::size_t k = 0;
+    while (k < std::size(kEntities) && !At(in, end, kEntities[k].name)) ++k;
+    if (k == std::size(kEntities)) {
+      *out++ = *in++;
+      continue;
+    }
+    in += kEntities[k].name.size();
+    std::string_view with = kEntities[k].with;
+    if (k == kAmp) {
+      for (std::size_t later = kAmp + 1; later < std::size(kEntities); ++later) {
+        if (At(in, end, kEntities[later].name.substr(1))) {
+          in += kEntities[later].name.size() - 1;
+          with = kEntities[later].with;
+          break;
+        }
+      }
+    }
+    std::memcpy(out, with.data(), with.size());
+    out += with.size();
   }
-  return lastDouble;
+  return static_cast<std::size_t>(out - line);
+}
+
+// True when the last byte belongs to a double-byte character, found from
+// the back: the byte before a run of lead-range bytes always ends a unit, so
+// only that run needs counting.
+bool EndsInDoubleByte(const char* line, std::size_t size) {
+  const std::size_t last = size - 1;
+  std::size_t leads = 0;
+  while (leads < last && IsLeadByte(line[last - 1 - leads])) ++leads;
+  return leads % 2 == 1 || IsLeadByte(line[last]);
 }
 
 bool IsHeading(const std::string& tag, std::size_t at) {
@@ -91,54 +128,68 @@ void HtmlRenderer::AddBreaks(int count) { breaks_ = std::min(breaks_ + count, 2)
 
 void HtmlRenderer::HtmlParse1HtmlText(const std::string& text) {
   if (skipping_) return;
-  std::string line;
+  const char* const s = text.data();
+  const std::size_t n = text.size();
   std::size_t start = 0;
-  while (start < text.size()) {
-    std::size_t stop = text.find_first_of("\r\n", start);
-    if (stop == std::string::npos) stop = text.size();
+  while (start < n) {
+    std::size_t stop = start;
+    while (stop < n && s[stop] != '\n' && s[stop] != '\r') ++stop;
 
-    // Runs of spaces fold into one; a space is never a trail byte.
-    line.clear();
+    // The line goes straight into the rendered text, runs of spaces folded
+    // into one (a space is never a trail byte), and is taken back if it
+    // turns out empty or blank.
+    const std::size_t base = rendered_.size();
+    rendered_.resize(base + (stop - start) + 1);
+    char* const first = rendered_.data() + base;
+    char* o = first;
+    bool space = false;
+    bool amp = false;
     for (std::size_t i = start; i < stop; ++i) {
-      if (text[i] == ' ' && !line.empty() && line.back() == ' ') continue;
-      line.push_back(text[i]);
+      char c = s[i];
+      if (c == ' ') {
+        if (space) continue;
+        space = true;
+      } else {
+        space = false;
+        amp |= c == '&';
+      }
+      *o++ = c;
     }
-    if (line.find('&') != std::string::npos) {
-      for (const auto& [entity, with] : kEntities) ReplaceAll(line, entity, with);
-    }
-
-    if (!line.empty() && line != " " && line != "\t") {
-      char last = line.back();
-      if (last != ' ' && last != '.' && !EndsInDoubleByte(line)) line.push_back(' ');
-      rendered_ += line;
+    std::size_t size = static_cast<std::size_t>(o - first);
+    if (amp) size = DecodeEntities(first, size);
+    const char* line = rendered_.data() + base;
+    if (size == 0 || (size == 1 && (line[0] == ' ' || line[0] == '\t'))) {
+      rendered_.resize(base);
+    } else {
+      char last = line[size - 1];
+      bool addSpace = last != ' ' && last != '.' && !EndsInDoubleByte(line, size);
+      if (addSpace) rendered_[base + size] = ' ';
+      rendered_.resize(base + size + (addSpace ? 1 : 0));
       breaks_ = 0;
     }
 
     start = stop;
-    if (start < text.size() && text[start] == '\r' && start + 1 < text.size() &&
-        text[start + 1] == '\n') {
-      ++start;
-    }
-    if (start < text.size()) ++start;
+    if (start < n && s[start] == '\r' && start + 1 < n && s[start + 1] == '\n') ++start;
+    if (start < n) ++start;
   }
 }
 
 void HtmlRenderer::HtmlParse1HtmlTag(const std::string& tag,
                                      const std::vector<std::string>& options) {
-  if (tag == "SCRIPT" || tag == "STYLE") {
+  if (tag == "SCRIPT"sv || tag == "STYLE"sv) {
     skipping_ = true;
     return;
   }
-  if (tag == "/SCRIPT" || tag == "/STYLE") {
+  if (tag == "/SCRIPT"sv || tag == "/STYLE"sv) {
     skipping_ = false;
     return;
   }
   if (skipping_) return;
 
-  if (tag == "BR" || tag == "OL" || tag == "UL" || tag == "TD" || tag == "/TABLE") {
+  if (tag == "BR"sv || tag == "OL"sv || tag == "UL"sv || tag == "TD"sv || tag == "/TABLE"sv) {
     if (breaks_ < 2) rendered_ += '\n';
     AddBreaks(1);
-  } else if (tag == "P" || tag == "/OL" || tag == "/UL") {
+  } else if (tag == "P"sv || tag == "/OL"sv || tag == "/UL"sv) {
     if (breaks_ == 0) {
       rendered_ += "\n\n";
       AddBreaks(2);
@@ -146,9 +197,9 @@ void HtmlRenderer::HtmlParse1HtmlTag(const std::string& tag,
       rendered_ += '\n';
       AddBreaks(1);
     }
-  } else if (tag == "TITLE") {
+  } else if (tag == "TITLE"sv) {
     rendered_ += "[[ ";
-  } else if (tag == "/TITLE") {
+  } else if (tag == "/TITLE"sv) {
     rendered_ += " ]]\n";
     AddBreaks(1);
   } else if (IsHeading(tag, 0)) {
@@ -164,21 +215,27 @@ void HtmlRenderer::HtmlParse1HtmlTag(const std::string& tag,
   } else if (tag.size() > 1 && tag[0] == '/' && IsHeading(tag, 1)) {
     rendered_ += " |]\n";
     AddBreaks(1);
-  } else if (tag == "LI") {
+  } else if (tag == "LI"sv) {
     if (breaks_ == 0) {
       rendered_ += '\n';
       AddBreaks(1);
     }
     rendered_ += kBullet;
-  } else if (tag == "HR") {
+  } else if (tag == "HR"sv) {
     if (breaks_ < 2) rendered_ += '\n';
     rendered_ += Rule();
     rendered_ += '\n';
     AddBreaks(1);
-  } else if (tag == "IMG") {
+  } else if (tag == "IMG"sv) {
     std::string src = OptionValue(options, "SRC");
     if (!src.empty()) rendered_ += "<Image:" + src + "> ";
   }
+}
+
+std::string HtmlRenderer::TakeRenderedText() {
+  std::string taken;
+  taken.swap(rendered_);
+  return taken;
 }
 
 std::vector<std::string> SplitHtmlLines(std::string_view text) {

@@ -29,6 +29,10 @@ class HtmlRenderer {
   void HtmlParse1HtmlTag(const std::string& tag, const std::vector<std::string>& options);
 
   const std::string& RenderedText() const { return rendered_; }
+  // Hands over the text rendered so far and starts collecting afresh; the
+  // break count and skipping carry on, so a document can be rendered and
+  // written out piece by piece.
+  std::string TakeRenderedText();
   // Line breaks received since the last text (counted up to 2, all that matters).
   int BreakCount() const { return breaks_; }
   bool Skipping() const { return skipping_; }

@@ -167,11 +167,10 @@ std::string ToJisText(std::string_view s, Unit unit) {
 // Shared loop of jis2euc and jis2sjis: escape sequences switch the mode and
 // are dropped; `pair` writes one two-byte-mode unit and answers its length.
 template <typename Pair>
-std::string FromJisText(std::string_view s, Pair pair) {
+std::string FromJisText(std::string_view s, Pair pair, bool& kanji) {
   const std::size_t n = s.size();
   std::string buf(n, '\0');  // never longer than the input
   Out out{buf.data()};
-  bool kanji = false;
   std::size_t i = 0;
   while (i < n) {
     Byte c = At(s, i);
@@ -323,8 +322,12 @@ JCode InCodeCheck(std::string_view s) {
     Byte c = At(s, i);
     if (c < 0x08 || c == 0xFF) return CODE_BINARY;
   }
+  return ScanCode(s, CODE_ASCII);
+}
 
-  JCode result = CODE_ASCII;
+JCode ScanCode(std::string_view s, JCode result) {
+  const std::size_t n = s.size();
+  const std::size_t last = n == 0 ? 0 : n - 1;
   std::size_t i = 0;
   while ((result == CODE_ASCII || result == CODE_EUC_OR_SJIS) && i < last) {
     // Eight bytes of 0x08-0x7F other than ESC at a time: they change nothing.
@@ -405,13 +408,23 @@ std::string ToJis(unsigned char s1, unsigned char s2) {
 }
 
 std::string jis2euc(std::string_view s) {
+  bool kanji = false;
+  return JisToEuc(s, kanji);
+}
+
+std::string JisToEuc(std::string_view s, bool& kanji) {
   return FromJisText(s, [](std::string_view t, std::size_t i, Out& out) -> std::size_t {
     out.Put(static_cast<Byte>(At(t, i) | 0x80));
     return 1;
-  });
+  }, kanji);
 }
 
 std::string jis2sjis(std::string_view s) {
+  bool kanji = false;
+  return JisToSjis(s, kanji);
+}
+
+std::string JisToSjis(std::string_view s, bool& kanji) {
   return FromJisText(s, [](std::string_view t, std::size_t i, Out& out) -> std::size_t {
     Byte c = At(t, i);
     if (i + 1 < t.size() && IsJisByte(At(t, i + 1))) {
@@ -422,7 +435,7 @@ std::string jis2sjis(std::string_view s) {
     }
     out.Put(c);  // half a character before an escape, a line break or the end
     return 1;
-  });
+  }, kanji);
 }
 
 std::string euc2jis83(std::string_view s) {

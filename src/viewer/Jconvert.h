@@ -46,6 +46,10 @@ const char* JCodeName(int code);
 // byte is never taken as the first byte of a unit.
 JCode InCodeCheck(std::string_view s);
 
+// The main scan of InCodeCheck (no binary pre-scan) from a result reached
+// so far; lets a text be guessed piece by piece (see JconvertStream.h).
+JCode ScanCode(std::string_view s, JCode result);
+
 // One JIS X 0208 code (two 7-bit bytes) to its Shift_JIS pair and back, by
 // the standard arithmetic, without a range check.
 std::string ToSjis(unsigned char j1, unsigned char j2);
@@ -55,6 +59,9 @@ std::string ToJis(unsigned char s1, unsigned char s2);
 // off; escape sequences are dropped.
 std::string jis2euc(std::string_view s);
 std::string jis2sjis(std::string_view s);
+// The same from two-byte mode on or off, which is left as the text leaves it.
+std::string JisToEuc(std::string_view s, bool& kanji);
+std::string JisToSjis(std::string_view s, bool& kanji);
 
 // EUC-JP to JIS / Shift_JIS. JIS output enters two-byte mode with ESC $ B and
 // leaves it with ESC ( J before any byte below 0x80; it is not left at the

@@ -3,6 +3,7 @@
 
 #include "platform/Codepage.h"
 #include "support/TempHome.h"
+#include "viewer/Jconvert.h"
 
 using namespace kestrel;
 using namespace kestrel::test;
@@ -110,4 +111,43 @@ TEST(JconvertVerbsTest, BadArgumentsAreRefusedClearly) {
   WriteFile(home / "keep.txt", kSjis);
   Tool("conv --to jis " + ShellQuote(home / "keep.txt"));
   EXPECT_EQ(ReadFile(home / "keep.txt"), kSjis);
+}
+
+TEST(JconvertVerbsTest, InputsLargerThanABlockComeOutAsIfConvertedWhole) {
+  TempHome home;
+  // Several blocks of mixed text whose guess is decided only after a long
+  // undecided stretch, and a JIS text whose two-byte runs cross lines.
+  std::string undecided;
+  while (undecided.size() < 200000) undecided += "\xA4\xA2\xA4\xA4 abc\r\n";
+  std::string text = undecided + Utf8ToCp932("日本語のテキスト ｶﾞｲﾄﾞ\r\n");
+  std::string sjis;
+  while (sjis.size() < 300000) sjis += text.substr(200000);
+  text += sjis;
+  WriteFile(home / "big.txt", text);
+  const std::string file = ShellQuote(home / "big.txt");
+  for (const char* to : {"euc", "jis"}) {
+    ToolRun run = Tool(std::string("conv --to ") + to + " " + file);
+    ASSERT_EQ(run.rc, 0) << run.err;
+    EXPECT_TRUE(run.out == ConvertJCode(text, std::string(to) == "euc" ? CODE_EUC : CODE_JIS_NEW)) << to;
+  }
+  EXPECT_EQ(Tool("guess " + file).out, "CODE_SJIS\n");
+  EXPECT_EQ(Tool("guess", undecided).out, "CODE_EUC_OR_SJIS\n");
+  const std::string jis = sjis2jis83(sjis) + "\x1B(B";
+  ToolRun back = Tool("conv --to sjis", jis);
+  EXPECT_TRUE(back.out == ConvertJCode(jis, CODE_SJIS));
+  EXPECT_TRUE(Tool("eol --to lf " + file).out == ConvertReturnCode(text, LINE_END_LF));
+  ToolRun b64 = Tool("base64 encode --eol crlf " + file);
+  EXPECT_TRUE(b64.out == EncodeBase64R(text, "\r\n"));
+  EXPECT_TRUE(Tool("base64 decode", b64.out).out == text);
+  ToolRun uu = Tool("uu encode " + file);
+  EXPECT_TRUE(uu.out == EncodeUU(text, "\n"));
+  EXPECT_TRUE(Tool("uu decode", uu.out).out == text);
+  ToolRun binhex = Tool("binhex encode " + file);
+  EXPECT_TRUE(binhex.out == EncodeBinHex(text, "\n"));
+  EXPECT_TRUE(Tool("binhex decode", binhex.out).out == text);
+  // A broken pipe or full disk half-way through a large output is an error.
+  ToolRun full = Tool("conv --to euc " + file + " >/dev/full");
+  EXPECT_EQ(full.rc, 2);
+  EXPECT_NE(full.err.find("cannot write standard output"), std::string::npos) << full.err;
+  EXPECT_EQ(ReadFile(home / "big.txt"), text);
 }

@@ -4,6 +4,7 @@
 #include "platform/Codepage.h"
 #include "platform/Registry.h"
 #include "support/TempHome.h"
+#include "viewer/HtmlRenderer.h"
 
 using namespace kestrel;
 using namespace kestrel::test;
@@ -75,4 +76,23 @@ TEST(TextVerbsTest, Html2TextPrintsTheRenderedLines) {
   std::string err;
   EXPECT_EQ(Tool("html2text --width 0", &out, &err, "x"), 2);
   EXPECT_EQ(Tool("html2text --width", &out, &err, "x"), 2);
+}
+
+TEST(TextVerbsTest, Html2TextOfAPageLargerThanABlockIsTheWholeRendering) {
+  TempHome home;
+  // Line ends, a title and a script cut by the block boundaries somewhere.
+  std::string page = "<title>T</title>";
+  for (int i = 0; page.size() < 300000; ++i) {
+    page += S("<p>段落 ") + std::to_string(i) + " &amp; <font color=red>x</font>\r\n<br>" +
+            (i % 50 == 0 ? "<script>if (a<b) x();\r\n</script>\r" : "") + "<hr>\r\n";
+  }
+  WriteFile(home / "big.html", page);
+  std::string out;
+  ASSERT_EQ(Tool("html2text --width 30 " + ShellQuote(home / "big.html"), &out), 0);
+  std::string expected;
+  for (const std::string& line : SplitHtmlLines(RenderHtmlText(page, 30))) expected += line + "\n";
+  EXPECT_TRUE(out == expected);
+  std::string err;
+  EXPECT_EQ(Tool("html2text " + ShellQuote(home / "nowhere.html"), &out, &err), 2);
+  EXPECT_NE(err.find("cannot read"), std::string::npos) << err;
 }

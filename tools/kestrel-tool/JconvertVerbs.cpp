@@ -1,5 +1,6 @@
 // Verbs of the Japanese code conversion: bytes in from FILE or standard
-// input, bytes out on standard output.
+// input, bytes out on standard output, a block at a time (the header words
+// excepted, which are one header's text).
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
@@ -12,14 +13,16 @@
 #include <optional>
 #include <stdexcept>
 
+#include "BlockIo.h"
 #include "Verbs.h"
 #include "viewer/Jconvert.h"
+#include "viewer/JconvertStream.h"
 
 namespace kestrel::tool {
 namespace {
 
-// The whole input. A regular file is mapped rather than copied: guessing a
-// large file then reads only as far as the guess needs.
+// The whole input, for the header words. A regular file is mapped rather
+// than copied.
 class Input {
  public:
   explicit Input(const std::string& file) {
@@ -75,6 +78,25 @@ class Input {
 void Emit(const std::string& bytes) {
   WriteOutput(bytes);
   if (std::ferror(stdout)) throw std::runtime_error("cannot write standard output");
+}
+
+// Every block of the input through a block converter, out as it comes.
+
+template <typename Converter>
+void Pump(const std::string& file, Converter& converter, BlockWriter& out) {
+  BlockReader in(file);
+  for (std::string_view block = in.Next(); !block.empty(); block = in.Next()) {
+    converter.Feed(block, out.Buffer());
+    out.MaybeFlush();
+  }
+  converter.Finish(out.Buffer());
+  out.Flush();
+}
+
+template <typename Converter>
+void Pump(const std::string& file, Converter& converter) {
+  BlockWriter out;
+  Pump(file, converter, out);
 }
 
 // Options of the form "--name VALUE" and at most one FILE.
@@ -152,8 +174,14 @@ std::string LineBreak(const Parsed& p, bool allowNone) {
 VerbRegistration guess("guess", "guess [FILE]    (prints the Japanese encoding: CODE_SJIS, ...)",
                        [](const VerbArgs& args) {
                          Parsed p = Parse(args, {});
-                         Input in(p.file);
-                         std::printf("%s\n", JCodeName(InCodeCheck(in.bytes())));
+                         // Read only as far as the guess needs.
+                         BlockReader in(p.file);
+                         JcodeGuesser guesser;
+                         for (std::string_view block = in.Next(); !block.empty() && !guesser.Decided();
+                              block = in.Next()) {
+                           guesser.Feed(block);
+                         }
+                         std::printf("%s\n", JCodeName(guesser.Finish()));
                          return 0;
                        });
 
@@ -166,9 +194,15 @@ VerbRegistration conv(
       int target = ParseTarget(*to);
       auto from = Option(p, "--from");
       int source = from ? ParseCode(*from) : -1;
-      Input in(p.file);
-      Emit(from ? StrictConvertJCode(in.bytes(), source, target)
-                       : ConvertJCode(in.bytes(), target));
+      if (from) {
+        JcodeConverter converter(source, target);
+        Pump(p.file, converter);
+      } else {
+        AutoJcodeConverter converter(target);
+        BlockWriter out;
+        converter.SetDrain([&out](std::string&) { out.Flush(); });
+        Pump(p.file, converter, out);
+      }
       return 0;
     });
 
@@ -183,8 +217,8 @@ VerbRegistration eol("eol", "eol --to crlf|cr|lf [FILE]    (converts the line en
                                     : t == "lf" ? LINE_END_LF
                                                 : -1;
                        if (target < 0) throw UsageError("--to must be crlf, cr or lf");
-                       Input in(p.file);
-                       Emit(ConvertReturnCode(in.bytes(), target));
+                       LineEndConverter converter(target);
+                       Pump(p.file, converter);
                        return 0;
                      });
 
@@ -196,36 +230,50 @@ bool Direction(const VerbArgs& args) {
   throw UsageError("encode or decode expected, not " + args[0]);
 }
 
-using Encoder = std::string (*)(std::string_view, std::string_view);
-using Decoder = std::string (*)(std::string_view);
+enum class Transfer { Base64, UU, BinHex };
 
-int RunTransfer(const VerbArgs& args, Encoder encode, Decoder decode, bool allowNone) {
+int RunTransfer(const VerbArgs& args, Transfer kind) {
   bool encoding = Direction(args);
   Parsed p = encoding ? Parse(args, {"--eol"}, 1) : Parse(args, {}, 1);
   if (!encoding) {
-    Input in(p.file);
-    Emit(decode(in.bytes()));
+    if (kind == Transfer::Base64) {
+      Base64Decoder decoder;
+      Pump(p.file, decoder);
+    } else if (kind == Transfer::UU) {
+      UUDecoder decoder;
+      Pump(p.file, decoder);
+    } else {
+      BinHexDecoder decoder;
+      Pump(p.file, decoder);
+    }
     return 0;
   }
-  std::string lineBreak = LineBreak(p, allowNone);
-  Input in(p.file);
-  // A Base64 text in one line has no line break at all.
-  Emit(allowNone && lineBreak.empty() ? EncodeBase64(in.bytes())
-                                             : encode(in.bytes(), lineBreak));
+  std::string lineBreak = LineBreak(p, kind == Transfer::Base64);
+  if (kind == Transfer::Base64) {
+    // A Base64 text in one line has no line break at all.
+    Base64Encoder encoder(lineBreak, !lineBreak.empty());
+    Pump(p.file, encoder);
+  } else if (kind == Transfer::UU) {
+    UUEncoder encoder(lineBreak);
+    Pump(p.file, encoder);
+  } else {
+    BinHexEncoder encoder(lineBreak);
+    Pump(p.file, encoder);
+  }
   return 0;
 }
 
 VerbRegistration base64(
     "base64", "base64 encode|decode [--eol crlf|lf|none] [FILE]    (Base64 body, 76 a line)",
-    [](const VerbArgs& args) { return RunTransfer(args, EncodeBase64R, DecodeBase64, true); });
+    [](const VerbArgs& args) { return RunTransfer(args, Transfer::Base64); });
 
 VerbRegistration uu("uu", "uu encode|decode [--eol crlf|lf] [FILE]    (uuencode body lines)",
-                    [](const VerbArgs& args) { return RunTransfer(args, EncodeUU, DecodeUU, false); });
+                    [](const VerbArgs& args) { return RunTransfer(args, Transfer::UU); });
 
 VerbRegistration binhex(
     "binhex", "binhex encode|decode [--eol crlf|lf] [FILE]    (BinHex 4.0 6-bit body)",
     [](const VerbArgs& args) {
-      return RunTransfer(args, EncodeBinHex, DecodeBinHex, false);
+      return RunTransfer(args, Transfer::BinHex);
     });
 
 VerbRegistration header(

@@ -5,6 +5,7 @@
 #include <optional>
 #include <stdexcept>
 
+#include "BlockIo.h"
 #include "Verbs.h"
 #include "install/TextShape.h"
 #include "platform/Codepage.h"
@@ -60,6 +61,40 @@ ShapeSettings ReadUserShapeSettings(const std::string& user) {
   return settings;
 }
 
+// Rendered text in, lines ended by LF out: CR LF, CR and LF each end a line,
+// and a last line without a break gets one.
+class HtmlLineWriter {
+ public:
+  explicit HtmlLineWriter(std::string& out) : out_(out) {}
+  void Add(std::string_view text) {
+    while (!text.empty()) {
+      if (cr_) {
+        cr_ = false;
+        if (text[0] == '\n') text.remove_prefix(1);  // the LF of a CR LF
+        continue;
+      }
+      std::size_t cr = text.find('\r');
+      std::string_view plain = text.substr(0, cr);
+      out_.append(plain);
+      if (!plain.empty()) open_ = plain.back() != '\n';
+      if (cr == std::string_view::npos) break;
+      out_ += '\n';
+      open_ = false;
+      cr_ = true;
+      text.remove_prefix(cr + 1);
+    }
+  }
+  void Finish() {
+    if (open_) out_ += '\n';
+    open_ = false;
+  }
+
+ private:
+  std::string& out_;
+  bool cr_ = false;    // the last byte was a CR: an LF next belongs to it
+  bool open_ = false;  // a line has begun and not ended
+};
+
 VerbRegistration html2text(
     "html2text", "html2text [--width N] [FILE]   (Shift_JIS HTML rendered as the viewer shows it)",
     [](const VerbArgs& args) {
@@ -77,12 +112,24 @@ VerbRegistration html2text(
           throw UsageError("only one FILE");
         }
       }
-      std::string text;
-      for (const std::string& line : SplitHtmlLines(RenderHtmlText(ReadInput(file), width))) {
-        text += line;
-        text += '\n';
+      // Block by block: the rendered lines go out as they come, each ended
+      // by LF, as SplitHtmlLines would cut the whole rendered text.
+      BlockReader in(file);
+      BlockWriter out;
+      THtmlParse parser;
+      HtmlRenderer renderer(width);
+      renderer.Attach(parser);
+      HtmlLineWriter lines(out.Buffer());
+      parser.Begin();
+      for (std::string_view block = in.Next(); !block.empty(); block = in.Next()) {
+        parser.Feed(block);
+        lines.Add(renderer.TakeRenderedText());
+        out.MaybeFlush();
       }
-      WriteOutput(text);
+      parser.End();
+      lines.Add(renderer.TakeRenderedText());
+      lines.Finish();
+      out.Flush();
       return 0;
     });
 

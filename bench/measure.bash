@@ -1,0 +1,31 @@
+# Sourced by the bench scripts: whole-process measurements with /usr/bin/time.
+# measure RUNS INPUT CMD...: prints "CPU_SECONDS PEAK_KB", the least
+# processor time (user + system) of RUNS runs reading INPUT on standard
+# input, output discarded, and the largest peak resident size among them.
+measure() {
+  local runs=$1 input=$2; shift 2
+  local best="" peak=0 line cpu kb out
+  out=$(mktemp)
+  for _ in $(seq "$runs"); do
+    /usr/bin/time -o "$out" -f '%U %S %M' "$@" <"$input" >/dev/null 2>/dev/null || true
+    line=$(tail -1 "$out")
+    cpu=$(awk '{ printf "%.3f", $1 + $2 }' <<<"$line")
+    kb=$(awk '{ print $3 }' <<<"$line")
+    if [ -z "$best" ] || awk -v a="$cpu" -v b="$best" 'BEGIN { exit !(a < b) }'; then best=$cpu; fi
+    [ "$kb" -gt "$peak" ] && peak=$kb
+  done
+  rm -f "$out"
+  echo "$best $peak"
+}
+
+# report LABEL MB OURS PEER PEER-NAME: one line, time ratio peer/ours (above
+# 1 means kestrel-tool is ahead) and both peaks in MiB.
+report() {
+  local label=$1 mb=$2 ours=$3 peer=$4 name=$5
+  awk -v l="$label" -v mb="$mb" -v o="$ours" -v p="$peer" -v n="$name" 'BEGIN {
+    split(o, a, " "); split(p, b, " ");
+    oc = a[1] < 0.005 ? 0.005 : a[1]; pc = b[1] < 0.005 ? 0.005 : b[1];
+    printf "%-30s %6.1f MB  kestrel-tool %6.2f s %6.1f MiB | %-12s %6.2f s %6.1f MiB | ratio %6.2f\n",
+           l, mb, a[1], a[2] / 1024, n, b[1], b[2] / 1024, pc / oc
+  }'
+}
