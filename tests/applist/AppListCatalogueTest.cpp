@@ -227,3 +227,40 @@ TEST_F(CatalogueTest, AFetchedAppListReplacesTheOldOneAndRebuildsTheCategories) 
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(CatalogueTest, GarbageBetweenGoodLinesLosesNoneOfThem) {
+  std::mt19937 rng(11);
+  std::string text;
+  std::vector<std::string> names;
+  for (int i = 0; i < 200; ++i) {
+    std::string junk;
+    int n = static_cast<int>(rng() % 300);
+    for (int k = 0; k < n; ++k) {
+      char c = static_cast<char>(rng() % 256);
+      if (c != '\r' && c != '\n') junk += c;
+    }
+    text += junk + "\r\n";
+    names.push_back("Good" + std::to_string(i) + ".prc");
+    text += names.back() + ",appl,\"unclosed " + std::to_string(i) + "\n";
+  }
+  WriteFile(home / "AppList.txt", text);
+  AppListCatalogue c = catalogue();
+  c.LoadAppLists();
+  EXPECT_EQ(c.count(AppListId::AppList), 400);
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    int index = c.FindAppListEntry(AppListId::AppList, names[i]);
+    ASSERT_GE(index, 0) << names[i];
+    EXPECT_EQ(c.EntryAt(AppListId::AppList, index).field(2), "unclosed " + std::to_string(i));
+  }
+  // Saved and read back, every line is still there.
+  ASSERT_TRUE(c.SaveAppList());
+  AppListCatalogue again = catalogue();
+  again.LoadAppLists();
+  std::vector<std::string> a = c.lines(AppListId::AppList), b = again.lines(AppListId::AppList);
+  SortLinesUpper(b);
+  EXPECT_EQ(a, b);
+}
+
+}  // namespace
