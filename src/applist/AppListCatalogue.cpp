@@ -2,7 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <numeric>
+#include <cstring>
 #include <unordered_set>
 
 #include "applist/AppListFile.h"
@@ -25,6 +25,27 @@ bool NoFields(const std::string& line) {
   });
 }
 
+// The order of UpperSjis(field) against an upper-cased key, without
+// making the upper-cased text.
+int CompareUpper(std::string_view field, std::string_view key) {
+  std::size_t n = std::min(field.size(), key.size());
+  bool trail = false;
+  for (std::size_t i = 0; i < n; ++i) {
+    auto c = static_cast<unsigned char>(field[i]);
+    if (trail) {
+      trail = false;
+    } else if (IsLeadByte(c)) {
+      trail = true;
+    } else if (static_cast<unsigned>(c - 'a') < 26u) {
+      c = static_cast<unsigned char>(c - 'a' + 'A');
+    }
+    auto k = static_cast<unsigned char>(key[i]);
+    if (c != k) return c < k ? -1 : 1;
+  }
+  if (field.size() == key.size()) return 0;
+  return field.size() < key.size() ? -1 : 1;
+}
+
 // Halving search over field 0, upper-cased. Lines without fields (entries
 // deleted since the last save) do not take part: the lines around them are
 // still in order.
@@ -32,6 +53,7 @@ int Search(const std::vector<std::string>& lines, const std::string& key) {
   if (lines.empty()) return -1;
   int low = 0;
   int high = static_cast<int>(lines.size()) - 1;
+  std::string scratch;
   auto at = [&](int i) -> const std::string& { return lines[static_cast<std::size_t>(i)]; };
   while (low < high) {
     int mid = low + (high - low) / 2;
@@ -41,7 +63,7 @@ int Search(const std::vector<std::string>& lines, const std::string& key) {
       high = mid;
       continue;
     }
-    int c = UpperSjis(FirstCommaField(at(probe))).compare(key);
+    int c = CompareUpper(FirstCommaFieldView(at(probe), scratch), key);
     if (c == 0) return probe;
     if (c < 0) {
       low = probe + 1;
@@ -50,7 +72,19 @@ int Search(const std::vector<std::string>& lines, const std::string& key) {
     }
   }
   if (low > high || NoFields(at(low))) return -1;
-  return UpperSjis(FirstCommaField(at(low))) == key ? low : -1;
+  return CompareUpper(FirstCommaFieldView(at(low), scratch), key) == 0 ? low : -1;
+}
+
+bool IsAscii(std::string_view s) {
+  for (char c : s) {
+    if (static_cast<unsigned char>(c) >= 0x80) return false;
+  }
+  return true;
+}
+
+// A file name as the lists hold it: ASCII is the same in both.
+std::string SjisName(std::string_view utf8) {
+  return IsAscii(utf8) ? std::string(utf8) : Utf8ToCp932(utf8);
 }
 
 // One text code: a double-byte character as lead × 256 + trail, a letter
@@ -63,18 +97,111 @@ unsigned NextCode(std::string_view s, std::size_t& i) {
 
 }  // namespace
 
+namespace {
+
+// The upper-cased bytes of a line, one by one, a trail byte left alone.
+class UpperBytes {
+ public:
+  explicit UpperBytes(const std::string& s) : p_(s.data()), n_(s.size()) {}
+  bool done() const { return i_ >= n_; }
+  unsigned char next() {
+    auto c = static_cast<unsigned char>(p_[i_++]);
+    if (trail_) {
+      trail_ = false;
+      return c;
+    }
+    if (IsLeadByte(c)) {
+      trail_ = true;
+      return c;
+    }
+    return static_cast<unsigned>(c - 'a') < 26u ? static_cast<unsigned char>(c - 'a' + 'A') : c;
+  }
+
+ private:
+  const char* p_;
+  std::size_t n_;
+  std::size_t i_ = 0;
+  bool trail_ = false;
+};
+
+constexpr std::uint64_t kOneBytes = 0x0101010101010101ull;
+constexpr std::uint64_t kHighBits = 0x8080808080808080ull;
+
+// Eight ASCII bytes (none with the high bit) with their small letters
+// made capitals.
+std::uint64_t UpperAscii8(std::uint64_t w) {
+  std::uint64_t atLeastA = (w + kOneBytes * (0x80 - 'a')) & kHighBits;
+  std::uint64_t aboveZ = (w + kOneBytes * (0x80 - 'z' - 1)) & kHighBits;
+  return w ^ ((atLeastA & ~aboveZ) >> 2);
+}
+
+// UpperSjis(a) < UpperSjis(b), without making either.
+bool UpperLess(const std::string& a, const std::string& b) {
+  UpperBytes x(a), y(b);
+  while (!x.done() && !y.done()) {
+    unsigned char p = x.next(), q = y.next();
+    if (p != q) return p < q;
+  }
+  return x.done() && !y.done();
+}
+
+}  // namespace
+
 void SortLinesUpper(std::vector<std::string>& lines) {
-  std::vector<std::string> keys;
+  // The first sixteen upper-cased bytes of each line as two numbers that
+  // order as those bytes do: nearly every comparison ends there.
+  struct Key {
+    std::uint64_t head[2];
+    std::uint32_t line;
+  };
+  std::vector<Key> keys;
   keys.reserve(lines.size());
-  for (const std::string& line : lines) keys.push_back(UpperSjis(line));
-  std::vector<std::uint32_t> order(lines.size());
-  std::iota(order.begin(), order.end(), 0u);
-  std::stable_sort(order.begin(), order.end(),
-                   [&](std::uint32_t a, std::uint32_t b) { return keys[a] < keys[b]; });
-  std::vector<std::string> sorted;
-  sorted.reserve(lines.size());
-  for (std::uint32_t i : order) sorted.push_back(std::move(lines[i]));
-  lines = std::move(sorted);
+  for (std::uint32_t i = 0; i < lines.size(); ++i) {
+    const std::string& line = lines[i];
+    Key k{{0, 0}, i};
+    std::uint64_t w[2];
+    if (line.size() >= 16 && (std::memcpy(w, line.data(), 16), ((w[0] | w[1]) & kHighBits) == 0)) {
+      // Sixteen ASCII bytes, the usual start of a line: upper-cased eight
+      // at a time.
+      k.head[0] = __builtin_bswap64(UpperAscii8(w[0]));
+      k.head[1] = __builtin_bswap64(UpperAscii8(w[1]));
+    } else {
+      UpperBytes u(line);
+      for (int b = 0; b < 16; ++b) {
+        unsigned char c = u.done() ? 0 : u.next();
+        k.head[b / 8] = (k.head[b / 8] << 8) | c;
+      }
+    }
+    keys.push_back(k);
+  }
+  // Equal lines keep their order: the line number decides between them, so
+  // the order is total and any sort gives the stable one.
+  std::sort(keys.begin(), keys.end(), [&](const Key& a, const Key& b) {
+    if (a.head[0] != b.head[0]) return a.head[0] < b.head[0];
+    if (a.head[1] != b.head[1]) return a.head[1] < b.head[1];
+    const std::string& x = lines[a.line];
+    const std::string& y = lines[b.line];
+    if (UpperLess(x, y)) return true;
+    if (UpperLess(y, x)) return false;
+    return a.line < b.line;
+  });
+  // Put the lines in that order in place, one cycle of the permutation at
+  // a time.
+  std::vector<std::uint32_t> from(keys.size());
+  for (std::size_t i = 0; i < keys.size(); ++i) from[i] = keys[i].line;
+  for (std::size_t start = 0; start < from.size(); ++start) {
+    if (from[start] == start) continue;
+    std::string held = std::move(lines[start]);
+    std::size_t at = start;
+    while (from[at] != start) {
+      std::size_t next = from[at];
+      lines[at] = std::move(lines[next]);
+      from[at] = static_cast<std::uint32_t>(at);
+      at = next;
+    }
+    lines[at] = std::move(held);
+    from[at] = static_cast<std::uint32_t>(at);
+  }
 }
 
 int CompareSjisNoCase(std::string_view a, std::string_view b) {
@@ -138,13 +265,13 @@ void AppListCatalogue::SortAppLists(bool sortAppList) {
 
 void AppListCatalogue::BuildCategories() {
   categories_.clear();
-  std::unordered_set<std::string> seen;
+  std::unordered_set<std::string> spellings;  // as written: most lines repeat one
+  std::unordered_set<std::string> seen;       // upper-cased
   for (const std::string& line : appList_) {
-    AppListEntry entry(line);
-    if (entry.fieldCount() <= kFieldCategory) continue;
-    const std::string& category = entry.field(kFieldCategory);
-    if (category.empty()) continue;
-    if (seen.insert(UpperSjis(category)).second) categories_.push_back(category);
+    // Empty when the line has no field 4.
+    std::string category = CommaField(line, kFieldCategory);
+    if (category.empty() || !spellings.insert(category).second) continue;
+    if (seen.insert(UpperSjis(category)).second) categories_.push_back(std::move(category));
   }
   std::stable_sort(categories_.begin(), categories_.end(), [](const std::string& a, const std::string& b) {
     return CompareSjisNoCase(a, b) < 0;
@@ -152,7 +279,7 @@ void AppListCatalogue::BuildCategories() {
 }
 
 int AppListCatalogue::FindAppListEntry(AppListId id, std::string_view fileName) {
-  return FindAppListEntrySjis(id, Utf8ToCp932(fileName));
+  return FindAppListEntrySjis(id, SjisName(fileName));
 }
 
 int AppListCatalogue::FindAppListEntrySjis(AppListId id, std::string_view fileName) {
@@ -161,8 +288,8 @@ int AppListCatalogue::FindAppListEntrySjis(AppListId id, std::string_view fileNa
 }
 
 std::string AppListCatalogue::DescriptionFor(std::string_view fileName) {
-  std::string note = DescriptionForSjis(Utf8ToCp932(fileName));
-  return note.empty() ? note : Cp932ToUtf8(note);
+  std::string note = DescriptionForSjis(SjisName(fileName));
+  return IsAscii(note) ? note : Cp932ToUtf8(note);
 }
 
 std::string AppListCatalogue::DescriptionForSjis(std::string_view fileName) {

@@ -41,12 +41,14 @@ std::string AppListEntry::MyAppListLine(const std::string& file, const std::stri
 
 std::string UpperSjis(std::string_view sjis) {
   std::string out(sjis);
-  for (std::size_t i = 0; i < out.size(); ++i) {
-    auto c = static_cast<unsigned char>(out[i]);
-    if (IsLeadByte(c)) {
+  char* p = out.data();
+  const std::size_t n = out.size();
+  for (std::size_t i = 0; i < n; ++i) {
+    auto c = static_cast<unsigned char>(p[i]);
+    if (c < 0x80) {
+      if (static_cast<unsigned>(c - 'a') < 26u) p[i] = static_cast<char>(c - 'a' + 'A');
+    } else if (IsLeadByte(c)) {
       ++i;  // its trail byte may look like a small letter
-    } else if (c >= 'a' && c <= 'z') {
-      out[i] = static_cast<char>(c - 'a' + 'A');
     }
   }
   return out;

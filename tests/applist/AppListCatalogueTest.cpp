@@ -55,6 +55,28 @@ TEST_F(CatalogueTest, EveryLineEndIsALineEndAndBothFilesAreReadOnce) {
   EXPECT_EQ(c.FindAppListEntry(AppListId::AppList, "d.prc"), 3);
 }
 
+TEST_F(CatalogueTest, LinesCrossingEveryReadBoundaryComeOutWhole) {
+  // Line ends of every kind, some falling on the reader's 64 KiB pieces,
+  // a CR LF split between two of them.
+  std::string text;
+  std::mt19937 rng(5);
+  const char* ends[] = {"\r\n", "\r", "\n"};
+  while (text.size() < 300000) {
+    text += std::string(rng() % 5000, static_cast<char>('a' + rng() % 26));
+    text += ends[rng() % 3];
+    if (rng() % 5 == 0) text += ends[rng() % 3];  // an empty line too
+  }
+  text.resize(65535);
+  text += "\r\nsecond piece\r";
+  text += std::string(131072 - text.size() - 1, 'x') + "\r\n" + "tail";
+  WriteFile(home / "AppList.txt", text);
+  std::vector<std::string> lines;
+  ASSERT_EQ(ReadLinesFile(home / "AppList.txt", lines), ReadResult::Read);
+  EXPECT_EQ(lines, SplitLines(text));
+  EXPECT_EQ(lines.back(), "tail");
+  EXPECT_EQ(ReadLinesFile(home / "none.txt", lines), ReadResult::Missing);
+}
+
 // The order the lists have always had: an insertion sort of the lines by
 // their upper-cased bytes, equal lines keeping their order.
 std::vector<std::string> InsertionSorted(std::vector<std::string> lines) {

@@ -57,6 +57,11 @@ TEST(CommaTextTest, DoubleByteCharactersAreSteppedOverWhole) {
   // A lead byte at the very end stays, alone.
   EXPECT_EQ(SplitCommaText("ab\x81"), Fields{"ab\x81"});
   EXPECT_EQ(SplitCommaText("\"ab\x81"), Fields{"ab\x81"});
+  // A lead byte before a comma, blank or quote is no character: the
+  // separator still separates and nothing is swallowed.
+  EXPECT_EQ(SplitCommaText("a\x81,b"), (Fields{"a\x81", "b"}));
+  EXPECT_EQ(SplitCommaText("\"a\x81\",b"), (Fields{"a\x81", "b"}));
+  EXPECT_EQ(SplitCommaText(QuoteCommaField("x\x81\"y")), Fields{"x\x81\"y"});
 }
 
 TEST(CommaTextTest, AnUnmatchedQuoteTakesTheRestOfTheLine) {
