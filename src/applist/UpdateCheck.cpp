@@ -35,4 +35,17 @@ std::string SiteOfFile(AppListCatalogue& catalogue, std::string_view fileName, b
   return Cp932ToUtf8(catalogue.EntryAt(AppListId::AppList, index).field(kFieldLink));
 }
 
+SiteAnswer RelatedSite(AppListCatalogue& catalogue, std::string_view secondColumn,
+                       std::string_view caption, std::string_view linkColumn) {
+  SiteAnswer answer;
+  if (secondColumn == "タイプ") {
+    answer.url = std::string(linkColumn);
+  } else if (secondColumn == "サイズ") {
+    bool found = false;
+    answer.url = SiteOfFile(catalogue, caption, &found);
+    answer.missing = !found;
+  }
+  return answer;
+}
+
 }  // namespace kestrel

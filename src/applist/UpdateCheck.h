@@ -32,4 +32,16 @@ const char* MarkName(UpdateMark mark);
 // with `found` false when the AppList has no entry.
 std::string SiteOfFile(AppListCatalogue& catalogue, std::string_view fileName, bool* found);
 
+// The related-site jump's address for the first selected item of a list
+// whose second column is titled `secondColumn`: "タイプ" (AppList entries:
+// the item's link column), "サイズ" (files: the link the AppList gives the
+// file; `missing` set when it has none). "" for any other list and for an
+// empty link: nothing to open.
+struct SiteAnswer {
+  std::string url;
+  bool missing = false;  // "関連サイトが見つかりません\nAppListを確認してください"
+};
+SiteAnswer RelatedSite(AppListCatalogue& catalogue, std::string_view secondColumn,
+                       std::string_view caption, std::string_view linkColumn);
+
 }  // namespace kestrel

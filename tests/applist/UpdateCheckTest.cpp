@@ -59,4 +59,21 @@ TEST_F(UpdateCheckTest, TheRelatedSiteOfAFileIsItsAppListLink) {
   EXPECT_FALSE(found);
 }
 
+TEST_F(UpdateCheckTest, TheRelatedSiteDependsOnWhatTheListShows) {
+  WriteAppList(home, {"Vexed.prc,appl,x,http://vexed.example/,Games"});
+  AppListCatalogue c(home.path());
+  // An entry view: its own link column, whatever the AppList says.
+  EXPECT_EQ(RelatedSite(c, "タイプ", "Vexed.prc", "http://mine/").url, "http://mine/");
+  EXPECT_EQ(RelatedSite(c, "タイプ", "Vexed.prc", "").url, "");
+  // A file view: the AppList's link of the file, or a complaint.
+  EXPECT_EQ(RelatedSite(c, "サイズ", "VEXED.prc", "").url, "http://vexed.example/");
+  SiteAnswer none = RelatedSite(c, "サイズ", "Other.prc", "");
+  EXPECT_TRUE(none.missing);
+  EXPECT_EQ(none.url, "");
+  // The user information list: nothing.
+  SiteAnswer info = RelatedSite(c, "内容", "Vexed.prc", "");
+  EXPECT_FALSE(info.missing);
+  EXPECT_EQ(info.url, "");
+}
+
 }  // namespace
