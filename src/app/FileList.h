@@ -27,6 +27,10 @@ struct FileItem {
   std::vector<std::string> subItems;  // the columns after the first, in order
   int image = kImageFile;
   bool selected = false;
+  // The item's state image (the update check's mark 0-2); -1 for none.
+  int stateImage = -1;
+  // The list source's own number for the item (an AppList entry's line).
+  int data = -1;
 };
 
 // Which column set a node shows.

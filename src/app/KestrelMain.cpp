@@ -216,7 +216,9 @@ void KestrelMain::Refresh() {
 }
 
 void KestrelMain::NodeExpanded(int node, bool expanded) {
-  if (tree_.alive(node)) tree_.setExpanded(node, expanded);
+  if (!tree_.alive(node)) return;
+  if (expanded && expanding_) expanding_(node);
+  tree_.setExpanded(node, expanded);
 }
 
 void KestrelMain::Changing(int node) {
@@ -248,6 +250,7 @@ void KestrelMain::Change() {
   } else {
     list_.clear();
   }
+  for (const auto& hook : filled_) hook(*this);
   router_.SelectionChanged(CurrentSelection(true));
   UpdateFlagStatus();
   if (view_) {
@@ -264,6 +267,7 @@ void KestrelMain::Refill() {
 void KestrelMain::RefillFolder() {
   if (!IsFolderKind(selectedKind())) return;
   FillFolder(tree_.FolderOf(selected_), selectedUser());
+  for (const auto& hook : filled_) hook(*this);
   if (view_) {
     view_->ListReset();
     view_->StatusChanged();
@@ -341,6 +345,10 @@ void KestrelMain::ListSelectionChanged() {
 bool KestrelMain::EditAllowed() const {
   const ListSource* source = SourceOf(selectedKind());
   return source && source->EditAllowed(*this);
+}
+
+void KestrelMain::EditRefused() {
+  if (selectedKind() == kNodeAppList) RunCommand(InfoOf(Command::Property).name);
 }
 
 bool KestrelMain::Rename(int item, const std::string& newCaption) {
@@ -554,6 +562,7 @@ void KestrelMain::Close() {
     user->StoreLastUser();
     if (user->stopHotSync()) StopHotSync(user);
   }
+  for (const auto& step : closeSteps_) step();
   session_.DestroyUsers();
 }
 

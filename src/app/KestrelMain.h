@@ -86,6 +86,15 @@ class KestrelMain : public ListContext {
   // A command given by the window (menu, tool bar, shortcut): its handler
   // runs when it is enabled; the window then shows the new states.
   bool RunCommand(const std::string& name);
+  // Told when a node is about to show its children (TViewUsersExpanding):
+  // a subsystem may add them then.
+  void setNodeExpanding(std::function<void(int node)> hook) { expanding_ = std::move(hook); }
+  // Told after every fill of the list by a source (selection change,
+  // refresh, a folder refilled), before the window shows it.
+  void AddListFilled(std::function<void(ListContext&)> hook) { filled_.push_back(std::move(hook)); }
+  // Steps of the close sequence between stopping HotSync Manager and
+  // destroying the users (saving what a subsystem changed).
+  void AddCloseStep(std::function<void()> step) { closeSteps_.push_back(std::move(step)); }
 
   // --- start-up, in FormCreate's order
   // The serial ports found (ascending); the port menu's items.
@@ -155,6 +164,9 @@ class KestrelMain : public ListContext {
   void ListSelectionChanged();
   // LViewFilesEditing: false when the list's captions must not be edited.
   bool EditAllowed() const;
+  // An edit the list refused: on AppList nodes the property command runs
+  // instead.
+  void EditRefused();
   // LViewFilesEdited: renames the item's file; false when the old caption
   // stays.
   bool Rename(int item, const std::string& newCaption);
@@ -238,6 +250,9 @@ class KestrelMain : public ListContext {
   int selected_ = -1;
   int appListsNode_ = -1;
   DescriptionLookup describe_;
+  std::function<void(int)> expanding_;
+  std::vector<std::function<void(ListContext&)>> filled_;
+  std::vector<std::function<void()>> closeSteps_;
   MainView* view_ = nullptr;
 };
 

@@ -118,8 +118,19 @@ class FileView : public Base {
     this->setEditTriggers(QAbstractItemView::EditKeyPressed | QAbstractItemView::SelectedClicked);
     this->setContextMenuPolicy(Qt::CustomContextMenu);
   }
+  std::function<void()> refused;
 
  protected:
+  // An edit the list does not allow (AppList entries) opens the entry's
+  // properties instead.
+  bool edit(const QModelIndex& index, QAbstractItemView::EditTrigger trigger, QEvent* event) override {
+    bool editing = Base::edit(index, trigger, event);
+    if (!editing && refused && index.isValid() &&
+        (trigger == QAbstractItemView::EditKeyPressed || trigger == QAbstractItemView::SelectedClicked)) {
+      refused();
+    }
+    return editing;
+  }
   void startDrag(Qt::DropActions) override {
     auto* mime = new QMimeData;
     mime->setData(kListDragMime, QByteArray());
@@ -183,7 +194,10 @@ TFormKestrel::TFormKestrel(QWidget* parent) : QMainWindow(parent) {
   });
 
   model_ = new QStandardItemModel(this);
-  report_ = new FileView<QTreeView>;
+  auto refused = [this] { logic_.EditRefused(); };
+  auto* report = new FileView<QTreeView>;
+  report->refused = refused;
+  report_ = report;
   report_->setObjectName("LViewFiles");
   report_->setRootIsDecorated(false);
   report_->setUniformRowHeights(true);
@@ -193,7 +207,9 @@ TFormKestrel::TFormKestrel(QWidget* parent) : QMainWindow(parent) {
   report_->header()->setStretchLastSection(false);
   connect(report_->header(), &QHeaderView::sectionClicked, this,
           [this](int column) { logic_.ColumnClick(column); });
-  icons_ = new FileView<QListView>;
+  auto* icons = new FileView<QListView>;
+  icons->refused = refused;
+  icons_ = icons;
   icons_->setObjectName("LViewFilesIcons");
   icons_->setModel(model_);
   icons_->setSelectionModel(report_->selectionModel());
@@ -637,7 +653,11 @@ void TFormKestrel::SetRow(int row, const FileItem& item) {
     cell->setText(Q(text));
     // AppList entries are edited in their property dialog, not renamed here.
     cell->setEditable(c == 0 && logic_.EditAllowed());
-    if (c == 0) cell->setIcon(ListImage(item.image));
+    if (c == 0) {
+      cell->setIcon(item.stateImage >= 0 ? MarkedListImage(item.image, item.stateImage)
+                                         : ListImage(item.image));
+      cell->setData(item.stateImage, kStateImageRole);
+    }
     if (c < static_cast<int>(list.columns.size()) && list.columns[static_cast<std::size_t>(c)].rightAligned) {
       cell->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
     }

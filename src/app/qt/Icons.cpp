@@ -132,6 +132,16 @@ QIcon ListImage(int index) {
   }
 }
 
+QIcon MarkedListImage(int index, int mark) {
+  QPixmap base = ListImage(index == 0 ? 1 : index).pixmap(32, 32);
+  switch (mark) {
+    case 0: return FromPixmap(Badge(base, "=", QColor(40, 150, 60)));
+    case 1: return FromPixmap(Badge(base, "-", QColor(120, 120, 120)));
+    case 2: return FromPixmap(Badge(base, "+", QColor(210, 50, 40)));
+    default: return ListImage(index);
+  }
+}
+
 QIcon CommandIcon(Command command) {
   switch (command) {
     case Command::InstallFlag: return FromPixmap(Badge(Handheld(), "✓", QColor(40, 150, 60)));

@@ -16,6 +16,11 @@ QIcon TreeImage(int index);
 QIcon NodeIcon(int normal, int selected);
 // List image 1-3 (file, Palm file, archive); a null icon for 0.
 QIcon ListImage(int index);
+// A list image with a state image beside it: the update check's mark 0
+// (the listed date), 1 (an older version listed), 2 (a newer one listed).
+QIcon MarkedListImage(int index, int mark);
+// The item data role that holds a list row's state image (-1 for none).
+inline constexpr int kStateImageRole = Qt::UserRole + 1;
 QIcon CommandIcon(Command command);
 // A registered command's icon: its image file, else the window's own image
 // for the command's name (none for a name the window does not know).

@@ -11,6 +11,7 @@
 #include "app/KestrelMain.h"
 #include "app/SingleInstance.h"
 #include "app/qt/FormKestrel.h"
+#include "applist/qt/AppListWindow.h"
 #include "common/MessageBoxes.h"
 #include "common/qt/QtDialogs.h"
 #include "common/qt/QtPrompter.h"
@@ -55,12 +56,10 @@ std::vector<std::string> AbsoluteArguments(int argc, char** argv) {
 
 void WireSubsystems(TFormKestrel& form) {
   // Each subsystem's commands, placements and list sources go here, one
-  // call per subsystem, e.g.
-  //   RegisterAppListCommands(form.logic(), form);   // src/applist/qt
-  // Until then the commands of the units still to come stay registered
-  // without a handler (shown, never enabled) and the AppList nodes keep
-  // their present list.
+  // call per subsystem. The commands of the units still to come stay
+  // registered without a handler (shown, never enabled).
   RegisterViewer(form.logic().router(), form);  // src/viewer/qt: ActEye
+  RegisterAppLists(form.logic(), form);          // src/applist/qt
 }
 
 int RunKestrelPlus(int argc, char** argv) {

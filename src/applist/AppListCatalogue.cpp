@@ -1,0 +1,369 @@
+#include "applist/AppListCatalogue.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <unordered_set>
+
+#include "applist/AppListFile.h"
+#include "applist/CommaText.h"
+#include "common/MessageBoxes.h"
+#include "platform/Codepage.h"
+#include "platform/Home.h"
+
+namespace kestrel {
+namespace {
+
+constexpr const char* kCannotRead = "ファイルが読み込めません\n\n  %s";
+constexpr const char* kCannotSave = "ファイルが保存できません\n\n  %s";
+
+// A line without any field: empty, or blanks only.
+bool NoFields(const std::string& line) {
+  return std::all_of(line.begin(), line.end(), [](char c) {
+    auto u = static_cast<unsigned char>(c);
+    return u >= 1 && u <= 32;
+  });
+}
+
+// The order of UpperSjis(field) against an upper-cased key, without
+// making the upper-cased text.
+int CompareUpper(std::string_view field, std::string_view key) {
+  std::size_t n = std::min(field.size(), key.size());
+  bool trail = false;
+  for (std::size_t i = 0; i < n; ++i) {
+    auto c = static_cast<unsigned char>(field[i]);
+    if (trail) {
+      trail = false;
+    } else if (IsLeadByte(c)) {
+      trail = true;
+    } else if (static_cast<unsigned>(c - 'a') < 26u) {
+      c = static_cast<unsigned char>(c - 'a' + 'A');
+    }
+    auto k = static_cast<unsigned char>(key[i]);
+    if (c != k) return c < k ? -1 : 1;
+  }
+  if (field.size() == key.size()) return 0;
+  return field.size() < key.size() ? -1 : 1;
+}
+
+// Halving search over field 0, upper-cased. Lines without fields (entries
+// deleted since the last save) do not take part: the lines around them are
+// still in order.
+int Search(const std::vector<std::string>& lines, const std::string& key) {
+  if (lines.empty()) return -1;
+  int low = 0;
+  int high = static_cast<int>(lines.size()) - 1;
+  std::string scratch;
+  auto at = [&](int i) -> const std::string& { return lines[static_cast<std::size_t>(i)]; };
+  while (low < high) {
+    int mid = low + (high - low) / 2;
+    int probe = mid;
+    while (probe <= high && NoFields(at(probe))) ++probe;
+    if (probe > high) {
+      high = mid;
+      continue;
+    }
+    int c = CompareUpper(FirstCommaFieldView(at(probe), scratch), key);
+    if (c == 0) return probe;
+    if (c < 0) {
+      low = probe + 1;
+    } else {
+      high = mid;
+    }
+  }
+  if (low > high || NoFields(at(low))) return -1;
+  return CompareUpper(FirstCommaFieldView(at(low), scratch), key) == 0 ? low : -1;
+}
+
+bool IsAscii(std::string_view s) {
+  for (char c : s) {
+    if (static_cast<unsigned char>(c) >= 0x80) return false;
+  }
+  return true;
+}
+
+// A file name as the lists hold it: ASCII is the same in both.
+std::string SjisName(std::string_view utf8) {
+  return IsAscii(utf8) ? std::string(utf8) : Utf8ToCp932(utf8);
+}
+
+// One text code: a double-byte character as lead × 256 + trail, a letter
+// upper-cased.
+unsigned NextCode(std::string_view s, std::size_t& i) {
+  auto c = static_cast<unsigned char>(s[i++]);
+  if (IsLeadByte(c) && i < s.size()) return c * 256u + static_cast<unsigned char>(s[i++]);
+  return c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c;
+}
+
+}  // namespace
+
+namespace {
+
+// The upper-cased bytes of a line, one by one, a trail byte left alone.
+class UpperBytes {
+ public:
+  explicit UpperBytes(const std::string& s) : p_(s.data()), n_(s.size()) {}
+  bool done() const { return i_ >= n_; }
+  unsigned char next() {
+    auto c = static_cast<unsigned char>(p_[i_++]);
+    if (trail_) {
+      trail_ = false;
+      return c;
+    }
+    if (IsLeadByte(c)) {
+      trail_ = true;
+      return c;
+    }
+    return static_cast<unsigned>(c - 'a') < 26u ? static_cast<unsigned char>(c - 'a' + 'A') : c;
+  }
+
+ private:
+  const char* p_;
+  std::size_t n_;
+  std::size_t i_ = 0;
+  bool trail_ = false;
+};
+
+constexpr std::uint64_t kOneBytes = 0x0101010101010101ull;
+constexpr std::uint64_t kHighBits = 0x8080808080808080ull;
+
+// Eight ASCII bytes (none with the high bit) with their small letters
+// made capitals.
+std::uint64_t UpperAscii8(std::uint64_t w) {
+  std::uint64_t atLeastA = (w + kOneBytes * (0x80 - 'a')) & kHighBits;
+  std::uint64_t aboveZ = (w + kOneBytes * (0x80 - 'z' - 1)) & kHighBits;
+  return w ^ ((atLeastA & ~aboveZ) >> 2);
+}
+
+// UpperSjis(a) < UpperSjis(b), without making either.
+bool UpperLess(const std::string& a, const std::string& b) {
+  UpperBytes x(a), y(b);
+  while (!x.done() && !y.done()) {
+    unsigned char p = x.next(), q = y.next();
+    if (p != q) return p < q;
+  }
+  return x.done() && !y.done();
+}
+
+}  // namespace
+
+void SortLinesUpper(std::vector<std::string>& lines) {
+  // The first sixteen upper-cased bytes of each line as two numbers that
+  // order as those bytes do: nearly every comparison ends there.
+  struct Key {
+    std::uint64_t head[2];
+    std::uint32_t line;
+  };
+  std::vector<Key> keys;
+  keys.reserve(lines.size());
+  for (std::uint32_t i = 0; i < lines.size(); ++i) {
+    const std::string& line = lines[i];
+    Key k{{0, 0}, i};
+    std::uint64_t w[2];
+    if (line.size() >= 16 && (std::memcpy(w, line.data(), 16), ((w[0] | w[1]) & kHighBits) == 0)) {
+      // Sixteen ASCII bytes, the usual start of a line: upper-cased eight
+      // at a time.
+      k.head[0] = __builtin_bswap64(UpperAscii8(w[0]));
+      k.head[1] = __builtin_bswap64(UpperAscii8(w[1]));
+    } else {
+      UpperBytes u(line);
+      for (int b = 0; b < 16; ++b) {
+        unsigned char c = u.done() ? 0 : u.next();
+        k.head[b / 8] = (k.head[b / 8] << 8) | c;
+      }
+    }
+    keys.push_back(k);
+  }
+  // Equal lines keep their order: the line number decides between them, so
+  // the order is total and any sort gives the stable one.
+  std::sort(keys.begin(), keys.end(), [&](const Key& a, const Key& b) {
+    if (a.head[0] != b.head[0]) return a.head[0] < b.head[0];
+    if (a.head[1] != b.head[1]) return a.head[1] < b.head[1];
+    const std::string& x = lines[a.line];
+    const std::string& y = lines[b.line];
+    if (UpperLess(x, y)) return true;
+    if (UpperLess(y, x)) return false;
+    return a.line < b.line;
+  });
+  // Put the lines in that order in place, one cycle of the permutation at
+  // a time.
+  std::vector<std::uint32_t> from(keys.size());
+  for (std::size_t i = 0; i < keys.size(); ++i) from[i] = keys[i].line;
+  for (std::size_t start = 0; start < from.size(); ++start) {
+    if (from[start] == start) continue;
+    std::string held = std::move(lines[start]);
+    std::size_t at = start;
+    while (from[at] != start) {
+      std::size_t next = from[at];
+      lines[at] = std::move(lines[next]);
+      from[at] = static_cast<std::uint32_t>(at);
+      at = next;
+    }
+    lines[at] = std::move(held);
+    from[at] = static_cast<std::uint32_t>(at);
+  }
+}
+
+int CompareSjisNoCase(std::string_view a, std::string_view b) {
+  std::size_t i = 0, j = 0;
+  while (i < a.size() && j < b.size()) {
+    unsigned x = NextCode(a, i), y = NextCode(b, j);
+    if (x != y) return x < y ? -1 : 1;
+  }
+  if (i < a.size()) return 1;
+  if (j < b.size()) return -1;
+  return 0;
+}
+
+AppListCatalogue::AppListCatalogue() : AppListCatalogue(ProgramFolder()) {}
+
+AppListCatalogue::AppListCatalogue(std::string folder) : folder_(std::move(folder)) {
+  if (!folder_.empty() && folder_.back() != '/') folder_ += '/';
+}
+
+std::string AppListCatalogue::PathOf(AppListId id) const {
+  return folder_ + (id == AppListId::AppList ? kAppListFileName : kMyAppListFileName);
+}
+
+const std::vector<std::string>& AppListCatalogue::lines(AppListId id) const {
+  return id == AppListId::AppList ? appList_ : myAppList_;
+}
+
+std::vector<std::string>& AppListCatalogue::mutableLines(AppListId id) {
+  return id == AppListId::AppList ? appList_ : myAppList_;
+}
+
+AppListEntry AppListCatalogue::EntryAt(AppListId id, int index) const {
+  const auto& l = lines(id);
+  if (index < 0 || index >= static_cast<int>(l.size())) return AppListEntry();
+  return AppListEntry(l[static_cast<std::size_t>(index)]);
+}
+
+void AppListCatalogue::LoadAppLists() {
+  if (loaded_) return;
+  loaded_ = true;
+  if (ReadLinesFile(PathOf(AppListId::AppList), appList_) == ReadResult::Unreadable) {
+    ErrorBox(kCannotRead, PathOf(AppListId::AppList).c_str());
+  }
+  appListInOrder_ = false;
+  BuildCategories();
+  if (ReadLinesFile(PathOf(AppListId::MyAppList), myAppList_) == ReadResult::Unreadable) {
+    ErrorBox(kCannotRead, PathOf(AppListId::MyAppList).c_str());
+  }
+}
+
+void AppListCatalogue::SortAppLists(bool sortAppList) {
+  if (listsSorted_ && (appListInOrder_ || !sortAppList)) return;
+  if (!loaded_) LoadAppLists();
+  if (sortAppList) {
+    SortLinesUpper(appList_);
+    appListInOrder_ = true;
+  }
+  SortLinesUpper(myAppList_);
+  listsSorted_ = true;
+}
+
+void AppListCatalogue::BuildCategories() {
+  categories_.clear();
+  std::unordered_set<std::string> spellings;  // as written: most lines repeat one
+  std::unordered_set<std::string> seen;       // upper-cased
+  for (const std::string& line : appList_) {
+    // Empty when the line has no field 4.
+    std::string category = CommaField(line, kFieldCategory);
+    if (category.empty() || !spellings.insert(category).second) continue;
+    if (seen.insert(UpperSjis(category)).second) categories_.push_back(std::move(category));
+  }
+  std::stable_sort(categories_.begin(), categories_.end(), [](const std::string& a, const std::string& b) {
+    return CompareSjisNoCase(a, b) < 0;
+  });
+}
+
+int AppListCatalogue::FindAppListEntry(AppListId id, std::string_view fileName) {
+  return FindAppListEntrySjis(id, SjisName(fileName));
+}
+
+int AppListCatalogue::FindAppListEntrySjis(AppListId id, std::string_view fileName) {
+  SortAppLists(true);
+  return Search(lines(id), UpperSjis(fileName));
+}
+
+std::string AppListCatalogue::DescriptionFor(std::string_view fileName) {
+  std::string note = DescriptionForSjis(SjisName(fileName));
+  return IsAscii(note) ? note : Cp932ToUtf8(note);
+}
+
+std::string AppListCatalogue::DescriptionForSjis(std::string_view fileName) {
+  SortAppLists(true);
+  std::string key = UpperSjis(fileName);
+  for (AppListId id : {AppListId::MyAppList, AppListId::AppList}) {
+    int index = Search(lines(id), key);
+    if (index < 0) continue;
+    std::string note = EntryAt(id, index).field(kFieldNote);
+    if (!note.empty()) return note;
+  }
+  return "";
+}
+
+bool AppListCatalogue::Save(AppListId id) {
+  auto& l = mutableLines(id);
+  std::erase_if(l, [](const std::string& line) { return line.empty(); });
+  std::string path = PathOf(id);
+  if (!WriteLinesFile(path, l)) {
+    ErrorBox(kCannotSave, path.c_str());
+    return false;
+  }
+  (id == AppListId::AppList ? appListModified : myAppListModified) = false;
+  return true;
+}
+
+bool AppListCatalogue::SaveAppList() {
+  // An AppList never read would be written empty over its file.
+  if (appList_.empty()) SortAppLists(true);
+  return Save(AppListId::AppList);
+}
+
+bool AppListCatalogue::SaveMyAppList() { return Save(AppListId::MyAppList); }
+
+void AppListCatalogue::SaveModified() {
+  if (appListModified) SaveAppList();
+  if (myAppListModified) SaveMyAppList();
+}
+
+void AppListCatalogue::BlankLines(AppListId id, const std::vector<int>& indices) {
+  auto& l = mutableLines(id);
+  bool changed = false;
+  for (int i : indices) {
+    if (i < 0 || i >= static_cast<int>(l.size())) continue;
+    l[static_cast<std::size_t>(i)].clear();
+    changed = true;
+  }
+  if (!changed) return;
+  (id == AppListId::AppList ? appListModified : myAppListModified) = true;
+}
+
+void AppListCatalogue::ReplaceMyAppListLine(int index, std::string line) {
+  if (index < 0 || index >= static_cast<int>(myAppList_.size())) return;
+  myAppList_[static_cast<std::size_t>(index)] = std::move(line);
+}
+
+void AppListCatalogue::AddMyAppListLine(std::string line) { myAppList_.push_back(std::move(line)); }
+
+bool AppListCatalogue::SortMyAppListAgain() {
+  std::vector<std::string> before = myAppList_;
+  listsSorted_ = false;
+  SortAppLists(false);
+  return before != myAppList_;
+}
+
+void AppListCatalogue::ReplaceAppList(std::string_view document) {
+  if (!loaded_) LoadAppLists();
+  appList_ = SplitLines(document);
+  listsSorted_ = false;
+  appListInOrder_ = false;
+  SortAppLists(true);
+  BuildCategories();
+  appListModified = true;
+  if (categoriesChanged_) categoriesChanged_();
+}
+
+}  // namespace kestrel

@@ -1,0 +1,110 @@
+#include "applist/AppListFile.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "platform/FileSystem.h"
+#include "platform/WholeFile.h"
+
+namespace kestrel {
+namespace {
+
+// The first CR or LF in [p, end), or end. Most lines end in CR LF: the LF is
+// found fast, then a CR before it (or a lone CR earlier).
+const char* LineEnd(const char* p, const char* end) {
+  const char* lf = static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(end - p)));
+  const char* stop = lf ? lf : end;
+  const char* cr = static_cast<const char*>(std::memchr(p, '\r', static_cast<std::size_t>(stop - p)));
+  return cr ? cr : stop;
+}
+
+}  // namespace
+
+std::vector<std::string> SplitLines(std::string_view text) {
+  std::vector<std::string> lines;
+  const char* p = text.data();
+  const char* end = p + text.size();
+  while (p < end) {
+    // Most lines end in CR LF: find the LF, then a CR before it, or a lone
+    // CR inside.
+    const char* lf = static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(end - p)));
+    const char* stop = lf ? lf : end;
+    const char* cr = static_cast<const char*>(std::memchr(p, '\r', static_cast<std::size_t>(stop - p)));
+    if (cr) {
+      lines.emplace_back(p, cr);
+      p = cr + 1;
+      if (p < end && *p == '\n') ++p;
+    } else {
+      lines.emplace_back(p, stop);
+      p = lf ? lf + 1 : end;
+    }
+  }
+  return lines;
+}
+
+std::string JoinLines(const std::vector<std::string>& lines) {
+  std::size_t size = 0;
+  for (const std::string& line : lines) size += line.size() + 2;
+  std::string text;
+  text.reserve(size);
+  for (const std::string& line : lines) {
+    text += line;
+    text += "\r\n";
+  }
+  return text;
+}
+
+ReadResult ReadLinesFile(const std::string& path, std::vector<std::string>& lines) {
+  FileSystem& fs = TheFileSystem();
+  if (!fs.exists(path)) return ReadResult::Missing;
+  if (fs.isDirectory(path)) return ReadResult::Unreadable;
+  std::FILE* f = std::fopen(path.c_str(), "rb");
+  if (!f) return ReadResult::Unreadable;
+  // Read in pieces and cut into lines as they come: the whole file is never
+  // held twice.
+  std::vector<std::string> read;
+  std::string partial;  // a line begun in an earlier piece
+  bool afterCr = false;  // the last piece ended in CR: an LF first is its pair
+  char buffer[1 << 16];
+  std::size_t got;
+  while ((got = std::fread(buffer, 1, sizeof buffer, f)) > 0) {
+    const char* p = buffer;
+    const char* end = buffer + got;
+    if (afterCr && *p == '\n') ++p;
+    afterCr = false;
+    while (p < end) {
+      const char* stop = LineEnd(p, end);
+      if (stop == end) {
+        partial.append(p, stop);
+        break;
+      }
+      if (partial.empty()) {
+        read.emplace_back(p, stop);
+      } else {
+        partial.append(p, stop);
+        read.push_back(std::move(partial));
+        partial.clear();
+      }
+      p = stop + 1;
+      if (*stop == '\r') {
+        if (p < end && *p == '\n') {
+          ++p;
+        } else if (p == end) {
+          afterCr = true;
+        }
+      }
+    }
+  }
+  bool failed = std::ferror(f) != 0;
+  std::fclose(f);
+  if (failed) return ReadResult::Unreadable;
+  if (!partial.empty()) read.push_back(std::move(partial));
+  lines = std::move(read);
+  return ReadResult::Read;
+}
+
+bool WriteLinesFile(const std::string& path, const std::vector<std::string>& lines) {
+  return ReplaceFileContents(path, JoinLines(lines));
+}
+
+}  // namespace kestrel

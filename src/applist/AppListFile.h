@@ -1,0 +1,27 @@
+// AppList files on disk: Shift_JIS lines, written with CR LF; when read, a
+// CR LF, a lone CR and a lone LF each end a line.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kestrel {
+
+inline constexpr const char* kAppListFileName = "AppList.txt";      // message 567
+inline constexpr const char* kMyAppListFileName = "MyAppList.txt";  // message 568
+
+// The lines of a text; a break at the very end adds no empty line.
+std::vector<std::string> SplitLines(std::string_view text);
+// Each line followed by CR LF.
+std::string JoinLines(const std::vector<std::string>& lines);
+
+enum class ReadResult { Read, Missing, Unreadable };
+// Reads the lines of a file into `lines` (replaced only when read).
+ReadResult ReadLinesFile(const std::string& path, std::vector<std::string>& lines);
+// Replaces the file with the lines: written beside it and renamed over it,
+// so a failed write leaves the old file whole. False when that failed.
+bool WriteLinesFile(const std::string& path, const std::vector<std::string>& lines);
+
+}  // namespace kestrel

@@ -1,0 +1,167 @@
+#include "applist/CommaText.h"
+
+#include <array>
+#include <cstdint>
+#include <cstring>
+
+#include "platform/Codepage.h"
+
+namespace kestrel {
+namespace {
+
+// Every byte that ends a field (quote, comma, blank) is below 0x40, where no
+// trail byte of a double-byte character lies: looking at single bytes finds
+// the same ends as stepping over characters whole. (A lead byte followed by
+// such a byte is no character; the quote, comma or blank counts.)
+bool IsBlank(unsigned char c) { return c >= 1 && c <= 32; }
+
+// Bytes an unquoted field runs over: all but comma and blanks (a zero byte
+// is neither and stays in the field).
+constexpr auto kUnquoted = [] {
+  std::array<bool, 256> t{};
+  for (int c = 0; c < 256; ++c) t[static_cast<std::size_t>(c)] = c != ',' && !(c >= 1 && c <= 32);
+  return t;
+}();
+
+class Scanner {
+ public:
+  explicit Scanner(std::string_view text) : p_(text.data()), n_(text.size()) {}
+
+  bool atEnd() const { return i_ >= n_; }
+  void skipBlanks() {
+    while (i_ < n_ && IsBlank(static_cast<unsigned char>(p_[i_]))) ++i_;
+  }
+
+  // The next field, starting at a non-blank character.
+  std::string field() {
+    if (p_[i_] != '"') {
+      std::size_t from = i_;
+      skipUnquoted();
+      return std::string(p_ + from, i_ - from);
+    }
+    std::string out;
+    ++i_;
+    while (i_ < n_) {
+      const char* q = static_cast<const char*>(std::memchr(p_ + i_, '"', n_ - i_));
+      if (!q) break;
+      std::size_t at = static_cast<std::size_t>(q - p_);
+      out.append(p_ + i_, at - i_);
+      if (at + 1 < n_ && p_[at + 1] == '"') {
+        out += '"';
+        i_ = at + 2;
+        continue;
+      }
+      i_ = at + 1;  // the closing quote
+      return out;
+    }
+    out.append(p_ + i_, n_ - i_);  // never closed: the rest of the line
+    i_ = n_;
+    return out;
+  }
+
+  // Steps over the next field without keeping it.
+  void skipField() {
+    if (p_[i_] != '"') {
+      skipUnquoted();
+      return;
+    }
+    ++i_;
+    while (i_ < n_) {
+      const char* q = static_cast<const char*>(std::memchr(p_ + i_, '"', n_ - i_));
+      if (!q) break;
+      std::size_t at = static_cast<std::size_t>(q - p_);
+      if (at + 1 < n_ && p_[at + 1] == '"') {
+        i_ = at + 2;
+        continue;
+      }
+      i_ = at + 1;
+      return;
+    }
+    i_ = n_;
+  }
+
+  // After a field: blanks, then one comma with the blanks after it.
+  void separator() {
+    skipBlanks();
+    if (i_ < n_ && p_[i_] == ',') {
+      ++i_;
+      skipBlanks();
+    }
+  }
+
+ private:
+  // Eight bytes at a time while none of them can end the field (a comma, a
+  // blank, or a zero byte, which the byte loop then steps over).
+  void skipUnquoted() {
+    constexpr std::uint64_t kOnes = 0x0101010101010101ull;
+    constexpr std::uint64_t kHighs = 0x8080808080808080ull;
+    while (i_ + 8 <= n_) {
+      std::uint64_t w;
+      std::memcpy(&w, p_ + i_, 8);
+      std::uint64_t below = (w - kOnes * 0x21) & ~w & kHighs;  // a byte under 0x21
+      std::uint64_t x = w ^ (kOnes * ',');
+      std::uint64_t comma = (x - kOnes) & ~x & kHighs;
+      if (below | comma) break;
+      i_ += 8;
+    }
+    while (i_ < n_ && kUnquoted[static_cast<unsigned char>(p_[i_])]) ++i_;
+  }
+
+  const char* p_;
+  std::size_t n_;
+  std::size_t i_ = 0;
+};
+
+}  // namespace
+
+std::vector<std::string> SplitCommaText(std::string_view line) {
+  std::vector<std::string> fields;
+  Scanner s(line);
+  s.skipBlanks();
+  while (!s.atEnd()) {
+    fields.push_back(s.field());
+    s.separator();
+  }
+  return fields;
+}
+
+std::string FirstCommaField(std::string_view line) { return CommaField(line, 0); }
+
+std::string CommaField(std::string_view line, int index) {
+  Scanner s(line);
+  s.skipBlanks();
+  for (int i = 0; !s.atEnd(); ++i) {
+    if (i == index) return s.field();
+    s.skipField();
+    s.separator();
+  }
+  return std::string();
+}
+
+std::string_view FirstCommaFieldView(std::string_view line, std::string& scratch) {
+  std::size_t i = 0;
+  while (i < line.size() && IsBlank(static_cast<unsigned char>(line[i]))) ++i;
+  if (i == line.size()) return {};
+  if (line[i] != '"') {
+    std::size_t from = i;
+    while (i < line.size() && kUnquoted[static_cast<unsigned char>(line[i])]) ++i;
+    return line.substr(from, i - from);
+  }
+  std::size_t close = line.find('"', i + 1);
+  if (close == std::string_view::npos) return line.substr(i + 1);
+  if (close + 1 >= line.size() || line[close + 1] != '"') return line.substr(i + 1, close - i - 1);
+  scratch = FirstCommaField(line);  // doubled quotes inside: make it
+  return scratch;
+}
+
+std::string QuoteCommaField(std::string_view field) {
+  std::string out = "\"";
+  for (char c : field) {
+    if (c == '"') out += '"';
+    out += c;
+  }
+  out += '"';
+  return out;
+}
+
+}  // namespace kestrel

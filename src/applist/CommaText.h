@@ -1,0 +1,42 @@
+// The comma text of one AppList line: the splitter that reads it and the
+// quoting that writes it. Works on Shift_JIS bytes.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kestrel {
+
+// Splits a line into its fields:
+// - characters with codes 1-32 before a field and around a separating comma
+//   are skipped;
+// - a field starting with a double quote runs to the next lone double quote,
+//   two double quotes inside standing for one; commas and blanks inside
+//   belong to the field; a quote that is never closed takes the rest of the
+//   line;
+// - an unquoted field ends at the first comma or character with a code from
+//   1 to 32, so a blank inside it starts a new field;
+// - a double-byte character is stepped over whole (its trail byte is never
+//   a quote, comma or blank; a lead byte before one of those is no
+//   character, and the quote, comma or blank counts).
+// A comma at the very end adds no empty field; an empty line has no field.
+std::vector<std::string> SplitCommaText(std::string_view line);
+
+// Field 0 alone, as SplitCommaText would give it ("" for a line without
+// fields); the look-up reads nothing else of the lines it probes.
+std::string FirstCommaField(std::string_view line);
+
+// Field 0 without copying it where it needs no unquoting; otherwise made
+// in `scratch`. Valid while `line` and `scratch` are.
+std::string_view FirstCommaFieldView(std::string_view line, std::string& scratch);
+
+// Field `index` alone ("" when the line has fewer fields); the others are
+// stepped over without being kept.
+std::string CommaField(std::string_view line, int index);
+
+// One field between double quotes, a double quote inside doubled so that
+// SplitCommaText gives the text back.
+std::string QuoteCommaField(std::string_view field);
+
+}  // namespace kestrel
