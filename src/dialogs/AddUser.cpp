@@ -24,6 +24,11 @@ void Discard(std::unique_ptr<UserInfo> user, const std::string& name) {
 }  // namespace
 
 AddUser::AddUser() = default;
+AddUser::~AddUser() {
+  // A user made but never taken must not write its table back.
+  if (added_) added_->handlers().setSaveOnDestroy(false);
+}
+AddUser::AddUser(AddUser&&) noexcept = default;
 
 AddUser::AddUser(const UserInfo& user)
     : userName(user.userName()), backPath(user.backupFolder()), change_(true) {}

@@ -14,6 +14,8 @@ class AddUser {
  public:
   AddUser();                               // add mode: both fields empty
   explicit AddUser(const UserInfo& user);  // change mode for this user
+  ~AddUser();
+  AddUser(AddUser&&) noexcept;
 
   bool changeMode() const { return change_; }
   // EdUserName (disabled in change mode) and EdBackPath.
