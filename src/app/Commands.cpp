@@ -1,7 +1,6 @@
 #include "app/Commands.h"
 
 #include "common/MessageTable.h"
-#include "users/UserInfo.h"
 
 namespace kestrel {
 namespace {
@@ -40,34 +39,11 @@ const CommandInfo& InfoOf(Command command) { return kCommands[static_cast<int>(c
 
 std::string InstallFlagCaption(bool checked) { return MessageText(checked ? 561 : 560); }
 
-CommandStates InitialCommandStates() {
-  CommandStates s;
-  for (int i = 0; i < kCommandCount; ++i) s.enabled[static_cast<std::size_t>(i)] = kCommands[i].available;
-  return s;
-}
-
-void EnableCommands(CommandStates& s, int k, bool appListsNode, const UserInfo* user,
-                    bool installFlag) {
-  auto set = [&s](Command c, bool on) { s.enable(c, on && InfoOf(c).available); };
-  bool hasUser = user != nullptr;
-  set(Command::InstallFlag, hasUser);
-  set(Command::BackupFlag, hasUser);
-  set(Command::ArcTree, hasUser);
-  s.check(Command::InstallFlag, hasUser && installFlag);
-  s.check(Command::BackupFlag, hasUser && user->autoBackup());
-  s.check(Command::ArcTree, hasUser && user->showArchives());
-  set(Command::RegInst, k == 2 || k == 3 || k == 8);
-  set(Command::Backup, k == 1 || k == 3);
-  set(Command::NewFolder, k == 2);
-  set(Command::AddFile, k == 1 || k == 2 || k == 3);
-  set(Command::ChkDate, k == 1 || k == 2 || k == 3 || k == 8);
-  set(Command::GoSite, k == 1 || k == 2 || (k == 9 && !appListsNode));
-  set(Command::ChangeUser, k == 0);
-  set(Command::Config, k != 9);
-  set(Command::FDelete, (k != 8 && !appListsNode) || (k == 8 && hasUser && user->showArchives()));
-  set(Command::GetAppList, k != 9);
-  set(Command::Eye, k == 8);
-  set(Command::PilotXfer, hasUser);
+std::optional<Command> CommandNamed(const std::string& name) {
+  for (int i = 0; i < kCommandCount; ++i) {
+    if (name == kCommands[i].name) return static_cast<Command>(i);
+  }
+  return std::nullopt;
 }
 
 }  // namespace kestrel

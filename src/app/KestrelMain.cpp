@@ -2,8 +2,13 @@
 
 #include <algorithm>
 
+#include "app/AppListsSource.h"
 #include "app/ArchiveAccess.h"
+#include "app/ArchiveSource.h"
+#include "app/FolderSource.h"
+#include "app/UserSource.h"
 #include "install/ArchiveFolder.h"
+#include "common/Dialogs.h"
 #include "common/FileRules.h"
 #include "common/FolderList.h"
 #include "common/MessageBoxes.h"
@@ -16,13 +21,6 @@
 namespace kestrel {
 namespace {
 
-// The rows of a user node's list.
-constexpr const char* kRowUserName = "ユーザ名";
-constexpr const char* kRowShortName = "ショートユーザ名";
-constexpr const char* kRowUserId = "ユーザＩＤ";
-constexpr const char* kRowInstallFolder = "インストールフォルダ";
-constexpr const char* kRowBackupFolder = "バックアップフォルダ";
-
 constexpr const char* kPalmCaption = "Palm";
 
 // The new-folder dialog and its complaints.
@@ -34,11 +32,6 @@ constexpr const char* kDefaultFolderName =
     "フォルダ名は、「新しいフォルダ」でよろしいですか？\nわかりやすい名前を入力することをお薦めします";
 constexpr const char* kFolderExists = "指定されたフォルダは既に存在します\n別の名前を入力してください";
 constexpr const char* kFolderNotMade = "フォルダが作成できません";
-
-bool IsArchiveName(const std::string& path) {
-  std::string ext = UpperAscii(ExtensionOf(path));
-  return ext == ".LZH" || ext == ".ZIP";
-}
 
 // Shows the hourglass for the life of the object, also when leaving by an
 // exception.
@@ -57,7 +50,14 @@ class BusyGuard {
   MainView* view_;
 };
 
+bool IsFolderKind(int kind) { return kind == kNodeInstall || kind == kNodeBackup || kind == kNodePalm; }
+
 }  // namespace
+
+bool IsArchiveName(const std::string& path) {
+  std::string ext = UpperAscii(ExtensionOf(path));
+  return ext == ".LZH" || ext == ".ZIP";
+}
 
 FolderNameCheck CheckNewFolderName(const std::string& name) {
   if (name.empty()) return FolderNameCheck::Empty;
@@ -66,7 +66,15 @@ FolderNameCheck CheckNewFolderName(const std::string& name) {
   return FolderNameCheck::Ok;
 }
 
-KestrelMain::KestrelMain() : commands_(InitialCommandStates()) {}
+KestrelMain::KestrelMain() : layout_(MainMenuLayout()) {
+  RegisterOwnCommands();
+  SetListSource(kNodeUser, std::make_shared<UserSource>(*this));
+  SetListSource(kNodeInstall, std::make_shared<FolderSource>(*this, FolderSource::Role::Install));
+  SetListSource(kNodeBackup, std::make_shared<FolderSource>(*this, FolderSource::Role::Backup));
+  SetListSource(kNodePalm, std::make_shared<FolderSource>(*this, FolderSource::Role::Palm));
+  SetListSource(kNodeArchive, std::make_shared<ArchiveSource>(*this));
+  SetListSource(kNodeAppList, std::make_shared<AppListsSource>(*this));
+}
 
 KestrelMain::~KestrelMain() {
   tree_.setObserver(nullptr);
@@ -77,9 +85,28 @@ void KestrelMain::setView(MainView* view) {
   tree_.setObserver(view);
 }
 
-UserInfo* KestrelMain::UserAt(int index) const {
-  if (index < 0 || index >= static_cast<int>(users_.size())) return nullptr;
-  return users_[static_cast<std::size_t>(index)].get();
+void KestrelMain::SetListSource(int kind, std::shared_ptr<ListSource> source) {
+  if (source) {
+    sources_[kind] = std::move(source);
+  } else {
+    sources_.erase(kind);
+  }
+}
+
+ListSource* KestrelMain::SourceOf(int kind) const {
+  auto it = sources_.find(kind);
+  return it == sources_.end() ? nullptr : it->second.get();
+}
+
+bool KestrelMain::RunCommand(const std::string& name) {
+  bool ran = router_.Run(name, *this);
+  // A checkable action toggled itself; the router says what it shows.
+  ShowCommands();
+  return ran;
+}
+
+void KestrelMain::ShowCommands() {
+  if (view_) view_->CommandsChanged();
 }
 
 int KestrelMain::selectedKind() const {
@@ -94,26 +121,78 @@ UserInfo* KestrelMain::selectedUser() const { return UserAt(selectedUserIndex())
 
 bool KestrelMain::isAppListsNode(int node) const { return node >= 0 && node == appListsNode_; }
 
+NodeInfo KestrelMain::selectedNode() const {
+  NodeInfo info;
+  if (!tree_.alive(selected_)) return info;
+  const NodeRecord& r = tree_.record(selected_);
+  info.node = selected_;
+  info.kind = r.kind;
+  info.user = r.user;
+  info.level = tree_.level(selected_);
+  info.caption = tree_.caption(selected_);
+  info.folder = tree_.FolderOf(selected_);
+  info.appListsNode = isAppListsNode(selected_);
+  int parent = tree_.parent(selected_);
+  if (parent >= 0) info.parentCaption = tree_.caption(parent);
+  return info;
+}
+
+std::vector<std::string> KestrelMain::selectedFileNames(int column) const {
+  return list_.CollectSelectedNames(column);
+}
+
+void KestrelMain::setStatusText(int panel, const std::string& text) {
+  if (panel < 0 || panel >= kStatusPanels) return;
+  SetStatus(panel, text);
+  if (view_) view_->StatusChanged();
+}
+
+Rect KestrelMain::mainWindowRect() const { return view_ ? view_->WindowRect() : Rect{}; }
+
+Focus KestrelMain::focus() const { return view_ ? view_->CurrentFocus() : Focus::Other; }
+
+void KestrelMain::SortAfterRefill() { sort_.AfterRefill(list_); }
+
+void KestrelMain::ListChanged() {
+  if (view_) view_->ListReset();
+}
+
+void KestrelMain::ItemChanged(int item) {
+  if (view_) view_->ListItemChanged(item);
+}
+
+Selection KestrelMain::CurrentSelection(bool withFlag) const {
+  Selection s;
+  s.kind = selectedKind();
+  s.appListsNode = isAppListsNode(selected_);
+  s.user = selectedUser();
+  s.level = tree_.alive(selected_) ? tree_.level(selected_) : 0;
+  s.selectedItems = list_.selectedCount();
+  UserInfo* user = selectedUser();
+  s.installFlag = withFlag && user ? ReadInstallFlag(*user) : false;
+  return s;
+}
+
 void KestrelMain::SetStatus(int panel, const std::string& text) { status_[panel] = text; }
 
 void KestrelMain::UpdateFlagStatus() {
-  SetStatus(0, commands_.isChecked(Command::InstallFlag) ? MessageText(550) : "");
-  SetStatus(1, commands_.isChecked(Command::BackupFlag) ? MessageText(562) : "");
+  SetStatus(0, router_.isChecked(Command::InstallFlag) ? MessageText(550) : "");
+  SetStatus(1, router_.isChecked(Command::BackupFlag) ? MessageText(562) : "");
 }
 
 // --- start-up
 
-void KestrelMain::SetPorts(std::vector<std::string> ports) { ports_.ports = std::move(ports); }
+void KestrelMain::SetPorts(std::vector<std::string> found) { ports().ports = std::move(found); }
 
-void KestrelMain::ReadLocations() { locations_ = ReadPalmLocations(); }
+void KestrelMain::ReadLocations() { locations() = ReadPalmLocations(); }
 
 void KestrelMain::BuildTree() {
   appListsNode_ = tree_.AddNode(-1, -1, "", MessageText(566), kNodeAppList);
   tree_.AddNode(appListsNode_, -1, "", MessageText(553), kNodeAppList);
   tree_.AddNode(appListsNode_, -1, "", MessageText(554), kNodeAppList);
   Select(appListsNode_);
-  EnumerateUsers(users_);
-  for (int i = 0; i < static_cast<int>(users_.size()); ++i) BuildUserSubtree(i);
+  EnumerateUsers(users());
+  for (int i = 0; i < static_cast<int>(users().size()); ++i) BuildUserSubtree(i);
 }
 
 void KestrelMain::BuildUserSubtree(int index) {
@@ -133,14 +212,14 @@ void KestrelMain::BuildUserSubtree(int index) {
   int palmNode = tree_.AddNode(top, index, palm, kPalmCaption, kNodePalm);
   tree_.AddSubfolders(palmNode, index, user->showArchives(), palm, kNodePalm);
   if (last) {
-    if (user->startHotSync()) StartHotSync(locations_, user);
+    if (user->startHotSync()) StartHotSync(locations(), user);
     tree_.setExpanded(top, true);
   }
 }
 
 void KestrelMain::FormShow() {
-  SelectHotSyncPort(ports_, locations_);
-  if (view_) view_->CommandsChanged();
+  SelectHotSyncPort(ports(), locations());
+  ShowCommands();
 }
 
 // --- the tree
@@ -185,59 +264,12 @@ void KestrelMain::FillFolder(const std::string& folder, const UserInfo* user) {
 
 void KestrelMain::Change() {
   BusyGuard busy(view_);
-  const NodeRecord& r = tree_.record(selected_);
-  UserInfo* user = UserAt(r.user);
-  std::string folder = tree_.FolderOf(selected_);
-  switch (r.kind) {
-    case kNodeUser:
-      list_.columns = ColumnsFor(ColumnSet::UserInfo, user);
-      list_.clear();
-      if (user) {
-        for (auto [row, value] : {std::pair{kRowUserName, user->userName()},
-                                  std::pair{kRowShortName, user->shortName()},
-                                  std::pair{kRowUserId, user->userId()},
-                                  std::pair{kRowInstallFolder, user->installFolder()},
-                                  std::pair{kRowBackupFolder, user->backupFolder()}}) {
-          list_.items.push_back(FileItem{row, {value}, 0, false});
-        }
-      }
-      SetStatus(2, "");
-      SetStatus(3, "");
-      break;
-    case kNodeInstall:
-    case kNodeBackup:
-    case kNodePalm:
-      list_.columns = ColumnsFor(ColumnSet::Folder, user);
-      FillFolder(folder, user);
-      SetStatus(3, folder);
-      break;
-    case kNodeArchive: {
-      list_.columns = ColumnsFor(ColumnSet::Archive, user);
-      list_.clear();
-      bool withDescription = user && user->showDescription();
-      TheArchiveAccess().List(folder, withDescription, describe_, list_.items);
-      SetStatus(2, "");
-      SetStatus(3, folder);
-      break;
-    }
-    case kNodeAppList:
-      if (isAppListsNode(selected_)) {
-        list_.columns = ColumnsFor(ColumnSet::AppLists, nullptr);
-        FillFolder(ProgramFolder(), nullptr);
-      } else {
-        // The AppList's own entries come with the AppList unit.
-        list_.columns = ColumnsFor(ColumnSet::AppList, nullptr);
-        list_.clear();
-      }
-      SetStatus(2, "");
-      SetStatus(3, "");
-      break;
-    default:
-      list_.clear();
-      break;
+  if (ListSource* source = SourceOf(selectedKind())) {
+    source->Fill(*this);
+  } else {
+    list_.clear();
   }
-  bool flag = user ? ReadInstallFlag(*user) : false;
-  EnableCommands(commands_, r.kind, isAppListsNode(selected_), user, flag);
+  router_.SelectionChanged(CurrentSelection(true));
   UpdateFlagStatus();
   if (view_) {
     view_->ListReset();
@@ -247,8 +279,11 @@ void KestrelMain::Change() {
 }
 
 void KestrelMain::Refill() {
-  int kind = selectedKind();
-  if (kind != kNodeInstall && kind != kNodeBackup && kind != kNodePalm) return;
+  if (tree_.alive(selected_)) Change();
+}
+
+void KestrelMain::RefillFolder() {
+  if (!IsFolderKind(selectedKind())) return;
   FillFolder(tree_.FolderOf(selected_), selectedUser());
   if (view_) {
     view_->ListReset();
@@ -320,32 +355,19 @@ void KestrelMain::ColumnClick(int column) {
 
 void KestrelMain::ListSelectionChanged() {
   if (!tree_.alive(selected_)) return;
-  int kind = selectedKind();
-  // "AppLists" lists the program's own files: never deleted from here.
-  commands_.enable(Command::FDelete,
-                   kind != kNodeUser && kind != kNodeArchive && !isAppListsNode(selected_));
-  commands_.enable(Command::Property,
-                   list_.selectedCount() > 0 && InfoOf(Command::Property).available);
-  if (view_) view_->CommandsChanged();
+  router_.ListSelectionChanged(CurrentSelection(false));
+  ShowCommands();
 }
 
-bool KestrelMain::EditAllowed() const { return selectedKind() != kNodeAppList; }
+bool KestrelMain::EditAllowed() const {
+  const ListSource* source = SourceOf(selectedKind());
+  return source && source->EditAllowed(*this);
+}
 
 bool KestrelMain::Rename(int item, const std::string& newCaption) {
   if (item < 0 || item >= list_.count() || !tree_.alive(selected_)) return false;
-  if (selectedKind() == kNodeUser || selectedKind() == kNodeAppList) return false;
-  FileItem& it = list_.items[static_cast<std::size_t>(item)];
-  if (newCaption == it.caption) return true;
-  // A name, not a path: a separator would move the file elsewhere.
-  if (newCaption.empty() || newCaption.find(kPathSeparator) != std::string::npos ||
-      newCaption == "." || newCaption == "..") {
-    return false;
-  }
-  std::string folder = tree_.FolderOf(selected_);
-  if (!TheFileSystem().moveFile(folder + it.caption, folder + newCaption)) return false;
-  it.caption = newCaption;
-  if (view_) view_->ListItemChanged(item);
-  return true;
+  ListSource* source = SourceOf(selectedKind());
+  return source && source->Rename(*this, item, newCaption);
 }
 
 void KestrelMain::SelectAll() {
@@ -356,53 +378,7 @@ void KestrelMain::SelectAll() {
 
 void KestrelMain::DoubleClick(int item, bool alt) {
   if (item < 0 || item >= list_.count() || !tree_.alive(selected_)) return;
-  const NodeRecord r = tree_.record(selected_);
-  UserInfo* user = UserAt(r.user);
-  FileItem& it = list_.items[static_cast<std::size_t>(item)];
-  switch (r.kind) {
-    case kNodeUser: {
-      if (!user || it.caption != kRowUserId) return;
-      // A lookup that fails blanks the object's identity; keep what was
-      // known rather than saving an emptied user.
-      std::string shortName = user->shortName(), userId = user->userId();
-      if (LookUpUser(*user) != 0) {
-        user->setShortName(shortName);
-        user->setUserId(userId);
-        return;
-      }
-      if (!it.subItems.empty()) it.subItems[0] = user->userId();
-      user->SaveSettings();
-      if (view_) view_->ListItemChanged(item);
-      return;
-    }
-    case kNodeBackup: {
-      if (!user) return;
-      std::string path = tree_.FolderOf(selected_) + it.caption;
-      if (IsArchiveName(path)) {
-        int node = AddArchiveNode(r.user, path);
-        if (user->selectArchiveFolder() != alt) Select(node);
-        return;
-      }
-      std::string install = tree_.InstallFolderOf(r.user);
-      if (!install.empty()) QueueThroughHandler(*user, path, install, FlagRaisedFor(r.user));
-      return;
-    }
-    case kNodeArchive: {
-      if (!user) return;
-      bool view = user->glanceViewOnDClk() != alt;
-      if (view) return;  // the Glance viewer comes with its own unit
-      std::string install = tree_.InstallFolderOf(r.user);
-      if (install.empty()) return;
-      std::string member = it.subItems.size() > static_cast<std::size_t>(NameColumnOfArchive(*user))
-                               ? it.subItems[static_cast<std::size_t>(NameColumnOfArchive(*user))]
-                               : "";
-      std::string extracted = TheArchiveAccess().Extract(tree_.FolderOf(selected_), member);
-      if (!extracted.empty()) QueueArchiveMember(*user, extracted, install);
-      return;
-    }
-    default:
-      return;  // install and Palm folders: nothing; AppList entries: their site
-  }
+  if (ListSource* source = SourceOf(selectedKind())) source->DoubleClick(*this, item, alt);
 }
 
 int KestrelMain::NameColumnOfArchive(const UserInfo& user) const {
@@ -415,7 +391,7 @@ std::function<void()> KestrelMain::FlagRaisedFor(int userIndex) {
   return [this, userIndex] {
     // The check mark shows the selected user's flag only.
     if (selectedUserIndex() != userIndex) return;
-    commands_.check(Command::InstallFlag, true);
+    router_.setChecked(Command::InstallFlag, true);
     UpdateFlagStatus();
     if (view_) {
       view_->CommandsChanged();
@@ -452,10 +428,27 @@ bool KestrelMain::QueueFiles(const std::vector<std::string>& paths) {
     QueueThroughHandler(*user, path, install, FlagRaisedFor(u));
     if (backup) CopyIntoFolder(path, backupFolder, user->confirmOverwrite(), false);
     int kind = selectedKind();
-    if (kind == kNodeInstall || (kind == kNodeBackup && tree_.level(selected_) == 1)) Refill();
+    if (kind == kNodeInstall || (kind == kNodeBackup && tree_.level(selected_) == 1)) RefillFolder();
   }
   if (rebuild) RebuildBackupSubtree(u);
   return !archiveGiven && !user->showWindow();
+}
+
+void KestrelMain::AddFile() {
+  FileOpenRequest request;
+  request.caption = "ファイルの追加";
+  request.name = "OpenDialog1";
+  request.folder = AddFileFolder();
+  request.multiple = true;
+  // The part in the last parentheses is the patterns; the name before it is shown.
+  request.filters = {"All Palm File Types (*.prc *.pdb *.pnc *.scp)",
+                     "Palm Applications(*.prc) (*.prc)",
+                     "Palm Databases(*.pdb) (*.pdb)",
+                     "Palm Network Configuration Files(*.pnc) (*.pnc)",
+                     "Palm Network Script Files (*.scp)",
+                     "アーカイブファイル(*.lzh;*.zip) (*.lzh *.zip)",
+                     "すべてのファイル(*.*) (*)"};
+  AddFiles(dialogs().openFiles(request));
 }
 
 void KestrelMain::AddFiles(const std::vector<std::string>& files) {
@@ -475,10 +468,7 @@ std::string KestrelMain::AddFileFolder() const {
 
 void KestrelMain::QueueArchiveMember(UserInfo& user, const std::string& extracted,
                                      const std::string& installFolder) {
-  int u = -1;
-  for (int i = 0; i < static_cast<int>(users_.size()); ++i) {
-    if (users_[static_cast<std::size_t>(i)].get() == &user) u = i;
-  }
+  int u = session_.IndexOf(&user);
   QueueThroughHandler(user, extracted, installFolder, FlagRaisedFor(u));
   std::string backupFolder = tree_.BackupFolderOf(u);
   if (user.autoBackup() && !backupFolder.empty() && !user.backupArchives()) {
@@ -561,59 +551,21 @@ void KestrelMain::DragDrop(int target, bool ctrl) {
 
 void KestrelMain::FDelete(Focus focus) {
   if (!tree_.alive(selected_)) return;
-  int node = selected_;
-  const NodeRecord r = tree_.record(node);
-  UserInfo* user = UserAt(r.user);
-  if (r.kind == kNodeAppList) return;  // AppList entries: the AppList unit
-  if (r.kind == kNodeUser) {
-    if (focus != Focus::Tree || !user) return;
-    if (ConfirmBox(MessageText(400), tree_.caption(node).c_str()) != Button::Yes) return;
-    user->DeleteUser(false, "");
-    RemoveNode(node);
-    return;
-  }
-  std::string folder = tree_.FolderOf(node);
-  if (focus == Focus::List && list_.selectedCount() > 0) {
-    // Only folders hold files to delete; an archive's members are not files.
-    if (r.kind != kNodeInstall && r.kind != kNodeBackup && r.kind != kNodePalm) return;
-    std::vector<std::string> names = list_.CollectSelectedNames(0);
-    if (user && user->confirmDelete()) {
-      Button b = names.size() == 1
-                     ? ConfirmBox(MessageText(402), names.front().c_str())
-                     : ConfirmBox(MessageText(401), static_cast<int>(names.size()));
-      if (b != Button::Yes) return;
-    }
-    for (std::string& name : names) {
-      if (DeleteFileChecked(folder + name, false)) name.clear();
-    }
-    list_.RemoveSelectedItems(&names);
-    if (view_) view_->ListReset();
-    ListSelectionChanged();
-    return;
-  }
-  if (focus != Focus::Tree) return;
-  if (r.kind == kNodeBackup && tree_.level(node) > 1) {
-    if (ConfirmBox(MessageText(403), folder.c_str()) != Button::Yes) return;
-    DeleteFolderTree(folder);
-    if (!TheFileSystem().exists(folder)) RemoveNode(node);
-  } else if (r.kind == kNodeArchive) {
-    if (user && user->confirmDelete() &&
-        ConfirmBox(MessageText(402), tree_.caption(node).c_str()) != Button::Yes) {
-      return;
-    }
-    if (DeleteFileChecked(folder, false)) RemoveNode(node);
-  } else {
-    ErrorBox(MessageText(452), tree_.caption(node).c_str());
-  }
+  if (ListSource* source = SourceOf(selectedKind())) source->Delete(*this, focus);
 }
 
-void KestrelMain::NewFolder(const AskText& ask) {
-  if (selectedKind() != kNodeBackup || !ask) return;
+void KestrelMain::NewFolder() {
+  if (selectedKind() != kNodeBackup) return;
   int node = selected_;
   int u = tree_.record(node).user;
   std::string name = MessageText(559);
   for (;;) {
-    auto answer = ask(kNewFolderCaption + tree_.caption(node), kNewFolderPrompt, name);
+    TextRequest request;
+    request.caption = kNewFolderCaption + tree_.caption(node);
+    request.prompt = kNewFolderPrompt;
+    request.initial = name;
+    request.name = "NewFolderDialog";
+    auto answer = dialogs().askText(request);
     if (!answer) return;
     name = *answer;
     switch (CheckNewFolderName(name)) {
@@ -646,8 +598,8 @@ void KestrelMain::NewFolder(const AskText& ask) {
 }
 
 void KestrelMain::InstallFlag() {
-  bool checked = !commands_.isChecked(Command::InstallFlag);
-  commands_.check(Command::InstallFlag, checked);
+  bool checked = !router_.isChecked(Command::InstallFlag);
+  router_.setChecked(Command::InstallFlag, checked);
   if (UserInfo* user = selectedUser()) {
     if (checked) {
       SetInstallFlag(*user);
@@ -680,8 +632,8 @@ void KestrelMain::Backup() {
 }
 
 void KestrelMain::BackupFlag() {
-  bool checked = !commands_.isChecked(Command::BackupFlag);
-  commands_.check(Command::BackupFlag, checked);
+  bool checked = !router_.isChecked(Command::BackupFlag);
+  router_.setChecked(Command::BackupFlag, checked);
   if (UserInfo* user = selectedUser()) user->setAutoBackup(checked);
   UpdateFlagStatus();
   if (view_) {
@@ -694,8 +646,8 @@ void KestrelMain::ArcTree() {
   int u = selectedUserIndex();
   UserInfo* user = UserAt(u);
   if (!user) return;
-  bool checked = !commands_.isChecked(Command::ArcTree);
-  commands_.check(Command::ArcTree, checked);
+  bool checked = !router_.isChecked(Command::ArcTree);
+  router_.setChecked(Command::ArcTree, checked);
   user->setShowArchives(checked);
   std::string remembered;
   if (selectedKind() == kNodeArchive) remembered = tree_.caption(selected_);
@@ -713,19 +665,19 @@ void KestrelMain::ArcTree() {
 
 // --- HotSync
 
-void KestrelMain::ExecHotSync() { StartHotSync(locations_, selectedUser()); }
+void KestrelMain::ExecHotSync() { StartHotSync(locations(), selectedUser()); }
 
 void KestrelMain::ExitHotSync() { StopHotSync(selectedUser()); }
 
 void KestrelMain::ComboChanged(int index) {
-  ports_.comboIndex = index;
-  CmbBComPortChange(ports_, locations_);
-  if (view_) view_->CommandsChanged();
+  ports().comboIndex = index;
+  CmbBComPortChange(ports(), locations());
+  ShowCommands();
 }
 
 void KestrelMain::PortClicked(int menuPosition) {
-  SwitchHotSyncPort(ports_, locations_, menuPosition, selectedUser());
-  if (view_) view_->CommandsChanged();
+  SwitchHotSyncPort(ports(), locations(), menuPosition, selectedUser());
+  ShowCommands();
 }
 
 // --- restore tools
@@ -754,9 +706,9 @@ void KestrelMain::TimerTick() {
   if (!tree_.alive(selected_)) return;
   UserInfo* user = selectedUser();
   bool flag = user ? ReadInstallFlag(*user) : false;
-  if (flag == commands_.isChecked(Command::InstallFlag)) return;
-  if (user && selectedKind() == kNodeInstall) Refill();
-  commands_.check(Command::InstallFlag, flag);
+  if (flag == router_.isChecked(Command::InstallFlag)) return;
+  if (user && selectedKind() == kNodeInstall) RefillFolder();
+  router_.setChecked(Command::InstallFlag, flag);
   UpdateFlagStatus();
   if (view_) {
     view_->CommandsChanged();
@@ -769,8 +721,7 @@ void KestrelMain::Close() {
     user->StoreLastUser();
     if (user->stopHotSync()) StopHotSync(user);
   }
-  for (auto& user : users_) user.reset();
-  users_.clear();
+  session_.DestroyUsers();
 }
 
 }  // namespace kestrel

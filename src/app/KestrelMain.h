@@ -1,17 +1,24 @@
-// The main window's state and work without its widgets: the user list, the
-// user tree, the file list, the command states and the status texts, and
-// every operation the window's handlers run on them. TFormKestrel shows
-// this state and forwards its events here; the tests drive it directly.
+// The main window's state and work without its widgets: the session (users,
+// Palm Desktop locations, ports), the user tree, the file list, the
+// registered commands and the status texts. It dispatches: each node kind's
+// list behaviour is that kind's ListSource, each command is its handler in
+// the CommandRouter. TFormKestrel shows this state and forwards its events
+// here; the tests drive it directly.
 #pragma once
 
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "app/CommandRouter.h"
 #include "app/Commands.h"
 #include "app/FileList.h"
+#include "app/ListSource.h"
+#include "app/MenuLayout.h"
+#include "app/Session.h"
 #include "app/UserTree.h"
 #include "handlers/QueueThroughHandler.h"
 #include "users/PalmDesktop.h"
@@ -33,20 +40,18 @@ class MainView : public TreeObserver {
   virtual void StatusChanged() {}
   // The hourglass while the list is filled.
   virtual void Busy(bool /*busy*/) {}
+  // Which control has the focus; where the window is.
+  virtual Focus CurrentFocus() const { return Focus::Other; }
+  virtual Rect WindowRect() const { return {}; }
 };
-
-// Which control has the keyboard focus when a command runs.
-enum class Focus { Tree, List, Other };
 
 struct DragVerdict {
   bool accept = false;
   bool move = false;  // false: a copy (the program's own drag cursor)
 };
 
-// The new-folder question: caption, prompt and the pre-filled name; nullopt
-// when cancelled.
-using AskText = std::function<std::optional<std::string>(
-    const std::string& caption, const std::string& prompt, const std::string& initial)>;
+// An .lzh or .zip file name, extension in any case.
+bool IsArchiveName(const std::string& path);
 
 // What is wrong with a name for a new folder.
 enum class FolderNameCheck { Ok, Empty, BadCharacter, DefaultName };
@@ -56,16 +61,31 @@ inline constexpr const char* kWindowCaption = "Kestrel Plus";
 inline constexpr const char* kApplicationTitle = "Kestrel+";
 inline constexpr int kStatusPanels = 4;
 
-class KestrelMain {
+class KestrelMain : public ListContext {
  public:
   KestrelMain();
-  ~KestrelMain();
+  ~KestrelMain() override;
   KestrelMain(const KestrelMain&) = delete;
   KestrelMain& operator=(const KestrelMain&) = delete;
 
   void setView(MainView* view);
   // Descriptions for the "説明" column (the AppList's); none by default.
   void setDescriptions(DescriptionLookup describe) { describe_ = std::move(describe); }
+
+  // --- the seams
+  // The commands and where the window shows them. A subsystem registers
+  // its commands here before the window builds its menus.
+  CommandRouter& router() { return router_; }
+  const CommandRouter& router() const { return router_; }
+  MenuLayout& layout() { return layout_; }
+  const MenuLayout& layout() const { return layout_; }
+  // The list behaviour of a node kind (replacing the one there); one source
+  // may serve several kinds.
+  void SetListSource(int kind, std::shared_ptr<ListSource> source);
+  ListSource* SourceOf(int kind) const;
+  // A command given by the window (menu, tool bar, shortcut): its handler
+  // runs when it is enabled; the window then shows the new states.
+  bool RunCommand(const std::string& name);
 
   // --- start-up, in FormCreate's order
   // The serial ports found (ascending); the port menu's items.
@@ -80,28 +100,46 @@ class KestrelMain {
   void BuildUserSubtree(int userIndex);
   // The backup node's children made again from its folder (the old records
   // detached); the selection moves to the backup node if it was below it.
-  void RebuildBackupSubtree(int userIndex);
+  void RebuildBackupSubtree(int userIndex) override;
   // What FormShow does: the HotSync port selected in the port controls.
   void FormShow();
 
   // --- state
-  std::vector<std::unique_ptr<UserInfo>>& users() { return users_; }
-  UserInfo* UserAt(int index) const;
+  std::vector<std::unique_ptr<UserInfo>>& users() { return session_.users(); }
+  UserInfo* UserAt(int index) const { return session_.UserAt(index); }
   const UserTree& tree() const { return tree_; }
   UserTree& tree() { return tree_; }
-  FileList& list() { return list_; }
+  FileList& list() override { return list_; }
   const FileList& list() const { return list_; }
-  const CommandStates& commands() const { return commands_; }
+  const CommandRouter& commands() const { return router_; }
   const std::string& status(int panel) const { return status_[panel]; }
   const std::string& caption() const { return caption_; }
   const std::string& appTitle() const { return appTitle_; }
-  PalmLocations& locations() { return locations_; }
-  PortMenu& ports() { return ports_; }
+  PalmLocations& locations() { return session_.locations(); }
+  PortMenu& ports() { return session_.ports(); }
+  const PortMenu& ports() const { return session_.ports(); }
   int selected() const { return selected_; }
   int selectedKind() const;
-  int selectedUserIndex() const;
-  UserInfo* selectedUser() const;
   bool isAppListsNode(int node) const;
+
+  // --- MainContext
+  Session& session() override { return session_; }
+  UserInfo* selectedUser() const override;
+  int selectedUserIndex() const override;
+  NodeInfo selectedNode() const override;
+  std::vector<std::string> selectedFileNames(int column = 0) const override;
+  void Refill() override;
+  void AddUserSubtree(int userIndex) override { BuildUserSubtree(userIndex); }
+  void setStatusText(int panel, const std::string& text) override;
+  Rect mainWindowRect() const override;
+  Focus focus() const override;
+  CommandRouter& commands() override { return router_; }
+
+  // --- ListContext
+  const DescriptionLookup& descriptions() const override { return describe_; }
+  void SortAfterRefill() override;
+  void ListChanged() override;
+  void ItemChanged(int item) override;
 
   // --- the tree
   // TViewUsersChanging, then TViewUsersChange for `node`.
@@ -127,6 +165,8 @@ class KestrelMain {
   // --- queuing and files
   // True when the program may end without showing its window.
   bool QueueFiles(const std::vector<std::string>& paths);
+  // ActAddFile: the open-file dialog, then the chosen files queued.
+  void AddFile();
   // ActAddFile after its dialog: the chosen files in the dialog's order.
   void AddFiles(const std::vector<std::string>& files);
   // The add-file dialog's start folder ("" for its default).
@@ -135,7 +175,7 @@ class KestrelMain {
   DragVerdict DragOver(int target, bool ctrl) const;
   void DragDrop(int target, bool ctrl);
   void FDelete(Focus focus);  // ActFDelete
-  void NewFolder(const AskText& ask);  // ActNewFolder
+  void NewFolder();    // ActNewFolder: asks for the name (TheDialogs)
   void InstallFlag();  // ActInstallFlag
   void Backup();       // ActBackup
   void BackupFlag();   // ActBackupFlag
@@ -161,30 +201,40 @@ class KestrelMain {
   // in list order (their handler tables write themselves back).
   void Close();
 
- private:
-  void Changing(int node);
-  void Change();
-  void Refill();
+  // --- for the list sources of this library
+  // Fills the list from a folder for a user (none: the *AppList.txt files)
+  // and shows the total in panel 2.
   void FillFolder(const std::string& folder, const UserInfo* user);
   int AddArchiveNode(int userIndex, const std::string& path);
   void RemoveNode(int node);
+  // Queues a member extracted from an archive, backs it up when the
+  // archive itself is not, and removes the extracted copy.
   void QueueArchiveMember(UserInfo& user, const std::string& extracted,
                           const std::string& installFolder);
+  // What QueueThroughHandler calls once it raised the user's flag.
   std::function<void()> FlagRaisedFor(int userIndex);
-  void SetStatus(int panel, const std::string& text);
-  void UpdateFlagStatus();
   int NameColumnOfArchive(const UserInfo& user) const;
 
-  std::vector<std::unique_ptr<UserInfo>> users_;
+ private:
+  void RegisterOwnCommands();
+  void Changing(int node);
+  void Change();
+  void RefillFolder();
+  Selection CurrentSelection(bool withFlag) const;
+  void SetStatus(int panel, const std::string& text);
+  void UpdateFlagStatus();
+  void ShowCommands();
+
+  Session session_;
   UserTree tree_;
   FileList list_;
   SortState sort_;
-  CommandStates commands_;
+  CommandRouter router_;
+  MenuLayout layout_;
+  std::map<int, std::shared_ptr<ListSource>> sources_;
   std::string status_[kStatusPanels];
   std::string caption_ = kWindowCaption;
   std::string appTitle_ = kApplicationTitle;
-  PalmLocations locations_;
-  PortMenu ports_;
   int selected_ = -1;
   int appListsNode_ = -1;
   DescriptionLookup describe_;

@@ -8,7 +8,6 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QHeaderView>
-#include <QInputDialog>
 #include <QLineEdit>
 #include <QListView>
 #include <QMenu>
@@ -28,6 +27,7 @@
 #include "AppFixture.h"
 #include "app/SingleInstance.h"
 #include "platform/Shell.h"
+#include "support/ScriptedDialogs.h"
 #include "support/ScriptedPrompter.h"
 
 // Readable failures.
@@ -130,27 +130,19 @@ class FormKestrelTest : public AppFixture {
 
   // Answers each new-folder question in turn: a name, or nullopt to cancel.
   void AnswerFolderNames(std::deque<std::optional<QString>> answers) {
-    folderAnswers = std::move(answers);
-    auto* poll = new QTimer(form.get());
-    QObject::connect(poll, &QTimer::timeout, [this, poll] {
-      auto* dialog = qobject_cast<QInputDialog*>(QApplication::activeModalWidget());
-      if (!dialog || folderAnswers.empty()) return;
-      questions << dialog->windowTitle() + "|" + dialog->labelText() + "|" + dialog->textValue();
-      std::optional<QString> answer = folderAnswers.front();
-      folderAnswers.pop_front();
-      if (answer) {
-        dialog->setTextValue(*answer);
-        dialog->accept();
-      } else {
-        dialog->reject();
-      }
-      if (folderAnswers.empty()) poll->stop();
-    });
-    poll->start(10);
+    if (!dialogs) {
+      dialogs = std::make_unique<ScriptedDialogs>();
+      dialogs->onShow([this](const ShownDialog& d) {
+        questions << QString::fromStdString(d.caption + "|" + d.prompt + "|" + d.initial);
+      });
+    }
+    for (const std::optional<QString>& answer : answers) {
+      dialogs->expectText(answer ? std::optional<std::string>(answer->toStdString()) : std::nullopt);
+    }
   }
 
+  std::unique_ptr<ScriptedDialogs> dialogs;
   std::unique_ptr<TFormKestrel> form;
-  std::deque<std::optional<QString>> folderAnswers;
   QStringList questions;
 };
 

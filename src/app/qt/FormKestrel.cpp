@@ -8,9 +8,7 @@
 #include <QDrag>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QFileDialog>
 #include <QHeaderView>
-#include <QInputDialog>
 #include <QLabel>
 #include <QListView>
 #include <QMenu>
@@ -248,9 +246,13 @@ TFormKestrel::TFormKestrel(QWidget* parent) : QMainWindow(parent) {
     statusBar()->addWidget(panels_[i], i == kStatusPanels - 1 ? 1 : 0);
   }
 
-  CreateActions();
-  CreateMenus();
-  CreateToolBars();
+  // The window's own two commands: the close and the help page.
+  CommandSpec exit;
+  exit.name = "Exit1";
+  exit.caption = "終了(&X)";
+  exit.run = [this](MainContext&) { close(); };
+  logic_.router().Register(std::move(exit));
+  logic_.router().SetHandler(InfoOf(Command::Help).name, [this](MainContext&) { ActHelpExecute(); });
 
   timer_ = new QTimer(this);
   timer_->setObjectName("Timer1");
@@ -260,7 +262,6 @@ TFormKestrel::TFormKestrel(QWidget* parent) : QMainWindow(parent) {
 
   bus_ = std::make_unique<QtBusWindow>(kMainWindowClass, kWindowCaption, this,
                                        [this](const BusMessage& m) { HandleBusMessage(m); });
-  CommandsChanged();
 }
 
 TFormKestrel::~TFormKestrel() {
@@ -271,8 +272,11 @@ TFormKestrel::~TFormKestrel() {
   delete splitter_;
 }
 
-QAction* TFormKestrel::action(Command command) const {
-  return actions_[static_cast<std::size_t>(command)];
+QAction* TFormKestrel::action(Command command) const { return action(InfoOf(command).name); }
+
+QAction* TFormKestrel::action(const std::string& name) const {
+  auto it = actions_.find(name);
+  return it == actions_.end() ? nullptr : it->second;
 }
 
 QString TFormKestrel::statusText(int panel) const { return panels_[panel]->text(); }
@@ -292,59 +296,78 @@ bool TFormKestrel::listHasFocus() const {
 
 // --- building the window
 
-void TFormKestrel::CreateActions() {
-  for (int i = 0; i < kCommandCount; ++i) {
-    auto command = static_cast<Command>(i);
-    const CommandInfo& info = InfoOf(command);
-    auto* a = new QAction(CommandIcon(command), info.caption, this);
-    a->setObjectName(info.name);
-    a->setToolTip(*info.hint ? info.hint : QString(info.caption).remove('&'));
-    if (*info.shortcut) a->setShortcut(QKeySequence(info.shortcut));
-    a->setCheckable(info.checkable);
-    connect(a, &QAction::triggered, this, [this, command] { Run(command); });
+void TFormKestrel::BuildCommands() {
+  if (built_) return;
+  built_ = true;
+  for (const CommandSpec& spec : logic_.router().all()) {
+    auto* a = new QAction(CommandIcon(spec), Q(spec.caption), this);
+    a->setObjectName(Q(spec.name));
+    a->setToolTip(spec.hint.empty() ? Q(spec.caption).remove('&') : Q(spec.hint));
+    if (!spec.shortcut.empty()) a->setShortcut(QKeySequence(Q(spec.shortcut)));
+    a->setCheckable(spec.checkable);
+    connect(a, &QAction::triggered, this, [this, name = spec.name] { Run(name); });
     addAction(a);
-    actions_.push_back(a);
+    actions_[spec.name] = a;
   }
-  action(Command::ArcTree)->setToolTip("アーカイブファイルをツリー表示");
+  const MenuLayout& layout = logic_.layout();
+  for (const MenuPlace& place : layout.menus) {
+    QMenu* menu = menuBar()->addMenu(Q(place.title));
+    menu->setObjectName(Q(place.name));
+    AddSlots(menu, place.entries);
+  }
+  std::vector<QToolBar*> bars;
+  for (const MenuPlace& place : layout.toolBars) {
+    if (!place.entries.empty() && place.entries.front().command == kToolBarBreakSlot) addToolBarBreak();
+    QToolBar* bar = addToolBar(Q(place.title));
+    bar->setObjectName(Q(place.name));
+    bar->setIconSize(QSize(20, 20));
+    AddSlots(bar, place.entries);
+  }
+  popup_ = new QMenu(this);
+  popup_->setObjectName(Q(layout.popup.name));
+  AddSlots(popup_, layout.popup.entries);
+  CommandsChanged();
 }
 
-void TFormKestrel::CreateMenus() {
-  auto proxy = [this](Command command, const QString& caption, const QString& hint = {}) {
-    auto* a = new QAction(CommandIcon(command), caption, this);
-    a->setCheckable(InfoOf(command).checkable);
-    a->setToolTip(hint.isEmpty() ? QString(caption).remove('&') : hint);
-    connect(a, &QAction::triggered, this, [this, command] { Run(command); });
-    proxies_.push_back({a, command});
-    return a;
-  };
+void TFormKestrel::AddSlots(QWidget* target, const std::vector<MenuSlot>& entries) {
+  auto* menu = qobject_cast<QMenu*>(target);
+  auto* bar = qobject_cast<QToolBar*>(target);
+  for (const MenuSlot& slot : entries) {
+    if (slot.separator()) {
+      if (menu) menu->addSeparator();
+      if (bar) bar->addSeparator();
+    } else if (slot.command == kViewStylesSlot && menu) {
+      AddViewStyles(menu);
+    } else if (slot.command == kPortItemsSlot && menu) {
+      // Filled once the ports are probed.
+      portMenu_ = menu;
+      hotSyncMenu_ = menu;
+      portAnchor_ = static_cast<int>(menu->actions().size());
+    } else if (slot.command == kPortBoxSlot && bar) {
+      bar->addWidget(MakePortBox());
+    } else if (slot.command == kRestoreToolsSlot && menu) {
+      restoreTools_ = menu->addMenu("復元ツール(&T)");
+      restoreTools_->setObjectName("MIRestTools");
+      restoreTools_->menuAction()->setEnabled(false);
+    } else if (const CommandSpec* spec = logic_.router().find(slot.command)) {
+      bool own = !slot.caption.empty() || !slot.hint.empty();
+      target->addAction(own ? ProxyOf(*spec, slot) : action(spec->name));
+    }
+  }
+}
 
-  QMenu* file = menuBar()->addMenu("ファイル(&F)");
-  file->addAction(action(Command::NewUser));
-  file->addAction(action(Command::NewFolder));
-  file->addAction(action(Command::AddFile));
-  file->addSeparator();
-  file->addAction(action(Command::ChangeUser));
-  QAction* saveAppList = file->addAction("AppListの保存");
-  saveAppList->setObjectName("AppList1");
-  saveAppList->setEnabled(false);  // the AppList unit saves its lists
-  file->addAction(action(Command::GetAppList));
-  file->addSeparator();
-  file->addAction(action(Command::FDelete));
-  file->addSeparator();
-  QAction* exit = file->addAction("終了(&X)");
-  exit->setObjectName("Exit1");
-  connect(exit, &QAction::triggered, this, &QWidget::close);
+QAction* TFormKestrel::ProxyOf(const CommandSpec& spec, const MenuSlot& slot) {
+  QString caption = Q(slot.caption.empty() ? spec.caption : slot.caption);
+  auto* a = new QAction(CommandIcon(spec), caption, this);
+  if (!slot.objectName.empty()) a->setObjectName(Q(slot.objectName));
+  a->setCheckable(spec.checkable);
+  a->setToolTip(slot.hint.empty() ? QString(caption).remove('&') : Q(slot.hint));
+  connect(a, &QAction::triggered, this, [this, name = spec.name] { Run(name); });
+  proxies_.push_back({a, spec.name});
+  return a;
+}
 
-  QMenu* install = menuBar()->addMenu("インストール(&I)");
-  install->addAction(action(Command::InstallFlag));
-  install->addAction(action(Command::BackupFlag));
-  install->addSeparator();
-  install->addAction(action(Command::RegInst));
-  install->addAction(action(Command::Backup));
-  install->addSeparator();
-  install->addAction(action(Command::SelectAll));
-
-  QMenu* view = menuBar()->addMenu("表示(&V)");
+void TFormKestrel::AddViewStyles(QMenu* menu) {
   auto* styles = new QActionGroup(this);
   struct Style {
     const char* caption;
@@ -355,56 +378,16 @@ void TFormKestrel::CreateMenus() {
                   Style{"小さいアイコン(&M)", "SmallIcon1", ViewStyle::SmallIcon},
                   Style{"一覧(&L)", "List1", ViewStyle::List},
                   Style{"詳細(&D)", "Detail1", ViewStyle::Report}}) {
-    QAction* a = view->addAction(s.caption);
+    QAction* a = menu->addAction(s.caption);
     a->setObjectName(s.name);
     a->setCheckable(true);
     a->setChecked(s.style == ViewStyle::Report);
     styles->addAction(a);
     connect(a, &QAction::triggered, this, [this, style = s.style] { SetViewStyle(style); });
   }
-  view->addSeparator();
-  view->addAction(action(Command::Refresh));
-  view->addSeparator();
-  view->addAction(action(Command::Config));
-
-  hotSyncMenu_ = menuBar()->addMenu("HotSync(&S)");
-  hotSyncMenu_->setObjectName("HotSync1");
-  hotSyncMenu_->addAction(proxy(Command::ExecHotSync, "HotSync Managerの起動(&S)"));
-  hotSyncMenu_->addAction(proxy(Command::ExitHotSync, "HotSync Managerの停止(&P)"));
-  hotSyncMenu_->addSeparator();
-  hotSyncMenu_->addSeparator();  // the ports go in between, from position 3 on
-  hotSyncMenu_->addAction(action(Command::PilotXfer));
-
-  QMenu* help = menuBar()->addMenu("ヘルプ(&H)");
-  help->addAction(action(Command::Help));
-  help->addSeparator();
-  help->addAction(action(Command::About));
-
-  popup_ = new QMenu(this);
-  popup_->setObjectName("PopupMenu1");
-  popup_->addAction(action(Command::RegInst));
-  popup_->addAction(action(Command::SelectAll));
-  popup_->addSeparator();
-  restoreTools_ = popup_->addMenu("復元ツール(&T)");
-  restoreTools_->setObjectName("MIRestTools");
-  restoreTools_->menuAction()->setEnabled(false);
-  popup_->addAction(action(Command::Eye));
-  popup_->addAction(action(Command::GoSite));
-  popup_->addSeparator();
-  popup_->addAction(action(Command::Property));
-
-  // The two tool buttons that carry a hint of their own.
-  proxy(Command::BackupFlag, InfoOf(Command::BackupFlag).caption,
-        "オートバックアップ（変更は再起動無効）")
-      ->setObjectName("BackupFlagButton");
 }
 
-void TFormKestrel::CreateToolBars() {
-  QToolBar* hotSync = addToolBar("HotSync");
-  hotSync->setObjectName("ToolBar1");
-  hotSync->addAction(action(Command::ExecHotSync));
-  hotSync->addAction(action(Command::ExitHotSync));
-  hotSync->addSeparator();
+QComboBox* TFormKestrel::MakePortBox() {
   ports_ = new QComboBox;
   ports_->setObjectName("CmbBComPort");
   ports_->setToolTip("COMポートの選択");
@@ -413,42 +396,7 @@ void TFormKestrel::CreateToolBars() {
   connect(ports_, &QComboBox::activated, this, [this](int index) {
     if (!syncing_) logic_.ComboChanged(index);
   });
-  hotSync->addWidget(ports_);
-
-  QToolBar* files = addToolBar("インストール");
-  files->setObjectName("ToolBar2");
-  files->addAction(action(Command::InstallFlag));
-  for (auto& [a, command] : proxies_) {
-    if (a->objectName() == "BackupFlagButton") files->addAction(a);
-  }
-  files->addSeparator();
-  files->addAction(action(Command::NewUser));
-  files->addAction(action(Command::NewFolder));
-  files->addSeparator();
-  files->addAction(action(Command::SelectAll));
-  files->addAction(action(Command::RegInst));
-  files->addAction(action(Command::Backup));
-  files->addSeparator();
-  files->addAction(action(Command::AddFile));
-  files->addAction(action(Command::FDelete));
-
-  // The window's design width holds two of the bars; the third starts a row.
-  addToolBarBreak();
-  QToolBar* tools = addToolBar("ツール");
-  tools->setObjectName("ToolBar3");
-  tools->addAction(action(Command::Eye));
-  tools->addAction(action(Command::GoSite));
-  tools->addAction(action(Command::GetAppList));
-  tools->addSeparator();
-  tools->addAction(action(Command::ChkDate));
-  tools->addSeparator();
-  tools->addAction(action(Command::Config));
-  tools->addAction(action(Command::ArcTree));
-  tools->addSeparator();
-  tools->addAction(action(Command::PilotXfer));
-  tools->addSeparator();
-  tools->addAction(action(Command::Help));
-  for (QToolBar* bar : {hotSync, files, tools}) bar->setIconSize(QSize(20, 20));
+  return ports_;
 }
 
 void TFormKestrel::CreatePorts() {
@@ -456,19 +404,20 @@ void TFormKestrel::CreatePorts() {
   logic_.SetPorts(ports);
   portGroup_ = new QActionGroup(this);
   portGroup_->setExclusionPolicy(QActionGroup::ExclusionPolicy::ExclusiveOptional);
-  QList<QAction*> existing = hotSyncMenu_->actions();
-  QAction* before = existing.value(PortMenu::kFirstPortPosition);
   for (const std::string& port : ports) {
-    auto* a = new QAction(Q(port), this);
-    a->setCheckable(true);
-    portGroup_->addAction(a);
-    hotSyncMenu_->insertAction(before, a);
     int position = PortMenu::kFirstPortPosition + static_cast<int>(portItems_.size());
-    connect(a, &QAction::triggered, this, [this, position] { logic_.PortClicked(position); });
-    portItems_.push_back(a);
-    ports_->addItem(Q(port));
+    if (portMenu_) {
+      auto* a = new QAction(Q(port), this);
+      a->setCheckable(true);
+      portGroup_->addAction(a);
+      QList<QAction*> existing = portMenu_->actions();
+      portMenu_->insertAction(existing.value(portAnchor_ + static_cast<int>(portItems_.size())), a);
+      connect(a, &QAction::triggered, this, [this, position] { logic_.PortClicked(position); });
+      portItems_.push_back(a);
+    }
+    if (ports_) ports_->addItem(Q(port));
   }
-  ports_->setCurrentIndex(-1);
+  if (ports_) ports_->setCurrentIndex(-1);
 }
 
 void TFormKestrel::ApplyWindowState() {
@@ -482,6 +431,7 @@ void TFormKestrel::ApplyWindowState() {
 // --- life of the window
 
 bool TFormKestrel::FormCreate(const std::vector<std::string>& files, bool show) {
+  BuildCommands();
   CreatePorts();
   ApplyWindowState();
   logic_.ReadLocations();
@@ -552,60 +502,13 @@ Focus TFormKestrel::CurrentFocus() const {
   return Focus::Other;
 }
 
-void TFormKestrel::Run(Command command) {
-  if (closed_) return;
-  switch (command) {
-    case Command::InstallFlag: logic_.InstallFlag(); break;
-    case Command::SelectAll: logic_.SelectAll(); break;
-    case Command::RegInst: logic_.RegInst(); break;
-    case Command::FDelete: logic_.FDelete(CurrentFocus()); break;
-    case Command::NewFolder: ActNewFolderExecute(); break;
-    case Command::BackupFlag: logic_.BackupFlag(); break;
-    case Command::AddFile: ActAddFileExecute(); break;
-    case Command::ExecHotSync: logic_.ExecHotSync(); break;
-    case Command::ExitHotSync: logic_.ExitHotSync(); break;
-    case Command::Backup: logic_.Backup(); break;
-    case Command::Help: ActHelpExecute(); break;
-    case Command::ArcTree: logic_.ArcTree(); break;
-    case Command::Refresh: logic_.Refresh(); break;
-    default: break;  // the commands of units still to come are never enabled
-  }
-  // A checkable action toggled itself; the logic says what it shows.
-  CommandsChanged();
+Rect TFormKestrel::WindowRect() const {
+  QRect r = frameGeometry();
+  return {r.left(), r.top(), r.width(), r.height()};
 }
 
-void TFormKestrel::ActAddFileExecute() {
-  QFileDialog dialog(this, "ファイルの追加", Q(logic_.AddFileFolder()));
-  dialog.setObjectName("OpenDialog1");
-  dialog.setFileMode(QFileDialog::ExistingFiles);
-  dialog.setOptions(QFileDialog::DontUseNativeDialog | QFileDialog::HideNameFilterDetails);
-  // The part in the last parentheses is the patterns; the name before it is shown.
-  dialog.setNameFilters({"All Palm File Types (*.prc *.pdb *.pnc *.scp)",
-                         "Palm Applications(*.prc) (*.prc)", "Palm Databases(*.pdb) (*.pdb)",
-                         "Palm Network Configuration Files(*.pnc) (*.pnc)",
-                         "Palm Network Script Files (*.scp)",
-                         "アーカイブファイル(*.lzh;*.zip) (*.lzh *.zip)",
-                         "すべてのファイル(*.*) (*)"});
-  if (dialog.exec() != QDialog::Accepted) return;
-  std::vector<std::string> files;
-  for (const QString& f : dialog.selectedFiles()) files.push_back(f.toStdString());
-  logic_.AddFiles(files);
-}
-
-void TFormKestrel::ActNewFolderExecute() {
-  logic_.NewFolder([this](const std::string& caption, const std::string& prompt,
-                          const std::string& initial) -> std::optional<std::string> {
-    QInputDialog dialog(this);
-    dialog.setObjectName("NewFolderDialog");
-    dialog.setWindowTitle(Q(caption));
-    dialog.setLabelText(Q(prompt));
-    dialog.setInputMode(QInputDialog::TextInput);
-    dialog.setTextValue(Q(initial));
-    dialog.adjustSize();
-    PlaceDialogOver(&dialog, this);
-    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
-    return dialog.textValue().toStdString();
-  });
+void TFormKestrel::Run(const std::string& name) {
+  if (!closed_) logic_.RunCommand(name);
 }
 
 void TFormKestrel::ActHelpExecute() {
@@ -650,11 +553,13 @@ void TFormKestrel::SetViewStyle(ViewStyle style) {
 }
 
 void TFormKestrel::BeginRename() {
-  action(Command::FDelete)->setShortcut(QKeySequence());
+  if (QAction* del = action(Command::FDelete)) del->setShortcut(QKeySequence());
 }
 
 void TFormKestrel::EndRename() {
-  action(Command::FDelete)->setShortcut(QKeySequence(InfoOf(Command::FDelete).shortcut));
+  const CommandSpec* spec = logic_.router().find(InfoOf(Command::FDelete).name);
+  QAction* del = action(Command::FDelete);
+  if (spec && del) del->setShortcut(QKeySequence(Q(spec->shortcut)));
 }
 
 // --- following the logic
@@ -784,21 +689,23 @@ void TFormKestrel::CaptionChanged() {
 }
 
 void TFormKestrel::CommandsChanged() {
-  const CommandStates& states = logic_.commands();
-  for (int i = 0; i < kCommandCount; ++i) {
-    QAction* a = actions_[static_cast<std::size_t>(i)];
+  const CommandRouter& router = logic_.router();
+  for (const CommandSpec& spec : router.all()) {
+    QAction* a = action(spec.name);
+    if (!a) continue;
     const QSignalBlocker block(a);
-    a->setEnabled(states.enabled[static_cast<std::size_t>(i)]);
-    if (a->isCheckable()) a->setChecked(states.checked[static_cast<std::size_t>(i)]);
+    a->setEnabled(router.isEnabled(spec.name));
+    if (a->isCheckable()) a->setChecked(router.isChecked(spec.name));
+    if (!spec.checkedCaption.empty() || !spec.uncheckedCaption.empty()) {
+      QString now = Q(router.captionNow(spec.name));
+      a->setText(now);
+      a->setToolTip(now);
+    }
   }
-  bool flag = states.isChecked(Command::InstallFlag);
-  QAction* installFlag = action(Command::InstallFlag);
-  installFlag->setText(Q(InstallFlagCaption(flag)));
-  installFlag->setToolTip(Q(InstallFlagCaption(flag)));
-  for (auto& [a, command] : proxies_) {
+  for (auto& [a, name] : proxies_) {
     const QSignalBlocker block(a);
-    a->setEnabled(states.isEnabled(command));
-    if (a->isCheckable()) a->setChecked(states.isChecked(command));
+    a->setEnabled(router.isEnabled(name));
+    if (a->isCheckable()) a->setChecked(router.isChecked(name));
   }
   const PortMenu& ports = logic_.ports();
   syncing_ = true;

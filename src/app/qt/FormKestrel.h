@@ -1,10 +1,14 @@
 // The main window: the user tree on the left, the file list on the right,
 // the status bar below, the commands in menus, tool bars and the list's
 // pop-up menu. A thin layer over KestrelMain, which holds the state and does
-// the work; this class shows it and forwards the window's events.
+// the work; this class shows it and forwards the window's events. Its
+// actions, menus and tool bars are made from the commands registered with
+// logic().router() and placed by logic().layout(), when FormCreate runs:
+// register before that.
 #pragma once
 
 #include <QMainWindow>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -58,7 +62,10 @@ class TFormKestrel : public QMainWindow, private MainView {
   QMenu* MIRestTools() const { return restoreTools_; }
   QSplitter* Splitter1() const { return splitter_; }
   QTimer* Timer1() const { return timer_; }
+  // The action of a registered command (null before FormCreate or for a
+  // name never registered).
   QAction* action(Command command) const;
+  QAction* action(const std::string& name) const;
   QString statusText(int panel) const;
   ViewStyle viewStyle() const { return viewStyle_; }
 
@@ -75,9 +82,7 @@ class TFormKestrel : public QMainWindow, private MainView {
   void SetViewStyle(ViewStyle style);
   bool listHasFocus() const;
 
-  // Commands whose Qt part is a dialog.
-  void ActAddFileExecute();
-  void ActNewFolderExecute();
+  // ActHelp: the help page in the browser.
   void ActHelpExecute();
 
  protected:
@@ -98,17 +103,21 @@ class TFormKestrel : public QMainWindow, private MainView {
   void CommandsChanged() override;
   void StatusChanged() override;
   void Busy(bool busy) override;
+  Focus CurrentFocus() const override;
+  Rect WindowRect() const override;
 
-  void CreateActions();
-  void CreateMenus();
-  void CreateToolBars();
+  // Actions, menus, tool bars and the pop-up menu from the registrations.
+  void BuildCommands();
+  void AddSlots(QWidget* target, const std::vector<MenuSlot>& entries);
+  QAction* ProxyOf(const CommandSpec& spec, const MenuSlot& slot);
+  QComboBox* MakePortBox();
+  void AddViewStyles(QMenu* menu);
   void CreatePorts();
   void ApplyWindowState();
   void FormClose();
-  void Run(Command command);
+  void Run(const std::string& name);
   void SyncListSelection();
   void SetRow(int row, const FileItem& item);
-  Focus CurrentFocus() const;
   void BeginRename();
   void EndRename();
 
@@ -125,10 +134,12 @@ class TFormKestrel : public QMainWindow, private MainView {
   QMenu* popup_ = nullptr;
   QMenu* restoreTools_ = nullptr;
   QTimer* timer_ = nullptr;
-  std::vector<QAction*> actions_;
+  std::map<std::string, QAction*> actions_;  // by command name
   // Menu items and tool buttons that show a command under another caption
   // or hint: they follow its enabled and checked state.
-  std::vector<std::pair<QAction*, Command>> proxies_;
+  std::vector<std::pair<QAction*, std::string>> proxies_;
+  QMenu* portMenu_ = nullptr;  // the menu holding the port items
+  int portAnchor_ = -1;        // their position in it
   std::vector<QAction*> portItems_;
   QActionGroup* portGroup_ = nullptr;
   std::vector<QTreeWidgetItem*> items_;  // by node
@@ -137,6 +148,7 @@ class TFormKestrel : public QMainWindow, private MainView {
   bool syncing_ = false;  // the window follows the logic; its signals are not events
   bool closed_ = false;
   bool shown_ = false;
+  bool built_ = false;
 };
 
 }  // namespace kestrel

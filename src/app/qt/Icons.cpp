@@ -175,4 +175,10 @@ QPixmap Drag1Cursor() {
   return p;
 }
 
+QIcon CommandIcon(const CommandSpec& spec) {
+  if (!spec.icon.empty()) return QIcon(QString::fromStdString(spec.icon));
+  if (auto command = CommandNamed(spec.name)) return CommandIcon(*command);
+  return QIcon();
+}
+
 }  // namespace kestrel

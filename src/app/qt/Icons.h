@@ -5,7 +5,7 @@
 #include <QIcon>
 #include <QPixmap>
 
-#include "app/Commands.h"
+#include "app/CommandRouter.h"
 
 namespace kestrel {
 
@@ -17,6 +17,9 @@ QIcon NodeIcon(int normal, int selected);
 // List image 1-3 (file, Palm file, archive); a null icon for 0.
 QIcon ListImage(int index);
 QIcon CommandIcon(Command command);
+// A registered command's icon: its image file, else the window's own image
+// for the command's name (none for a name the window does not know).
+QIcon CommandIcon(const CommandSpec& spec);
 // The copy cursor while list items are dragged onto the tree.
 QPixmap Drag1Cursor();
 

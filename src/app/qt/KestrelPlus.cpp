@@ -12,6 +12,7 @@
 #include "app/SingleInstance.h"
 #include "app/qt/FormKestrel.h"
 #include "common/MessageBoxes.h"
+#include "common/qt/QtDialogs.h"
 #include "common/qt/QtPrompter.h"
 
 namespace kestrel {
@@ -49,6 +50,16 @@ std::vector<std::string> AbsoluteArguments(int argc, char** argv) {
 
 }  // namespace
 
+void WireSubsystems(TFormKestrel& form) {
+  // Each subsystem's commands, placements and list sources go here, one
+  // call per subsystem, e.g.
+  //   RegisterAppListCommands(form.logic(), form);   // src/applist/qt
+  // Until then the commands of the units still to come stay registered
+  // without a handler (shown, never enabled) and the AppList nodes keep
+  // their present list.
+  (void)form;
+}
+
 int RunKestrelPlus(int argc, char** argv) {
   std::vector<std::string> args = AbsoluteArguments(argc, argv);
   std::unique_ptr<NamedMutex> mutex;
@@ -68,9 +79,15 @@ int RunKestrelPlus(int argc, char** argv) {
   QApplication::setApplicationName(kApplicationTitle);
   InstallJapaneseTranslation(app);
   QtPrompter prompter;
-  if (!headless) SetPrompter(&prompter);
+  QtDialogs dialogs;
+  if (!headless) {
+    SetPrompter(&prompter);
+    SetDialogs(&dialogs);
+  }
   try {
     TFormKestrel form;
+    dialogs.setOwner(&form);
+    WireSubsystems(form);
     if (!form.FormCreate(args, !headless)) {
       if (headless) {
         std::fprintf(stderr, "%s\n", kNoDisplayNotice);
@@ -81,6 +98,7 @@ int RunKestrelPlus(int argc, char** argv) {
   } catch (const std::exception& e) {
     ErrorBox("%s", e.what());
   }
+  SetDialogs(nullptr);
   SetPrompter(nullptr);
   return 0;
 }

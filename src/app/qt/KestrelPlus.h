@@ -3,7 +3,15 @@
 
 namespace kestrel {
 
+class TFormKestrel;
+
 inline constexpr const char* kNoDisplayNotice = "kestrel-plus: no display; the window is not shown";
+
+// The one place where the subsystems meet the main window: each registers
+// its commands (form.logic().router()), their places in the menus and tool
+// bars (form.logic().layout()) and its list sources
+// (form.logic().SetListSource) here, before FormCreate builds the window.
+void WireSubsystems(TFormKestrel& form);
 
 // The entry point: queues the files named on the command line (or hands
 // them to the running instance) and runs the main window. Answers 0.
