@@ -57,7 +57,7 @@ void TFormAddUser::Build() {
 }
 
 void TFormAddUser::BitBtn1Click() {
-  if (auto folder = ChooseDialogFolder(this, backPath_->text().toStdString(), "バックアップフォルダを指定してください")) {
+  if (auto folder = ChooseDialogFolder(backPath_->text().toStdString(), "バックアップフォルダを指定してください")) {
     logic_.FolderChosen(*folder);
     backPath_->setText(QString::fromStdString(logic_.backPath));
   }

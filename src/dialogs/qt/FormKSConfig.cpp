@@ -471,14 +471,14 @@ void TFormKSConfig::CmbBUserChange(int index) {
 
 void TFormKSConfig::BtnPathClick() {
   std::string path = logic_.handlers().fields().path;
-  if (auto file = ChooseProgramFile(this, path.empty() ? "" : FolderOf(path))) {
+  if (auto file = ChooseProgramFile(path.empty() ? "" : FolderOf(path))) {
     logic_.handlers().ProgramChosen(*file);
     Refresh();
   }
 }
 
 void TFormKSConfig::BtnWorkDirClick() {
-  if (auto folder = ChooseDialogFolder(this, logic_.handlers().fields().workDir, "")) {
+  if (auto folder = ChooseDialogFolder(logic_.handlers().fields().workDir, "")) {
     logic_.handlers().fields().workDir = *folder;
     Refresh();
   }
@@ -511,7 +511,7 @@ void TFormKSConfig::BtnDefault2Click() {
 }
 
 void TFormKSConfig::BtnJpFontClick() {
-  if (auto font = ChooseFixedFont(this, jpSample_->font())) {
+  if (auto font = ChooseFixedFont(jpSample_->font())) {
     ConfigValues& v = logic_.values();
     v.jpFontName = S(font->family());
     v.jpFontSize = font->pointSize();
@@ -521,7 +521,7 @@ void TFormKSConfig::BtnJpFontClick() {
 }
 
 void TFormKSConfig::BtnEnFontClick() {
-  if (auto font = ChooseFixedFont(this, enSample_->font())) {
+  if (auto font = ChooseFixedFont(enSample_->font())) {
     ConfigValues& v = logic_.values();
     v.enFontName = S(font->family());
     v.enFontSize = font->pointSize();

@@ -28,13 +28,9 @@ TEST_F(FormAddUserTest, AddModeRegistersAndHandsTheUserOn) {
   EXPECT_EQ(form.windowTitle(), "ユーザ情報");
   EXPECT_TRUE(form.EdUserName()->isEnabled());
   EXPECT_TRUE(form.EdBackPath()->text().isEmpty());
-  std::string title;
-  SetFolderChooser([&](QWidget*, const std::string&, const std::string& t) -> std::optional<std::string> {
-    title = t;
-    return home / "Backup表";
-  });
+  dialogs.expectFolder(home / "Backup表");
   QTest::mouseClick(form.BitBtn1(), Qt::LeftButton);
-  EXPECT_EQ(title, "バックアップフォルダを指定してください");
+  EXPECT_EQ(dialogs.shown()[0].caption, "バックアップフォルダを指定してください");
   EXPECT_EQ(form.EdBackPath()->text().toStdString(), home / "Backup表/");
   QTest::keyClicks(form.EdUserName(), "Jiro");
   prompter.expect(BoxKind::Confirm, Button::Yes);

@@ -168,23 +168,20 @@ TEST_F(FormKSConfigTest, ProgramGroupFollowsItsChecks) {
 TEST_F(FormKSConfigTest, BrowsePresetsAndPlaceholders) {
   clickRow(0);
   check("ChkBUseExchangeProg")->click();
-  std::string startedIn = "unset";
-  SetProgramFileChooser([&](QWidget*, const std::string& start) -> std::optional<std::string> {
-    startedIn = start;
-    return std::string("/usr/bin/txt2pdbdoc.sh");
-  });
+  dialogs.expectFiles({"/usr/bin/txt2pdbdoc.sh"}).expectFiles({});
   QTest::mouseClick(button("BtnPath"), Qt::LeftButton);
-  EXPECT_EQ(startedIn, "");
+  EXPECT_EQ(dialogs.shown()[0].initial, "");
+  EXPECT_EQ(dialogs.shown()[0].filters,
+            (std::vector<std::string>{"実行ファイル (*.exe *.com *.pif *.lnk)", "全てのファイル (*)"}));
   EXPECT_EQ(edit("EdPath")->text(), "/usr/bin/txt2pdbdoc.sh");
   EXPECT_EQ(edit("EdTitle")->text(), "txt2pdbdoc");
   ASSERT_NE(Find<QLabel>(&form, "ImgIcon"), nullptr);
   EXPECT_FALSE(Find<QLabel>(&form, "ImgIcon")->pixmap().isNull());
-  QTest::mouseClick(button("BtnPath"), Qt::LeftButton);
-  EXPECT_EQ(startedIn, "/usr/bin/");
+  QTest::mouseClick(button("BtnPath"), Qt::LeftButton);  // cancelled: the path stays
+  EXPECT_EQ(dialogs.shown()[1].initial, "/usr/bin/");
+  EXPECT_EQ(edit("EdPath")->text(), "/usr/bin/txt2pdbdoc.sh");
 
-  SetFolderChooser([&](QWidget*, const std::string&, const std::string&) -> std::optional<std::string> {
-    return home / "work";
-  });
+  dialogs.expectFolder(home / "work");
   QTest::mouseClick(button("BtnWorkDir"), Qt::LeftButton);
   EXPECT_EQ(edit("EdWorkDir")->text().toStdString(), home / "work");
 
@@ -217,9 +214,9 @@ TEST_F(FormKSConfigTest, CtrlRevealsTheGlancePageWhichStaysAfterOk) {
   EXPECT_TRUE(form.pages()->isTabVisible(4));
   EXPECT_EQ(form.pages()->currentIndex(), 4);
 
-  QFont chosen("DejaVu Sans Mono", 12);
-  SetFontChooser([&](QWidget*, const QFont&) -> std::optional<QFont> { return chosen; });
+  dialogs.expectFont(FontSpec{"DejaVu Sans Mono", 12});
   QTest::mouseClick(button("BtnEnFont"), Qt::LeftButton);
+  EXPECT_EQ(dialogs.shown()[0].font.size, 9);  // the sample panel's font at start
   EXPECT_EQ(Find<QLabel>(&form, "PnlEnSample")->font().family(), "DejaVu Sans Mono");
   EXPECT_EQ(Find<QLabel>(&form, "PnlEnSample")->text(), "Sample Text for ANSI Charset");
   QTest::mouseClick(button("BtnOK"), Qt::LeftButton);

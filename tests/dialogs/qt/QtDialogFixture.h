@@ -6,7 +6,7 @@
 #include <QTest>
 
 #include "DialogFixture.h"
-#include "dialogs/qt/DialogHooks.h"
+#include "support/ScriptedDialogs.h"
 #include "platform/Shell.h"
 
 namespace kestrel::test {
@@ -34,9 +34,6 @@ class QtDialogFixture : public DialogFixture {
   }
   ~QtDialogFixture() {
     SetShell(nullptr);
-    SetProgramFileChooser({});
-    SetFolderChooser({});
-    SetFontChooser({});
   }
 
   template <class T>
@@ -47,6 +44,7 @@ class QtDialogFixture : public DialogFixture {
   }
 
   std::vector<std::string> opened;
+  ScriptedDialogs dialogs;
 };
 
 }  // namespace kestrel::test
