@@ -14,6 +14,7 @@
 #include "common/MessageBoxes.h"
 #include "common/qt/QtDialogs.h"
 #include "common/qt/QtPrompter.h"
+#include "dialogs/qt/RegisterDialogs.h"
 
 namespace kestrel {
 namespace {
@@ -57,7 +58,7 @@ void WireSubsystems(TFormKestrel& form) {
   // Until then the commands of the units still to come stay registered
   // without a handler (shown, never enabled) and the AppList nodes keep
   // their present list.
-  (void)form;
+  RegisterDialogs(form.logic().router(), form);  // src/dialogs/qt
 }
 
 int RunKestrelPlus(int argc, char** argv) {
