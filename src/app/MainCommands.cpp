@@ -2,12 +2,29 @@
 // rules by node kind and user, and their handlers. The commands whose work
 // another subsystem brings are registered here without a handler (shown,
 // never enabled) until that subsystem registers its own.
+#include "app/ArchiveAccess.h"
 #include "app/KestrelMain.h"
 #include "app/UserTree.h"
+#include "common/Dialogs.h"
+#include "common/FileRules.h"
+#include "common/MessageBoxes.h"
+#include "common/MessageTable.h"
+#include "common/Paths.h"
+#include "platform/FileSystem.h"
 #include "users/UserInfo.h"
 
 namespace kestrel {
 namespace {
+
+// The new-folder dialog and its complaints.
+constexpr const char* kNewFolderCaption = "フォルダの追加 - ";
+constexpr const char* kNewFolderPrompt = "新しく作成するフォルダの名前を入力してください";
+constexpr const char* kNoFolderName = "フォルダ名を入力してください";
+constexpr const char* kBadFolderName = "フォルダ名には次の文字は使えません\n          \\ / : , ; * ? \" < > |";
+constexpr const char* kDefaultFolderName =
+    "フォルダ名は、「新しいフォルダ」でよろしいですか？\nわかりやすい名前を入力することをお薦めします";
+constexpr const char* kFolderExists = "指定されたフォルダは既に存在します\n別の名前を入力してください";
+constexpr const char* kFolderNotMade = "フォルダが作成できません";
 
 bool HasUser(const Selection& s) { return s.user != nullptr; }
 
@@ -114,6 +131,161 @@ void KestrelMain::RegisterOwnCommands() {
   saveAppList.name = "AppList1";
   saveAppList.caption = "AppListの保存";
   router_.Register(std::move(saveAppList));
+}
+
+// --- the handlers of the commands above
+
+FolderNameCheck CheckNewFolderName(const std::string& name) {
+  if (name.empty()) return FolderNameCheck::Empty;
+  if (name.find_first_of("\\/:,;*?\"<>|") != std::string::npos) return FolderNameCheck::BadCharacter;
+  if (name == MessageText(559)) return FolderNameCheck::DefaultName;
+  return FolderNameCheck::Ok;
+}
+
+void KestrelMain::AddFile() {
+  FileOpenRequest request;
+  request.caption = "ファイルの追加";
+  request.name = "OpenDialog1";
+  request.folder = AddFileFolder();
+  request.multiple = true;
+  // The part in the last parentheses is the patterns; the name before it is shown.
+  request.filters = {"All Palm File Types (*.prc *.pdb *.pnc *.scp)",
+                     "Palm Applications(*.prc) (*.prc)",
+                     "Palm Databases(*.pdb) (*.pdb)",
+                     "Palm Network Configuration Files(*.pnc) (*.pnc)",
+                     "Palm Network Script Files (*.scp)",
+                     "アーカイブファイル(*.lzh;*.zip) (*.lzh *.zip)",
+                     "すべてのファイル(*.*) (*)"};
+  AddFiles(dialogs().openFiles(request));
+}
+
+void KestrelMain::RegInst() {
+  int u = selectedUserIndex();
+  UserInfo* user = UserAt(u);
+  if (!user) return;
+  std::string install = tree_.InstallFolderOf(u);
+  if (install.empty()) return;
+  int kind = selectedKind();
+  std::string folder = tree_.FolderOf(selected_);
+  if (kind == kNodeBackup || kind == kNodePalm) {
+    for (const std::string& name : list_.CollectSelectedNames(0)) {
+      QueueThroughHandler(*user, folder + name, install, FlagRaisedFor(u));
+    }
+  } else if (kind == kNodeArchive) {
+    for (const std::string& member : list_.CollectSelectedNames(NameColumnOfArchive(*user))) {
+      std::string extracted = TheArchiveAccess().Extract(folder, member);
+      if (!extracted.empty()) QueueArchiveMember(*user, extracted, install);
+    }
+  }
+}
+
+void KestrelMain::NewFolder() {
+  if (selectedKind() != kNodeBackup) return;
+  int node = selected_;
+  int u = tree_.record(node).user;
+  std::string name = MessageText(559);
+  for (;;) {
+    TextRequest request;
+    request.caption = kNewFolderCaption + tree_.caption(node);
+    request.prompt = kNewFolderPrompt;
+    request.initial = name;
+    request.name = "NewFolderDialog";
+    auto answer = dialogs().askText(request);
+    if (!answer) return;
+    name = *answer;
+    switch (CheckNewFolderName(name)) {
+      case FolderNameCheck::Empty:
+        ErrorBox("%s", kNoFolderName);
+        continue;
+      case FolderNameCheck::BadCharacter:
+        ErrorBox("%s", kBadFolderName);
+        continue;
+      case FolderNameCheck::DefaultName:
+        if (ConfirmBox("%s", kDefaultFolderName) != Button::Yes) continue;
+        break;
+      case FolderNameCheck::Ok:
+        break;
+    }
+    std::string path = tree_.FolderOf(node) + name + kPathSeparator;
+    FileSystem& fs = TheFileSystem();
+    if (fs.exists(path)) {
+      ErrorBox("%s", kFolderExists);
+      continue;
+    }
+    fs.createDirectories(path);
+    if (fs.isDirectory(path)) {
+      Select(tree_.AddNode(node, u, path, name, kNodeBackup));
+    } else {
+      ErrorBox("%s", kFolderNotMade);
+    }
+    return;
+  }
+}
+
+void KestrelMain::InstallFlag() {
+  bool checked = !router_.isChecked(Command::InstallFlag);
+  router_.setChecked(Command::InstallFlag, checked);
+  if (UserInfo* user = selectedUser()) {
+    if (checked) {
+      SetInstallFlag(*user);
+    } else {
+      ClearInstallFlag(*user);
+    }
+  }
+  UpdateFlagStatus();
+  if (view_) {
+    view_->CommandsChanged();
+    view_->StatusChanged();
+  }
+}
+
+void KestrelMain::Backup() {
+  int count = 0;
+  int kind = selectedKind();
+  UserInfo* user = selectedUser();
+  // The Palm folder's files are backed up like the install folder's.
+  if (user && (kind == kNodeInstall || kind == kNodePalm)) {
+    std::string backup = tree_.BackupFolderOf(selectedUserIndex());
+    std::string folder = tree_.FolderOf(selected_);
+    if (!backup.empty()) {
+      for (const std::string& name : list_.CollectSelectedNames(0)) {
+        if (CopyIntoFolder(folder + name, backup, user->confirmOverwrite(), false)) ++count;
+      }
+    }
+  }
+  InfoBox(MessageText(404), count);
+}
+
+void KestrelMain::BackupFlag() {
+  bool checked = !router_.isChecked(Command::BackupFlag);
+  router_.setChecked(Command::BackupFlag, checked);
+  if (UserInfo* user = selectedUser()) user->setAutoBackup(checked);
+  UpdateFlagStatus();
+  if (view_) {
+    view_->CommandsChanged();
+    view_->StatusChanged();
+  }
+}
+
+void KestrelMain::ArcTree() {
+  int u = selectedUserIndex();
+  UserInfo* user = UserAt(u);
+  if (!user) return;
+  bool checked = !router_.isChecked(Command::ArcTree);
+  router_.setChecked(Command::ArcTree, checked);
+  user->setShowArchives(checked);
+  std::string remembered;
+  if (selectedKind() == kNodeArchive) remembered = tree_.caption(selected_);
+  RebuildBackupSubtree(u);
+  Change();
+  if (!remembered.empty()) {
+    int item = list_.find(remembered);
+    if (item >= 0) {
+      list_.selectAll(false);
+      list_.items[static_cast<std::size_t>(item)].selected = true;
+      if (view_) view_->ListReset();
+    }
+  }
 }
 
 }  // namespace kestrel

@@ -49,7 +49,8 @@ void UserTree::AddSubfolders(int node, int user, bool withArchives, const std::s
   for (const std::string& name : names) {
     std::string path = folder + name + kPathSeparator;
     int child = AddNode(node, user, path, name, kind);
-    AddSubfolders(child, user, withArchives, path, kind);
+    // A folder link is shown but not walked: it may lead back up the tree.
+    if (!IsLink(path)) AddSubfolders(child, user, withArchives, path, kind);
   }
   if (!withArchives) return;
   std::vector<std::string> archives;

@@ -7,8 +7,10 @@
 
 namespace kestrel {
 
-bool CopyIntoFolder(const std::string& source, const std::string& folderIn, bool ask, bool move) {
+bool CopyIntoFolder(const std::string& source, const std::string& folderIn, bool ask, bool move,
+                    bool* kept) {
   FileSystem& fs = TheFileSystem();
+  if (kept) *kept = false;
   std::string folder = WithTrailingBackslash(folderIn);
   if (!fs.isDirectory(folder)) {
     if (ConfirmBox(MessageText(408), folder.c_str()) != Button::Yes) return false;
@@ -20,8 +22,10 @@ bool CopyIntoFolder(const std::string& source, const std::string& folderIn, bool
   }
   std::string target = folder + FileNameOf(source);
   if (fs.exists(target)) {
+    if (kept) *kept = true;
     if (!ask) return false;
     if (ConfirmBox(MessageText(407), target.c_str()) != Button::Yes) return false;
+    if (kept) *kept = false;
     if (move) {
       DeleteFileChecked(target, true);
     } else {

@@ -1,10 +1,10 @@
 #include "common/FolderList.h"
 
 #include <fnmatch.h>
+#include <sys/stat.h>
 
 #include <cstdio>
 #include <ctime>
-#include <filesystem>
 
 #include "common/Paths.h"
 
@@ -48,7 +48,7 @@ int Walk(const std::string& folderIn, const std::string& mask, const ListOptions
       if (sizes) sizes->push_back(std::to_string(e.size));
       if (times) times->push_back(FileTimeText(e));
     }
-    if (depth > 0 && isDir) {
+    if (depth > 0 && isDir && !IsLink(folder + e.name)) {
       Walk(folder + e.name, mask, o, depth - 1, details, names, sizes, times);
     }
   }
@@ -74,14 +74,19 @@ int ListFolderDetails(const std::string& folder, const std::string& mask,
   return Walk(folder, mask, options, options.depth, true, names, sizes, times);
 }
 
+bool IsLink(const std::string& path) {
+  struct stat st;
+  return lstat(WithoutTrailingBackslash(path).c_str(), &st) == 0 && S_ISLNK(st.st_mode);
+}
+
 bool DeleteFolderTree(const std::string& folderIn) {
-  std::string folder = WithTrailingBackslash(folderIn);
   FileSystem& fs = TheFileSystem();
+  // A link goes itself; what it points at is not part of the tree.
+  if (IsLink(folderIn)) return fs.deleteFile(WithoutTrailingBackslash(folderIn));
+  std::string folder = WithTrailingBackslash(folderIn);
   for (const FindData& e : fs.list(folder)) {
     std::string path = folder + e.name;
-    // A link goes itself; what it points at is not part of the tree.
-    std::error_code ec;
-    if (std::filesystem::is_symlink(path, ec)) {
+    if (IsLink(path)) {
       fs.deleteFile(path);
       continue;
     }

@@ -30,8 +30,15 @@ int ListFolderDetails(const std::string& folder, const std::string& mask,
                       std::vector<std::string>* sizes, std::vector<std::string>* times);
 
 // Deletes a folder with everything in it, read-only files included.
-// Failures of single deletions are not reported.
+// Failures of single deletions are not reported. A folder that is itself a
+// symbolic link loses only the link: what it points at is not part of the
+// tree.
 bool DeleteFolderTree(const std::string& folder);
+
+// True when the path (a trailing separator ignored) is a symbolic link.
+// Walks of a folder tree list such a link but never descend through it, so
+// a link back into the tree cannot make a walk endless.
+bool IsLink(const std::string& path);
 
 // "%04d/%02d/%02d %02d:%02d:%02d" of the last-write time in local time.
 std::string FileTimeText(const FindData& data);

@@ -1,6 +1,9 @@
 #include "common/Paths.h"
 
 #include <strings.h>
+#include <sys/stat.h>
+
+#include <filesystem>
 
 #include "platform/Codepage.h"
 #include "platform/FileSystem.h"
@@ -109,6 +112,18 @@ std::uint64_t FileSizeOf(const std::string& path) {
   auto found = TheFileSystem().find(path);
   if (!found || (found->attributes & kAttrDirectory)) return 0;
   return found->size;
+}
+
+std::string AbsolutePath(const std::string& path) {
+  if (path.empty() || path.front() == kPathSeparator) return path;
+  std::error_code ec;
+  auto full = std::filesystem::absolute(path, ec);
+  return ec ? path : full.lexically_normal().string();
+}
+
+bool IsRegularFile(const std::string& path) {
+  struct stat st;
+  return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
 }  // namespace kestrel

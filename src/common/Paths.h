@@ -39,6 +39,15 @@ std::string UpperAscii(std::string text);
 // folder gives the folder's short form with a trailing separator.
 std::string ShortPath(const std::string& path);
 
+// The path made full against the current folder ("" stays ""), so that a
+// program running in another folder finds the same file.
+std::string AbsolutePath(const std::string& path);
+
+// True for a regular file (through links); false for folders, FIFOs,
+// devices and what does not exist. Only such a file can be copied without
+// blocking on a reader or writer that never comes.
+bool IsRegularFile(const std::string& path);
+
 // The size of a file in bytes, 0 when it cannot be read.
 std::uint64_t FileSizeOf(const std::string& path);
 

@@ -28,12 +28,40 @@ ShapeSettings ShapeSettingsFor(const UserInfo& user) {
   return s;
 }
 
-int QueueThroughHandler(UserInfo& user, const std::string& file, const std::string& installFolder,
+namespace {
+
+QueueCounts& Counts() {
+  static QueueCounts counts;
+  return counts;
+}
+
+int Queued() {
+  ++Counts().queued;
+  return 1;
+}
+
+int Failed() {
+  ++Counts().failed;
+  return 0;
+}
+
+}  // namespace
+
+QueueCounts QueueThroughHandlerCounts() { return Counts(); }
+
+int QueueThroughHandler(UserInfo& user, const std::string& given, const std::string& installFolder,
                         const std::function<void()>& onFlagRaised) {
+  const std::string file = AbsolutePath(given);
+  // A FIFO or a device would block the program on its first read; a folder
+  // cannot be queued. What does not exist fails on its way below.
+  if (TheFileSystem().exists(file) && !IsRegularFile(file)) {
+    ErrorBox(MessageText(457), file.c_str(), (WithTrailingBackslash(installFolder) + FileNameOf(file)).c_str());
+    return Failed();
+  }
   const ExtHandlerTable& table = user.handlers();
   int index = table.FindByExtension(ExtensionOf(file));
   auto entry = table.get(index);
-  if (!entry) return 0;
+  if (!entry) return Failed();
 
   std::string work = file;
   std::string temporary;
@@ -45,7 +73,7 @@ int QueueThroughHandler(UserInfo& user, const std::string& file, const std::stri
     }
     if (temporary.empty()) {
       ErrorBox("%s", MessageText(454));
-      return 0;
+      return Failed();
     }
     work = temporary;
   }
@@ -53,21 +81,27 @@ int QueueThroughHandler(UserInfo& user, const std::string& file, const std::stri
   std::string result = ConvertForInstall(table, index, work, installFolder);
   if (result == "ERROR") {
     if (!temporary.empty()) DeleteFileChecked(temporary, true);
-    return 0;
+    return Failed();
   }
+  bool copied = true;
   if (!result.empty()) {
-    CopyIntoFolder(result, installFolder, user.confirmOverwrite(), false);
-    if (entry->InstallMode == TInstallMode::MoveConvertedPrc ||
-        entry->InstallMode == TInstallMode::MoveConvertedPdb) {
+    bool kept = false;
+    copied = CopyIntoFolder(result, installFolder, user.confirmOverwrite(), false, &kept);
+    // The user kept the copy already queued under this name.
+    if (kept) copied = true;
+    // A converted file that did not arrive stays where the converter put it.
+    if (copied && (entry->InstallMode == TInstallMode::MoveConvertedPrc ||
+                   entry->InstallMode == TInstallMode::MoveConvertedPdb)) {
       DeleteFileChecked(result, true);
     }
   }
   // The formatted copy goes only now: with the original's mode it is the
   // very file that was queued.
   if (!temporary.empty() && TheFileSystem().exists(temporary)) DeleteFileChecked(temporary, true);
+  if (!copied) return Failed();
 
   if (!ReadInstallFlag(user) && SetInstallFlag(user) && onFlagRaised) onFlagRaised();
-  return 1;
+  return Queued();
 }
 
 bool LaunchSettings(const ExtHandler& entry) {

@@ -17,11 +17,22 @@ class UserInfo;
 // The user's formatting settings, with the tables in Shift_JIS.
 ShapeSettings ShapeSettingsFor(const UserInfo& user);
 
-// 1 when the file was handled (queued, or nothing to queue), 0 on failure.
-// `onFlagRaised` runs when this call raised the install flag (the main
-// window checks its install command then).
+// 1 when the file was handled (queued, or nothing to queue), 0 on failure:
+// a file that is no regular file, a failed formatting or converter run, or
+// a copy into the install folder that did not happen. The install flag is
+// raised only on 1. A relative `file` is taken against the current folder,
+// as the converter runs in another. `onFlagRaised` runs when this call
+// raised the install flag (the main window checks its install command then).
 int QueueThroughHandler(UserInfo& user, const std::string& file, const std::string& installFolder,
                         const std::function<void()>& onFlagRaised = {});
+
+// How many calls of this process answered 1 and 0, for an exit code that
+// tells whether every file given was queued.
+struct QueueCounts {
+  int queued = 0;
+  int failed = 0;
+};
+QueueCounts QueueThroughHandlerCounts();
 
 // The settings launch of a converter ("Go!"): opens Path with ConfOption in
 // WorkDir, without waiting. True when it was started.

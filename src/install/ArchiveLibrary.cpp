@@ -58,7 +58,10 @@ bool IsDriveLetter(const std::string& name) {
 // target's name rather than writing through it.
 class FolderFileSink : public ArchiveSink {
  public:
-  explicit FolderFileSink(const std::string& folder) : temp_(folder + ".unpack-XXXXXX") {
+  // The process id in the name lets the next start remove what a killed
+  // run left.
+  explicit FolderFileSink(const std::string& folder)
+      : temp_(folder + ".unpack-" + std::to_string(getpid()) + "-XXXXXX") {
     fd_ = mkstemp(temp_.data());
     made_ = fd_ >= 0;
   }
@@ -150,11 +153,6 @@ void DosDateTimeOf(std::time_t when, std::uint16_t* date, std::uint16_t* time) {
   int years = tm.tm_year - 80 > 127 ? 127 : tm.tm_year - 80;
   *date = static_cast<std::uint16_t>((years << 9) | ((tm.tm_mon + 1) << 5) | tm.tm_mday);
   *time = static_cast<std::uint16_t>((tm.tm_hour << 11) | (tm.tm_min << 5) | (tm.tm_sec / 2));
-}
-
-bool IsRegularFile(const std::string& path) {
-  struct stat st;
-  return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
 std::unique_ptr<ArchiveLibrary> LoadArchiveLibrary(ArchiveFormat format) {

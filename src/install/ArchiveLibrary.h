@@ -10,6 +10,8 @@
 #include <memory>
 #include <string>
 
+#include "common/Paths.h"
+
 namespace kestrel {
 
 // One member as the program reads it.
@@ -107,9 +109,8 @@ std::unique_ptr<ArchiveLibrary> MakeZipLibrary();
 std::unique_ptr<ArchiveLibrary> MakeLzhLibrary();
 
 // For the libraries: a time as packed DOS date and time in local time
-// (before 1980: 1980/01/01 00:00:00), and whether a path is a regular file
-// (anything else, a pipe for one, is never opened as an archive).
+// (before 1980: 1980/01/01 00:00:00). Only a regular file (IsRegularFile of
+// common/Paths.h) is opened as an archive: a pipe would block.
 void DosDateTimeOf(std::time_t when, std::uint16_t* date, std::uint16_t* time);
-bool IsRegularFile(const std::string& path);
 
 }  // namespace kestrel

@@ -13,9 +13,16 @@ constexpr bool IsLeadByte(unsigned char c) {
 }
 inline bool IsLeadByte(char c) { return IsLeadByte(static_cast<unsigned char>(c)); }
 
+// A byte that may follow a lead byte as the second half of its character.
+constexpr bool IsTrailByte(unsigned char c) {
+  return (c >= 0x40 && c <= 0x7E) || (c >= 0x80 && c <= 0xFC);
+}
+
 // UTF-8 to CP932 bytes. A character with no CP932 form becomes '?'.
 std::string Utf8ToCp932(std::string_view utf8);
-// CP932 bytes to UTF-8. A byte sequence that is not CP932 becomes U+FFFD.
+// CP932 bytes to UTF-8. A byte sequence that is not CP932 becomes U+FFFD:
+// a lead byte with a byte after it that cannot be its trail byte is one such
+// sequence alone, and the byte after it is converted on its own.
 std::string Cp932ToUtf8(std::string_view cp932);
 
 // True when the text converts to CP932 without loss.

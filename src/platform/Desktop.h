@@ -54,6 +54,9 @@ class BusWindow {
   virtual std::optional<BusMessage> take() = 0;
   // Waits up to timeoutMs (-1: no limit) for the next message.
   virtual std::optional<BusMessage> wait(int timeoutMs) = 0;
+  // Takes the window off the bus before it goes: nobody finds it or posts
+  // to it any more, while what already waits can still be taken.
+  virtual void withdraw() = 0;
 };
 
 class Desktop {

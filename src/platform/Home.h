@@ -14,8 +14,17 @@ std::string HomeFolder();
 std::string ProgramFolder();
 
 // A file shipped with the program: the home's copy when present, else the
-// installed one, else the source tree's (for runs from the build folder).
-// Empty when none exists.
+// installed one (InstalledFile). Empty when none exists.
 std::string ShippedFile(const std::string& name);
+
+// Removes the partial files that runs killed while copying or extracting
+// left in the home's __temp__ (a run still going keeps its own).
+void RemoveLeftoversOfEndedRuns();
+
+// A shipped file as installed, without looking into the home: the data
+// folder beside the running program (<bin>/../share/kestrel-plus; in a
+// build tree that folder leads to the sources' share/), else the data
+// folder of the configured install prefix. Empty when none exists.
+std::string InstalledFile(const std::string& name);
 
 }  // namespace kestrel

@@ -154,4 +154,20 @@ TEST_F(ArchiveNodeTest, AHostileMemberNeverLandsOutsideTheUnpackFolder) {
   EXPECT_FALSE(FileExists(home / "__temp__/escape.prc"));
 }
 
+TEST_F(ArchiveNodeTest, RenamingAMemberChangesNothingInsideOrBesideTheArchive) {
+  AddUser("Taro Yamada", "TaroY", 12, [](UserInfo& u) { u.setAutoBackup(false); });
+  SetLastUser("TaroY");
+  Start();
+  WriteSampleZip(home / "in/Sample.zip");
+  // A file whose name happens to be the archive's path and a member's name.
+  WriteFile(home / "in/Sample.zipGame.prc", "unrelated");
+  OpenArchive(home / "in/Sample.zip");
+  int game = main.list().find("Game.prc");
+  ASSERT_GE(game, 0);
+  EXPECT_FALSE(main.Rename(game, "Other.prc"));
+  EXPECT_EQ(main.list().items[static_cast<std::size_t>(game)].caption, "Game.prc");
+  EXPECT_EQ(ReadFile(home / "in/Sample.zipGame.prc"), "unrelated");
+  EXPECT_FALSE(FileExists(home / "in/Sample.zipOther.prc"));
+}
+
 }  // namespace

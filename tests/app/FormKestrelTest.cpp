@@ -258,6 +258,43 @@ TEST_F(FormKestrelTest, SizeSortsAsANumberAndTheNameColumnStartsDescendingAfterA
   EXPECT_EQ(Column(0), QStringList({"a.prc", "b.prc", "C.prc"}));
 }
 
+TEST_F(FormKestrelTest, ColumnWidthsFollowTheMeasuredWidthOfTheListFont) {
+  AddUser("Taro Yamada", "TaroY", 7);
+  SetLastUser("TaroY");
+  WriteFile(InstallOf("TaroY") + "a.prc", "x");
+  Open();
+  QTreeView* view = form->LViewFiles();
+  QHeaderView* header = view->header();
+  auto timeColumn = [&] {
+    for (int c = 0; c < form->listModel()->columnCount(); ++c) {
+      if (form->listModel()->item(0, c)->text().count('/') == 2) return c;
+    }
+    return -1;
+  };
+  auto widths = [&] {
+    std::vector<int> out;
+    for (int c = 0; c < header->count(); ++c) out.push_back(header->sectionSize(c));
+    return out;
+  };
+  std::vector<int> small = widths();
+  for (int points : {9, 24}) {
+    QFont font = view->font();
+    font.setPointSize(points);
+    view->setFont(font);
+    form->action(Command::Refresh)->trigger();
+    int c = timeColumn();
+    ASSERT_GE(c, 0);
+    // The file time fits its column whatever the font.
+    EXPECT_GE(header->sectionSize(c), view->fontMetrics().horizontalAdvance(form->listModel()->item(0, c)->text()))
+        << points;
+  }
+  // A wider font widens the columns.
+  std::vector<int> large = widths();
+  for (std::size_t c = 0; c < small.size(); ++c) {
+    if (small[c] > 20) EXPECT_GT(large[c], small[c]) << c;
+  }
+}
+
 TEST_F(FormKestrelTest, RenamingRenamesFilesButNotTheUserInformation) {
   AddUser("Taro Yamada", "TaroY", 7);
   SetLastUser("TaroY");

@@ -276,6 +276,35 @@ TEST_F(KestrelMainTest, DeletingFromTheTreeFoldersArchivesAndUsers) {
   EXPECT_EQ(main.tree().topLevel().size(), 2u);
 }
 
+TEST_F(KestrelMainTest, LinkedBackupFoldersAreShownNotWalkedAndDeletingOneKeepsItsTarget) {
+  AddUser("Taro Yamada", "TaroY", 7);
+  WriteFile(home / "elsewhere/precious.pdb", "x");
+  WriteFile(BackupOf("TaroY") + "real/inner/a.prc", "a");
+  fs::create_directory_symlink(home / "elsewhere", BackupOf("TaroY") + "lnk");
+  // Two links back into the tree would otherwise be walked without end.
+  fs::create_directory_symlink(".", BackupOf("TaroY") + "a");
+  fs::create_directory_symlink(".", BackupOf("TaroY") + "b");
+  SetLastUser("TaroY");
+  Start();
+  int backup = Node(Node(-1, "Taro Yamada"), "バックアップ");
+  std::vector<std::string> captions;
+  for (int n : main.tree().children(backup)) captions.push_back(main.tree().caption(n));
+  EXPECT_EQ(captions, (std::vector<std::string>{"a", "b", "lnk", "real"}));
+  EXPECT_TRUE(main.tree().children(Node(backup, "a")).empty());
+  EXPECT_EQ(main.tree().children(Node(backup, "real")).size(), 1u);
+
+  // The link's files are listed as the folder's own.
+  int link = Node(backup, "lnk");
+  main.Select(link);
+  EXPECT_GE(main.list().find("precious.pdb"), 0);
+  ScriptedPrompter prompter;
+  prompter.expect(BoxKind::Confirm, Button::Yes);
+  main.FDelete(Focus::Tree);
+  EXPECT_FALSE(fs::is_symlink(BackupOf("TaroY") + "lnk"));
+  EXPECT_EQ(ReadFile(home / "elsewhere/precious.pdb"), "x");
+  EXPECT_FALSE(main.tree().alive(link));
+}
+
 TEST_F(KestrelMainTest, RenamingTakesANameButNoPath) {
   AddUser("Taro Yamada", "TaroY", 7);
   SetLastUser("TaroY");

@@ -112,4 +112,33 @@ TEST(DeleteFolderTreeTest, LinksGoButNotWhatTheyPointAt) {
   EXPECT_EQ(ReadFile(home / "outside/precious.pdb"), "x");
 }
 
+TEST(DeleteFolderTreeTest, AFolderThatIsALinkLosesOnlyTheLink) {
+  TempHome home;
+  WriteFile(home / "elsewhere/precious.pdb", "x");
+  WriteFile(home / "elsewhere/sub/deep.prc", "y");
+  std::filesystem::create_directory_symlink(home / "elsewhere", home / "lnk");
+  DeleteFolderTree(home / "lnk/");
+  EXPECT_FALSE(std::filesystem::is_symlink(home / "lnk"));
+  EXPECT_EQ(ReadFile(home / "elsewhere/precious.pdb"), "x");
+  EXPECT_EQ(ReadFile(home / "elsewhere/sub/deep.prc"), "y");
+}
+
+TEST(FolderWalkTest, LinksToFoldersAreListedButNotWalkedThrough) {
+  TempHome home;
+  WriteFile(home / "tree/a.prc", "x");
+  WriteFile(home / "tree/sub/b.prc", "x");
+  WriteFile(home / "outside/c.prc", "x");
+  std::filesystem::create_directory_symlink(".", home / "tree/loop1");
+  std::filesystem::create_directory_symlink("..", home / "tree/sub/loop2");
+  std::filesystem::create_directory_symlink(home / "outside", home / "tree/out");
+  ListOptions o;
+  o.attributes = kAttrArchive | kAttrDirectory;
+  o.depth = 50;
+  Names names;
+  ListFolder(home / "tree", "*.*", o, names);
+  EXPECT_EQ(names, (Names{"a.prc", "loop1", "out", "sub", "b.prc", "loop2"}));
+  EXPECT_TRUE(IsLink(home / "tree/loop1/"));
+  EXPECT_FALSE(IsLink(home / "tree/sub/"));
+}
+
 }  // namespace

@@ -151,6 +151,25 @@ TEST_F(ExtHandlerTableTest, PresetsFromKSExtIni) {
   EXPECT_EQ(ReadPreset("/x", home / "missing.ini").Install, 3);
 }
 
+TEST_F(ExtHandlerTableTest, ALongPresetLineIsReadWholeAndNothingInItsTailTakesEffect) {
+  // Past 200 bytes a fixed line buffer would end the line, and the tail
+  // ("Install=4", "[other]") would be read as lines of their own.
+  std::string option = "\"$P\" " + std::string(190, 'x') + "Install=4 [other] \"$O$N.pdb\"";
+  std::string longer(5000, 'y');
+  WriteFile(home / "KSExt.ini", "\xEF\xBB\xBF; presets\r\n[conv]\r\nOption1=" + option +
+                                    "\r\nOption2=" + longer + "\r\n  ; indented comment\r\n"
+                                    "Install=2 ; inline comment\r\n[other]\r\nInstall=6\r\n");
+  HandlerPreset p = ReadPreset("/opt/conv");
+  EXPECT_EQ(p.Option1, option);
+  EXPECT_EQ(p.Option2, longer);
+  EXPECT_EQ(p.Install, 2);
+  EXPECT_EQ(ReadPreset("/opt/other").Install, 6);
+  // A section name without its "]" and a line without "=" change nothing.
+  WriteFile(home / "KSExt.ini", "[conv]\nInstall=5\n[broken\nInstall=1\nnonsense\n");
+  EXPECT_EQ(ReadPreset("/opt/conv").Install, 1);
+  EXPECT_EQ(ReadPreset("/opt/broken").Install, 3);
+}
+
 TEST_F(ExtHandlerTableTest, PresetButtonsAskBeforeReplacing) {
   WriteFile(home / "KSExt.ini", "[txt2pdbdoc]\nOption1=\"$P\" out.pdb\nInstall=2\n");
   ScriptedPrompter prompter;

@@ -21,6 +21,12 @@ TEST(CodepageTest, UnmappableInputIsMarkedNotDropped) {
   EXPECT_TRUE(FitsCp932("日本語ｶﾅ"));
   // A lead byte at the very end is not read past.
   EXPECT_EQ(Cp932ToUtf8("a\x95"), "a\xEF\xBF\xBD");
+  // A lead byte before a byte that cannot be its trail is marked alone:
+  // the next byte stays, so a name keeps its extension.
+  EXPECT_EQ(Cp932ToUtf8("game\x81.prc"), "game\xEF\xBF\xBD.prc");
+  EXPECT_EQ(Cp932ToUtf8("\xE0\x20\x95\x5C"), "\xEF\xBF\xBD 表");
+  // A well-formed pair with no character is one mark, not two.
+  EXPECT_EQ(Cp932ToUtf8("\x85\x40z"), "\xEF\xBF\xBDz");
 }
 
 TEST(CodepageTest, LeadBytes) {

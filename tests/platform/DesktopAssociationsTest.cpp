@@ -93,13 +93,15 @@ TEST_F(DesktopAssociationsTest, ChoiceMadeMeanwhileSurvivesTheRestore) {
 }
 
 TEST_F(DesktopAssociationsTest, OtherTypesComeFromTheDesktopsGlobList) {
-  InstallEntry("kestrel-plus.desktop", "application/x-palm-network-config");
+  InstallEntry("kestrel-plus.desktop", "application/x-palm-query;application/x-palm-network-script");
   WriteFile(home / "system/mime/globs2",
-            "# comment\n50:application/x-palm-network-config:*.pnc\n40:text/plain:*.pnc\n");
-  ASSERT_TRUE(TheDesktopAssociations().associate(".PNC", &error)) << error;
-  EXPECT_EQ(defaultFor("application/x-palm-network-config"), "kestrel-plus.desktop");
+            "# comment\n50:application/x-palm-query:*.pqa\n40:text/plain:*.pqa\n");
+  ASSERT_TRUE(TheDesktopAssociations().associate(".PQA", &error)) << error;
+  EXPECT_EQ(defaultFor("application/x-palm-query"), "kestrel-plus.desktop");
+  ASSERT_TRUE(TheDesktopAssociations().associate(".scp", &error)) << error;  // our MIME package's type
+  EXPECT_EQ(defaultFor("application/x-palm-network-script"), "kestrel-plus.desktop");
   // A type the desktop does not know is left to the store.
-  EXPECT_TRUE(TheDesktopAssociations().associate(".scp", &error));
+  EXPECT_TRUE(TheDesktopAssociations().associate(".zzz", &error));
   EXPECT_EQ(mimeapps().find("octet-stream"), std::string::npos);
 }
 

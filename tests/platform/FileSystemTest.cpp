@@ -1,6 +1,13 @@
 #include "platform/FileSystem.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+
+#include "platform/Home.h"
 
 #include "support/TempHome.h"
 
@@ -48,4 +55,54 @@ TEST(FileSystemTest, MoveNeverReplaces) {
   EXPECT_TRUE(fs.moveFile(home / "a", home / "c"));
   EXPECT_FALSE(FileExists(home / "a"));
   EXPECT_EQ(ReadFile(home / "c"), "a");
+}
+
+namespace {
+
+std::vector<std::string> NamesIn(const std::string& folder) {
+  std::vector<std::string> names;
+  std::error_code ec;
+  for (const auto& e : std::filesystem::directory_iterator(folder, ec)) {
+    names.push_back(e.path().filename().string());
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+}  // namespace
+
+TEST(FileSystemTest, OnlyARegularFileIsCopied) {
+  TempHome home;
+  FileSystem& fs = TheFileSystem();
+  // A FIFO nobody writes to would block the copy for ever.
+  ASSERT_EQ(mkfifo((home / "pipe.prc").c_str(), 0600), 0);
+  fs.createDirectories(home / "Install");
+  std::string why;
+  EXPECT_FALSE(fs.copyFile(home / "pipe.prc", home / "Install/pipe.prc", true, &why));
+  EXPECT_FALSE(why.empty());
+  fs.createDirectories(home / "folder.prc");
+  EXPECT_FALSE(fs.copyFile(home / "folder.prc", home / "Install/folder.prc", true, &why));
+  EXPECT_TRUE(NamesIn(home / "Install").empty());
+}
+
+TEST(FileSystemTest, ACopyIsWrittenOutsideTheTargetFolderAndLeftoversOfEndedRunsGo) {
+  TempHome home;
+  FileSystem& fs = TheFileSystem();
+  WriteFile(home / "src/App.prc", std::string(300000, 'p'));
+  fs.createDirectories(home / "Install");
+  EXPECT_TRUE(fs.copyFile(home / "src/App.prc", home / "Install/App.prc", true));
+  EXPECT_EQ(NamesIn(home / "Install"), std::vector<std::string>{"App.prc"});
+  EXPECT_EQ(ReadFile(home / "Install/App.prc").size(), 300000u);
+
+  // What killed runs left in __temp__ goes; a run still going keeps its own.
+  const std::string temp = home / "__temp__/";
+  WriteFile(temp + ".kestrel-part-999999999-abcdef", "half");
+  WriteFile(temp + "unpack/.unpack-999999999-abcdef", "half");
+  WriteFile(temp + "unpack/.unpack-Xy12zW", "half of an older kind");
+  std::string mine = ".kestrel-part-" + std::to_string(getpid()) + "-abcdef";
+  WriteFile(temp + mine, "going");
+  WriteFile(temp + "Memo.txt", "a formatted copy");
+  RemoveLeftoversOfEndedRuns();
+  EXPECT_EQ(NamesIn(temp), (std::vector<std::string>{mine, "Memo.txt", "unpack"}));
+  EXPECT_TRUE(NamesIn(temp + "unpack").empty());
 }

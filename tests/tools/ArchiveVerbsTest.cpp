@@ -58,6 +58,13 @@ TEST_F(ArchiveVerbsTest, ListsAnLzhWhateverTheCaseOfItsExtension) {
   EXPECT_EQ(out, "");
 }
 
+TEST_F(ArchiveVerbsTest, ALeadByteWithoutItsTrailKeepsTheExtensionOfAMember) {
+  WriteFile(home / "a.lzh", LzhArchive({{.path = "game\x81.prc", .data = "PRC"}}));
+  std::string out;
+  ASSERT_EQ(tool("list " + q("a.lzh"), &out), 0);
+  EXPECT_EQ(out.substr(0, out.find('\t')), "game\xEF\xBF\xBD.prc");
+}
+
 TEST_F(ArchiveVerbsTest, BadArgumentsAreRefusedClearly) {
   std::string err;
   EXPECT_EQ(tool("list", nullptr, &err), 2);

@@ -1,10 +1,22 @@
 // A user set up with kestrel-reg and kestrel-tool alone queues a text file
 // as a Palm database through kestrel-tool queue.
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <random>
+#include <thread>
 
 #include "support/TempHome.h"
 
 using namespace kestrel::test;
+
+extern char** environ;
 
 namespace {
 
@@ -16,6 +28,46 @@ class QueueVerbsTest : public ::testing::Test {
   }
   int reg(const std::string& key, const std::string& rest) {
     return run("kestrel-reg", "add " + ShellQuote(key) + " " + rest);
+  }
+  // Taro Yamada with handlers: .prc copied as it is, .txt through a converter
+  // script that notes its arguments and writes "$O$N.pdb", .bad through one
+  // that fails, and the catch-all.
+  void SetUpUserWithConverters() {
+    ASSERT_EQ(reg("HKCU\\Software\\U.S. Robotics\\Pilot Desktop\\Core", "--value Path --data " + ShellQuote(palm())), 0);
+    ASSERT_EQ(reg("HKCU\\Software\\U.S. Robotics\\Pilot Desktop\\HotSync Manager", "--value DirectComPort --data COM1"), 0);
+    ASSERT_EQ(run("kestrel-tool", "usersdat add 'Taro Yamada' TaroY 12345"), 0);
+    ASSERT_EQ(run("kestrel-tool", "register 'Taro Yamada'"), 0);
+    WriteFile(home / "bin/conv.sh", "#!/bin/sh\nprintf '%s\\n' \"$@\" > " + ShellQuote(home / "args.log") +
+                                        "\ncp \"$1\" \"$3\"\n");
+    WriteFile(home / "bin/fail.sh", "#!/bin/sh\nexit 1\n");
+    ASSERT_EQ(RunCommand("chmod +x " + ShellQuote(home / "bin/conv.sh") + " " + ShellQuote(home / "bin/fail.sh")), 0);
+    const std::string ext = "HKCU\\Software\\Tolva\\Kestrel+\\Users\\Taro Yamada\\Ext\\";
+    const char* extensions[] = {".prc", ".txt", ".bad", "(未登録)"};
+    for (int i = 0; i < 4; ++i) {
+      ASSERT_EQ(reg(ext + "0" + std::to_string(i + 1), std::string("--value Extension --data ") + ShellQuote(extensions[i])), 0);
+    }
+    for (const auto& [key, script] : {std::pair{"02", "conv.sh"}, std::pair{"03", "fail.sh"}}) {
+      ASSERT_EQ(reg(ext + key, "--value Path --data " + ShellQuote(home / ("bin/" + std::string(script)))), 0);
+      ASSERT_EQ(reg(ext + key, "--value Option --data " + ShellQuote("\"$P\" \"$O\" \"$O$N.pdb\"")), 0);
+      ASSERT_EQ(reg(ext + key, "--value UseExApp --type REG_DWORD --data 1"), 0);
+      ASSERT_EQ(reg(ext + key, "--value InstallMode --type REG_DWORD --data 5"), 0);
+    }
+  }
+  std::string palm() const { return home / "Palm"; }
+  std::string install() const { return palm() + "/TaroY/Install/"; }
+  std::string flag() {
+    std::string out;
+    run("kestrel-tool", "flag get 'Taro Yamada'", &out);
+    return out;
+  }
+  std::vector<std::string> installed() {
+    std::vector<std::string> names;
+    std::error_code ec;
+    for (const auto& e : std::filesystem::directory_iterator(install(), ec)) {
+      names.push_back(e.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
   }
   TempHome home;
 };
@@ -63,6 +115,98 @@ TEST_F(QueueVerbsTest, UnknownUserAndMissingFileAreClearErrors) {
   ASSERT_EQ(run("kestrel-tool", "register Hanako"), 0);
   EXPECT_EQ(run("kestrel-tool", "queue Hanako " + ShellQuote(home / "gone.prc"), nullptr, &err), 1);
   EXPECT_NE(err.find("gone.prc does not exist"), std::string::npos) << err;
+}
+
+TEST_F(QueueVerbsTest, ARelativeNameReachesTheConverterInFull) {
+  SetUpUserWithConverters();
+  WriteFile(home / "doc/Memo Pad.txt", "memo");
+  std::string err;
+  ASSERT_EQ(RunCommand("cd " + ShellQuote(home / "doc") + " && " + ShellQuote(BuiltProgram("kestrel-tool")) +
+                           " queue 'Taro Yamada' 'Memo Pad.txt'",
+                       nullptr, &err),
+            0)
+      << err;
+  EXPECT_EQ(ReadFile(home / "args.log"),
+            (home / "doc/Memo Pad.txt") + "\n" + (home / "doc/") + "\n" + (home / "doc/Memo Pad.pdb") + "\n");
+  EXPECT_EQ(ReadFile(install() + "Memo Pad.pdb"), "memo");
+  EXPECT_EQ(flag(), "1\n");
+}
+
+TEST_F(QueueVerbsTest, AFileThatWasNotQueuedGivesExitOneAndRaisesNoFlag) {
+  SetUpUserWithConverters();
+  WriteFile(home / "doc/Broken.bad", "x");
+  WriteFile(home / "doc/unreadable.prc", "x");
+  chmod((home / "doc/unreadable.prc").c_str(), 0);
+  std::filesystem::create_directories(home / "doc/folder.prc");
+  std::string err;
+  // A converter that fails, a folder, a missing path: each its own error,
+  // none of them queued.
+  for (const std::string name : {"Broken.bad", "folder.prc", "missing.prc"}) {
+    EXPECT_EQ(run("kestrel-tool", "queue 'Taro Yamada' " + ShellQuote(home / ("doc/" + name)), nullptr, &err), 1)
+        << name;
+    EXPECT_NE(err.find(name == "missing.prc" ? "does not exist" : "was not queued"), std::string::npos)
+        << name << err;
+  }
+  if (geteuid() != 0) {
+    EXPECT_EQ(run("kestrel-tool", "queue 'Taro Yamada' " + ShellQuote(home / "doc/unreadable.prc"), nullptr, &err), 1);
+    EXPECT_NE(err.find("ファイルがコピーできません"), std::string::npos) << err;
+  }
+  EXPECT_EQ(flag(), "0\n");
+  EXPECT_TRUE(installed().empty());
+  EXPECT_TRUE(FileExists(home / "doc/Broken.bad"));
+  // One good file among bad ones: queued, flag raised, still exit 1.
+  WriteFile(home / "doc/Good.prc", "good");
+  EXPECT_EQ(run("kestrel-tool", "queue 'Taro Yamada' " + ShellQuote(home / "doc/Good.prc") + " " +
+                                    ShellQuote(home / "doc/Broken.bad")),
+            1);
+  EXPECT_EQ(installed(), std::vector<std::string>{"Good.prc"});
+  EXPECT_EQ(flag(), "1\n");
+}
+
+TEST_F(QueueVerbsTest, AFifoIsRefusedWithTheCopyErrorInsteadOfHanging) {
+  SetUpUserWithConverters();
+  ASSERT_EQ(mkfifo((home / "p.prc").c_str(), 0600), 0);
+  std::string err;
+  // `timeout` ends a hanging run (exit 124) so the test fails instead of hanging.
+  EXPECT_EQ(RunCommand("timeout 120 " + ShellQuote(BuiltProgram("kestrel-tool")) + " queue 'Taro Yamada' " +
+                           ShellQuote(home / "p.prc"),
+                       nullptr, &err),
+            1);
+  EXPECT_NE(err.find("ファイルがコピーできません"), std::string::npos) << err;
+  EXPECT_TRUE(installed().empty());
+  EXPECT_EQ(flag(), "0\n");
+}
+
+TEST_F(QueueVerbsTest, AQueueKilledAtAnyPointLeavesNoHalfWrittenFileInTheInstallFolder) {
+  SetUpUserWithConverters();
+  const std::string big(8 << 20, 'p');
+  WriteFile(home / "doc/Big.prc", big);
+  std::mt19937 random(20261208);
+  std::string tool = BuiltProgram("kestrel-tool");
+  for (int trial = 0; trial < 10; ++trial) {
+    std::filesystem::remove(install() + "Big.prc");
+    std::vector<std::string> words{tool, "queue", "Taro Yamada", home / "doc/Big.prc"};
+    std::vector<char*> argv;
+    for (std::string& w : words) argv.push_back(w.data());
+    argv.push_back(nullptr);
+    pid_t pid = -1;
+    ASSERT_EQ(posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), environ), 0);
+    std::this_thread::sleep_for(std::chrono::milliseconds(random() % 200));
+    kill(pid, SIGKILL);
+    waitpid(pid, nullptr, 0);
+    // Whatever the moment: the install folder holds the whole file or nothing.
+    for (const std::string& name : installed()) {
+      EXPECT_EQ(name, "Big.prc");
+      EXPECT_EQ(std::filesystem::file_size(install() + name), big.size());
+    }
+  }
+  // The next run removes what the killed ones left in __temp__.
+  WriteFile(home / "doc/Small.prc", "s");
+  EXPECT_EQ(run("kestrel-tool", "queue 'Taro Yamada' " + ShellQuote(home / "doc/Small.prc")), 0);
+  std::error_code ec;
+  for (const auto& e : std::filesystem::directory_iterator(home / "__temp__", ec)) {
+    EXPECT_EQ(e.path().filename().string().find(".kestrel-part"), std::string::npos) << e.path();
+  }
 }
 
 }  // namespace

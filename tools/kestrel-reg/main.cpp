@@ -2,7 +2,6 @@
 // reg.exe. Exit 0 done, 1 key or value not found, 2 bad arguments or an
 // unusable store.
 #include <cstdio>
-#include <cstring>
 #include <fstream>
 #include <iostream>
 #include <optional>
@@ -10,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/ProgramOptions.h"
 #include "platform/RegText.h"
 #include "platform/Registry.h"
 
@@ -25,6 +25,7 @@ const char* kUsageText =
     "       kestrel-reg delete KEY [--value NAME]\n"
     "       kestrel-reg export KEY FILE\n"
     "       kestrel-reg import FILE\n"
+    "       kestrel-reg --help | --version\n"
     "KEY starts with HKCU\\, HKEY_CURRENT_USER\\, HKCR\\ or HKEY_CLASSES_ROOT\\.\n";
 
 struct Args {
@@ -38,6 +39,11 @@ struct Args {
 
 struct UsageError {
   std::string why;
+};
+
+// An option no command knows: answered with the whole usage.
+struct UnknownOption {
+  std::string option;
 };
 
 Args Parse(int argc, char** argv) {
@@ -54,7 +60,7 @@ Args Parse(int argc, char** argv) {
     else if (s == "--type") a.type = next();
     else if (s == "--data") a.data = next();
     else if (s == "--recursive") a.recursive = true;
-    else if (s.rfind("--", 0) == 0) throw UsageError{"unknown option " + s};
+    else if (s.rfind("--", 0) == 0) throw UnknownOption{s};
     else a.positional.push_back(s);
   }
   return a;
@@ -199,14 +205,20 @@ int Run(const Args& a) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
-    std::fputs(kUsageText, stdout);
-    return kOk;
+  if (argc < 2) {
+    std::fputs(kUsageText, stderr);
+    return kUsage;
+  }
+  if (IsOption(argv[1])) {
+    if (auto code = AnswerStandardOption(argv[1], "kestrel-reg", kUsageText)) return *code;
+    return RejectOption(argv[1], "kestrel-reg", kUsageText);
   }
   try {
     return Run(Parse(argc, argv));
   } catch (const UsageError& e) {
     std::fprintf(stderr, "kestrel-reg: %s (see kestrel-reg --help)\n", e.why.c_str());
+  } catch (const UnknownOption& e) {
+    return RejectOption(e.option, "kestrel-reg", kUsageText);
   } catch (const RegTextError& e) {
     std::fprintf(stderr, "kestrel-reg: %s: %s\n", argc > 2 ? argv[2] : "", e.what());
   } catch (const RegistryError& e) {

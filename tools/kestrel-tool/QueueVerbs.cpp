@@ -7,6 +7,7 @@
 #include "common/FileRules.h"
 #include "handlers/QueueThroughHandler.h"
 #include "platform/FileSystem.h"
+#include "platform/Home.h"
 #include "platform/Registry.h"
 #include "users/UserInfo.h"
 
@@ -21,6 +22,7 @@ VerbRegistration queue(
       std::unique_ptr<UserInfo> opened = OpenRegisteredUser(name);
       if (!opened) return 2;
       UserInfo& user = *opened;
+      RemoveLeftoversOfEndedRuns();
       if (!EnsureFolder(user.installFolder())) {
         std::fprintf(stderr, "kestrel-tool: the install folder %s cannot be made\n",
                      user.installFolder().c_str());

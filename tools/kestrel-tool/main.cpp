@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "Verbs.h"
+#include "platform/ProgramOptions.h"
 #include "platform/Registry.h"
 
 namespace kestrel::tool {
@@ -22,9 +23,10 @@ std::map<std::string, Verb>& Table() {
   return table;
 }
 
-void PrintUsage(std::FILE* to) {
-  std::fprintf(to, "usage: kestrel-tool VERB [ARGS...]\n");
-  for (const auto& [name, verb] : Table()) std::fprintf(to, "  %s\n", verb.usage.c_str());
+std::string UsageText() {
+  std::string text = "usage: kestrel-tool VERB [ARGS...]\n       kestrel-tool --help | --version\n";
+  for (const auto& [name, verb] : Table()) text += "  " + verb.usage + "\n";
+  return text;
 }
 
 }  // namespace
@@ -54,9 +56,13 @@ void WriteOutput(const std::string& bytes) {
 
 int main(int argc, char** argv) {
   using namespace kestrel::tool;
-  if (argc < 2 || std::string(argv[1]) == "--help" || std::string(argv[1]) == "-h") {
-    PrintUsage(argc < 2 ? stderr : stdout);
-    return argc < 2 ? 2 : 0;
+  if (argc < 2) {
+    std::fputs(UsageText().c_str(), stderr);
+    return 2;
+  }
+  if (kestrel::IsOption(argv[1])) {
+    if (auto code = kestrel::AnswerStandardOption(argv[1], "kestrel-tool", UsageText())) return *code;
+    return kestrel::RejectOption(argv[1], "kestrel-tool", UsageText());
   }
   auto it = Table().find(argv[1]);
   if (it == Table().end()) {

@@ -15,6 +15,7 @@
 #include "SimulatedHotSync.h"
 #include "platform/Desktop.h"
 #include "platform/Home.h"
+#include "platform/ProgramOptions.h"
 #include "platform/Registry.h"
 #include "platform/qt/QtBusWindow.h"
 #include "users/PalmDesktop.h"
@@ -22,6 +23,11 @@
 using namespace kestrel;
 
 namespace {
+
+const char* kUsage =
+    "usage: hotsync-manager [--sync-once | --help | --version]\n"
+    "Stands in for Palm's HotSync Manager: a window titled \"HotSync Manager\" whose\n"
+    "button performs a simulated HotSync; --sync-once performs one without a window.\n";
 
 int SyncOnce() {
   HotSyncReport report = RunSimulatedHotSync();
@@ -46,8 +52,10 @@ int main(int argc, char** argv) {
     }
   }
   if (argc > 1) {
-    std::fprintf(stderr, "usage: hotsync-manager [--sync-once]\n");
-    return 2;
+    if (auto code = AnswerStandardOption(argv[1], "hotsync-manager", kUsage)) return *code;
+    if (IsOption(argv[1])) return RejectOption(argv[1], "hotsync-manager", kUsage);
+    std::fputs(kUsage, stderr);
+    return kExitUsage;
   }
   // One HotSync Manager per home: a second start brings the first forward.
   if (auto running = FindHotSyncManager()) {

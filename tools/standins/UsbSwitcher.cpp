@@ -6,13 +6,25 @@
 
 #include "platform/Desktop.h"
 #include "platform/Home.h"
+#include "platform/ProgramOptions.h"
 
 using namespace kestrel;
 
-int main(int argc, char**) {
+namespace {
+
+const char* kUsage =
+    "usage: usb-switcher [--help | --version]\n"
+    "Stands in for the Sony USB switcher: a window titled \"PEGMon\" that ends on\n"
+    "WM_COMMAND 105.\n";
+
+}  // namespace
+
+int main(int argc, char** argv) {
   if (argc > 1) {
-    std::fprintf(stderr, "usage: usb-switcher\n");
-    return 2;
+    if (auto code = AnswerStandardOption(argv[1], "usb-switcher", kUsage)) return *code;
+    if (IsOption(argv[1])) return RejectOption(argv[1], "usb-switcher", kUsage);
+    std::fputs(kUsage, stderr);
+    return kExitUsage;
   }
   Desktop& desktop = TheDesktop();
   if (auto running = desktop.findWindowByTitle("PEGMon")) {

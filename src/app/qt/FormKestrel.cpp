@@ -437,7 +437,10 @@ bool TFormKestrel::FormCreate(const std::vector<std::string>& files, bool show) 
   logic_.ReadLocations();
   logic_.BuildTree();
   setAcceptDrops(true);
-  if (!files.empty() && logic_.QueueFiles(files)) return true;
+  if (!files.empty() && logic_.QueueFiles(files)) {
+    TakeForwardedFiles();
+    return true;
+  }
   if (show) this->show();
   logic_.Refresh();
   return false;
@@ -456,8 +459,13 @@ void TFormKestrel::closeEvent(QCloseEvent* event) {
   event->accept();
 }
 
+void TFormKestrel::TakeForwardedFiles() {
+  if (bus_) bus_->withdrawAndDrain();
+}
+
 void TFormKestrel::FormClose() {
   closed_ = true;
+  TakeForwardedFiles();
   timer_->stop();
   QList<int> sizes = splitter_->sizes();
   SaveWindowState(x(), y(), width(), height(), sizes.isEmpty() ? 0 : sizes.front());

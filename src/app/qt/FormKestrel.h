@@ -48,6 +48,9 @@ class TFormKestrel : public QMainWindow, private MainView {
   // (unless `show` is false, for a run without a display) and its list
   // filled.
   bool FormCreate(const std::vector<std::string>& files, bool show = true);
+  // Takes the window off the bus and queues every file forwarded to it that
+  // still waits; run before the program ends.
+  void TakeForwardedFiles();
 
   KestrelMain& logic() { return logic_; }
 

@@ -15,6 +15,9 @@
 #include "common/qt/QtDialogs.h"
 #include "common/qt/QtPrompter.h"
 #include "dialogs/qt/RegisterDialogs.h"
+#include "handlers/QueueThroughHandler.h"
+#include "platform/Home.h"
+#include "viewer/qt/ViewerCommands.h"
 
 namespace kestrel {
 namespace {
@@ -58,19 +61,24 @@ void WireSubsystems(TFormKestrel& form) {
   // Until then the commands of the units still to come stay registered
   // without a handler (shown, never enabled) and the AppList nodes keep
   // their present list.
+  RegisterViewer(form.logic().router(), form);  // src/viewer/qt: ActEye
   RegisterDialogs(form.logic().router(), form);  // src/dialogs/qt
 }
 
 int RunKestrelPlus(int argc, char** argv) {
   std::vector<std::string> args = AbsoluteArguments(argc, argv);
   std::unique_ptr<NamedMutex> mutex;
+  std::size_t forwarded = 0;
   try {
-    mutex = ClaimInstance(args);
+    mutex = ClaimInstance(args, &forwarded);
   } catch (const std::exception& e) {
     std::fprintf(stderr, "kestrel-plus: %s\n", e.what());
-    return 0;
+    return 1;
   }
   if (!mutex) return 0;
+  // A running instance that ended meanwhile took only the first ones.
+  args.erase(args.begin(), args.begin() + static_cast<std::ptrdiff_t>(forwarded));
+  RemoveLeftoversOfEndedRuns();
 
   // Without a display the files are still queued (over ssh, say); the
   // questions go to stderr with their default answers.
@@ -85,6 +93,7 @@ int RunKestrelPlus(int argc, char** argv) {
     SetPrompter(&prompter);
     SetDialogs(&dialogs);
   }
+  bool failed = false;
   try {
     TFormKestrel form;
     dialogs.setOwner(&form);
@@ -92,16 +101,20 @@ int RunKestrelPlus(int argc, char** argv) {
     if (!form.FormCreate(args, !headless)) {
       if (headless) {
         std::fprintf(stderr, "%s\n", kNoDisplayNotice);
+        form.TakeForwardedFiles();
       } else {
         app.exec();
       }
     }
   } catch (const std::exception& e) {
+    // The store or the window bus cannot be used.
     ErrorBox("%s", e.what());
+    failed = true;
   }
   SetDialogs(nullptr);
   SetPrompter(nullptr);
-  return 0;
+  // Non-zero when a file given (or forwarded) was not queued.
+  return failed || QueueThroughHandlerCounts().failed > 0 ? 1 : 0;
 }
 
 }  // namespace kestrel

@@ -1,3 +1,8 @@
+#include "app/CommandLine.h"
 #include "app/qt/KestrelPlus.h"
 
-int main(int argc, char** argv) { return kestrel::RunKestrelPlus(argc, argv); }
+int main(int argc, char** argv) {
+  kestrel::CommandLine line(argc, argv);
+  if (line.exitCode()) return *line.exitCode();
+  return kestrel::RunKestrelPlus(line.argc(), line.argv());
+}

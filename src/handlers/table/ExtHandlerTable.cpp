@@ -1,15 +1,16 @@
 #include "handlers/table/ExtHandlerTable.h"
 
-#include <ini.h>
 #include <strings.h>
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 
 #include "common/MessageBoxes.h"
 #include "common/Paths.h"
 #include "platform/Home.h"
 #include "platform/Registry.h"
+#include "platform/WholeFile.h"
 
 namespace kestrel {
 namespace {
@@ -189,17 +190,75 @@ struct PresetReader {
 };
 
 // ini files are read the Windows way: section and key names without case.
-int OnIniValue(void* user, const char* section, const char* name, const char* value) {
-  auto* r = static_cast<PresetReader*>(user);
-  if (strcasecmp(section, r->section.c_str()) != 0) return 1;
-  if (strcasecmp(name, "Option1") == 0) {
-    r->preset.Option1 = value;
-  } else if (strcasecmp(name, "Option2") == 0) {
-    r->preset.Option2 = value;
-  } else if (strcasecmp(name, "Install") == 0) {
-    r->preset.Install = std::atoi(value);
+void OnIniValue(PresetReader& r, const std::string& section, const std::string& name,
+                const std::string& value) {
+  if (strcasecmp(section.c_str(), r.section.c_str()) != 0) return;
+  if (strcasecmp(name.c_str(), "Option1") == 0) {
+    r.preset.Option1 = value;
+  } else if (strcasecmp(name.c_str(), "Option2") == 0) {
+    r.preset.Option2 = value;
+  } else if (strcasecmp(name.c_str(), "Install") == 0) {
+    r.preset.Install = std::atoi(value.c_str());
   }
-  return 1;
+}
+
+bool IniBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\f' || c == '\v'; }
+
+std::string IniTrim(const std::string& text) {
+  std::size_t a = 0, b = text.size();
+  while (a < b && IniBlank(text[a])) ++a;
+  while (b > a && IniBlank(text[b - 1])) --b;
+  return text.substr(a, b - a);
+}
+
+// Where one of `chars` or an inline comment (";" after a blank) starts.
+std::size_t IniFind(const std::string& text, std::size_t from, const char* chars) {
+  bool afterBlank = false;
+  for (std::size_t i = from; i < text.size(); ++i) {
+    if (chars && std::strchr(chars, text[i])) return i;
+    if (afterBlank && text[i] == ';') return i;
+    afterBlank = IniBlank(text[i]);
+  }
+  return std::string::npos;
+}
+
+// The ini reader of the presets. Lines are taken whole whatever their
+// length (a fixed line buffer would cut a long one and read its tail as
+// lines of their own). Otherwise as before: ";" and "#" start comment
+// lines, ";" after a blank an inline comment, "=" or ":" ends a name, and
+// an indented line continues the value above it.
+void ReadIni(const std::string& bytes, PresetReader& r) {
+  std::string section;
+  std::string previous;
+  std::size_t pos = 0;
+  if (bytes.compare(0, 3, "\xEF\xBB\xBF") == 0) pos = 3;
+  while (pos <= bytes.size()) {
+    std::size_t end = bytes.find('\n', pos);
+    if (end == std::string::npos) end = bytes.size();
+    std::string raw = bytes.substr(pos, end - pos);
+    pos = end + 1;
+    std::string line = IniTrim(raw);
+    bool indented = !raw.empty() && IniBlank(raw[0]);
+    if (line.empty() || line[0] == ';' || line[0] == '#') continue;
+    if (!previous.empty() && indented) {
+      std::size_t cut = IniFind(line, 0, nullptr);
+      OnIniValue(r, section, previous, IniTrim(line.substr(0, cut)));
+    } else if (line[0] == '[') {
+      std::size_t close = IniFind(line, 1, "]");
+      if (close != std::string::npos && line[close] == ']') {
+        section = line.substr(1, close - 1);
+        previous.clear();
+      }
+    } else {
+      std::size_t sep = IniFind(line, 0, "=:");
+      if (sep == std::string::npos || (line[sep] != '=' && line[sep] != ':')) continue;
+      std::string name = IniTrim(line.substr(0, sep));
+      std::string value = line.substr(sep + 1);
+      value = IniTrim(value.substr(0, IniFind(value, 0, nullptr)));
+      OnIniValue(r, section, name, value);
+      previous = name;
+    }
+  }
 }
 
 }  // namespace
@@ -208,7 +267,9 @@ HandlerPreset ReadPreset(const std::string& programPath, const std::string& iniF
   PresetReader r;
   r.section = FileNameOf(programPath);
   std::string file = iniFile.empty() ? ShippedFile("KSExt.ini") : iniFile;
-  if (!file.empty() && !r.section.empty()) ini_parse(file.c_str(), OnIniValue, &r);
+  if (!file.empty() && !r.section.empty()) {
+    if (auto bytes = ReadWholeFile(file)) ReadIni(*bytes, r);
+  }
   return r.preset;
 }
 

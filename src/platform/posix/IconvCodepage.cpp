@@ -35,8 +35,8 @@ std::string Convert(const char* to, const char* from, std::string_view in,
         if (c >= 0xF0) skip = 4;
         else if (c >= 0xE0) skip = 3;
         else if (c >= 0xC0) skip = 2;
-      } else if (IsLeadByte(c) && left >= 2) {
-        skip = 2;
+      } else if (IsLeadByte(c) && left >= 2 && IsTrailByte(static_cast<unsigned char>(src[1]))) {
+        skip = 2;  // an unassigned pair is one character
       }
       if (skip > left) skip = left;
       src += skip;

@@ -176,8 +176,14 @@ class PosixBusWindow : public BusWindow {
   }
 
   ~PosixBusWindow() override {
-    unlink(infoPath_.c_str());
+    withdraw();
     close(sock_);
+  }
+
+  void withdraw() override {
+    if (withdrawn_) return;
+    withdrawn_ = true;
+    unlink(infoPath_.c_str());
     unlink(sockPath_.c_str());
   }
 
@@ -224,6 +230,7 @@ class PosixBusWindow : public BusWindow {
 
  private:
   void publish() {
+    if (withdrawn_) return;
     std::string info = className_;
     info += '\0';
     info += title_;
@@ -239,6 +246,7 @@ class PosixBusWindow : public BusWindow {
   std::string infoPath_;
   std::uint64_t stamp_ = 0;
   int sock_ = -1;
+  bool withdrawn_ = false;
   std::vector<char> buffer_;
 };
 

@@ -2,17 +2,20 @@
 // hidden is a leading dot, plain files carry the archive bit, and a path is
 // its own short form.
 #include <dirent.h>
+#include <signal.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <strings.h>
 
 #include "platform/FileSystem.h"
+#include "platform/Home.h"
 
 namespace kestrel {
 namespace {
@@ -40,6 +43,63 @@ FindData MakeFindData(const std::string& name, const struct stat& st) {
 }
 
 std::string SystemReason(int err) { return std::strerror(err); }
+
+constexpr const char* kPartPrefix = ".kestrel-part-";
+
+std::string FolderPart(const std::string& path) {
+  auto slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// The folder of the home that holds partial files; made on demand.
+std::string ScratchFolder() {
+  std::string folder = HomeFolder() + "/__temp__";
+  mkdir(folder.c_str(), 0700);
+  return folder;
+}
+
+// Makes the file a copy is written to before it is renamed into place. It
+// lies in the home's scratch folder when that is on the target's file
+// system, so that a copy cut short leaves nothing in the target folder
+// (HotSync takes every file of an install folder to the handheld); else
+// beside the target under a hidden name that is no Palm file. The name
+// holds our process id, so the next start can tell a leftover from a copy
+// under way.
+int OpenPartFile(const std::string& target, std::string& part) {
+  struct stat dest;
+  std::string scratch = ScratchFolder();
+  struct stat here;
+  std::string folder = FolderPart(target);
+  bool sameDevice = stat(folder.c_str(), &dest) == 0 && stat(scratch.c_str(), &here) == 0 &&
+                    dest.st_dev == here.st_dev;
+  std::string base = (sameDevice ? scratch : folder) + "/" + kPartPrefix +
+                     std::to_string(getpid()) + "-XXXXXX";
+  part = base;
+  int fd = mkstemp(part.data());
+  if (fd >= 0) fcntl(fd, F_SETFD, FD_CLOEXEC);
+  return fd;
+}
+
+// "PREFIX<pid>-..." of a process that no longer runs (or no pid at all).
+bool LeftoverOf(const std::string& name, const std::string& prefix) {
+  if (name.compare(0, prefix.size(), prefix) != 0) return false;
+  const char* digits = name.c_str() + prefix.size();
+  char* end = nullptr;
+  long pid = std::strtol(digits, &end, 10);
+  if (end == digits || *end != '-' || pid <= 0) return true;
+  return kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH;
+}
+
+void RemoveLeftoversIn(const std::string& folder, const std::string& prefix) {
+  DIR* dir = opendir(folder.c_str());
+  if (!dir) return;
+  while (dirent* e = readdir(dir)) {
+    std::string name = e->d_name;
+    if (LeftoverOf(name, prefix)) unlink((folder + "/" + name).c_str());
+  }
+  closedir(dir);
+}
 
 class PosixFileSystem : public FileSystem {
  public:
@@ -121,17 +181,24 @@ class PosixFileSystem : public FileSystem {
       return false;
     };
     if (!replace && exists(target)) return failWith(EEXIST);
-    int in = open(source.c_str(), O_RDONLY | O_CLOEXEC);
+    // Non-blocking, so that a FIFO without a writer cannot hold the program;
+    // only a regular file is copied.
+    int in = open(source.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (in < 0) return failWith(errno);
     struct stat st;
-    if (fstat(in, &st) != 0 || S_ISDIR(st.st_mode)) {
-      int err = S_ISDIR(st.st_mode) ? EISDIR : errno;
+    if (fstat(in, &st) != 0) {
+      int err = errno;
       close(in);
       return failWith(err);
     }
-    // Written beside the target, then renamed over it.
-    std::string temp = target + ".kestrel-part";
-    int out = open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    if (!S_ISREG(st.st_mode)) {
+      close(in);
+      return failWith(S_ISDIR(st.st_mode) ? EISDIR : EINVAL);
+    }
+    fcntl(in, F_SETFL, fcntl(in, F_GETFL) & ~O_NONBLOCK);
+    // Written into a part file, then renamed over the target.
+    std::string temp;
+    int out = OpenPartFile(target, temp);
     if (out < 0) {
       int err = errno;
       close(in);
@@ -200,6 +267,12 @@ class PosixFileSystem : public FileSystem {
 };
 
 }  // namespace
+
+void RemoveLeftoversOfEndedRuns() {
+  std::string scratch = ScratchFolder();
+  RemoveLeftoversIn(scratch, kPartPrefix);
+  RemoveLeftoversIn(scratch + "/unpack", ".unpack-");
+}
 
 FileSystem& TheFileSystem() {
   static PosixFileSystem fs;

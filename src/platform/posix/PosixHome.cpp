@@ -26,13 +26,36 @@ std::string HomeFolder() {
 
 std::string ProgramFolder() { return HomeFolder() + "/"; }
 
-std::string ShippedFile(const std::string& name) {
-  for (const std::string& dir : {HomeFolder(), std::string(KESTREL_DATA_DIR),
-                                 std::string(KESTREL_SOURCE_DATA_DIR)}) {
-    std::string path = dir + "/" + name;
-    if (access(path.c_str(), R_OK) == 0) return path;
+namespace {
+
+// The folder of the running program, found through /proc so that an
+// installed tree may be moved as a whole.
+std::string ProgramBinFolder() {
+  std::error_code ec;
+  auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+  return ec ? std::string() : exe.parent_path().string();
+}
+
+std::string Readable(const std::string& dir, const std::string& name) {
+  if (dir.empty()) return "";
+  std::string path = (std::filesystem::path(dir) / name).lexically_normal().string();
+  return access(path.c_str(), R_OK) == 0 ? path : "";
+}
+
+}  // namespace
+
+std::string InstalledFile(const std::string& name) {
+  std::string bin = ProgramBinFolder();
+  std::string besideProgram = bin.empty() ? "" : bin + "/../share/kestrel-plus";
+  for (const std::string& dir : {besideProgram, std::string(KESTREL_DATA_DIR)}) {
+    if (std::string path = Readable(dir, name); !path.empty()) return path;
   }
   return "";
+}
+
+std::string ShippedFile(const std::string& name) {
+  if (std::string path = Readable(HomeFolder(), name); !path.empty()) return path;
+  return InstalledFile(name);
 }
 
 }  // namespace kestrel

@@ -86,11 +86,14 @@ bool DesktopEntryInstalled() {
 }
 
 // The MIME type of a file name's extension: the Palm types as
-// shared-mime-info names them, else the desktop's glob list (globs2) with
-// the heaviest pattern "*.ext". "" when the desktop knows none.
+// shared-mime-info and our MIME package (kestrel-plus.xml) name them, else
+// the desktop's glob list (globs2) with the heaviest pattern "*.ext". ""
+// when the desktop knows none.
 std::string MimeTypeOf(const std::string& extension) {
   std::string ext = Lower(extension);
   if (ext == ".prc" || ext == ".pdb") return "application/vnd.palm";
+  if (ext == ".pnc") return "application/x-palm-network-config";
+  if (ext == ".scp") return "application/x-palm-network-script";
   std::string pattern = "*" + ext;
   std::string best;
   int bestWeight = -1;

@@ -16,6 +16,11 @@ QtBusWindow::QtBusWindow(const std::string& className, const std::string& title,
 
 QtBusWindow::~QtBusWindow() = default;
 
+void QtBusWindow::withdrawAndDrain() {
+  window_->withdraw();
+  drain();
+}
+
 void QtBusWindow::drain() {
   while (auto message = window_->take()) {
     if (message->msg == kWmActivate && widget_) {

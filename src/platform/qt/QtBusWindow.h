@@ -28,6 +28,10 @@ class QtBusWindow {
 
   BusWindow& window() { return *window_; }
 
+  // Takes the window off the bus and hands every message that still waits
+  // to the handler, so that none is lost when the window goes.
+  void withdrawAndDrain();
+
  private:
   void drain();
 

@@ -1,0 +1,35 @@
+# cmake --install: the programs in bin/, the stand-ins out of the user's PATH
+# in libexec/kestrel-plus/, the shipped files in share/kestrel-plus/ and the
+# desktop integration in the freedesktop places.
+install(TARGETS kestrel-plus kestrel-reg kestrel-tool RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+
+# Every program of tools/standins, whichever exist.
+get_property(KESTREL_STANDIN_TARGETS DIRECTORY ${CMAKE_SOURCE_DIR}/tools/standins
+  PROPERTY BUILDSYSTEM_TARGETS)
+foreach(target ${KESTREL_STANDIN_TARGETS})
+  get_target_property(type ${target} TYPE)
+  if(type STREQUAL "EXECUTABLE")
+    install(TARGETS ${target} RUNTIME DESTINATION ${CMAKE_INSTALL_LIBEXECDIR}/kestrel-plus)
+  endif()
+endforeach()
+
+install(DIRECTORY ${CMAKE_SOURCE_DIR}/share/ DESTINATION ${CMAKE_INSTALL_DATADIR}/kestrel-plus
+  PATTERN demo EXCLUDE)
+
+set(desktop ${CMAKE_SOURCE_DIR}/desktop)
+install(FILES ${desktop}/kestrel-plus.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+install(FILES ${desktop}/kestrel-plus.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages)
+install(FILES ${KESTREL_METAINFO} DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+install(FILES ${desktop}/kestrel-plus.svg
+  DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+if(KESTREL_HAVE_PNG_ICONS)
+  foreach(size ${KESTREL_ICON_SIZES})
+    install(FILES ${KESTREL_ICON_DIR}/${size}x${size}/kestrel-plus.png
+      DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps)
+  endforeach()
+endif()
+install(FILES ${desktop}/completions/kestrel-tool ${desktop}/completions/kestrel-reg
+  DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions)
+install(FILES ${desktop}/copyright DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/kestrel-plus)
+install(FILES ${KESTREL_CHANGELOG} DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/kestrel-plus RENAME changelog.gz)
+install(FILES ${KESTREL_MAN_PAGES} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
