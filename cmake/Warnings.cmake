@@ -21,7 +21,7 @@ endfunction()
 function(kestrel_link_all target)
   target_link_libraries(${target} PRIVATE kestrel_common)
   foreach(lib kestrel_widgets kestrel_users kestrel_install kestrel_handlertable kestrel_handlers kestrel_viewer
-              kestrel_applist kestrel_xferlink)
+              kestrel_applist kestrel_xferlink kestrel_dialogs)
     if(TARGET ${lib})
       target_link_libraries(${target} PRIVATE ${lib})
     endif()

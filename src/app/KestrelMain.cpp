@@ -293,6 +293,8 @@ void KestrelMain::RebuildBackupSubtree(int userIndex) {
     Select(backup);
   }
   tree_.DeleteChildren(backup, true);
+  // The user's backup folder may have been changed (the user dialog).
+  if (!user->backupFolder().empty()) tree_.SetFolder(backup, WithTrailingBackslash(user->backupFolder()));
   std::string folder = tree_.FolderOf(backup);
   tree_.AddSubfolders(backup, userIndex, user->showArchives(), folder, kNodeBackup);
   // The node keeps its expanded state; the widget shows it again.

@@ -103,6 +103,11 @@ std::string UserTree::FolderOf(int node) const {
   return paths_[static_cast<std::size_t>(index)];
 }
 
+void UserTree::SetFolder(int node, const std::string& path) {
+  int index = record(node).pathIndex;
+  if (index >= 0 && index < static_cast<int>(paths_.size())) paths_[static_cast<std::size_t>(index)] = path;
+}
+
 void UserTree::setImage(int node, int image) {
   if (nodes_.at(node).image == image) return;
   nodes_[node].image = image;

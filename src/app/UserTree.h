@@ -70,6 +70,8 @@ class UserTree {
   int level(int node) const;
   // The folder path of a node: "" for top-level nodes.
   std::string FolderOf(int node) const;
+  // Gives a node another folder path (a user's backup folder changed).
+  void SetFolder(int node, const std::string& path);
 
   int image(int node) const { return nodes_.at(node).image; }
   void setImage(int node, int image);

@@ -15,6 +15,7 @@
 #include "common/MessageBoxes.h"
 #include "common/qt/QtDialogs.h"
 #include "common/qt/QtPrompter.h"
+#include "dialogs/qt/RegisterDialogs.h"
 #include "handlers/QueueThroughHandler.h"
 #include "platform/Home.h"
 #include "viewer/qt/ViewerCommands.h"
@@ -60,6 +61,7 @@ void WireSubsystems(TFormKestrel& form) {
   // registered without a handler (shown, never enabled).
   RegisterViewer(form.logic().router(), form);  // src/viewer/qt: ActEye
   RegisterAppLists(form.logic(), form);          // src/applist/qt
+  RegisterDialogs(form.logic().router(), form);  // src/dialogs/qt
 }
 
 int RunKestrelPlus(int argc, char** argv) {

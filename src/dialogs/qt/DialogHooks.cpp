@@ -1,0 +1,53 @@
+#include "dialogs/qt/DialogHooks.h"
+
+#include <QUrl>
+
+#include "common/MessageBoxes.h"
+#include "common/Dialogs.h"
+#include "platform/Home.h"
+#include "platform/Shell.h"
+
+namespace kestrel {
+
+std::optional<std::string> ChooseProgramFile(const std::string& startFolder) {
+  FileOpenRequest request;
+  request.folder = startFolder;
+  // The executable kinds first, as a Windows user knows them; programs here
+  // mostly have no extension, so every file is one choice away.
+  request.filters = {"実行ファイル (*.exe *.com *.pif *.lnk)", "全てのファイル (*)"};
+  request.multiple = false;
+  request.name = "OpenDialog1";
+  std::vector<std::string> files = TheDialogs().openFiles(request);
+  if (files.empty()) return std::nullopt;
+  return files.front();
+}
+
+std::optional<std::string> ChooseDialogFolder(const std::string& start, const std::string& title) {
+  return TheDialogs().chooseFolder({title, start, "ChooseFolder"});
+}
+
+std::optional<QFont> ChooseFixedFont(const QFont& initial) {
+  FontRequest request;
+  request.font = {initial.family().toStdString(), initial.pointSize() > 0 ? initial.pointSize() : 9};
+  request.fixedPitchOnly = true;
+  request.name = "FontDialog1";
+  std::optional<FontSpec> chosen = TheDialogs().chooseFont(request);
+  if (!chosen) return std::nullopt;
+  QFont font(initial);
+  font.setFamily(QString::fromStdString(chosen->family));
+  font.setPointSize(chosen->size);
+  return font;
+}
+
+void OpenHelpTopic(int topic) {
+  std::string page = ShippedFile("Kestrel.html");
+  if (page.empty()) {
+    ErrorBox("ヘルプファイル %s が見つかりません。", "Kestrel.html");
+    return;
+  }
+  QUrl url = QUrl::fromLocalFile(QString::fromStdString(page));
+  if (topic > 0) url.setFragment(QStringLiteral("topic%1").arg(topic));
+  TheShell().open(url.toString(QUrl::FullyEncoded).toStdString());
+}
+
+}  // namespace kestrel
