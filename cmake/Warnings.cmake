@@ -20,7 +20,7 @@ endfunction()
 # benchmarks and fuzz targets reach all of them).
 function(kestrel_link_all target)
   target_link_libraries(${target} PRIVATE kestrel_common)
-  foreach(lib kestrel_users kestrel_install kestrel_handlertable kestrel_handlers kestrel_viewer
+  foreach(lib kestrel_widgets kestrel_users kestrel_install kestrel_handlertable kestrel_handlers kestrel_viewer
               kestrel_applist kestrel_xferlink)
     if(TARGET ${lib})
       target_link_libraries(${target} PRIVATE ${lib})

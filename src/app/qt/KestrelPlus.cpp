@@ -16,6 +16,7 @@
 #include "common/qt/QtPrompter.h"
 #include "handlers/QueueThroughHandler.h"
 #include "platform/Home.h"
+#include "viewer/qt/ViewerCommands.h"
 
 namespace kestrel {
 namespace {
@@ -59,7 +60,7 @@ void WireSubsystems(TFormKestrel& form) {
   // Until then the commands of the units still to come stay registered
   // without a handler (shown, never enabled) and the AppList nodes keep
   // their present list.
-  (void)form;
+  RegisterViewer(form.logic().router(), form);  // src/viewer/qt: ActEye
 }
 
 int RunKestrelPlus(int argc, char** argv) {
