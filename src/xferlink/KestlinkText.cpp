@@ -61,6 +61,7 @@ bool KestlinkText::OnLine(const std::string& line) {
   if (line.compare(0, 22, "Waiting for connection") == 0) return false;
   if (line.compare(0, 9, "Connected") == 0) {
     waiting_ = false;
+    breakPending_ = lastWasCr_ = false;
     lines_.emplace_back();
     return true;
   }
@@ -71,13 +72,24 @@ bool KestlinkText::OnLine(const std::string& line) {
 void KestlinkText::OnChar(char c) {
   if (waiting_) return;
   if (lines_.empty()) lines_.emplace_back();
-  if (c == '\n') return;
+  if (c == '\n') {
+    if (!lastWasCr_) breakPending_ = true;
+    lastWasCr_ = false;
+    return;
+  }
+  lastWasCr_ = c == '\r';
+  if (lastWasCr_) {
+    breakPending_ = true;
+    return;
+  }
+  if (breakPending_) lines_.emplace_back();
+  breakPending_ = false;
   lines_.back().push_back(c);
 }
 
-std::string KestlinkText::Joined() const {
+std::string KestlinkText::Joined(const char* eol) const {
   std::string out;
-  for (const std::string& l : lines_) out += l + "\r\n";
+  for (const std::string& l : lines_) out += l + eol;
   return out;
 }
 

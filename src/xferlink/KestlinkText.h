@@ -28,7 +28,10 @@ std::string ElapsedText(long seconds);
 extern const char* const kKestlinkRuler;
 
 // The pane's lines and the two output modes: whole lines until one that
-// begins with "Connected", then byte by byte into the last line.
+// begins with "Connected", then byte by byte into the last line. A line end
+// in the byte stream (CR, LF or CR LF) starts the next pane line once more
+// bytes come, as the pane shows a stored CR; tools here end lines with LF
+// alone, which would otherwise run every line into one.
 class KestlinkText {
  public:
   std::vector<std::string>& lines() { return lines_; }
@@ -42,12 +45,14 @@ class KestlinkText {
   // Answers true when the line was the "Connected" line.
   bool OnLine(const std::string& line);
   void OnChar(char c);
-  // The pane as a file: lines joined by CR LF.
-  std::string Joined() const;
+  // The pane as text, every line ended by `eol` (the log file: CR LF).
+  std::string Joined(const char* eol = "\r\n") const;
 
  private:
   std::vector<std::string> lines_;
   bool waiting_ = false;
+  bool breakPending_ = false;
+  bool lastWasCr_ = false;
 };
 
 }  // namespace kestrel
