@@ -17,6 +17,7 @@
 #include "handlers/QueueThroughHandler.h"
 #include "platform/Home.h"
 #include "viewer/qt/ViewerCommands.h"
+#include "xferlink/qt/XferCommands.h"
 
 namespace kestrel {
 namespace {
@@ -61,6 +62,7 @@ void WireSubsystems(TFormKestrel& form) {
   // without a handler (shown, never enabled) and the AppList nodes keep
   // their present list.
   RegisterViewer(form.logic().router(), form);  // src/viewer/qt: ActEye
+  RegisterXferLink(form.logic().router(), form);  // src/xferlink/qt: actPilotXfer
 }
 
 int RunKestrelPlus(int argc, char** argv) {
