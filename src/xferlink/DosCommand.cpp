@@ -158,9 +158,10 @@ bool TDosCommand::Hand(Mail mail, bool wait) {
     if (closing_) return false;
     mail_ = std::move(mail);
     delivered_ = false;
+    // Under the lock, so that a hand-over being cleared is never called.
+    if (handOver_) handOver_->Wake();
   }
   cv_.notify_all();
-  if (handOver_) handOver_->Wake();
   if (!wait) return true;
   std::unique_lock<std::mutex> lock(mutex_);
   cv_.wait(lock, [this] { return delivered_ || closing_; });

@@ -59,8 +59,12 @@ class TDosCommand {
   TDosCommand(const TDosCommand&) = delete;
   TDosCommand& operator=(const TDosCommand&) = delete;
 
-  // Not owned; set before Execute. Null: the owner pumps itself.
-  void setHandOver(HandOver* handOver) { handOver_ = handOver; }
+  // Not owned. Null: the owner pumps itself. Clear it before the hand-over
+  // goes away; the reader never calls one that was cleared.
+  void setHandOver(HandOver* handOver) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    handOver_ = handOver;
+  }
 
   // Starts the child (first word of the Windows-style command line names the
   // program; a bare name is looked up on PATH) in `workDir` ("" = current

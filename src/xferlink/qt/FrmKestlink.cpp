@@ -266,7 +266,10 @@ TfrmKestlink::TfrmKestlink(UserInfo& user, QWidget* parent) : QDialog(parent), u
   SetRunning(false);
 }
 
-TfrmKestlink::~TfrmKestlink() = default;
+TfrmKestlink::~TfrmKestlink() {
+  // The hand-over goes before the runner: the reader must not reach it.
+  runner_.setHandOver(nullptr);
+}
 
 void TfrmKestlink::setBackupFolder(const std::string& folder) {
   edBackPath->setText(QString::fromStdString(folder));
