@@ -19,6 +19,7 @@
 #include "handlers/QueueThroughHandler.h"
 #include "platform/Home.h"
 #include "viewer/qt/ViewerCommands.h"
+#include "xferlink/qt/XferCommands.h"
 
 namespace kestrel {
 namespace {
@@ -62,6 +63,7 @@ void WireSubsystems(TFormKestrel& form) {
   RegisterViewer(form.logic().router(), form);  // src/viewer/qt: ActEye
   RegisterAppLists(form.logic(), form);          // src/applist/qt
   RegisterDialogs(form.logic().router(), form);  // src/dialogs/qt
+  RegisterXferLink(form.logic().router(), form);  // src/xferlink/qt: actPilotXfer
 }
 
 int RunKestrelPlus(int argc, char** argv) {

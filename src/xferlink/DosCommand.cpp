@@ -1,0 +1,274 @@
+#include "xferlink/DosCommand.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <vector>
+
+#include "platform/Process.h"
+
+extern char** environ;
+
+namespace kestrel {
+
+namespace {
+constexpr std::size_t kChunk = 64 * 1024;
+constexpr int kPollMs = 100;
+}  // namespace
+
+int NiceValueOf(TDosCommandPriorityType priority) {
+  switch (priority) {
+    case dcpRealTime: return -15;
+    case dcpHigh: return -5;
+    case dcpNormal: return 0;
+    case dcpIdle: return 19;
+  }
+  return 0;
+}
+
+TDosCommand::TDosCommand() = default;
+
+TDosCommand::~TDosCommand() {
+  if (reader_.joinable()) {
+    Terminate();
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      closing_ = true;
+    }
+    cv_.notify_all();
+  }
+  JoinReader();
+}
+
+void TDosCommand::JoinReader() {
+  if (reader_.joinable()) reader_.join();
+}
+
+bool TDosCommand::Execute(const std::string& commandLine, const std::string& workDir) {
+  if (onExecution_) {
+    lastError_ = "a child is running";
+    return false;
+  }
+  JoinReader();
+  std::vector<std::string> words = SplitCommandLine(commandLine);
+  if (words.empty() || words[0].empty()) {
+    lastError_ = std::strerror(ENOENT);
+    return false;
+  }
+  int fds[2];
+  if (pipe2(fds, O_CLOEXEC) != 0) {
+    lastError_ = std::strerror(errno);
+    return false;
+  }
+  std::vector<char*> argv;
+  for (std::string& w : words) argv.push_back(w.data());
+  argv.push_back(nullptr);
+
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  // No input: reads see the end at once rather than the terminal.
+  posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+  posix_spawn_file_actions_adddup2(&actions, fds[1], 1);
+  posix_spawn_file_actions_adddup2(&actions, fds[1], 2);
+  if (!workDir.empty()) posix_spawn_file_actions_addchdir_np(&actions, workDir.c_str());
+  posix_spawnattr_t attr;
+  posix_spawnattr_init(&attr);
+  // Its own process group, so Terminate reaches whatever it started too.
+  posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETPGROUP);
+  posix_spawnattr_setpgroup(&attr, 0);
+  pid_t pid = 0;
+  int rc = words[0].find('/') == std::string::npos
+               ? posix_spawnp(&pid, words[0].c_str(), &actions, &attr, argv.data(), environ)
+               : posix_spawn(&pid, words[0].c_str(), &actions, &attr, argv.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  posix_spawnattr_destroy(&attr);
+  close(fds[1]);
+  if (rc != 0) {
+    close(fds[0]);
+    lastError_ = std::strerror(rc);
+    return false;
+  }
+  int nice = NiceValueOf(priority_);
+  if (nice != 0) setpriority(PRIO_PROCESS, static_cast<id_t>(pid), nice);  // refused: keeps ours
+
+  lastError_.clear();
+  pid_ = pid;
+  runChar_ = OnOutputChar;
+  runLine_ = OnOutputLine;
+  line_.clear();
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    mail_.reset();
+    delivered_ = true;
+    closing_ = false;
+    reaped_ = false;
+    termRequested_ = false;
+  }
+  terminated_ = false;
+  exitCode_ = 0;
+  onExecution_ = true;
+  reader_ = std::thread([this, fd = fds[0], pid] { ReaderLoop(fd, pid); });
+  return true;
+}
+
+void TDosCommand::Terminate() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (!onExecution_ || reaped_ || termRequested_) return;
+  kill(-pid_, SIGTERM);
+  termRequested_ = true;
+  termAt_ = std::chrono::steady_clock::now();
+  terminated_ = true;
+}
+
+bool TDosCommand::ReapIfEnded(pid_t pid, bool block, std::uint32_t* code) {
+  for (;;) {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      if (termRequested_ && std::chrono::steady_clock::now() - termAt_ >
+                                std::chrono::milliseconds(kTerminateGraceMs)) {
+        kill(-pid, SIGKILL);
+      }
+      int status = 0;
+      pid_t r = waitpid(pid, &status, WNOHANG);
+      if (r == pid || (r < 0 && errno == ECHILD)) {
+        reaped_ = true;
+        if (r == pid) {
+          *code = WIFEXITED(status)   ? static_cast<std::uint32_t>(WEXITSTATUS(status))
+                  : WIFSIGNALED(status) ? 128u + static_cast<std::uint32_t>(WTERMSIG(status))
+                                        : 0u;
+        }
+        return true;
+      }
+    }
+    if (!block) return false;
+    poll(nullptr, 0, kPollMs);
+  }
+}
+
+bool TDosCommand::Hand(Mail mail, bool wait) {
+  {
+    std::unique_lock<std::mutex> lock(mutex_);
+    if (closing_) return false;
+    mail_ = std::move(mail);
+    delivered_ = false;
+    // Under the lock, so that a hand-over being cleared is never called.
+    if (handOver_) handOver_->Wake();
+  }
+  cv_.notify_all();
+  if (!wait) return true;
+  std::unique_lock<std::mutex> lock(mutex_);
+  cv_.wait(lock, [this] { return delivered_ || closing_; });
+  return !closing_;
+}
+
+void TDosCommand::ReaderLoop(int fd, pid_t pid) {
+  std::string buf(kChunk, '\0');
+  std::uint32_t code = 0;
+  bool alive = true;
+  bool ended = false;
+  while (!ended) {
+    pollfd p{fd, POLLIN, 0};
+    int n = poll(&p, 1, kPollMs);
+    if (n > 0) {
+      ssize_t got = read(fd, buf.data(), buf.size());
+      if (got > 0) {
+        if (!Hand(Mail{buf.substr(0, static_cast<std::size_t>(got))}, true)) alive = false;
+      } else if (got == 0 || (errno != EINTR && errno != EAGAIN)) {
+        // Every writer closed the pipe: only the exit status is left.
+        ReapIfEnded(pid, true, &code);
+        ended = true;
+      }
+    }
+    if (!alive) break;
+    if (!ended && ReapIfEnded(pid, false, &code)) {
+      // What the child wrote before it ended is in the pipe: drain it, but
+      // do not wait for others that may hold the pipe open.
+      fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_NONBLOCK);
+      for (;;) {
+        ssize_t got = read(fd, buf.data(), buf.size());
+        if (got > 0) {
+          if (!Hand(Mail{buf.substr(0, static_cast<std::size_t>(got))}, true)) {
+            alive = false;
+            break;
+          }
+        } else if (got < 0 && errno == EINTR) {
+          continue;
+        } else {
+          break;
+        }
+      }
+      ended = true;
+    }
+  }
+  close(fd);
+  if (!alive) {
+    // The runner is going away: the child must not outlive it.
+    ReapIfEnded(pid, true, &code);
+    return;
+  }
+  Mail end;
+  end.end = true;
+  end.exitCode = code;
+  Hand(std::move(end), false);
+}
+
+void TDosCommand::DeliverLine() {
+  if (!line_.empty() && line_.back() == '\r') line_.pop_back();
+  if (runLine_) runLine_(*this, line_);
+  line_.clear();
+}
+
+bool TDosCommand::DeliverPending() {
+  Mail mail;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (!mail_) return false;
+    mail = std::move(*mail_);
+    mail_.reset();
+  }
+  if (!mail.end) {
+    for (char c : mail.bytes) {
+      if (runChar_) runChar_(*this, c);
+      if (c == '\n') {
+        DeliverLine();
+      } else {
+        line_.push_back(c);
+        if (line_.size() >= kMaxLine) DeliverLine();
+      }
+    }
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      delivered_ = true;
+    }
+    cv_.notify_all();
+    return true;
+  }
+  if (!line_.empty()) DeliverLine();
+  if (!terminated_) exitCode_ = mail.exitCode;
+  pid_ = 0;
+  if (OnTerminate) OnTerminate(*this);
+  onExecution_ = false;
+  JoinReader();
+  return true;
+}
+
+bool TDosCommand::WaitAndDeliver(int timeoutMs) {
+  {
+    std::unique_lock<std::mutex> lock(mutex_);
+    cv_.wait_for(lock, std::chrono::milliseconds(timeoutMs), [this] { return mail_.has_value(); });
+  }
+  return DeliverPending();
+}
+
+void TDosCommand::WaitForTermination() {
+  while (onExecution_) WaitAndDeliver(kPollMs);
+}
+
+}  // namespace kestrel

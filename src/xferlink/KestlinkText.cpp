@@ -1,0 +1,96 @@
+#include "xferlink/KestlinkText.h"
+
+#include "platform/Codepage.h"
+#include "platform/Process.h"
+
+namespace kestrel {
+
+const char* const kXferPorts[4] = {"COM1", "COM2", "COM3", "COM4"};
+const char* const kXferRates[5] = {"9600", "19200", "38400", "57600", "115200"};
+const char* const kKestlinkRuler =
+    "----+----*----+----*----+----*----+----*----+----*----+----*----+----*----+----*";
+
+std::string XferPortText(int index) { return index >= 0 && index < 4 ? kXferPorts[index] : ""; }
+std::string XferRateText(int index) { return index >= 0 && index < 5 ? kXferRates[index] : ""; }
+
+namespace {
+std::string Word(const std::string& w) {
+  return w.find_first_of(" \t\"") == std::string::npos && !w.empty() ? w : QuoteArgument(w);
+}
+}  // namespace
+
+std::string XferCommandLine(XferCommand cmd, const std::string& toolFolder,
+                            const std::string& port, const std::string& backupFolder) {
+  std::string tool = Word(toolFolder + "/pilot-xfer");
+  const char* sw = "";
+  switch (cmd) {
+    case XferCommand::Backup: sw = "-b"; break;
+    case XferCommand::Update: sw = "-u"; break;
+    case XferCommand::Sync: sw = "-s"; break;
+    case XferCommand::Restore: sw = "-r"; break;
+    case XferCommand::List: return tool + " " + port + " -l";
+  }
+  return tool + " " + port + " " + sw + " " + Word(backupFolder);
+}
+
+std::string XferAnnouncement(XferCommand cmd) {
+  switch (cmd) {
+    case XferCommand::Backup: return "Palmから PCへバックアップを行います・・・";
+    case XferCommand::Update: return "Palmから PCへのアップデートを行います・・・";
+    case XferCommand::Sync:
+      return "PCをPalmに同期します（Palm上にないファイルは PCから削除されます）・・・";
+    case XferCommand::Restore: return "PCから Palmへのリストアを行います・・・";
+    case XferCommand::List: return "一覧の取得を行います・・・";
+  }
+  return "";
+}
+
+std::string ElapsedText(long seconds) {
+  std::string s = std::to_string(seconds % 60) + " 秒";
+  if (seconds >= 60) s = std::to_string(seconds / 60) + " 分 " + s;
+  return s;
+}
+
+void KestlinkText::Announce(const std::string& announcementUtf8) {
+  if (lines_.size() > 1) lines_.push_back(kKestlinkRuler);
+  lines_.push_back(Utf8ToCp932(announcementUtf8));
+  waiting_ = true;
+}
+
+bool KestlinkText::OnLine(const std::string& line) {
+  if (line.compare(0, 22, "Waiting for connection") == 0) return false;
+  if (line.compare(0, 9, "Connected") == 0) {
+    waiting_ = false;
+    breakPending_ = lastWasCr_ = false;
+    lines_.emplace_back();
+    return true;
+  }
+  if (waiting_) lines_.push_back(line);
+  return false;
+}
+
+void KestlinkText::OnChar(char c) {
+  if (waiting_) return;
+  if (lines_.empty()) lines_.emplace_back();
+  if (c == '\n') {
+    if (!lastWasCr_) breakPending_ = true;
+    lastWasCr_ = false;
+    return;
+  }
+  lastWasCr_ = c == '\r';
+  if (lastWasCr_) {
+    breakPending_ = true;
+    return;
+  }
+  if (breakPending_) lines_.emplace_back();
+  breakPending_ = false;
+  lines_.back().push_back(c);
+}
+
+std::string KestlinkText::Joined(const char* eol) const {
+  std::string out;
+  for (const std::string& l : lines_) out += l + eol;
+  return out;
+}
+
+}  // namespace kestrel

@@ -1,0 +1,12 @@
+#pragma once
+
+class QWidget;
+
+namespace kestrel {
+
+class CommandRouter;
+
+// actPilotXfer: the Kestlink console for the selected node's user.
+void RegisterXferLink(CommandRouter& router, QWidget& mainWindow);
+
+}  // namespace kestrel

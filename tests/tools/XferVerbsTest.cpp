@@ -1,0 +1,136 @@
+// kestrel-tool xfer end to end: the console's commands against the stand-in
+// pilot-xfer and its handheld folder, for a registered user.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+#include "platform/Codepage.h"
+#include "platform/Registry.h"
+#include "support/TempHome.h"
+
+using namespace kestrel;
+using namespace kestrel::test;
+
+namespace {
+
+RegKey Key(const std::string& path) {
+  return *RegKey::Open(TheRegistry(), Hive::CurrentUser, path, true);
+}
+
+class XferVerbsTest : public ::testing::Test {
+ protected:
+  XferVerbsTest() {
+    setenv("KESTREL_PILOT_CONNECT_MS", "0", 1);
+    setenv("KESTREL_PILOT_STEP_MS", "0", 1);
+    setenv("KESTREL_HANDHELD", handheld.c_str(), 1);
+    Key("Software\\U.S. Robotics\\Pilot Desktop\\Core").writeString("Path", home / "Palm");
+    EXPECT_EQ(Tool("usersdat add Taro TaroY 7"), 0);
+    EXPECT_EQ(Tool("register Taro"), 0);
+    // The tool in a folder with a blank, as under "Program Files".
+    std::filesystem::create_directories(tools);
+    std::filesystem::copy_file(BuiltProgram("pilot-xfer"), tools + "/pilot-xfer");
+    RegKey x = Key("Software\\Tolva\\Kestrel+\\Users\\Taro\\pilot-xfer");
+    x.writeString("Path", tools);
+    x.writeString("BackupPath", backup + "/");
+    x.writeDword("Port", 1);
+    x.writeDword("Rate", 3);
+    WriteFile(handheld + "/MemoDB.pdb", "memo 1");
+    WriteFile(handheld + "/AddressDB.pdb", "address 1");
+    std::filesystem::create_directories(backup);
+  }
+
+  int Tool(const std::string& args, std::string* out = nullptr, std::string* err = nullptr) {
+    return RunCommand(ShellQuote(BuiltProgram("kestrel-tool")) + " " + args, out, err);
+  }
+  // The text printed, in UTF-8.
+  std::string Xfer(const std::string& args, int* rc = nullptr, std::string* err = nullptr) {
+    std::string out;
+    int r = Tool("xfer Taro " + args, &out, err);
+    if (rc) *rc = r;
+    return Cp932ToUtf8(out);
+  }
+
+  TempHome home;
+  std::string handheld = home / "handheld";
+  std::string tools = home / "pilot link";
+  std::string backup = home / "my backup";
+};
+
+TEST_F(XferVerbsTest, BackupCopiesEveryDatabaseAndShowsWhatTheConsoleShows) {
+  int rc = -1;
+  std::string text = Xfer("backup", &rc);
+  EXPECT_EQ(rc, 0);
+  EXPECT_EQ(ReadFile(backup + "/MemoDB.pdb"), "memo 1");
+  EXPECT_EQ(ReadFile(backup + "/AddressDB.pdb"), "address 1");
+  // Announcement, the lines before "Connected" whole (the port and the rate
+  // from PILOTRATE; no "Waiting for connection"), then the bytes, in the
+  // line that stood for "Connected".
+  std::string want = "Palmから PCへバックアップを行います・・・\n"
+                     "   Port: COM2, speed: 57600 (PILOTRATE)\n"
+                     "Backing up '" + backup + "/AddressDB.pdb'. OK\n"
+                     "Backing up '" + backup + "/MemoDB.pdb'. OK\n"
+                     "Backup done: 2 backed up, 0 unchanged, 0 removed, 0 failed.\n";
+  EXPECT_EQ(text, want);
+  std::string log = want;
+  for (std::size_t i = 0; (i = log.find('\n', i)) != std::string::npos; i += 2) log.insert(i, "\r");
+  EXPECT_EQ(ReadFile(home / "Kestlink.log"), Utf8ToCp932(log));
+}
+
+TEST_F(XferVerbsTest, UpdateCopiesOnlyTheChangedRestoreAndListGoToTheHandheld) {
+  ASSERT_EQ(Tool("xfer Taro backup"), 0);
+  WriteFile(handheld + "/MemoDB.pdb", "memo 2");
+  std::string text = Xfer("update");
+  EXPECT_NE(text.find("No change, skipping '" + backup + "/AddressDB.pdb'."), std::string::npos);
+  EXPECT_NE(text.find("Backing up '" + backup + "/MemoDB.pdb'"), std::string::npos);
+  EXPECT_EQ(ReadFile(backup + "/MemoDB.pdb"), "memo 2");
+
+  // Restore from another folder given on the command line.
+  std::string other = home / "other";
+  WriteFile(other + "/Game.prc", "game");
+  int rc = -1;
+  text = Xfer("restore --dir " + ShellQuote(other), &rc);
+  EXPECT_EQ(rc, 0);
+  EXPECT_EQ(ReadFile(handheld + "/Game.prc"), "game");
+  EXPECT_NE(text.find("PCから Palmへのリストアを行います・・・"), std::string::npos);
+
+  text = Xfer("list");
+  EXPECT_NE(text.find("AddressDB\nGame\nMemoDB\nList complete. 3 databases found.\n"),
+            std::string::npos);
+
+  // The log holds every run, the ruler before every announcement but the first.
+  std::string log = Cp932ToUtf8(ReadFile(home / "Kestlink.log"));
+  std::size_t rulers = 0;
+  for (std::size_t i = 0; (i = log.find("\r\n----+----*", i)) != std::string::npos; ++i) ++rulers;
+  EXPECT_EQ(rulers, 0u) << "each run of the tool starts a pane of its own";
+  EXPECT_NE(log.find("一覧の取得を行います・・・"), std::string::npos);
+}
+
+TEST_F(XferVerbsTest, MissingToolFolderOrPortAreClearErrorsAndNothingIsCopied) {
+  std::filesystem::remove_all(backup);
+  int rc = -1;
+  std::string err;
+  Xfer("backup", &rc, &err);
+  EXPECT_EQ(rc, 1);
+  EXPECT_NE(err.find("・バックアップパスが見つからない"), std::string::npos);
+  EXPECT_FALSE(FileExists(backup));
+
+  // The list needs no backup folder.
+  EXPECT_NE(Xfer("list", &rc).find("MemoDB"), std::string::npos);
+  EXPECT_EQ(rc, 0);
+
+  // The tool's own refusal: its message shown, its exit code passed on.
+  std::filesystem::remove_all(handheld);
+  std::string text = Xfer("list", &rc);
+  EXPECT_EQ(rc, 1);
+  EXPECT_NE(text.find("pilot-xfer: no handheld answered on COM2"), std::string::npos);
+
+  std::filesystem::remove(tools + "/pilot-xfer");
+  Xfer("list", &rc, &err);
+  EXPECT_EQ(rc, 1);
+  EXPECT_NE(err.find("・pilot-xferが見つからない"), std::string::npos);
+  EXPECT_EQ(Tool("xfer Nobody list"), 1);
+  EXPECT_EQ(Tool("xfer Taro sideways"), 2);
+}
+
+}  // namespace

@@ -1,0 +1,89 @@
+// What the console's pane makes of pilot-xfer's output and how it builds
+// its command lines.
+#include <gtest/gtest.h>
+
+#include "platform/Codepage.h"
+#include "platform/Process.h"
+#include "xferlink/KestlinkText.h"
+
+using namespace kestrel;
+
+namespace {
+std::vector<std::string> Utf8(const std::vector<std::string>& lines) {
+  std::vector<std::string> out;
+  for (const auto& l : lines) out.push_back(Cp932ToUtf8(l));
+  return out;
+}
+void Feed(KestlinkText& t, const std::string& bytes) {
+  std::string line;
+  for (char c : bytes) {
+    t.OnChar(c);
+    if (c == '\n') {
+      if (!line.empty() && line.back() == '\r') line.pop_back();
+      t.OnLine(line);
+      line.clear();
+    } else {
+      line.push_back(c);
+    }
+  }
+}
+}  // namespace
+
+TEST(KestlinkTextTest, CommandLinesPortRateAndBlanksQuoted) {
+  EXPECT_EQ(XferCommandLine(XferCommand::Backup, "/px", XferPortText(1), "/bk"),
+            "/px/pilot-xfer COM2 -b /bk");
+  EXPECT_EQ(XferRateText(3), "57600");
+  EXPECT_EQ(XferCommandLine(XferCommand::List, "/px", "COM1", "/nowhere"), "/px/pilot-xfer COM1 -l");
+  EXPECT_EQ(XferCommandLine(XferCommand::Update, "/px", "COM1", "/b").substr(15), "COM1 -u /b");
+  EXPECT_EQ(XferCommandLine(XferCommand::Restore, "/px", "COM1", "/b").substr(15), "COM1 -r /b");
+  // A blank in a folder would split the line there: quoted, it splits back whole.
+  std::string line = XferCommandLine(XferCommand::Backup, "/my tools", "COM1", "/my backup");
+  EXPECT_EQ(SplitCommandLine(line),
+            (std::vector<std::string>{"/my tools/pilot-xfer", "COM1", "-b", "/my backup"}));
+  EXPECT_EQ(XferPortText(4), "");
+}
+
+TEST(KestlinkTextTest, ElapsedTime) {
+  EXPECT_EQ(ElapsedText(0), "0 秒");
+  EXPECT_EQ(ElapsedText(59), "59 秒");
+  EXPECT_EQ(ElapsedText(61), "1 分 1 秒");
+  EXPECT_EQ(ElapsedText(187), "3 分 7 秒");
+}
+
+TEST(KestlinkTextTest, LinesUntilConnectedThenBytesAsTheyCome) {
+  KestlinkText t;
+  t.Announce(XferAnnouncement(XferCommand::Backup));
+  Feed(t, "   Port: COM1\nWaiting for connection on COM1 whatever\nWaiting for connectionX\n");
+  EXPECT_EQ(Utf8(t.lines()),
+            (std::vector<std::string>{"Palmから PCへバックアップを行います・・・", "   Port: COM1"}));
+  EXPECT_TRUE(t.waiting());
+  Feed(t, "Connected to handheld\r\n");
+  EXPECT_FALSE(t.waiting());
+  EXPECT_EQ(t.lines().back(), "") << "\"Connected\" becomes an empty line";
+  // Progress before any line end is shown at once.
+  Feed(t, "Backing up 'a'..");
+  EXPECT_EQ(t.lines().back(), "Backing up 'a'..");
+  Feed(t, ". OK\nNo change\r\nlast");
+  EXPECT_EQ(std::vector<std::string>(t.lines().end() - 3, t.lines().end()),
+            (std::vector<std::string>{"Backing up 'a'... OK", "No change", "last"}));
+  // Lines after the connection are not added a second time.
+  EXPECT_EQ(t.lines().size(), 5u);
+}
+
+TEST(KestlinkTextTest, NeverConnectedShowsEveryLineAndRulerOnlyAfterTheFirstLine) {
+  KestlinkText t;
+  t.Announce(XferAnnouncement(XferCommand::List));
+  EXPECT_EQ(t.lines().size(), 1u) << "no ruler in an empty pane";
+  t.Announce(XferAnnouncement(XferCommand::List));
+  EXPECT_EQ(t.lines().size(), 2u) << "no ruler after one line";
+  Feed(t, "pilot-xfer: no handheld\nsecond line\n");
+  t.Announce(XferAnnouncement(XferCommand::Restore));
+  std::vector<std::string> lines = Utf8(t.lines());
+  ASSERT_EQ(lines.size(), 6u);
+  EXPECT_EQ(lines[2], "pilot-xfer: no handheld");
+  EXPECT_EQ(lines[3], "second line");
+  EXPECT_EQ(lines[4], kKestlinkRuler);
+  EXPECT_EQ(lines[4].size(), 80u);
+  EXPECT_EQ(lines[5], "PCから Palmへのリストアを行います・・・");
+  EXPECT_EQ(t.Joined("\n").substr(0, 1), Utf8ToCp932("一").substr(0, 1));
+}

@@ -1,0 +1,89 @@
+// The pilot-xfer console without a window: one command for a registered
+// user, with that user's tool folder, port and rate.
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+#include <sys/stat.h>
+
+#include "RegisteredUser.h"
+#include "Verbs.h"
+#include "platform/Codepage.h"
+#include "platform/Home.h"
+#include "xferlink/DosCommand.h"
+#include "xferlink/KestlinkText.h"
+
+namespace kestrel::tool {
+namespace {
+
+bool IsFolder(const std::string& p) {
+  struct stat st {};
+  return stat(p.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+std::string WithoutTrailingSlash(std::string p) {
+  while (p.size() > 1 && p.back() == '/') p.pop_back();
+  return p;
+}
+
+VerbRegistration xfer(
+    "xfer",
+    "xfer NAME backup|update|restore|list [--dir DIR]    (runs <Path>/pilot-xfer with the user's "
+    "port and rate, prints the console's text in Shift_JIS and appends it to Kestlink.log; exit "
+    "code the tool's, 1 when it cannot run)",
+    [](const VerbArgs& args) {
+      if (args.size() < 2) throw UsageError("NAME and a command are required");
+      const std::string& name = args[0];
+      XferCommand cmd;
+      if (args[1] == "backup") cmd = XferCommand::Backup;
+      else if (args[1] == "update") cmd = XferCommand::Update;
+      else if (args[1] == "restore") cmd = XferCommand::Restore;
+      else if (args[1] == "list") cmd = XferCommand::List;
+      else throw UsageError("unknown command " + args[1] + " (backup, update, restore or list)");
+      std::string dir;
+      bool haveDir = false;
+      for (std::size_t i = 2; i < args.size(); ++i) {
+        if (args[i] == "--dir" && i + 1 < args.size()) {
+          dir = args[++i];
+          haveDir = true;
+        } else {
+          throw UsageError("unexpected argument " + args[i]);
+        }
+      }
+      auto user = OpenRegisteredUser(name);
+      if (!user) return 1;
+      if (!haveDir) dir = user->consoleBackupFolder();
+      dir = WithoutTrailingSlash(dir);
+      std::string tool = WithoutTrailingSlash(user->consoleProgram());
+
+      std::string reasons;
+      struct stat st {};
+      if (stat((tool + "/pilot-xfer").c_str(), &st) != 0) reasons += "・pilot-xferが見つからない\n";
+      if (cmd != XferCommand::List && !IsFolder(dir)) reasons += "・バックアップパスが見つからない\n";
+      if (!reasons.empty()) {
+        std::fprintf(stderr, "kestrel-tool xfer: pilot-xferが実行できませんでした\n\nエラー原因\n%s",
+                     reasons.c_str());
+        return 1;
+      }
+      KestlinkText text;
+      text.Announce(XferAnnouncement(cmd));
+      std::string line = XferCommandLine(cmd, tool, XferPortText(user->consolePort()), dir);
+      setenv("PILOTRATE", XferRateText(user->consoleRate()).c_str(), 1);
+      TDosCommand dc;
+      dc.OnOutputLine = [&](TDosCommand&, const std::string& s) { text.OnLine(s); };
+      dc.OnOutputChar = [&](TDosCommand&, char c) { text.OnChar(c); };
+      if (!dc.Execute(line, tool)) {
+        std::fprintf(stderr, "kestrel-tool xfer: pilot-xferの実行に失敗しました。\n\n  %s\n  %s\n",
+                     line.c_str(), tool.c_str());
+        return 1;
+      }
+      dc.WaitForTermination();
+      WriteOutput(text.Joined("\n"));
+      std::ofstream log(ProgramFolder() + "Kestlink.log", std::ios::binary | std::ios::app);
+      log << text.Joined();
+      if (!log) std::fprintf(stderr, "kestrel-tool xfer: cannot append to Kestlink.log\n");
+      return static_cast<int>(dc.ExitCode() & 0xff);
+    });
+
+}  // namespace
+}  // namespace kestrel::tool
