@@ -113,13 +113,16 @@ void ExtHandlerTable::InstallDefaults() {
 void ExtHandlerTable::SaveToRegistry() const {
   if (userName_.empty()) return;
   Registry& reg = TheRegistry();
-  // Deleting the whole key first leaves no stale entries behind.
+  // The whole table or nothing: deleting the key first leaves no stale
+  // entries behind, and a crash part way must not leave the table deleted.
+  RegistryBatch batch(reg);
   reg.deleteKeyTree(Hive::CurrentUser, ExtKeyPath(userName_));
   for (int i = 0; i < count(); ++i) {
     auto key = RegKey::Open(reg, Hive::CurrentUser, ExtKeyPath(userName_) + "\\" + EntryName(i + 1),
                             true);
     if (key) WriteEntry(*key, entries_[static_cast<std::size_t>(i)]);
   }
+  batch.Commit();
 }
 
 std::optional<ExtHandler> ExtHandlerTable::get(int index) const {
