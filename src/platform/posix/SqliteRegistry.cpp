@@ -64,6 +64,14 @@ std::vector<std::string> SplitPath(const std::string& path) {
   return parts;
 }
 
+// The parent path and the last component ("" and the path for a top key).
+std::pair<std::string, std::string> SplitLast(std::string path) {
+  while (!path.empty() && path.back() == '\\') path.pop_back();
+  auto slash = path.rfind('\\');
+  if (slash == std::string::npos) return {"", path};
+  return {path.substr(0, slash), path.substr(slash + 1)};
+}
+
 constexpr sqlite3_int64 RootId(Hive hive) { return hive == Hive::CurrentUser ? 1 : 2; }
 
 class SqliteRegistry : public Registry {
@@ -91,8 +99,18 @@ class SqliteRegistry : public Registry {
       if (there) return;
     }
     Txn t(*this, true);
-    sqlite3_int64 id = RootId(hive);
-    for (const auto& part : SplitPath(path)) {
+    // A key whose parent is known (an import, parents first) is one insert;
+    // else every missing level is made from the hive down.
+    auto [parent, last] = SplitLast(path);
+    sqlite3_int64 id = parent.empty() ? RootId(hive) : resolve(hive, parent);
+    std::vector<std::string> parts;
+    if (id != 0) {
+      parts.push_back(last);
+    } else {
+      id = RootId(hive);
+      parts = SplitPath(path);
+    }
+    for (const auto& part : parts) {
       sqlite3_int64 child = childId(id, part);
       if (child == 0) {
         Stmt s = prepare("INSERT INTO keys(hive, parent, name, fold) VALUES(?, ?, ?, ?)");
@@ -105,6 +123,7 @@ class SqliteRegistry : public Registry {
       }
       id = child;
     }
+    remember(hive, path, id);
     t.commit();
   }
 
@@ -428,20 +447,37 @@ class SqliteRegistry : public Registry {
 
   // Key id for a path, 0 when missing. Inside a transaction nobody else can
   // change the keys, so the ids found are kept until it ends.
+  // A key's parent found already costs one more look-up, not the whole path.
   sqlite3_int64 resolve(Hive hive, const std::string& path) {
-    std::string cacheKey;
     if (depth_ > 0) {
-      cacheKey = (hive == Hive::CurrentUser ? "U" : "C") + path;
-      auto it = ids_.find(cacheKey);
-      if (it != ids_.end()) return it->second;
+      if (sqlite3_int64 id = cached(hive, path)) return id;
+      auto [parent, last] = SplitLast(path);
+      if (!parent.empty()) {
+        if (sqlite3_int64 up = cached(hive, parent)) {
+          sqlite3_int64 id = childId(up, last);
+          remember(hive, path, id);
+          return id;
+        }
+      }
     }
     sqlite3_int64 id = RootId(hive);
     for (const auto& part : SplitPath(path)) {
       id = childId(id, part);
       if (id == 0) return 0;
     }
-    if (depth_ > 0) ids_.emplace(std::move(cacheKey), id);
+    remember(hive, path, id);
     return id;
+  }
+
+  static std::string CacheKey(Hive hive, const std::string& path) {
+    return (hive == Hive::CurrentUser ? "U" : "C") + path;
+  }
+  sqlite3_int64 cached(Hive hive, const std::string& path) const {
+    auto it = ids_.find(CacheKey(hive, path));
+    return it == ids_.end() ? 0 : it->second;
+  }
+  void remember(Hive hive, const std::string& path, sqlite3_int64 id) {
+    if (depth_ > 0 && id != 0) ids_[CacheKey(hive, path)] = id;
   }
 
   std::vector<std::pair<sqlite3_int64, std::string>> children(sqlite3_int64 id) {
