@@ -56,7 +56,8 @@ int RunKestrelPlus(int argc, char** argv) {
     mutex = ClaimInstance(args);
   } catch (const std::exception& e) {
     std::fprintf(stderr, "kestrel-plus: %s\n", e.what());
-    return 0;
+    if (!args.empty()) std::fprintf(stderr, "kestrel-plus: no file was queued\n");
+    return 1;
   }
   if (!mutex) return 0;
 
@@ -80,6 +81,8 @@ int RunKestrelPlus(int argc, char** argv) {
     }
   } catch (const std::exception& e) {
     ErrorBox("%s", e.what());
+    SetPrompter(nullptr);
+    return 1;
   }
   SetPrompter(nullptr);
   return 0;
