@@ -1,5 +1,7 @@
 #include "handlers/ExternalPrograms.h"
 
+#include <optional>
+
 #include "common/MessageBoxes.h"
 #include "common/Paths.h"
 #include "platform/FileSystem.h"
@@ -63,38 +65,58 @@ std::string Run(const ExtHandler& entry, const std::string& templ, const std::st
 
 std::string ExpandArguments(const std::string& templ, const std::string& file,
                             const std::string& installFolder) {
-  std::string s = templ;
-  // Placeholders. A replacement is not searched again: a file whose name
-  // holds "$P" would otherwise grow the text without end.
-  std::size_t from = 0;
-  for (;;) {
-    std::size_t dollar = s.find('$', from);
-    if (dollar == std::string::npos || dollar + 1 >= s.size()) break;
-    std::string r = Placeholder(s[dollar + 1], file, installFolder);
+  // Placeholders, in one pass: a replacement is not searched again (a file
+  // whose name holds "$P" would otherwise grow the text without end), and
+  // each letter's text is worked out once however often it is used.
+  std::optional<std::string> known[256];
+  auto placeholder = [&](char c) -> const std::string& {
+    auto& slot = known[static_cast<unsigned char>(c)];
+    if (!slot) slot = Placeholder(c, file, installFolder);
+    return *slot;
+  };
+  std::string s;
+  s.reserve(templ.size());
+  for (std::size_t i = 0; i < templ.size();) {
+    if (templ[i] != '$' || i + 1 >= templ.size()) {
+      s += templ[i++];
+      continue;
+    }
+    const std::string& r = placeholder(templ[i + 1]);
     if (r.empty()) {
-      s.erase(dollar, 1);  // the letter stays; "$$N" becomes "$N" and expands next
-      from = dollar;
+      ++i;  // the letter stays; "$$N" becomes "$N" and expands next
     } else {
-      s.replace(dollar, 2, r);
-      from = dollar + r.size();
+      s += r;
+      i += 2;
     }
   }
   // Optional segments: kept without brackets when they name an existing
-  // file. The ">" is looked for after the "<", so a stray ">" before it
-  // cannot stop the pass from ending.
+  // file, and then looked at again; the ">" is looked for after the "<", so
+  // a stray ">" before it cannot stop the pass from ending. What is still to
+  // be looked at is kept reversed, so that taking from its front and putting
+  // a kept segment back costs only the segment.
+  std::string rest(s.rbegin(), s.rend());
+  std::string out;
+  out.reserve(s.size());
   for (;;) {
-    std::size_t open = s.find('<');
-    if (open == std::string::npos || open + 1 >= s.size()) break;
-    std::size_t close = s.find('>', open + 1);
-    if (close == std::string::npos) break;
-    if (NamesExistingFile(s.substr(open + 1, close - open - 1))) {
-      s.erase(close, 1);
-      s.erase(open, 1);
+    std::size_t open = rest.rfind('<');
+    if (open == std::string::npos || open == 0) break;
+    out.append(rest.rbegin(), rest.rbegin() + static_cast<std::ptrdiff_t>(rest.size() - open - 1));
+    std::size_t close = rest.rfind('>', open - 1);
+    if (close == std::string::npos) {
+      rest.resize(open + 1);
+      break;
+    }
+    std::string inner(rest.rbegin() + static_cast<std::ptrdiff_t>(rest.size() - open),
+                      rest.rbegin() + static_cast<std::ptrdiff_t>(rest.size() - close - 1));
+    rest.resize(open);
+    if (NamesExistingFile(inner)) {
+      rest.erase(close, 1);
     } else {
-      s.erase(open, close - open + 1);
+      rest.resize(close);
     }
   }
-  return s;
+  out.append(rest.rbegin(), rest.rend());
+  return out;
 }
 
 std::string CommandLineFor(const ExtHandler& entry, const std::string& templ,

@@ -65,7 +65,9 @@ class Desktop {
 
   // OpenMutex: true while some process (this one included) holds the mutex.
   virtual bool mutexExists(const std::string& name) = 0;
-  // CreateMutex, initially owned: nullptr when another holder exists.
+  // CreateMutex, initially owned: nullptr when another holder exists;
+  // std::runtime_error saying why when the mutex cannot be made at all (a
+  // home that cannot be written).
   virtual std::unique_ptr<NamedMutex> createMutex(const std::string& name) = 0;
 
   virtual std::unique_ptr<BusWindow> createWindow(const std::string& className,

@@ -4,6 +4,8 @@
 
 #include <cstdio>
 #include <cctype>
+#include <ostream>
+#include <sstream>
 #include <vector>
 
 namespace kestrel {
@@ -57,37 +59,29 @@ std::string HexList(const std::string& bytes) {
   return out;
 }
 
-void ExportOne(Registry& registry, Hive hive, const std::string& path, std::string& out) {
-  out += "[" + HiveName(hive) + (path.empty() ? "" : "\\" + path) + "]\r\n";
-  for (const RegValue& v : registry.values(hive, path)) {
-    out += v.name.empty() ? "@" : Quote(v.name);
-    out += '=';
-    switch (v.type) {
-      case ValueType::String:
-        if (v.text.find_first_of("\r\n") != std::string::npos) {
-          // Line breaks do not survive a quoted string: write it as regedit
-          // writes multi-line texts, UTF-16LE bytes with their terminator.
-          out += "hex(1):" + HexList(ConvertUtf("UTF-16LE", "UTF-8", v.text) + std::string(2, '\0'));
-        } else {
-          out += Quote(v.text);
-        }
-        break;
-      case ValueType::Dword: {
-        char buf[16];
-        std::snprintf(buf, sizeof buf, "dword:%08x", v.dword);
-        out += buf;
-        break;
+void ExportValue(const RegValue& v, std::ostream& out) {
+  out << (v.name.empty() ? "@" : Quote(v.name)) << '=';
+  switch (v.type) {
+    case ValueType::String:
+      if (v.text.find_first_of("\r\n") != std::string::npos) {
+        // Line breaks do not survive a quoted string: write it as regedit
+        // writes multi-line texts, UTF-16LE bytes with their terminator.
+        out << "hex(1):" << HexList(ConvertUtf("UTF-16LE", "UTF-8", v.text) + std::string(2, '\0'));
+      } else {
+        out << Quote(v.text);
       }
-      case ValueType::Binary:
-        out += "hex:" + HexList(std::string(v.binary.begin(), v.binary.end()));
-        break;
+      break;
+    case ValueType::Dword: {
+      char buf[16];
+      std::snprintf(buf, sizeof buf, "dword:%08x", v.dword);
+      out << buf;
+      break;
     }
-    out += "\r\n";
+    case ValueType::Binary:
+      out << "hex:" << HexList(std::string(v.binary.begin(), v.binary.end()));
+      break;
   }
-  out += "\r\n";
-  for (const std::string& sub : registry.subkeyNames(hive, path)) {
-    ExportOne(registry, hive, JoinKeyPath(path, sub), out);
-  }
+  out << "\r\n";
 }
 
 // One planned change, checked before any is made.
@@ -176,10 +170,20 @@ std::string DataText(const RegValue& v) {
   return "";
 }
 
+void ExportKey(Registry& registry, Hive hive, const std::string& path, std::ostream& out) {
+  out << "\xEF\xBB\xBFWindows Registry Editor Version 5.00\r\n\r\n";
+  registry.walkTree(hive, registry.canonicalPath(hive, path),
+                    [&](const std::string& key, const std::vector<RegValue>& values) {
+                      out << "[" << HiveName(hive) << (key.empty() ? "" : "\\" + key) << "]\r\n";
+                      for (const RegValue& v : values) ExportValue(v, out);
+                      out << "\r\n";
+                    });
+}
+
 std::string ExportKey(Registry& registry, Hive hive, const std::string& path) {
-  std::string out = "\xEF\xBB\xBFWindows Registry Editor Version 5.00\r\n\r\n";
-  ExportOne(registry, hive, registry.canonicalPath(hive, path), out);
-  return out;
+  std::ostringstream out;
+  ExportKey(registry, hive, path, out);
+  return out.str();
 }
 
 void ImportText(Registry& registry, const std::string& bytes) {
@@ -313,6 +317,9 @@ void ImportText(Registry& registry, const std::string& bytes) {
   }
   if (!header) throw RegTextError("not a registry file (empty)");
 
+  // All or nothing: a store that fails part way (locked, full) keeps what
+  // it had.
+  RegistryBatch batch(registry);
   for (const Change& c : changes) {
     switch (c.kind) {
       case Change::CreateKey: registry.createKey(c.hive, c.path); break;
@@ -321,6 +328,7 @@ void ImportText(Registry& registry, const std::string& bytes) {
       case Change::DeleteValue: registry.deleteValue(c.hive, c.path, c.value.name); break;
     }
   }
+  batch.Commit();
 }
 
 }  // namespace kestrel

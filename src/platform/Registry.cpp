@@ -128,6 +128,21 @@ std::vector<std::string> RegKey::subkeyNames() const {
 }
 std::vector<RegValue> RegKey::values() const { return registry_->values(hive_, path_); }
 
+RegistryBatch::RegistryBatch(Registry& registry, bool write) : registry_(registry) {
+  registry_.beginBatch(write);
+}
+
+RegistryBatch::~RegistryBatch() {
+  if (open_) registry_.rollbackBatch();
+}
+
+void RegistryBatch::Commit() {
+  if (!open_) return;
+  // The store undoes the batch itself when its commit fails.
+  open_ = false;
+  registry_.commitBatch();
+}
+
 namespace {
 std::mutex g_registryMutex;
 std::unique_ptr<Registry> g_registry;

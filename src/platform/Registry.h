@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <stdexcept>
@@ -56,6 +57,25 @@ class Registry {
   virtual bool deleteValue(Hive hive, const std::string& path, const std::string& name) = 0;
   // Makes every write durable; writes are already atomic one by one.
   virtual void flush() = 0;
+
+  // Transactions, used through RegistryBatch. They nest: the outermost one
+  // is a store transaction, an inner one a part of it that can be undone
+  // alone. A write batch takes the store's write lock at once (RegistryError
+  // when another program keeps it); a read batch sees one unchanging store
+  // and lets other programs write meanwhile. Only the thread that began a
+  // batch uses the store until it ends.
+  virtual void beginBatch(bool write) = 0;
+  virtual void commitBatch() = 0;
+  virtual void rollbackBatch() noexcept = 0;
+
+  // Calls `visit` for the key at `path` and every key below it, each key
+  // before its subkeys and the subkeys in subkeyNames order, with the key's
+  // path (`path`, then the stored names) and its values. One consistent
+  // read; a deep tree costs no more per key than a flat one. Nothing is
+  // visited when the key does not exist.
+  using TreeVisitor =
+      std::function<void(const std::string& path, const std::vector<RegValue>& values)>;
+  virtual void walkTree(Hive hive, const std::string& path, const TreeVisitor& visit) = 0;
 
   // The key's name as stored, for a path given in any case ("" if missing).
   virtual std::string canonicalPath(Hive hive, const std::string& path) = 0;
@@ -114,6 +134,25 @@ class RegKey {
   std::string path_;
 };
 
+// Every change made while this object lives reaches the store together on
+// Commit(), or not at all: leaving the scope without Commit() (an exception,
+// an early return) undoes them. Nests inside another batch.
+class RegistryBatch {
+ public:
+  // write false: a read batch, for several reads that must agree.
+  explicit RegistryBatch(Registry& registry, bool write = true);
+  ~RegistryBatch();
+  RegistryBatch(const RegistryBatch&) = delete;
+  RegistryBatch& operator=(const RegistryBatch&) = delete;
+
+  // RegistryError when the store refuses; the changes are undone then.
+  void Commit();
+
+ private:
+  Registry& registry_;
+  bool open_ = true;
+};
+
 // Joins key path components with '\'.
 std::string JoinKeyPath(const std::string& parent, const std::string& child);
 
@@ -123,7 +162,9 @@ Registry& TheRegistry();
 // Tests and tools may swap the store (nullptr restores the default).
 void SetRegistry(std::unique_ptr<Registry> registry);
 
-// Opens an SQLite store file, creating it when missing.
+// Opens an SQLite store file, creating it when missing. A store that cannot
+// be written here (a read-only file or folder) opens for reading, and its
+// writes raise RegistryError; opening writes nothing to an existing store.
 std::unique_ptr<Registry> OpenSqliteRegistry(const std::string& file);
 
 }  // namespace kestrel

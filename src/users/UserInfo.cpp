@@ -1,5 +1,12 @@
 #include "users/UserInfo.h"
 
+#include <strings.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <optional>
+
 #include "common/Paths.h"
 #include "common/RegistryDefaults.h"
 #include "platform/FileSystem.h"
@@ -27,20 +34,177 @@ std::optional<RegKey> OpenKey(const std::string& path, bool create) {
   }
 }
 
-void WriteInt(const RegKey& key, const char* name, int value) {
-  key.writeDword(name, static_cast<std::uint32_t>(value));
+// A decimal int, all of the text; nullopt for anything else.
+std::optional<int> ParseInt(const std::string& text) {
+  if (text.empty()) return std::nullopt;
+  errno = 0;
+  char* end = nullptr;
+  long n = std::strtol(text.c_str(), &end, 10);
+  if (*end || errno || n < INT_MIN || n > INT_MAX) return std::nullopt;
+  return static_cast<int>(n);
+}
+
+void LoadRow(const SettingRow& row, const RegKey& key, UserInfo& user) {
+  switch (row.type) {
+    case SettingType::Text:
+      row.put(user, ReadStringDefault(key, row.valueName, row.absent));
+      break;
+    case SettingType::Flag:
+      row.put(user, ReadBoolDefault(key, row.valueName, std::string(row.absent) != "0") ? "1" : "0");
+      break;
+    case SettingType::Number:
+      row.put(user, std::to_string(ReadIntDefault(key, row.valueName, *ParseInt(row.absent))));
+      break;
+  }
+}
+
+void SaveRow(const SettingRow& row, const RegKey& key, const UserInfo& user) {
+  std::string text = row.get(user);
+  switch (row.type) {
+    case SettingType::Text: key.writeString(row.valueName, text); break;
+    case SettingType::Flag: key.writeBool(row.valueName, text != "0"); break;
+    case SettingType::Number:
+      key.writeDword(row.valueName, static_cast<std::uint32_t>(ParseInt(text).value_or(0)));
+      break;
+  }
+}
+
+bool SameName(const std::string& a, const std::string& b) {
+  return a.size() == b.size() && strncasecmp(a.c_str(), b.c_str(), a.size()) == 0;
 }
 
 }  // namespace
 
-UserInfo::UserInfo() : handlers_(std::make_unique<ExtHandlerTable>()) {}
+std::string SettingRow::name() const {
+  return *subkey ? std::string(subkey) + "\\" + valueName : std::string(valueName);
+}
+
+bool SettingRow::setText(UserInfo& user, const std::string& text) const {
+  if (type == SettingType::Flag && text != "0" && text != "1") return false;
+  if (type == SettingType::Number && !ParseInt(text)) return false;
+  put(user, text);
+  return true;
+}
+
+// The rows reach the fields directly: loading must not go through the
+// setters that refuse while the user name is empty.
+#define KESTREL_TEXT(sub, name, field, initial, absent)                           \
+  SettingRow {                                                                    \
+    sub, name, SettingType::Text, initial, absent,                                \
+        [](const UserInfo& u) -> std::string { return u.f_.field; },              \
+        [](UserInfo& u, const std::string& t) { u.f_.field = t; }                 \
+  }
+#define KESTREL_FLAG(sub, name, field, initial, absent)                           \
+  SettingRow {                                                                    \
+    sub, name, SettingType::Flag, initial, absent,                                \
+        [](const UserInfo& u) -> std::string { return u.f_.field ? "1" : "0"; },  \
+        [](UserInfo& u, const std::string& t) { u.f_.field = t != "0"; }          \
+  }
+#define KESTREL_NUMBER(sub, name, field, initial, absent)                         \
+  SettingRow {                                                                    \
+    sub, name, SettingType::Number, initial, absent,                              \
+        [](const UserInfo& u) -> std::string { return std::to_string(u.f_.field); }, \
+        [](UserInfo& u, const std::string& t) { u.f_.field = ParseInt(t).value_or(0); } \
+  }
+
+const std::vector<SettingRow>& SettingRows() {
+  static const std::vector<SettingRow> rows = {
+      KESTREL_TEXT("", "User", shortName, "", ""),
+      KESTREL_TEXT("", "UserID", userId, "", ""),
+      KESTREL_TEXT("", "BackupPath", backupFolder, "", ""),
+      KESTREL_FLAG("", "Backup", autoBackup, "1", "1"),
+      KESTREL_FLAG("", "BackupArchive", backupArchives, "1", "1"),
+      KESTREL_FLAG("", "BackupFlag", confirmOverwrite, "1", "1"),
+      KESTREL_FLAG("", "AskDelete", confirmDelete, "1", "1"),
+      KESTREL_FLAG("", "NoInfo", showDescription, "0", "0"),
+      KESTREL_FLAG("", "ShowTitle", showTitle, "0", "0"),
+      KESTREL_FLAG("", "ExecHotSync", startHotSync, "0", "0"),
+      KESTREL_FLAG("", "ExitHotSync", stopHotSync, "0", "0"),
+      KESTREL_FLAG("", "USBSwitcher", usbSwitcher, "0", "0"),
+      KESTREL_FLAG("", "ShowWindow", showWindow, "0", "0"),
+      KESTREL_FLAG("", "GoArchiveFolder", selectArchiveFolder, "0", "0"),
+      KESTREL_FLAG("", "ShowArchiveFolder", showArchives, "0", "0"),
+      KESTREL_NUMBER("", "ConvKana", convKana, "1", "1"),
+      KESTREL_NUMBER("", "ConvAlpha", convAlpha, "2", "2"),
+      KESTREL_NUMBER("", "ConvUser1", convUser1, "2", "2"),
+      KESTREL_NUMBER("", "ConvUser2", convUser2, "1", "1"),
+      KESTREL_FLAG("", "Trim", trimLines, "1", "1"),
+      KESTREL_FLAG("", "MargeLine", joinLines, "0", "0"),
+      KESTREL_FLAG("", "RestoreBackup", restoreBackup, "1", "1"),
+      KESTREL_TEXT("", "HanUserDef1", hanUserDef1, "", kDefaultHanUserDef1),
+      KESTREL_TEXT("", "ZenUserDef1", zenUserDef1, "", kDefaultZenUserDef1),
+      KESTREL_TEXT("", "HanUserDef2", hanUserDef2, "", kDefaultHanUserDef2),
+      KESTREL_TEXT("", "ZenUserDef2", zenUserDef2, "", kDefaultZenUserDef2),
+      KESTREL_TEXT("", "AppListURL", appListUrl, "", kDefaultAppListUrl),
+      KESTREL_TEXT("", "RasName", rasName, "", ""),
+      KESTREL_FLAG("", "Disconnect", disconnect, "0", "0"),
+      KESTREL_FLAG("", "AskDisconnect", askDisconnect, "1", "1"),
+      KESTREL_FLAG("", "UseProxy", useProxy, "0", "0"),
+      KESTREL_TEXT("", "Proxy", proxy, "", ""),
+      KESTREL_TEXT("", "ProxyPort", proxyPort, "", ""),
+      KESTREL_FLAG("", "UseGlance", useGlance, "0", "0"),
+      KESTREL_FLAG("", "GlanceViewOnDClk", glanceViewOnDClk, "0", "0"),
+      KESTREL_FLAG("", "GlanceHTMLConv", glanceHtmlConv, "1", "0"),
+      KESTREL_FLAG("", "GlanceSavePos", glanceSavePos, "0", "0"),
+      KESTREL_NUMBER("", "GlancePosX", glanceRect.left, "0", "0"),
+      KESTREL_NUMBER("", "GlancePosY", glanceRect.top, "0", "0"),
+      KESTREL_NUMBER("", "GlanceWidth", glanceRect.width, "0", "0"),
+      KESTREL_NUMBER("", "GlanceHeight", glanceRect.height, "0", "0"),
+      KESTREL_TEXT("", "GlanceJpFontName", glanceJpFontName, "", ""),
+      KESTREL_TEXT("", "GlanceEnFontName", glanceEnFontName, "", ""),
+      KESTREL_NUMBER("", "GlanceJpFontSize", glanceJpFontSize, "9", "9"),
+      KESTREL_NUMBER("", "GlanceEnFontSize", glanceEnFontSize, "9", "9"),
+      KESTREL_TEXT("", "LastAccessDir", lastAccessFolder, "", ""),
+      KESTREL_TEXT("pilot-xfer", "BackupPath", consoleBackupFolder, "", ""),
+      KESTREL_TEXT("pilot-xfer", "Path", consoleProgram, "", ""),
+      KESTREL_NUMBER("pilot-xfer", "Port", consolePort, "0", "0"),
+      KESTREL_NUMBER("pilot-xfer", "Rate", consoleRate, "0", "0"),
+      KESTREL_NUMBER("pilot-xfer", "Priority", consolePriority, "2", "2"),
+      KESTREL_NUMBER("pilot-xfer", "Height", consoleHeight, "0", "0"),
+      KESTREL_NUMBER("pilot-xfer", "DefualtBackupMode", consoleBackupMode, "0", "0"),
+  };
+  return rows;
+}
+#undef KESTREL_TEXT
+#undef KESTREL_FLAG
+#undef KESTREL_NUMBER
+
+const std::vector<const SettingRow*>& SettingSaveOrder() {
+  static const std::vector<const SettingRow*> order = [] {
+    std::vector<const SettingRow*> out;
+    const SettingRow* user1 = FindSettingRow("ConvUser1");
+    const SettingRow* user2 = FindSettingRow("ConvUser2");
+    for (const SettingRow& row : SettingRows()) {
+      if (&row == user1 || &row == user2) continue;
+      out.push_back(&row);
+      if (std::string(row.valueName) == "RestoreBackup") {
+        out.push_back(user1);
+        out.push_back(user2);
+      }
+    }
+    return out;
+  }();
+  return order;
+}
+
+const SettingRow* FindSettingRow(const std::string& name) {
+  for (const SettingRow& row : SettingRows()) {
+    if (SameName(row.name(), name)) return &row;
+  }
+  return nullptr;
+}
+
+UserInfo::UserInfo() : handlers_(std::make_unique<ExtHandlerTable>()) { ResetDefaults(); }
 
 UserInfo::UserInfo(const std::string& userName) : UserInfo() { OpenUser(userName, false); }
 
 // The handler table writes itself back as it goes, when its flag says so.
 UserInfo::~UserInfo() = default;
 
-void UserInfo::ResetDefaults() { f_ = Fields{}; }
+void UserInfo::ResetDefaults() {
+  f_ = Fields{};
+  for (const SettingRow& row : SettingRows()) row.put(*this, row.initial);
+}
 
 std::string UserInfo::keyPath() const { return JoinKeyPath(kUsersKey, f_.userName); }
 
@@ -68,64 +232,19 @@ int UserInfo::OpenUser(const std::string& userName, bool duplicateCheck) {
 
 int UserInfo::LoadSettings() {
   if (refused()) return 1;
+  // The keys are made first, so that the reads below are one read of a
+  // store that does not change under them.
   if (auto key = OpenKey(keyPath(), true)) {
-    const RegKey& k = *key;
-    f_.shortName = ReadStringDefault(k, "User", "");
-    f_.userId = ReadStringDefault(k, "UserID", "");
-    f_.backupFolder = ReadStringDefault(k, "BackupPath", "");
-    f_.autoBackup = ReadBoolDefault(k, "Backup", true);
-    f_.backupArchives = ReadBoolDefault(k, "BackupArchive", true);
-    f_.confirmOverwrite = ReadBoolDefault(k, "BackupFlag", true);
-    f_.confirmDelete = ReadBoolDefault(k, "AskDelete", true);
-    f_.showDescription = ReadBoolDefault(k, "NoInfo", false);
-    f_.showTitle = ReadBoolDefault(k, "ShowTitle", false);
-    f_.startHotSync = ReadBoolDefault(k, "ExecHotSync", false);
-    f_.stopHotSync = ReadBoolDefault(k, "ExitHotSync", false);
-    f_.usbSwitcher = ReadBoolDefault(k, "USBSwitcher", false);
-    f_.showWindow = ReadBoolDefault(k, "ShowWindow", false);
-    f_.selectArchiveFolder = ReadBoolDefault(k, "GoArchiveFolder", false);
-    f_.showArchives = ReadBoolDefault(k, "ShowArchiveFolder", false);
-    f_.convKana = ReadIntDefault(k, "ConvKana", kConvToFullWidth);
-    f_.convAlpha = ReadIntDefault(k, "ConvAlpha", kConvToHalfWidth);
-    f_.convUser1 = ReadIntDefault(k, "ConvUser1", kConvToHalfWidth);
-    f_.convUser2 = ReadIntDefault(k, "ConvUser2", kConvToFullWidth);
-    f_.trimLines = ReadBoolDefault(k, "Trim", true);
-    f_.joinLines = ReadBoolDefault(k, "MargeLine", false);
-    f_.restoreBackup = ReadBoolDefault(k, "RestoreBackup", true);
-    f_.hanUserDef1 = ReadStringDefault(k, "HanUserDef1", kDefaultHanUserDef1);
-    f_.zenUserDef1 = ReadStringDefault(k, "ZenUserDef1", kDefaultZenUserDef1);
-    f_.hanUserDef2 = ReadStringDefault(k, "HanUserDef2", kDefaultHanUserDef2);
-    f_.zenUserDef2 = ReadStringDefault(k, "ZenUserDef2", kDefaultZenUserDef2);
-    f_.appListUrl = ReadStringDefault(k, "AppListURL", kDefaultAppListUrl);
-    f_.rasName = ReadStringDefault(k, "RasName", "");
-    f_.disconnect = ReadBoolDefault(k, "Disconnect", false);
-    f_.askDisconnect = ReadBoolDefault(k, "AskDisconnect", true);
-    f_.useProxy = ReadBoolDefault(k, "UseProxy", false);
-    f_.proxy = ReadStringDefault(k, "Proxy", "");
-    f_.proxyPort = ReadStringDefault(k, "ProxyPort", "");
-    f_.useGlance = ReadBoolDefault(k, "UseGlance", false);
-    f_.glanceViewOnDClk = ReadBoolDefault(k, "GlanceViewOnDClk", false);
-    f_.glanceHtmlConv = ReadBoolDefault(k, "GlanceHTMLConv", false);
-    f_.glanceSavePos = ReadBoolDefault(k, "GlanceSavePos", false);
-    f_.glanceRect.left = ReadIntDefault(k, "GlancePosX", 0);
-    f_.glanceRect.top = ReadIntDefault(k, "GlancePosY", 0);
-    f_.glanceRect.width = ReadIntDefault(k, "GlanceWidth", 0);
-    f_.glanceRect.height = ReadIntDefault(k, "GlanceHeight", 0);
-    f_.glanceJpFontName = ReadStringDefault(k, "GlanceJpFontName", "");
-    f_.glanceEnFontName = ReadStringDefault(k, "GlanceEnFontName", "");
-    f_.glanceJpFontSize = ReadIntDefault(k, "GlanceJpFontSize", 9);
-    f_.glanceEnFontSize = ReadIntDefault(k, "GlanceEnFontSize", 9);
-    f_.lastAccessFolder = ReadStringDefault(k, "LastAccessDir", "");
-    if (auto sub = OpenKey(JoinKeyPath(keyPath(), "pilot-xfer"), true)) {
-      const RegKey& x = *sub;
-      f_.consoleBackupFolder = ReadStringDefault(x, "BackupPath", "");
-      f_.consoleProgram = ReadStringDefault(x, "Path", "");
-      f_.consolePort = ReadIntDefault(x, "Port", 0);
-      f_.consoleRate = ReadIntDefault(x, "Rate", 0);
-      f_.consolePriority = ReadIntDefault(x, "Priority", 2);
-      f_.consoleHeight = ReadIntDefault(x, "Height", 0);
-      f_.consoleBackupMode = ReadIntDefault(x, "DefualtBackupMode", 0);
+    auto sub = OpenKey(JoinKeyPath(keyPath(), "pilot-xfer"), true);
+    RegistryBatch read(key->registry(), false);
+    for (const SettingRow& row : SettingRows()) {
+      if (!*row.subkey) {
+        LoadRow(row, *key, *this);
+      } else if (sub) {
+        LoadRow(row, *sub, *this);
+      }
     }
+    read.Commit();
   }
   f_.installFolder = InstallFolderFor(f_.shortName);
   ReadInstallFlag(*this);
@@ -134,66 +253,31 @@ int UserInfo::LoadSettings() {
 
 int UserInfo::SaveSettings() {
   if (refused()) return 1;
+  // All values of the user, its pilot-xfer subkey and its handler table, or
+  // none of them: a program killed part way leaves the settings as they were.
+  std::optional<RegistryBatch> batch;
+  try {
+    batch.emplace(TheRegistry());
+  } catch (const RegistryError&) {
+    return 1;  // the store cannot be written now: as a key that cannot be made
+  }
   auto key = OpenKey(keyPath(), true);
   if (!key) return 1;
-  const RegKey& k = *key;
-  k.writeString("User", f_.shortName);
-  k.writeString("UserID", f_.userId);
-  k.writeString("BackupPath", f_.backupFolder);
-  k.writeBool("Backup", f_.autoBackup);
-  k.writeBool("BackupArchive", f_.backupArchives);
-  k.writeBool("BackupFlag", f_.confirmOverwrite);
-  k.writeBool("AskDelete", f_.confirmDelete);
-  k.writeBool("NoInfo", f_.showDescription);
-  k.writeBool("ShowTitle", f_.showTitle);
-  k.writeBool("ExecHotSync", f_.startHotSync);
-  k.writeBool("ExitHotSync", f_.stopHotSync);
-  k.writeBool("USBSwitcher", f_.usbSwitcher);
-  k.writeBool("ShowWindow", f_.showWindow);
-  k.writeBool("GoArchiveFolder", f_.selectArchiveFolder);
-  k.writeBool("ShowArchiveFolder", f_.showArchives);
-  WriteInt(k, "ConvKana", f_.convKana);
-  WriteInt(k, "ConvAlpha", f_.convAlpha);
-  k.writeBool("Trim", f_.trimLines);
-  k.writeBool("MargeLine", f_.joinLines);
-  k.writeBool("RestoreBackup", f_.restoreBackup);
-  WriteInt(k, "ConvUser1", f_.convUser1);
-  WriteInt(k, "ConvUser2", f_.convUser2);
-  k.writeString("HanUserDef1", f_.hanUserDef1);
-  k.writeString("ZenUserDef1", f_.zenUserDef1);
-  k.writeString("HanUserDef2", f_.hanUserDef2);
-  k.writeString("ZenUserDef2", f_.zenUserDef2);
-  k.writeString("AppListURL", f_.appListUrl);
-  k.writeString("RasName", f_.rasName);
-  k.writeBool("Disconnect", f_.disconnect);
-  k.writeBool("AskDisconnect", f_.askDisconnect);
-  k.writeBool("UseProxy", f_.useProxy);
-  k.writeString("Proxy", f_.proxy);
-  k.writeString("ProxyPort", f_.proxyPort);
-  k.writeBool("UseGlance", f_.useGlance);
-  k.writeBool("GlanceViewOnDClk", f_.glanceViewOnDClk);
-  k.writeBool("GlanceHTMLConv", f_.glanceHtmlConv);
-  k.writeBool("GlanceSavePos", f_.glanceSavePos);
-  WriteInt(k, "GlancePosX", f_.glanceRect.left);
-  WriteInt(k, "GlancePosY", f_.glanceRect.top);
-  WriteInt(k, "GlanceWidth", f_.glanceRect.width);
-  WriteInt(k, "GlanceHeight", f_.glanceRect.height);
-  k.writeString("GlanceJpFontName", f_.glanceJpFontName);
-  k.writeString("GlanceEnFontName", f_.glanceEnFontName);
-  WriteInt(k, "GlanceJpFontSize", f_.glanceJpFontSize);
-  WriteInt(k, "GlanceEnFontSize", f_.glanceEnFontSize);
-  k.writeString("LastAccessDir", f_.lastAccessFolder);
-  if (auto sub = OpenKey(JoinKeyPath(keyPath(), "pilot-xfer"), true)) {
-    const RegKey& x = *sub;
-    x.writeString("BackupPath", f_.consoleBackupFolder);
-    x.writeString("Path", f_.consoleProgram);
-    WriteInt(x, "Port", f_.consolePort);
-    WriteInt(x, "Rate", f_.consoleRate);
-    WriteInt(x, "Priority", f_.consolePriority);
-    WriteInt(x, "Height", f_.consoleHeight);
-    WriteInt(x, "DefualtBackupMode", f_.consoleBackupMode);
+  std::optional<RegKey> sub;
+  bool subOpened = false;
+  for (const SettingRow* row : SettingSaveOrder()) {
+    if (!*row->subkey) {
+      SaveRow(*row, *key, *this);
+      continue;
+    }
+    if (!subOpened) {
+      sub = OpenKey(JoinKeyPath(keyPath(), row->subkey), true);
+      subOpened = true;
+    }
+    if (sub) SaveRow(*row, *sub, *this);
   }
   handlers_->SaveToRegistry();
+  batch->Commit();
   return 0;
 }
 

@@ -30,6 +30,41 @@ extern const char* const kDefaultZenUserDef2;
 // Width conversion choices of the text formatter.
 enum : int { kConvNone = 0, kConvToFullWidth = 1, kConvToHalfWidth = 2 };
 
+class UserInfo;
+
+enum class SettingType { Text, Flag, Number };
+
+// One stored setting of a user: where it lives, its registry value name and
+// type, the value a new object has (Initial) and the value assumed when the
+// store has none (Absent), both in their text form. The rows drive loading
+// and saving; the configuration dialog binds its controls to them by value
+// name. Text form: a text as it is, a flag "1" or "0", a number in decimal.
+struct SettingRow {
+  const char* subkey;     // "" for Users\<user name>, else its subkey ("pilot-xfer")
+  const char* valueName;  // the registry value name, spelt as stored
+  SettingType type;
+  const char* initial;
+  const char* absent;
+  std::string (*get)(const UserInfo& user);
+  void (*put)(UserInfo& user, const std::string& text);  // text of the row's type
+
+  // "BackupPath", or "pilot-xfer\\BackupPath" for a value of the subkey.
+  std::string name() const;
+  std::string text(const UserInfo& user) const { return get(user); }
+  // Stores the text in the field; false, and nothing changes, when it is not
+  // of the row's type (a flag other than "0"/"1", a number that is none).
+  bool setText(UserInfo& user, const std::string& text) const;
+};
+
+// Every stored setting in the order LoadSettings reads them.
+const std::vector<SettingRow>& SettingRows();
+// The order SaveSettings writes them in (it differs: "ConvUser1" and
+// "ConvUser2" come after "RestoreBackup").
+const std::vector<const SettingRow*>& SettingSaveOrder();
+// The row of a registry value name (its name() form; case does not matter);
+// nullptr when no setting is stored under that name.
+const SettingRow* FindSettingRow(const std::string& name);
+
 class UserInfo {
  public:
   UserInfo();                                   // Initial values, no user
@@ -194,9 +229,11 @@ class UserInfo {
   std::string keyPath() const;
 
  private:
+  friend const std::vector<SettingRow>& SettingRows();
   bool refused() const { return f_.userName.empty(); }
 
-  // Every field with its Initial value; ResetDefaults assigns a fresh set.
+  // The stored fields get their Initial values from SettingRows(); the
+  // others (user name, install folder and flag) start empty.
   struct Fields {
     std::string shortName;
     std::string userName;
@@ -208,49 +245,49 @@ class UserInfo {
     std::string hanUserDef2;
     std::string zenUserDef2;
     std::string lastAccessFolder;
-    bool autoBackup = true;
-    bool backupArchives = true;
-    bool confirmOverwrite = true;
-    bool confirmDelete = true;
-    bool installFlag = false;
-    bool showDescription = false;
-    bool showTitle = false;
-    bool startHotSync = false;
-    bool stopHotSync = false;
-    bool usbSwitcher = false;
-    bool showWindow = false;
-    bool restoreBackup = true;
-    bool selectArchiveFolder = false;
-    bool showArchives = false;
-    int convKana = kConvToFullWidth;
-    int convAlpha = kConvToHalfWidth;
-    int convUser1 = kConvToHalfWidth;
-    int convUser2 = kConvToFullWidth;
-    bool trimLines = true;
-    bool joinLines = false;
+    bool autoBackup{};
+    bool backupArchives{};
+    bool confirmOverwrite{};
+    bool confirmDelete{};
+    bool installFlag{};
+    bool showDescription{};
+    bool showTitle{};
+    bool startHotSync{};
+    bool stopHotSync{};
+    bool usbSwitcher{};
+    bool showWindow{};
+    bool restoreBackup{};
+    bool selectArchiveFolder{};
+    bool showArchives{};
+    int convKana{};
+    int convAlpha{};
+    int convUser1{};
+    int convUser2{};
+    bool trimLines{};
+    bool joinLines{};
     std::string appListUrl;
     std::string rasName;
-    bool disconnect = false;
-    bool askDisconnect = true;
-    bool useProxy = false;
+    bool disconnect{};
+    bool askDisconnect{};
+    bool useProxy{};
     std::string proxy;
     std::string proxyPort;
-    bool useGlance = false;
-    bool glanceViewOnDClk = false;
-    bool glanceHtmlConv = true;
-    bool glanceSavePos = false;
+    bool useGlance{};
+    bool glanceViewOnDClk{};
+    bool glanceHtmlConv{};
+    bool glanceSavePos{};
     Rect glanceRect;
     std::string glanceJpFontName;
-    int glanceJpFontSize = 9;
+    int glanceJpFontSize{};
     std::string glanceEnFontName;
-    int glanceEnFontSize = 9;
+    int glanceEnFontSize{};
     std::string consoleBackupFolder;
     std::string consoleProgram;
-    int consolePort = 0;
-    int consoleRate = 0;
-    int consolePriority = 2;
-    int consoleHeight = 0;
-    int consoleBackupMode = 0;
+    int consolePort{};
+    int consoleRate{};
+    int consolePriority{};
+    int consoleHeight{};
+    int consoleBackupMode{};
   };
   Fields f_;
   std::unique_ptr<ExtHandlerTable> handlers_;

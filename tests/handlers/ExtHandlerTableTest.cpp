@@ -136,6 +136,42 @@ TEST_F(ExtHandlerTableTest, NotSavedWhenTheFlagIsCleared) {
   EXPECT_FALSE(RegKey::Open(TheRegistry(), Hive::CurrentUser, "Software\\Tolva", false));
 }
 
+TEST_F(ExtHandlerTableTest, OnlyAChangedTableIsWrittenBackAndAnUndoneSaveKeepsTheOldOne) {
+  {
+    ExtHandlerTable t;
+    t.LoadForUser("Taro Yamada", true);
+  }  // nothing stored yet: the defaults are written
+  ASSERT_EQ(entryKey("03").readString("Extension"), "(未登録)");
+  {
+    ExtHandlerTable t;
+    t.LoadForUser("Taro Yamada", true);
+    // Meanwhile another program changes the stored table.
+    entryKey("01").writeString("Title", "changed elsewhere");
+  }  // unchanged here: not written over
+  EXPECT_EQ(entryKey("01").readString("Title"), "changed elsewhere");
+  {
+    ExtHandlerTable t;
+    t.LoadForUser("Taro Yamada", true);
+    ExtHandler e = *t.get(0);
+    e.Title = "mine";
+    t.put(0, e);
+  }
+  EXPECT_EQ(entryKey("01").readString("Title"), "mine");
+
+  // A save inside a batch that is then given up (as SaveSettings gives up
+  // when a later write fails) leaves the stored table as it was.
+  {
+    RegistryBatch outer(TheRegistry());
+    ExtHandlerTable t;
+    t.LoadForUser("Taro Yamada", false);
+    t.append(ExtHandler{.Extension = ".new"});
+    t.SaveToRegistry();
+    EXPECT_TRUE(RegKey::Open(TheRegistry(), Hive::CurrentUser, kExt + "\\04", false));
+  }  // the outer batch is not committed
+  EXPECT_FALSE(RegKey::Open(TheRegistry(), Hive::CurrentUser, kExt + "\\04", false));
+  EXPECT_EQ(entryKey("01").readString("Title"), "mine");
+}
+
 TEST_F(ExtHandlerTableTest, PresetsFromKSExtIni) {
   WriteFile(home / "KSExt.ini",
             "[txt2pdbdoc]\nOption1=\"$N\" \"$P\" \"$O$N.pdb\"\nInstall=5\n\n"

@@ -46,6 +46,22 @@ TEST_F(ExpandArgumentsTest, OptionalSegments) {
   EXPECT_EQ(expand("a<"), "a<");
   EXPECT_EQ(expand("a > b <c> d"), "a > b  d");  // a ">" before the "<" does not loop
   EXPECT_EQ(expand("<$O>"), "");  // a folder is no file
+  // A kept segment is looked at again, so an inner one is resolved too, and
+  // a segment's text is not mistaken for the end of another.
+  WriteFile(home / "Data/<x", "x");
+  EXPECT_EQ(expand("<<$O<x>>"), ">");
+  EXPECT_EQ(expand("<$O<x>"), home / "Data/<x");
+  EXPECT_EQ(expand("[<$O$N.pdb>|<$O$N.prc>|<$O$N.pdb>]"),
+            "[" + (home / "Data/Memo Pad.pdb") + "||" + (home / "Data/Memo Pad.pdb") + "]");
+}
+
+TEST_F(ExpandArgumentsTest, AHugeTemplateExpandsEveryPlaceholder) {
+  std::string templ, wanted;
+  for (int i = 0; i < 400000; ++i) {
+    templ += i % 2 ? "$P " : "$F,";
+    wanted += i % 2 ? file + " " : "Memo Pad.txt,";
+  }
+  EXPECT_EQ(expand(templ), wanted);
 }
 
 class RunTest : public ::testing::Test {

@@ -76,13 +76,18 @@ void PrintValue(const RegValue& v) {
 }
 
 void PrintKey(Registry& reg, Hive hive, const std::string& path, bool recursive) {
-  std::printf("%s\n", FullName(hive, path).c_str());
-  for (const RegValue& v : reg.values(hive, path)) PrintValue(v);
-  std::printf("\n");
+  auto print = [&](const std::string& key, const std::vector<RegValue>& values) {
+    std::printf("%s\n", FullName(hive, key).c_str());
+    for (const RegValue& v : values) PrintValue(v);
+    std::printf("\n");
+  };
+  if (recursive) {
+    reg.walkTree(hive, path, print);
+    return;
+  }
+  print(path, reg.values(hive, path));
   for (const std::string& sub : reg.subkeyNames(hive, path)) {
-    std::string child = JoinKeyPath(path, sub);
-    if (recursive) PrintKey(reg, hive, child, true);
-    else std::printf("%s\n", FullName(hive, child).c_str());
+    std::printf("%s\n", FullName(hive, JoinKeyPath(path, sub)).c_str());
   }
 }
 
@@ -173,12 +178,17 @@ int Run(const Args& a) {
     key(hive, path);
     Registry& reg = TheRegistry();
     if (!reg.keyExists(hive, path)) return NotFound();
-    std::string text = ExportKey(reg, hive, path);
     std::string file = a.positional[1];
     std::string temp = file + ".part";
     {
       std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-      out << text;
+      try {
+        ExportKey(reg, hive, path, out);
+      } catch (...) {
+        out.close();
+        std::remove(temp.c_str());
+        throw;
+      }
       if (!out.flush()) {
         std::remove(temp.c_str());
         throw UsageError{"cannot write " + file};

@@ -74,6 +74,7 @@ int RunKestrelPlus(int argc, char** argv) {
     mutex = ClaimInstance(args, &forwarded);
   } catch (const std::exception& e) {
     std::fprintf(stderr, "kestrel-plus: %s\n", e.what());
+    if (!args.empty()) std::fprintf(stderr, "kestrel-plus: no file was queued\n");
     return 1;
   }
   if (!mutex) return 0;

@@ -75,7 +75,8 @@ const char* InstallModeText(TInstallMode mode) {
 }
 
 ExtHandlerTable::~ExtHandlerTable() {
-  if (!saveOnDestroy_) return;
+  // A table as the store holds it is not written again.
+  if (!saveOnDestroy_ || (stored_ && *stored_ == entries_)) return;
   try {
     SaveToRegistry();
   } catch (const RegistryError& e) {
@@ -87,7 +88,9 @@ ExtHandlerTable::~ExtHandlerTable() {
 void ExtHandlerTable::LoadForUser(const std::string& userName, bool saveOnDestroy) {
   userName_ = userName;
   saveOnDestroy_ = saveOnDestroy;
+  stored_.reset();
   if (!userName.empty()) {
+    stored_.emplace();
     Registry& reg = TheRegistry();
     if (auto ext = RegKey::Open(reg, Hive::CurrentUser, ExtKeyPath(userName), false)) {
       std::vector<std::string> names = ext->subkeyNames();
@@ -95,10 +98,11 @@ void ExtHandlerTable::LoadForUser(const std::string& userName, bool saveOnDestro
       // A table that does not start at "01" counts as absent.
       if (!names.empty() && names.front() == "01") {
         for (const std::string& name : names) {
-          if (auto key = ext->openSubkey(name, false)) entries_.push_back(ReadEntry(*key));
+          if (auto key = ext->openSubkey(name, false)) stored_->push_back(ReadEntry(*key));
         }
       }
     }
+    entries_.insert(entries_.end(), stored_->begin(), stored_->end());
   }
   if (entries_.empty()) InstallDefaults();
 }
@@ -111,16 +115,20 @@ void ExtHandlerTable::InstallDefaults() {
   }
 }
 
-void ExtHandlerTable::SaveToRegistry() const {
+void ExtHandlerTable::SaveToRegistry() {
   if (userName_.empty()) return;
   Registry& reg = TheRegistry();
-  // Deleting the whole key first leaves no stale entries behind.
+  // The whole table or nothing: deleting the key first leaves no stale
+  // entries behind, and a crash part way must not leave the table deleted.
+  RegistryBatch batch(reg);
   reg.deleteKeyTree(Hive::CurrentUser, ExtKeyPath(userName_));
   for (int i = 0; i < count(); ++i) {
     auto key = RegKey::Open(reg, Hive::CurrentUser, ExtKeyPath(userName_) + "\\" + EntryName(i + 1),
                             true);
     if (key) WriteEntry(*key, entries_[static_cast<std::size_t>(i)]);
   }
+  batch.Commit();
+  stored_ = entries_;
 }
 
 std::optional<ExtHandler> ExtHandlerTable::get(int index) const {

@@ -48,7 +48,8 @@ class ExtHandlerTable {
   ExtHandlerTable() = default;
   ExtHandlerTable(const ExtHandlerTable&) = delete;
   ExtHandlerTable& operator=(const ExtHandlerTable&) = delete;
-  // Writes itself to the registry when saveOnDestroy is set.
+  // Writes itself to the registry when saveOnDestroy is set, unless it is
+  // what the store held when it was loaded or last saved.
   ~ExtHandlerTable();
 
   // Sets the user and the flag, appends the stored entries, and installs the
@@ -57,7 +58,7 @@ class ExtHandlerTable {
   // ".prc", ".pdb", "(未登録)" with the defaults of a new entry.
   void InstallDefaults();
   // Replaces the stored table of the user with this one.
-  void SaveToRegistry() const;
+  void SaveToRegistry();
 
   void clear() { entries_.clear(); }
   int count() const { return static_cast<int>(entries_.size()); }
@@ -89,6 +90,9 @@ class ExtHandlerTable {
   bool saveOnDestroy_ = true;
   std::string userName_;
   std::vector<ExtHandler> entries_;
+  // The entries the store holds for the user as far as this table knows
+  // (empty when none are stored); nullopt before a load.
+  std::optional<std::vector<ExtHandler>> stored_;
 };
 
 // Recommended settings for a converter program from KSExt.ini: the section

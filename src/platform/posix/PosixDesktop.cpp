@@ -263,8 +263,14 @@ class PosixDesktop : public Desktop {
   std::unique_ptr<NamedMutex> createMutex(const std::string& name) override {
     // Close-on-exec: a program started from here must not keep the mutex
     // alive after we end.
-    int fd = open(MutexFile(name).c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-    if (fd < 0) return nullptr;
+    std::string file = MutexFile(name);
+    int fd = open(file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    // A lock file left in a home that is read-only now still locks.
+    if (fd < 0 && (errno == EACCES || errno == EROFS)) fd = open(file.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+      throw std::runtime_error("cannot take the single-instance lock " + file + ": " +
+                               std::strerror(errno));
+    }
     if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
       close(fd);
       return nullptr;

@@ -1,10 +1,15 @@
 // The registry on SQLite: one file per home, WAL journal, one transaction per
-// write so that several processes share it and a killed one leaves it whole.
+// write (or per batch) so that several processes share it and a killed one
+// leaves it whole. Readers never wait for a writer.
 #include <sqlite3.h>
 
+#include <unistd.h>
+
+#include <cstdio>
 #include <cstring>
 #include <map>
 #include <mutex>
+#include <unordered_map>
 
 #include "platform/Registry.h"
 
@@ -59,54 +64,53 @@ std::vector<std::string> SplitPath(const std::string& path) {
   return parts;
 }
 
+// The parent path and the last component ("" and the path for a top key).
+std::pair<std::string, std::string> SplitLast(std::string path) {
+  while (!path.empty() && path.back() == '\\') path.pop_back();
+  auto slash = path.rfind('\\');
+  if (slash == std::string::npos) return {"", path};
+  return {path.substr(0, slash), path.substr(slash + 1)};
+}
+
 constexpr sqlite3_int64 RootId(Hive hive) { return hive == Hive::CurrentUser ? 1 : 2; }
 
 class SqliteRegistry : public Registry {
  public:
-  explicit SqliteRegistry(const std::string& file) : file_(file) {
-    int rc = sqlite3_open_v2(file.c_str(), &db_,
-                             SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
-                             nullptr);
-    if (rc != SQLITE_OK) {
-      std::string why = db_ ? sqlite3_errmsg(db_) : sqlite3_errstr(rc);
-      sqlite3_close(db_);
-      db_ = nullptr;
-      throw RegistryError("cannot open the registry store " + file + ": " + why);
-    }
-    sqlite3_busy_timeout(db_, 5000);
-    try {
-      exec("PRAGMA journal_mode=WAL");
-      exec("PRAGMA synchronous=NORMAL");
-      exec("BEGIN IMMEDIATE");
-      exec(
-          "CREATE TABLE IF NOT EXISTS keys(id INTEGER PRIMARY KEY, hive INTEGER NOT NULL,"
-          " parent INTEGER NOT NULL, name TEXT NOT NULL, fold TEXT NOT NULL,"
-          " UNIQUE(parent, fold));"
-          "CREATE TABLE IF NOT EXISTS vals(seq INTEGER PRIMARY KEY, key INTEGER NOT NULL,"
-          " name TEXT NOT NULL, fold TEXT NOT NULL, type INTEGER NOT NULL, data,"
-          " UNIQUE(key, fold));"
-          "INSERT OR IGNORE INTO keys(id, hive, parent, name, fold) VALUES"
-          " (1, 0, -1, 'HKEY_CURRENT_USER', ''), (2, 1, -2, 'HKEY_CLASSES_ROOT', '')");
-      exec("COMMIT");
-    } catch (...) {
-      sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
-      close();
-      throw;
-    }
-  }
+  explicit SqliteRegistry(const std::string& file) : file_(file) { openStore(); }
 
   ~SqliteRegistry() override { close(); }
 
   bool keyExists(Hive hive, const std::string& path) override {
     std::lock_guard lock(mutex_);
-    return resolve(hive, path) != 0;
+    Txn t(*this, false);
+    bool found = resolve(hive, path) != 0;
+    t.commit();
+    return found;
   }
 
   void createKey(Hive hive, const std::string& path) override {
     std::lock_guard lock(mutex_);
-    Transaction t(*this);
-    sqlite3_int64 id = RootId(hive);
-    for (const auto& part : SplitPath(path)) {
+    // A key that is there already costs no write (and works on a store that
+    // cannot be written).
+    {
+      Txn read(*this, false);
+      bool there = resolve(hive, path) != 0;
+      read.commit();
+      if (there) return;
+    }
+    Txn t(*this, true);
+    // A key whose parent is known (an import, parents first) is one insert;
+    // else every missing level is made from the hive down.
+    auto [parent, last] = SplitLast(path);
+    sqlite3_int64 id = parent.empty() ? RootId(hive) : resolve(hive, parent);
+    std::vector<std::string> parts;
+    if (id != 0) {
+      parts.push_back(last);
+    } else {
+      id = RootId(hive);
+      parts = SplitPath(path);
+    }
+    for (const auto& part : parts) {
       sqlite3_int64 child = childId(id, part);
       if (child == 0) {
         Stmt s = prepare("INSERT INTO keys(hive, parent, name, fold) VALUES(?, ?, ?, ?)");
@@ -119,15 +123,17 @@ class SqliteRegistry : public Registry {
       }
       id = child;
     }
+    remember(hive, path, id);
     t.commit();
   }
 
   bool deleteKeyTree(Hive hive, const std::string& path) override {
     std::lock_guard lock(mutex_);
     if (SplitPath(path).empty()) return false;  // a hive itself stays
-    Transaction t(*this);
+    Txn t(*this, true);
     sqlite3_int64 id = resolve(hive, path);
     if (id == 0) return false;
+    ids_.clear();  // the cached ids below the key go with it
     Stmt ids = prepare(
         "WITH RECURSIVE tree(id) AS (SELECT ? UNION ALL"
         " SELECT keys.id FROM keys JOIN tree ON keys.parent = tree.id)"
@@ -149,41 +155,45 @@ class SqliteRegistry : public Registry {
 
   std::vector<std::string> subkeyNames(Hive hive, const std::string& path) override {
     std::lock_guard lock(mutex_);
+    Txn t(*this, false);
     std::vector<std::string> names;
     sqlite3_int64 id = resolve(hive, path);
-    if (id == 0) return names;
-    Stmt s = prepare("SELECT name FROM keys WHERE parent = ? ORDER BY fold, id");
-    s.bind(1, id);
-    while (s.row()) names.push_back(s.text(0));
+    if (id != 0) {
+      for (auto& [child, name] : children(id)) names.push_back(std::move(name));
+    }
+    t.commit();
     return names;
   }
 
   std::vector<RegValue> values(Hive hive, const std::string& path) override {
     std::lock_guard lock(mutex_);
+    Txn t(*this, false);
     std::vector<RegValue> out;
     sqlite3_int64 id = resolve(hive, path);
-    if (id == 0) return out;
-    Stmt s = prepare("SELECT name, type, data FROM vals WHERE key = ? ORDER BY seq");
-    s.bind(1, id);
-    while (s.row()) out.push_back(readValue(s));
+    if (id != 0) out = valuesOf(id);
+    t.commit();
     return out;
   }
 
   std::optional<RegValue> value(Hive hive, const std::string& path,
                                 const std::string& name) override {
     std::lock_guard lock(mutex_);
+    Txn t(*this, false);
+    std::optional<RegValue> out;
     sqlite3_int64 id = resolve(hive, path);
-    if (id == 0) return std::nullopt;
-    Stmt s = prepare("SELECT name, type, data FROM vals WHERE key = ? AND fold = ?");
-    s.bind(1, id);
-    s.bind(2, Fold(name));
-    if (!s.row()) return std::nullopt;
-    return readValue(s);
+    if (id != 0) {
+      Stmt s = prepare("SELECT name, type, data FROM vals WHERE key = ? AND fold = ?");
+      s.bind(1, id);
+      s.bind(2, Fold(name));
+      if (s.row()) out = readValue(s);
+    }
+    t.commit();
+    return out;
   }
 
   void setValue(Hive hive, const std::string& path, const RegValue& v) override {
     std::lock_guard lock(mutex_);
-    Transaction t(*this);
+    Txn t(*this, true);
     sqlite3_int64 id = resolve(hive, path);
     if (id == 0) throw RegistryError("registry key does not exist: " + path);
     // An existing value keeps its place and the case of its name.
@@ -205,7 +215,7 @@ class SqliteRegistry : public Registry {
 
   bool deleteValue(Hive hive, const std::string& path, const std::string& name) override {
     std::lock_guard lock(mutex_);
-    Transaction t(*this);
+    Txn t(*this, true);
     sqlite3_int64 id = resolve(hive, path);
     if (id == 0) return false;
     Stmt s = prepare("DELETE FROM vals WHERE key = ? AND fold = ?");
@@ -219,11 +229,13 @@ class SqliteRegistry : public Registry {
 
   void flush() override {
     std::lock_guard lock(mutex_);
+    if (readOnly_ || depth_ > 0) return;
     sqlite3_wal_checkpoint_v2(db_, nullptr, SQLITE_CHECKPOINT_PASSIVE, nullptr, nullptr);
   }
 
   std::string canonicalPath(Hive hive, const std::string& path) override {
     std::lock_guard lock(mutex_);
+    Txn t(*this, false);
     std::string out;
     sqlite3_int64 id = RootId(hive);
     for (const auto& part : SplitPath(path)) {
@@ -234,7 +246,51 @@ class SqliteRegistry : public Registry {
       id = s.int64(0);
       out = JoinKeyPath(out, s.text(1));
     }
+    t.commit();
     return out;
+  }
+
+  void beginBatch(bool write) override {
+    mutex_.lock();
+    try {
+      if (write) requireWritable();
+      begin(write);
+    } catch (...) {
+      mutex_.unlock();
+      throw;
+    }
+  }
+
+  void commitBatch() override {
+    struct Unlock {
+      std::recursive_mutex& m;
+      ~Unlock() { m.unlock(); }
+    } unlock{mutex_};
+    commit();
+  }
+
+  void rollbackBatch() noexcept override {
+    rollback();
+    mutex_.unlock();
+  }
+
+  void walkTree(Hive hive, const std::string& path, const TreeVisitor& visit) override {
+    std::lock_guard lock(mutex_);
+    Txn t(*this, false);
+    sqlite3_int64 root = resolve(hive, path);
+    if (root == 0) return;
+    // Keys by id, not by path: a path is never resolved again, however deep.
+    std::vector<std::pair<sqlite3_int64, std::string>> pending{{root, path}};
+    while (!pending.empty()) {
+      auto [id, keyPath] = std::move(pending.back());
+      pending.pop_back();
+      visit(keyPath, valuesOf(id));
+      auto subs = children(id);
+      for (auto it = subs.rbegin(); it != subs.rend(); ++it) {
+        pending.emplace_back(it->first, JoinKeyPath(keyPath, it->second));
+      }
+    }
+    t.commit();
   }
 
  private:
@@ -278,29 +334,90 @@ class SqliteRegistry : public Registry {
     sqlite3_stmt* stmt_;
   };
 
-  class Transaction {
+  // One operation's transaction: the store transaction when none is open,
+  // else a part of the open one, so that a failed operation inside a batch
+  // undoes only itself.
+  class Txn {
    public:
-    explicit Transaction(SqliteRegistry& owner) : owner_(owner) { owner_.exec("BEGIN IMMEDIATE"); }
-    ~Transaction() {
-      if (!committed_) sqlite3_exec(owner_.db_, "ROLLBACK", nullptr, nullptr, nullptr);
+    // A read inside an open transaction has nothing to undo: it needs no
+    // level of its own.
+    Txn(SqliteRegistry& owner, bool write) : owner_(owner), active_(write || owner.depth_ == 0) {
+      if (write) owner_.requireWritable();
+      if (active_) owner_.begin(write);
+    }
+    ~Txn() {
+      if (active_ && !done_) owner_.rollback();
     }
     void commit() {
-      owner_.exec("COMMIT");
-      committed_ = true;
+      done_ = true;
+      if (active_) owner_.commit();
     }
 
    private:
     SqliteRegistry& owner_;
-    bool committed_ = false;
+    bool active_;
+    bool done_ = false;
   };
 
+  void requireWritable() {
+    if (readOnly_) throw RegistryError("the registry store cannot be written (read-only): " + file_);
+  }
+
+  // Nesting: the outermost level is BEGIN ... COMMIT, each inner one a
+  // savepoint named after its depth.
+  void begin(bool write) {
+    if (depth_ == 0) {
+      exec(write ? "BEGIN IMMEDIATE" : "BEGIN");
+    } else {
+      exec(("SAVEPOINT s" + std::to_string(depth_)).c_str());
+    }
+    ++depth_;
+    if (write) wrote_ = true;
+  }
+
+  void commit() {
+    if (depth_ == 1) {
+      int rc = sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr);
+      if (rc != SQLITE_OK) {
+        sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+        depth_ = 0;
+        ids_.clear();
+        fail(rc);
+      }
+      depth_ = 0;
+      ids_.clear();
+      return;
+    }
+    --depth_;
+    std::string release = "RELEASE s" + std::to_string(depth_);
+    int rc = sqlite3_exec(db_, release.c_str(), nullptr, nullptr, nullptr);
+    if (rc != SQLITE_OK) fail(rc);
+  }
+
+  void rollback() noexcept {
+    if (depth_ == 0) return;
+    --depth_;
+    if (depth_ == 0) {
+      sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+    } else {
+      std::string name = "s" + std::to_string(depth_);
+      sqlite3_exec(db_, ("ROLLBACK TO " + name).c_str(), nullptr, nullptr, nullptr);
+      sqlite3_exec(db_, ("RELEASE " + name).c_str(), nullptr, nullptr, nullptr);
+    }
+    ids_.clear();  // keys made by the undone part are gone
+  }
+
   [[noreturn]] void fail(int rc) {
+    lastError_ = rc;
     int code = rc & 0xFF;
     if (code == SQLITE_BUSY || code == SQLITE_LOCKED) {
       throw RegistryError("the registry store is locked by another program: " + file_);
     }
     if (code == SQLITE_NOTADB || code == SQLITE_CORRUPT) {
       throw RegistryError("the registry store is not a database: " + file_);
+    }
+    if (code == SQLITE_READONLY) {
+      throw RegistryError("the registry store cannot be written (read-only): " + file_);
     }
     throw RegistryError("registry store " + file_ + ": " + sqlite3_errmsg(db_));
   }
@@ -328,14 +445,146 @@ class SqliteRegistry : public Registry {
     return s.row() ? s.int64(0) : 0;
   }
 
-  // Key id for a path, 0 when missing.
+  // Key id for a path, 0 when missing. Inside a transaction nobody else can
+  // change the keys, so the ids found are kept until it ends.
+  // A key's parent found already costs one more look-up, not the whole path.
   sqlite3_int64 resolve(Hive hive, const std::string& path) {
+    if (depth_ > 0) {
+      if (sqlite3_int64 id = cached(hive, path)) return id;
+      auto [parent, last] = SplitLast(path);
+      if (!parent.empty()) {
+        if (sqlite3_int64 up = cached(hive, parent)) {
+          sqlite3_int64 id = childId(up, last);
+          remember(hive, path, id);
+          return id;
+        }
+      }
+    }
     sqlite3_int64 id = RootId(hive);
     for (const auto& part : SplitPath(path)) {
       id = childId(id, part);
       if (id == 0) return 0;
     }
+    remember(hive, path, id);
     return id;
+  }
+
+  static std::string CacheKey(Hive hive, const std::string& path) {
+    return (hive == Hive::CurrentUser ? "U" : "C") + path;
+  }
+  sqlite3_int64 cached(Hive hive, const std::string& path) const {
+    auto it = ids_.find(CacheKey(hive, path));
+    return it == ids_.end() ? 0 : it->second;
+  }
+  void remember(Hive hive, const std::string& path, sqlite3_int64 id) {
+    if (depth_ > 0 && id != 0) ids_[CacheKey(hive, path)] = id;
+  }
+
+  std::vector<std::pair<sqlite3_int64, std::string>> children(sqlite3_int64 id) {
+    std::vector<std::pair<sqlite3_int64, std::string>> out;
+    Stmt s = prepare("SELECT id, name FROM keys WHERE parent = ? ORDER BY fold, id");
+    s.bind(1, id);
+    while (s.row()) out.emplace_back(s.int64(0), s.text(1));
+    return out;
+  }
+
+  std::vector<RegValue> valuesOf(sqlite3_int64 id) {
+    std::vector<RegValue> out;
+    Stmt s = prepare("SELECT name, type, data FROM vals WHERE key = ? ORDER BY seq");
+    s.bind(1, id);
+    while (s.row()) out.push_back(readValue(s));
+    return out;
+  }
+
+  // Opening writes nothing to a store that is there already: the tables are
+  // made only when missing, and a store this process may not write (file or
+  // folder read-only) is opened for reading instead.
+  void openStore() {
+    std::string why;
+    if (tryOpen(file_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, why)) return;
+    if (access(file_.c_str(), F_OK) == 0) {
+      if (tryOpen(Uri("mode=ro"), SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, why)) return;
+      // A read-only folder that holds no journal files: nobody can be
+      // writing the store, so it is read as it lies.
+      if (tryOpen(Uri("immutable=1"), SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, why)) return;
+    }
+    throw RegistryError("cannot open the registry store " + file_ + ": " + why);
+  }
+
+  std::string Uri(const char* query) const {
+    std::string uri = "file:";
+    for (char c : file_) {
+      if (c == '%' || c == '?' || c == '#') {
+        char buf[4];
+        std::snprintf(buf, sizeof buf, "%%%02X", static_cast<unsigned char>(c));
+        uri += buf;
+      } else {
+        uri += c;
+      }
+    }
+    return uri + "?" + query;
+  }
+
+  // False when this way of opening cannot reach the store here (and `why`
+  // says what stopped it); RegistryError for a store that is unusable
+  // whichever way it is opened (not a database, locked).
+  bool tryOpen(const std::string& name, int flags, std::string& why) {
+    int rc = sqlite3_open_v2(name.c_str(), &db_, flags | SQLITE_OPEN_NOMUTEX, nullptr);
+    if (rc != SQLITE_OK) {
+      why = db_ ? sqlite3_errmsg(db_) : sqlite3_errstr(rc);
+      close();
+      if (Retryable(rc)) return false;
+      throw RegistryError("cannot open the registry store " + file_ + ": " + why);
+    }
+    sqlite3_busy_timeout(db_, 5000);
+    readOnly_ = sqlite3_db_readonly(db_, "main") == 1;
+    try {
+      prepareSchema();
+    } catch (const RegistryError& e) {
+      why = sqlite3_errmsg(db_);
+      close();
+      if (Retryable(lastError_)) return false;
+      throw;
+    }
+    return true;
+  }
+
+  static bool Retryable(int rc) {
+    int code = rc & 0xFF;
+    return code == SQLITE_READONLY || code == SQLITE_CANTOPEN || code == SQLITE_PERM ||
+           code == SQLITE_IOERR;
+  }
+
+  void prepareSchema() {
+    bool ready = false;
+    {
+      Stmt s = prepare(
+          "SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name IN ('keys', 'vals')");
+      ready = s.row() && s.int64(0) == 2;
+    }
+    if (readOnly_) {
+      if (!ready) throw RegistryError("the registry store is not a database: " + file_);
+      return;
+    }
+    std::string mode;
+    {
+      Stmt s = prepare("PRAGMA journal_mode");
+      if (s.row()) mode = s.text(0);
+    }
+    if (mode != "wal") exec("PRAGMA journal_mode=WAL");
+    exec("PRAGMA synchronous=NORMAL");
+    if (ready) return;
+    Txn t(*this, true);
+    exec(
+        "CREATE TABLE IF NOT EXISTS keys(id INTEGER PRIMARY KEY, hive INTEGER NOT NULL,"
+        " parent INTEGER NOT NULL, name TEXT NOT NULL, fold TEXT NOT NULL,"
+        " UNIQUE(parent, fold));"
+        "CREATE TABLE IF NOT EXISTS vals(seq INTEGER PRIMARY KEY, key INTEGER NOT NULL,"
+        " name TEXT NOT NULL, fold TEXT NOT NULL, type INTEGER NOT NULL, data,"
+        " UNIQUE(key, fold));"
+        "INSERT OR IGNORE INTO keys(id, hive, parent, name, fold) VALUES"
+        " (1, 0, -1, 'HKEY_CURRENT_USER', ''), (2, 1, -2, 'HKEY_CLASSES_ROOT', '')");
+    t.commit();
   }
 
   static RegValue readValue(Stmt& s) {
@@ -357,12 +606,21 @@ class SqliteRegistry : public Registry {
   void close() {
     for (auto& [sql, stmt] : cache_) sqlite3_finalize(stmt);
     cache_.clear();
+    // A process that only read leaves the journal as it found it.
+    if (db_ && !wrote_) sqlite3_db_config(db_, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
     if (db_) sqlite3_close(db_);
     db_ = nullptr;
+    depth_ = 0;
+    ids_.clear();
   }
 
   std::string file_;
   sqlite3* db_ = nullptr;
+  bool readOnly_ = false;
+  bool wrote_ = false;
+  int lastError_ = SQLITE_OK;
+  int depth_ = 0;  // open transaction levels
+  std::unordered_map<std::string, sqlite3_int64> ids_;
   std::map<const char*, sqlite3_stmt*> cache_;
   std::recursive_mutex mutex_;
 };

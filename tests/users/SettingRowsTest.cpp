@@ -1,0 +1,96 @@
+// The settings rows as the configuration dialog will use them: found by
+// their registry value name, read and written as text of their type.
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "PalmSetup.h"
+#include "support/ScriptedPrompter.h"
+
+using namespace kestrel;
+using namespace kestrel::test;
+
+namespace {
+
+class SettingRowsTest : public ::testing::Test {
+ protected:
+  TempHome home;
+  ScriptedPrompter prompter;
+  std::string palm = SetUpPalmDesktop(home);
+};
+
+TEST_F(SettingRowsTest, RowsAreFoundByStoredNameAndRefuseTextOfAnotherType) {
+  RegKey k = CurrentUserKey(JoinKeyPath(kUsersKey, "Taro"));
+  k.writeString("User", "TaroY");
+  k.writeString("UserID", "12345");
+  UserInfo taro("Taro");
+
+  const SettingRow* join = FindSettingRow("margeline");
+  ASSERT_NE(join, nullptr);
+  EXPECT_STREQ(join->valueName, "MargeLine");
+  EXPECT_EQ(join->type, SettingType::Flag);
+  EXPECT_EQ(join->text(taro), "0");
+  EXPECT_FALSE(join->setText(taro, "yes"));
+  EXPECT_FALSE(taro.joinLines());
+  EXPECT_TRUE(join->setText(taro, "1"));
+  EXPECT_TRUE(taro.joinLines());
+
+  // The user's "BackupPath" and the console's are two rows.
+  const SettingRow* mode = FindSettingRow("pilot-xfer\\DefualtBackupMode");
+  ASSERT_NE(mode, nullptr);
+  EXPECT_EQ(mode->type, SettingType::Number);
+  EXPECT_FALSE(mode->setText(taro, "2x"));
+  EXPECT_FALSE(mode->setText(taro, ""));
+  EXPECT_EQ(taro.consoleBackupMode(), 0);
+  EXPECT_TRUE(mode->setText(taro, "3"));
+  EXPECT_EQ(taro.consoleBackupMode(), 3);
+  ASSERT_TRUE(FindSettingRow("BackupPath")->setText(taro, "/backup/taro/"));
+  EXPECT_EQ(taro.backupFolder(), "/backup/taro/");
+  EXPECT_EQ(taro.consoleBackupFolder(), "");
+
+  // What is not stored has no row.
+  EXPECT_EQ(FindSettingRow("InstallFolder"), nullptr);
+  EXPECT_EQ(FindSettingRow("DefaultBackupMode"), nullptr);
+  EXPECT_EQ(FindSettingRow("pilot-xfer\\User"), nullptr);
+
+  // A change made through the rows is what SaveSettings stores.
+  FindSettingRow("GlancePosX")->setText(taro, "-20");
+  ASSERT_EQ(taro.SaveSettings(), 0);
+  EXPECT_EQ(k.readDword("MargeLine"), 1u);
+  EXPECT_EQ(static_cast<int>(k.readDword("GlancePosX")), -20);
+  EXPECT_EQ(CurrentUserKey(JoinKeyPath(kUsersKey, "Taro\\pilot-xfer")).readDword("DefualtBackupMode"), 3u);
+  UserInfo again("Taro");
+  EXPECT_EQ(FindSettingRow("GlancePosX")->text(again), "-20");
+  EXPECT_EQ(FindSettingRow("BackupPath")->text(again), "/backup/taro/");
+}
+
+TEST_F(SettingRowsTest, EveryRowHasOneNameAndIsSavedOnce) {
+  std::set<std::string> names;
+  for (const SettingRow& row : SettingRows()) {
+    EXPECT_TRUE(names.insert(row.name()).second) << row.name();
+    EXPECT_EQ(FindSettingRow(row.name()), &row) << row.name();
+  }
+  EXPECT_EQ(names.size(), 53u);
+  std::set<const SettingRow*> saved(SettingSaveOrder().begin(), SettingSaveOrder().end());
+  EXPECT_EQ(saved.size(), SettingRows().size());
+  EXPECT_EQ(SettingSaveOrder().size(), SettingRows().size());
+}
+
+TEST_F(SettingRowsTest, ANewObjectHoldsTheInitialValuesAndALoadTheAbsentOnes) {
+  UserInfo fresh;
+  RegKey k = CurrentUserKey(JoinKeyPath(kUsersKey, "Taro"));
+  k.writeString("User", "TaroY");
+  k.writeString("UserID", "12345");
+  UserInfo taro("Taro");
+  for (const SettingRow& row : SettingRows()) {
+    EXPECT_EQ(row.text(fresh), row.initial) << row.name();
+    if (row.name() == "User" || row.name() == "UserID" || row.name() == "BackupPath") continue;
+    EXPECT_EQ(row.text(taro), row.absent) << row.name();
+  }
+  // The rows that differ between the two are the ones the users' notes name.
+  EXPECT_STREQ(FindSettingRow("GlanceHTMLConv")->initial, "1");
+  EXPECT_STREQ(FindSettingRow("GlanceHTMLConv")->absent, "0");
+  EXPECT_STREQ(FindSettingRow("AppListURL")->absent, kDefaultAppListUrl);
+}
+
+}  // namespace
