@@ -7,42 +7,42 @@
 namespace kestrel {
 
 int CommandRouter::IndexOf(const std::string& name) const {
-  for (std::size_t i = 0; i < specs_.size(); ++i) {
-    if (specs_[i].name == name) return static_cast<int>(i);
+  for (std::size_t i = 0; i < commandSpecs_.size(); ++i) {
+    if (commandSpecs_[i].name == name) return static_cast<int>(i);
   }
   return -1;
 }
 
-void CommandRouter::Register(CommandSpec spec) {
+void CommandRouter::Register(CommandSpec commandSpec) {
   // Every command is found by its name: a nameless one could never be
   // placed, enabled or run.
-  if (spec.name.empty() || spec.name[0] == '@' || spec.name == kSeparator) {
-    throw std::invalid_argument("a command needs a name of its own: \"" + spec.name + "\"");
+  if (commandSpec.name.empty() || commandSpec.name[0] == '@' || commandSpec.name == kSeparator) {
+    throw std::invalid_argument("a command needs a name of its own: \"" + commandSpec.name + "\"");
   }
-  State state{static_cast<bool>(spec.run), false};
-  int i = IndexOf(spec.name);
+  State state{static_cast<bool>(commandSpec.run), false};
+  int i = IndexOf(commandSpec.name);
   if (i < 0) {
-    specs_.push_back(std::move(spec));
+    commandSpecs_.push_back(std::move(commandSpec));
     states_.push_back(state);
     return;
   }
   state.checked = states_[static_cast<std::size_t>(i)].checked;
-  specs_[static_cast<std::size_t>(i)] = std::move(spec);
+  commandSpecs_[static_cast<std::size_t>(i)] = std::move(commandSpec);
   states_[static_cast<std::size_t>(i)] = state;
 }
 
 bool CommandRouter::SetHandler(const std::string& name, CommandHandler run) {
   int i = IndexOf(name);
   if (i < 0) return false;
-  auto& spec = specs_[static_cast<std::size_t>(i)];
-  spec.run = std::move(run);
-  states_[static_cast<std::size_t>(i)].enabled = static_cast<bool>(spec.run);
+  auto& commandSpec = commandSpecs_[static_cast<std::size_t>(i)];
+  commandSpec.run = std::move(run);
+  states_[static_cast<std::size_t>(i)].enabled = static_cast<bool>(commandSpec.run);
   return true;
 }
 
 const CommandSpec* CommandRouter::find(const std::string& name) const {
   int i = IndexOf(name);
-  return i < 0 ? nullptr : &specs_[static_cast<std::size_t>(i)];
+  return i < 0 ? nullptr : &commandSpecs_[static_cast<std::size_t>(i)];
 }
 
 bool CommandRouter::isEnabled(const std::string& name) const {
@@ -58,7 +58,7 @@ bool CommandRouter::isChecked(const std::string& name) const {
 void CommandRouter::setEnabled(const std::string& name, bool on) {
   int i = IndexOf(name);
   if (i < 0) return;
-  states_[static_cast<std::size_t>(i)].enabled = on && specs_[static_cast<std::size_t>(i)].run;
+  states_[static_cast<std::size_t>(i)].enabled = on && commandSpecs_[static_cast<std::size_t>(i)].run;
 }
 
 void CommandRouter::setChecked(const std::string& name, bool on) {
@@ -67,24 +67,24 @@ void CommandRouter::setChecked(const std::string& name, bool on) {
 }
 
 std::string CommandRouter::captionNow(const std::string& name) const {
-  const CommandSpec* spec = find(name);
-  if (!spec) return "";
-  if (spec->checkedCaption.empty() && spec->uncheckedCaption.empty()) return spec->caption;
-  return isChecked(name) ? spec->checkedCaption : spec->uncheckedCaption;
+  const CommandSpec* commandSpec = find(name);
+  if (!commandSpec) return "";
+  if (commandSpec->checkedCaption.empty() && commandSpec->uncheckedCaption.empty()) return commandSpec->caption;
+  return isChecked(name) ? commandSpec->checkedCaption : commandSpec->uncheckedCaption;
 }
 
 void CommandRouter::SelectionChanged(const Selection& selection) {
-  for (std::size_t i = 0; i < specs_.size(); ++i) {
-    const CommandSpec& spec = specs_[i];
-    if (spec.enabled) states_[i].enabled = spec.run && spec.enabled(selection);
-    if (spec.checked) states_[i].checked = spec.checked(selection);
+  for (std::size_t i = 0; i < commandSpecs_.size(); ++i) {
+    const CommandSpec& commandSpec = commandSpecs_[i];
+    if (commandSpec.enabled) states_[i].enabled = commandSpec.run && commandSpec.enabled(selection);
+    if (commandSpec.checked) states_[i].checked = commandSpec.checked(selection);
   }
 }
 
 void CommandRouter::ListSelectionChanged(const Selection& selection) {
-  for (std::size_t i = 0; i < specs_.size(); ++i) {
-    const CommandSpec& spec = specs_[i];
-    if (spec.enabledByList) states_[i].enabled = spec.run && spec.enabledByList(selection);
+  for (std::size_t i = 0; i < commandSpecs_.size(); ++i) {
+    const CommandSpec& commandSpec = commandSpecs_[i];
+    if (commandSpec.enabledByList) states_[i].enabled = commandSpec.run && commandSpec.enabledByList(selection);
   }
 }
 
@@ -92,7 +92,7 @@ bool CommandRouter::Run(const std::string& name, MainContext& context) {
   int i = IndexOf(name);
   if (i < 0 || !states_[static_cast<std::size_t>(i)].enabled) return false;
   // A copy: the handler may register or replace commands.
-  CommandHandler run = specs_[static_cast<std::size_t>(i)].run;
+  CommandHandler run = commandSpecs_[static_cast<std::size_t>(i)].run;
   if (!run) return false;
   run(context);
   return true;

@@ -60,11 +60,11 @@ class CommandRouter {
   // handler and no rule says otherwise. A name that is empty or one the
   // layout keeps for itself ("-", "@...") throws std::invalid_argument and
   // changes nothing.
-  void Register(CommandSpec spec);
+  void Register(CommandSpec commandSpec);
   // Gives a registered command its handler (and with it, enabling).
   bool SetHandler(const std::string& name, CommandHandler run);
 
-  const std::vector<CommandSpec>& all() const { return specs_; }
+  const std::vector<CommandSpec>& all() const { return commandSpecs_; }
   const CommandSpec* find(const std::string& name) const;
   bool has(const std::string& name) const { return find(name) != nullptr; }
 
@@ -97,7 +97,7 @@ class CommandRouter {
   };
   int IndexOf(const std::string& name) const;
 
-  std::vector<CommandSpec> specs_;
+  std::vector<CommandSpec> commandSpecs_;
   std::vector<State> states_;
 };
 

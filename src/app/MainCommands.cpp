@@ -37,13 +37,13 @@ bool KindIn(const Selection& s, std::initializer_list<int> kinds) {
 
 CommandSpec SpecOf(Command c) {
   const CommandInfo& info = InfoOf(c);
-  CommandSpec spec;
-  spec.name = info.name;
-  spec.caption = info.caption;
-  spec.hint = info.hint;
-  spec.shortcut = info.shortcut;
-  spec.checkable = info.checkable;
-  return spec;
+  CommandSpec commandSpec;
+  commandSpec.name = info.name;
+  commandSpec.caption = info.caption;
+  commandSpec.hint = info.hint;
+  commandSpec.shortcut = info.shortcut;
+  commandSpec.checkable = info.checkable;
+  return commandSpec;
 }
 
 }  // namespace
@@ -51,10 +51,10 @@ CommandSpec SpecOf(Command c) {
 void KestrelMain::RegisterOwnCommands() {
   using C = Command;
   auto add = [this](Command c, SelectionRule enabled, CommandHandler run) {
-    CommandSpec spec = SpecOf(c);
-    spec.enabled = std::move(enabled);
-    spec.run = InfoOf(c).available ? std::move(run) : nullptr;
-    router_.Register(std::move(spec));
+    CommandSpec commandSpec = SpecOf(c);
+    commandSpec.enabled = std::move(enabled);
+    commandSpec.run = InfoOf(c).available ? std::move(run) : nullptr;
+    router_.Register(std::move(commandSpec));
   };
   auto main = [this](void (KestrelMain::*op)()) -> CommandHandler {
     return [this, op](MainContext&) { (this->*op)(); };
@@ -63,37 +63,37 @@ void KestrelMain::RegisterOwnCommands() {
             k9 = kNodeAppList, k0 = kNodeUser;
 
   {
-    CommandSpec spec = SpecOf(C::InstallFlag);
-    spec.enabled = HasUser;
-    spec.checked = [](const Selection& s) { return HasUser(s) && s.installFlag; };
-    spec.checkedCaption = InstallFlagCaption(true);
-    spec.uncheckedCaption = InstallFlagCaption(false);
-    spec.run = main(&KestrelMain::InstallFlag);
-    router_.Register(std::move(spec));
+    CommandSpec commandSpec = SpecOf(C::InstallFlag);
+    commandSpec.enabled = HasUser;
+    commandSpec.checked = [](const Selection& s) { return HasUser(s) && s.installFlag; };
+    commandSpec.checkedCaption = InstallFlagCaption(true);
+    commandSpec.uncheckedCaption = InstallFlagCaption(false);
+    commandSpec.run = main(&KestrelMain::InstallFlag);
+    router_.Register(std::move(commandSpec));
   }
   add(C::SelectAll, nullptr, main(&KestrelMain::SelectAll));
   add(C::RegInst, [=](const Selection& s) { return KindIn(s, {k2, k3, k8}); },
       main(&KestrelMain::RegInst));
   {
-    CommandSpec spec = SpecOf(C::FDelete);
-    spec.enabled = [=](const Selection& s) {
+    CommandSpec commandSpec = SpecOf(C::FDelete);
+    commandSpec.enabled = [=](const Selection& s) {
       return (s.kind != k8 && !s.appListsNode) || (s.kind == k8 && s.user && s.user->showArchives());
     };
     // "AppLists" lists the program's own files: never deleted from here.
-    spec.enabledByList = [=](const Selection& s) {
+    commandSpec.enabledByList = [=](const Selection& s) {
       return s.kind != k0 && s.kind != k8 && !s.appListsNode;
     };
-    spec.run = [this](MainContext& context) { FDelete(context.focus()); };
-    router_.Register(std::move(spec));
+    commandSpec.run = [this](MainContext& context) { FDelete(context.focus()); };
+    router_.Register(std::move(commandSpec));
   }
   add(C::NewUser, nullptr, nullptr);
   add(C::NewFolder, [=](const Selection& s) { return s.kind == k2; }, main(&KestrelMain::NewFolder));
   {
-    CommandSpec spec = SpecOf(C::BackupFlag);
-    spec.enabled = HasUser;
-    spec.checked = [](const Selection& s) { return HasUser(s) && s.user->autoBackup(); };
-    spec.run = main(&KestrelMain::BackupFlag);
-    router_.Register(std::move(spec));
+    CommandSpec commandSpec = SpecOf(C::BackupFlag);
+    commandSpec.enabled = HasUser;
+    commandSpec.checked = [](const Selection& s) { return HasUser(s) && s.user->autoBackup(); };
+    commandSpec.run = main(&KestrelMain::BackupFlag);
+    router_.Register(std::move(commandSpec));
   }
   add(C::AddFile, [=](const Selection& s) { return KindIn(s, {k1, k2, k3}); },
       main(&KestrelMain::AddFile));
@@ -106,9 +106,9 @@ void KestrelMain::RegisterOwnCommands() {
       [=](const Selection& s) { return KindIn(s, {k1, k2}) || (s.kind == k9 && !s.appListsNode); },
       nullptr);
   {
-    CommandSpec spec = SpecOf(C::Property);
-    spec.enabledByList = [](const Selection& s) { return s.selectedItems > 0; };
-    router_.Register(std::move(spec));
+    CommandSpec commandSpec = SpecOf(C::Property);
+    commandSpec.enabledByList = [](const Selection& s) { return s.selectedItems > 0; };
+    router_.Register(std::move(commandSpec));
   }
   // The window opens the help page (a Qt part); it gives the handler.
   add(C::Help, nullptr, nullptr);
@@ -117,12 +117,12 @@ void KestrelMain::RegisterOwnCommands() {
   add(C::ChkDate, [=](const Selection& s) { return KindIn(s, {k1, k2, k3, k8}); }, nullptr);
   add(C::Eye, [=](const Selection& s) { return s.kind == k8; }, nullptr);
   {
-    CommandSpec spec = SpecOf(C::ArcTree);
-    spec.hint = "アーカイブファイルをツリー表示";  // the tool button's
-    spec.enabled = HasUser;
-    spec.checked = [](const Selection& s) { return HasUser(s) && s.user->showArchives(); };
-    spec.run = main(&KestrelMain::ArcTree);
-    router_.Register(std::move(spec));
+    CommandSpec commandSpec = SpecOf(C::ArcTree);
+    commandSpec.hint = "アーカイブファイルをツリー表示";  // the tool button's
+    commandSpec.enabled = HasUser;
+    commandSpec.checked = [](const Selection& s) { return HasUser(s) && s.user->showArchives(); };
+    commandSpec.run = main(&KestrelMain::ArcTree);
+    router_.Register(std::move(commandSpec));
   }
   add(C::PilotXfer, HasUser, nullptr);
   add(C::Refresh, nullptr, main(&KestrelMain::Refresh));

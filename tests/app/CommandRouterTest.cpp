@@ -53,11 +53,11 @@ struct Seen {
 };
 
 CommandSpec Recording(const std::string& name, SelectionRule rule, Seen& seen) {
-  CommandSpec spec;
-  spec.name = name;
-  spec.caption = name + "(&T)";
-  spec.enabled = std::move(rule);
-  spec.run = [&seen](MainContext& context) {
+  CommandSpec commandSpec;
+  commandSpec.name = name;
+  commandSpec.caption = name + "(&T)";
+  commandSpec.enabled = std::move(rule);
+  commandSpec.run = [&seen](MainContext& context) {
     ++seen.runs;
     if (UserInfo* u = context.selectedUser()) seen.user = u->userName();
     NodeInfo n = context.selectedNode();
@@ -67,7 +67,7 @@ CommandSpec Recording(const std::string& name, SelectionRule rule, Seen& seen) {
     seen.level = n.level;
     seen.files = context.selectedFileNames();
   };
-  return spec;
+  return commandSpec;
 }
 
 TEST_F(CommandRouterTest, ARegisteredCommandFollowsItsRuleAndRunsWithTheSelection) {

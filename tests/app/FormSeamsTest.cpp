@@ -118,19 +118,19 @@ TEST_F(FormSeamsTest, ASubsystemsCommandAppearsWhereItAskedAndFollowsTheSelectio
   int runs = 0;
   std::vector<std::string> seenFiles;
   Rect seenRect;
-  CommandSpec spec;
-  spec.name = "ActConvert";
-  spec.caption = "変換(&K)";
-  spec.hint = "ファイルの変換";
-  spec.shortcut = "Ctrl+K";
-  spec.enabled = [](const Selection& s) { return s.kind == kNodeInstall && s.user; };
-  spec.run = [&](MainContext& context) {
+  CommandSpec commandSpec;
+  commandSpec.name = "ActConvert";
+  commandSpec.caption = "変換(&K)";
+  commandSpec.hint = "ファイルの変換";
+  commandSpec.shortcut = "Ctrl+K";
+  commandSpec.enabled = [](const Selection& s) { return s.kind == kNodeInstall && s.user; };
+  commandSpec.run = [&](MainContext& context) {
     ++runs;
     seenFiles = context.selectedFileNames();
     seenRect = context.mainWindowRect();
     context.setStatusText(3, "変換しました");
   };
-  form->logic().router().Register(spec);
+  form->logic().router().Register(commandSpec);
   MenuLayout& layout = form->logic().layout();
   ASSERT_TRUE(layout.PlaceAfter("ToolBar3", "ActEye", MenuSlot("ActConvert")));
   ASSERT_TRUE(layout.PlaceAfter("File1", "ActAddFile", MenuSlot("ActConvert")));

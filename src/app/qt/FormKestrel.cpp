@@ -315,15 +315,15 @@ bool TFormKestrel::listHasFocus() const {
 void TFormKestrel::BuildCommands() {
   if (built_) return;
   built_ = true;
-  for (const CommandSpec& spec : logic_.router().all()) {
-    auto* a = new QAction(CommandIcon(spec), Q(spec.caption), this);
-    a->setObjectName(Q(spec.name));
-    a->setToolTip(spec.hint.empty() ? Q(spec.caption).remove('&') : Q(spec.hint));
-    if (!spec.shortcut.empty()) a->setShortcut(QKeySequence(Q(spec.shortcut)));
-    a->setCheckable(spec.checkable);
-    connect(a, &QAction::triggered, this, [this, name = spec.name] { Run(name); });
+  for (const CommandSpec& commandSpec : logic_.router().all()) {
+    auto* a = new QAction(CommandIcon(commandSpec), Q(commandSpec.caption), this);
+    a->setObjectName(Q(commandSpec.name));
+    a->setToolTip(commandSpec.hint.empty() ? Q(commandSpec.caption).remove('&') : Q(commandSpec.hint));
+    if (!commandSpec.shortcut.empty()) a->setShortcut(QKeySequence(Q(commandSpec.shortcut)));
+    a->setCheckable(commandSpec.checkable);
+    connect(a, &QAction::triggered, this, [this, name = commandSpec.name] { Run(name); });
     addAction(a);
-    actions_[spec.name] = a;
+    actions_[commandSpec.name] = a;
   }
   const MenuLayout& layout = logic_.layout();
   for (const MenuPlace& place : layout.menus) {
@@ -365,21 +365,21 @@ void TFormKestrel::AddSlots(QWidget* target, const std::vector<MenuSlot>& entrie
       restoreTools_ = menu->addMenu("復元ツール(&T)");
       restoreTools_->setObjectName("MIRestTools");
       restoreTools_->menuAction()->setEnabled(false);
-    } else if (const CommandSpec* spec = logic_.router().find(slot.command)) {
+    } else if (const CommandSpec* commandSpec = logic_.router().find(slot.command)) {
       bool own = !slot.caption.empty() || !slot.hint.empty();
-      target->addAction(own ? ProxyOf(*spec, slot) : action(spec->name));
+      target->addAction(own ? ProxyOf(*commandSpec, slot) : action(commandSpec->name));
     }
   }
 }
 
-QAction* TFormKestrel::ProxyOf(const CommandSpec& spec, const MenuSlot& slot) {
-  QString caption = Q(slot.caption.empty() ? spec.caption : slot.caption);
-  auto* a = new QAction(CommandIcon(spec), caption, this);
+QAction* TFormKestrel::ProxyOf(const CommandSpec& commandSpec, const MenuSlot& slot) {
+  QString caption = Q(slot.caption.empty() ? commandSpec.caption : slot.caption);
+  auto* a = new QAction(CommandIcon(commandSpec), caption, this);
   if (!slot.objectName.empty()) a->setObjectName(Q(slot.objectName));
-  a->setCheckable(spec.checkable);
+  a->setCheckable(commandSpec.checkable);
   a->setToolTip(slot.hint.empty() ? QString(caption).remove('&') : Q(slot.hint));
-  connect(a, &QAction::triggered, this, [this, name = spec.name] { Run(name); });
-  proxies_.push_back({a, spec.name});
+  connect(a, &QAction::triggered, this, [this, name = commandSpec.name] { Run(name); });
+  proxies_.push_back({a, commandSpec.name});
   return a;
 }
 
@@ -581,9 +581,9 @@ void TFormKestrel::BeginRename() {
 }
 
 void TFormKestrel::EndRename() {
-  const CommandSpec* spec = logic_.router().find(InfoOf(Command::FDelete).name);
+  const CommandSpec* commandSpec = logic_.router().find(InfoOf(Command::FDelete).name);
   QAction* del = action(Command::FDelete);
-  if (spec && del) del->setShortcut(QKeySequence(Q(spec->shortcut)));
+  if (commandSpec && del) del->setShortcut(QKeySequence(Q(commandSpec->shortcut)));
 }
 
 // --- following the logic
@@ -718,14 +718,14 @@ void TFormKestrel::CaptionChanged() {
 
 void TFormKestrel::CommandsChanged() {
   const CommandRouter& router = logic_.router();
-  for (const CommandSpec& spec : router.all()) {
-    QAction* a = action(spec.name);
+  for (const CommandSpec& commandSpec : router.all()) {
+    QAction* a = action(commandSpec.name);
     if (!a) continue;
     const QSignalBlocker block(a);
-    a->setEnabled(router.isEnabled(spec.name));
-    if (a->isCheckable()) a->setChecked(router.isChecked(spec.name));
-    if (!spec.checkedCaption.empty() || !spec.uncheckedCaption.empty()) {
-      QString now = Q(router.captionNow(spec.name));
+    a->setEnabled(router.isEnabled(commandSpec.name));
+    if (a->isCheckable()) a->setChecked(router.isChecked(commandSpec.name));
+    if (!commandSpec.checkedCaption.empty() || !commandSpec.uncheckedCaption.empty()) {
+      QString now = Q(router.captionNow(commandSpec.name));
       a->setText(now);
       a->setToolTip(now);
     }

@@ -112,7 +112,7 @@ class TFormKestrel : public QMainWindow, private MainView {
   // Actions, menus, tool bars and the pop-up menu from the registrations.
   void BuildCommands();
   void AddSlots(QWidget* target, const std::vector<MenuSlot>& entries);
-  QAction* ProxyOf(const CommandSpec& spec, const MenuSlot& slot);
+  QAction* ProxyOf(const CommandSpec& commandSpec, const MenuSlot& slot);
   QComboBox* MakePortBox();
   void AddViewStyles(QMenu* menu);
   void CreatePorts();

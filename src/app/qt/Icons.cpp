@@ -185,9 +185,9 @@ QPixmap Drag1Cursor() {
   return p;
 }
 
-QIcon CommandIcon(const CommandSpec& spec) {
-  if (!spec.icon.empty()) return QIcon(QString::fromStdString(spec.icon));
-  if (auto command = CommandNamed(spec.name)) return CommandIcon(*command);
+QIcon CommandIcon(const CommandSpec& commandSpec) {
+  if (!commandSpec.icon.empty()) return QIcon(QString::fromStdString(commandSpec.icon));
+  if (auto command = CommandNamed(commandSpec.name)) return CommandIcon(*command);
   return QIcon();
 }
 

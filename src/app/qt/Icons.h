@@ -24,7 +24,7 @@ inline constexpr int kStateImageRole = Qt::UserRole + 1;
 QIcon CommandIcon(Command command);
 // A registered command's icon: its image file, else the window's own image
 // for the command's name (none for a name the window does not know).
-QIcon CommandIcon(const CommandSpec& spec);
+QIcon CommandIcon(const CommandSpec& commandSpec);
 // The copy cursor while list items are dragged onto the tree.
 QPixmap Drag1Cursor();
 
