@@ -133,20 +133,7 @@ void FileList::RemoveSelectedItems(const std::vector<std::string>* keep) {
   });
 }
 
-std::string PalmTitleOf(const std::string& path) {
-  std::FILE* f = std::fopen(path.c_str(), "rb");
-  if (!f) return "";
-  std::string line;
-  int c;
-  while (line.size() < 50 && (c = std::fgetc(f)) != EOF) {
-    line += static_cast<char>(c);
-    if (c == '\n') break;
-  }
-  std::fclose(f);
-  line = line.substr(0, line.find('\0'));
-  while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
-  return Cp932ToUtf8(line);
-}
+std::string PalmTitleOf(const std::string& path) { return Cp932ToUtf8(DatabaseNameOf(path)); }
 
 std::string KilobyteText(std::uint64_t bytes) {
   std::uint64_t kb = bytes / 1000 + (bytes % 1000 ? 1 : 0);

@@ -20,21 +20,6 @@ constexpr const char* kCannotWriteTitle = "タイトルが変更できません\
 
 }  // namespace
 
-std::string DatabaseNameOf(const std::string& path) {
-  std::FILE* f = std::fopen(path.c_str(), "rb");
-  if (!f) return "";
-  std::string line;
-  int c;
-  while (line.size() < 50 && (c = std::fgetc(f)) != EOF) {
-    line += static_cast<char>(c);
-    if (c == '\n') break;
-  }
-  std::fclose(f);
-  line = line.substr(0, line.find('\0'));
-  while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
-  return line;
-}
-
 std::string NameField(const std::string& titleSjis) {
   std::string field;
   for (std::size_t i = 0; i < titleSjis.size();) {

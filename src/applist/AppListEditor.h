@@ -6,16 +6,14 @@
 
 #include <string>
 
+#include "common/Paths.h"  // DatabaseNameOf
+
 #include "applist/AppListCatalogue.h"
 
 namespace kestrel {
 
 inline constexpr int kTitleMaxBytes = 30;     // Shift_JIS bytes of the title field
 inline constexpr int kNameFieldBytes = 31;    // what the rewrite replaces
-
-// The database name of a Palm file: its first text line, at most 50 bytes,
-// cut at the first zero byte; "" when it cannot be read. Shift_JIS.
-std::string DatabaseNameOf(const std::string& path);
 
 // The name field written at the file's start: the title's bytes (at most
 // 30, a double-byte character kept whole) filled up with zero bytes to 31.

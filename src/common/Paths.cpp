@@ -1,5 +1,6 @@
 #include "common/Paths.h"
 
+#include <cstdio>
 #include <strings.h>
 #include <sys/stat.h>
 
@@ -112,6 +113,21 @@ std::uint64_t FileSizeOf(const std::string& path) {
   auto found = TheFileSystem().find(path);
   if (!found || (found->attributes & kAttrDirectory)) return 0;
   return found->size;
+}
+
+std::string DatabaseNameOf(const std::string& path) {
+  std::FILE* f = std::fopen(path.c_str(), "rb");
+  if (!f) return "";
+  std::string line;
+  int c;
+  while (line.size() < 50 && (c = std::fgetc(f)) != EOF) {
+    line += static_cast<char>(c);
+    if (c == '\n') break;
+  }
+  std::fclose(f);
+  line = line.substr(0, line.find('\0'));
+  while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
+  return line;
 }
 
 std::string AbsolutePath(const std::string& path) {
