@@ -17,6 +17,10 @@ std::unique_ptr<DialUp> gDialUp;
 
 }  // namespace
 
+std::string DialUp::GetErrorString(int code) {
+  return "ダイアルアップ接続のエラー(" + std::to_string(code) + ")";
+}
+
 DialUp& TheDialUp() {
   std::lock_guard lock(gMutex);
   if (!gDialUp) gDialUp = std::make_unique<NoDialUp>();
