@@ -65,6 +65,7 @@ class ChildProcess {
   void Kill(int graceMs = 2000);
 
   bool running() const { return pid_ > 0; }
+  pid_t pid() const { return pid_; }
   // The exit status; -1 when it ended by a signal or has not ended.
   int exitCode() const { return exitCode_; }
   const std::string& output() const { return out_; }
