@@ -222,9 +222,7 @@ void NmcliDialUp::PollDialling() {
     if (up->exitCode() == 0) {
       phase_ = Phase::Connected;
       nextLook_ = std::chrono::steady_clock::now() + kConnectedLook;
-      unsigned before = generation_;
-      if (!Report(kDialStateConnected, "接続しました")) return;
-      if (events_ && before == generation_) events_->OnConnect();
+      if (Report(kDialStateConnected, "接続しました") && events_) events_->OnConnect();
       return;
     }
     Answer answer{true, up->exitCode(), up->output(), up->errorOutput()};
