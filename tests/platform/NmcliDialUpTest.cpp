@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <functional>
@@ -86,7 +87,7 @@ class NmcliDialUpTest : public ::testing::Test {
   // What the stand-in itself says is active, one "NAME:STATE" per line.
   std::string Active() {
     std::string out;
-    RunCommand("nmcli -t -f NAME,STATE connection show --active", &out);
+    RunCommand("LC_ALL=C.UTF-8 nmcli -t -f NAME,STATE connection show --active", &out);
     return out;
   }
 
@@ -219,6 +220,23 @@ TEST_F(NmcliDialUpTest, ANameWithAColonABackslashBlanksAndJapaneseDials) {
   EXPECT_EQ(events.disconnects, 1);
 }
 
+TEST_F(NmcliDialUpTest, NamesBeyondAsciiComeThroughWhateverTheUsersLocale) {
+  // Under plain "C", nmcli prints '?' for every character beyond ASCII...
+  std::string out;
+  RunCommand("LC_ALL=C nmcli -t -f NAME connection show", &out);
+  EXPECT_NE(out.find("Dial\\:Up \\\\ ?? 1\n"), std::string::npos) << out;
+  // ...so the dial-up asks it for UTF-8, whatever the user's own locale.
+  setenv("LC_ALL", "C", 1);
+  setenv("LANGUAGE", "ja", 1);
+  NmcliDialUp dial;
+  std::vector<std::string> names = dial.phoneBookEntries();
+  EXPECT_NE(std::find(names.begin(), names.end(), "Dial:Up \\ 東京 1"), names.end());
+  dial.setEntryName("Dial:Up \\ 東京 1");
+  EXPECT_EQ(dial.Connect(), 0) << dial.GetErrorString(dial.lastError());
+  unsetenv("LC_ALL");
+  unsetenv("LANGUAGE");
+}
+
 TEST_F(NmcliDialUpTest, ALineTakenDownOutsideIsReportedAsDisconnected) {
   NmcliDialUp dial;
   Recorder events(dial);
@@ -300,7 +318,7 @@ TEST_F(NmcliDialUpTest, AStandInIniWithAMistakeIsNamedAndKept) {
 
 TEST_F(NmcliDialUpTest, TheStandInShowsActivationToConcurrentQueriesAndLosesNoActivation) {
   // Two activations at once: each one's end is kept in the state file.
-  ASSERT_EQ(RunCommand("nmcli c up id 'Office ISP' & nmcli connection up 'Dial:Up \\ 東京 1' & wait"), 0);
+  ASSERT_EQ(RunCommand("nmcli c up id 'Office ISP' & LC_ALL=C.UTF-8 nmcli connection up 'Dial:Up \\ 東京 1' & wait"), 0);
   std::string active = Active();
   EXPECT_NE(active.find("Office ISP:activated"), std::string::npos) << active;
   EXPECT_NE(active.find("Dial\\:Up \\\\ 東京 1:activated"), std::string::npos) << active;

@@ -35,12 +35,14 @@
 // [id|uuid] NAME, connection down [id|uuid] NAME..., device status, and
 // the global options -t, -f/-g FIELDS, -e yes|no, -m, -w SECONDS, -v, -h.
 #include <fcntl.h>
+#include <langinfo.h>
 #include <sys/file.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
 #include <chrono>
+#include <clocale>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -98,6 +100,28 @@ const std::map<std::string, std::string> kDeviceStates = {
     {"ip-check", "connecting (checking IP connectivity)"},
     {"secondaries", "connecting (starting secondary connections)"},
 };
+
+// Like nmcli (through GLib), output is in the locale's character set: under
+// a locale that is not UTF-8 ("C" for one) every character beyond ASCII is
+// printed as '?'.
+bool gUtf8 = true;
+
+std::string Local(const std::string& text) {
+  if (gUtf8) return text;
+  std::string out;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    unsigned char c = static_cast<unsigned char>(text[i]);
+    if (c < 0x80) {
+      out += text[i];
+      continue;
+    }
+    out += '?';
+    while (i + 1 < text.size() && (static_cast<unsigned char>(text[i + 1]) & 0xC0) == 0x80) ++i;
+  }
+  return out;
+}
+
+void Say(std::FILE* to, const std::string& line) { std::fputs(Local(line + "\n").c_str(), to); }
 
 long long NowMs() {
   using namespace std::chrono;
@@ -312,7 +336,7 @@ void PrintTable(const std::vector<std::string>& all, const std::vector<std::stri
         line += cell + (i + 1 < cells.size() ? std::string(widths[i] - cell.size() + 2, ' ') : "");
       }
     }
-    std::printf("%s\n", line.c_str());
+    Say(stdout, line);
   };
   if (!o.terse && o.header) print(fields);
   for (const Row& r : rows) {
@@ -383,8 +407,8 @@ int ConnectionShow(const Config& c, std::vector<std::string> args, const Options
       lines.push_back({"GENERAL.STATE", s.connection});
     }
     for (auto& [key, value] : lines) {
-      if (o.terse) std::printf("%s:%s\n", key.c_str(), Escaped(value, o).c_str());
-      else std::printf("%-40s%s\n", (key + ":").c_str(), value.c_str());
+      if (o.terse) Say(stdout, key + ":" + Escaped(value, o));
+      else Say(stdout, key + ":" + std::string(key.size() < 39 ? 39 - key.size() : 1, ' ') + value);
     }
     return kOk;
   }
@@ -444,7 +468,7 @@ int ConnectionUp(const Config& c, std::vector<std::string> args, const Options& 
                                          "\nHint: use 'journalctl -xe NM_CONNECTION=" + Uuid(p->name) +
                                          " + NM_DEVICE=" + p->device + "' to get more details.");
   }
-  std::printf("Connection successfully activated (D-Bus active path: %s)\n", ActivePath(c, *p).c_str());
+  Say(stdout, "Connection successfully activated (D-Bus active path: " + ActivePath(c, *p) + ")");
   return kOk;
 }
 
@@ -463,13 +487,13 @@ int ConnectionDown(const Config& c, std::vector<std::string> args) {
       });
     }
     if (!wasUp) {
-      std::fprintf(stderr, "Error: '%s' is not an active connection.\n", id.c_str());
+      Say(stderr, "Error: '" + id + "' is not an active connection.");
       result = kNotFound;
       continue;
     }
     any = true;
-    std::printf("Connection '%s' successfully deactivated (D-Bus active path: %s)\n", p->name.c_str(),
-                ActivePath(c, *p).c_str());
+    Say(stdout, "Connection '" + p->name + "' successfully deactivated (D-Bus active path: " +
+                    ActivePath(c, *p) + ")");
   }
   if (!any) throw Failure(kNotFound, "Error: no active connection provided.");
   return result;
@@ -579,13 +603,15 @@ int Run(std::vector<std::string> args) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  std::setlocale(LC_ALL, "");
+  gUtf8 = std::string(nl_langinfo(CODESET)) == "UTF-8";
   try {
     return Run(std::vector<std::string>(argv + 1, argv + argc));
   } catch (const Failure& f) {
-    std::fprintf(stderr, "%s\n", f.what());
+    Say(stderr, f.what());
     return f.code;
   } catch (const std::exception& e) {
-    std::fprintf(stderr, "Error: %s\n", e.what());
+    Say(stderr, std::string("Error: ") + e.what());
     return kUnknownError;
   }
 }

@@ -6,6 +6,11 @@ namespace kestrel {
 namespace {
 
 constexpr const char* kNmcli = "nmcli";
+// English messages whatever the user's language, but UTF-8 output: under
+// plain "C" nmcli prints every character beyond ASCII as '?', and a
+// Japanese profile name could then be neither shown nor dialled. An empty
+// LANGUAGE keeps gettext from translating under C.UTF-8.
+const std::vector<std::string> kEnvironment{"LC_ALL=C.UTF-8", "LANGUAGE="};
 // nmcli answers a query at once; one that hangs must not hold the window.
 constexpr int kQueryTimeoutMs = 10000;
 // `connection down` waits up to 10 s for NetworkManager by itself.
@@ -79,7 +84,7 @@ NmcliDialUp::Answer NmcliDialUp::Ask(const std::vector<std::string>& args, int t
   std::vector<std::string> argv{program};
   argv.insert(argv.end(), args.begin(), args.end());
   ChildProcess child;
-  if (!child.Start(argv, {"LC_ALL=C"})) {
+  if (!child.Start(argv, kEnvironment)) {
     answer.err = child.error();
     return answer;
   }
@@ -168,7 +173,7 @@ int NmcliDialUp::Connect() {
 
   HangUp();
   auto up = std::make_unique<ChildProcess>();
-  if (!up->Start({FindOnPath(kNmcli), "connection", "up", "id", entryName_}, {"LC_ALL=C"})) {
+  if (!up->Start({FindOnPath(kNmcli), "connection", "up", "id", entryName_}, kEnvironment)) {
     return Fail(kDialErrorNoService, up->error());
   }
   up_ = std::move(up);

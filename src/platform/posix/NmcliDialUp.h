@@ -1,7 +1,7 @@
 // Dial-up on NetworkManager: a phone-book entry is a connection profile, and
 // everything is asked of the `nmcli` program found on PATH, in its terse
-// output with the C locale so that what it says does not depend on the
-// user's language.
+// output under the C.UTF-8 locale, so that what it says does not depend on
+// the user's language and names beyond ASCII come through.
 //
 // States while dialling follow the state of the device NetworkManager
 // activates the profile on:
