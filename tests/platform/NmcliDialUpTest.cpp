@@ -342,6 +342,11 @@ TEST_F(NmcliDialUpTest, TheStandInShowsActivationToConcurrentQueriesAndLosesNoAc
   ASSERT_TRUE(up.Wait(60000));
   EXPECT_EQ(up.exitCode(), 4);
   std::string err;
+  // Waiting is bounded by --wait; the activation itself goes on.
+  EXPECT_EQ(RunCommand("nmcli --wait 1 connection up Slow", nullptr, &err), 3);
+  EXPECT_EQ(err, "Error: Timeout expired (1 seconds)\n");
+  EXPECT_EQ(Active(), "Slow:activating\n");
+  ASSERT_EQ(RunCommand("nmcli connection down Slow"), 0);
   EXPECT_EQ(RunCommand("nmcli connection down Slow", nullptr, &err), 10);
   EXPECT_NE(err.find("Error: 'Slow' is not an active connection."), std::string::npos);
   EXPECT_EQ(RunCommand("nmcli connection up Nowhere", nullptr, &err), 10);
