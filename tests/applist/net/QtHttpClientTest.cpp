@@ -4,6 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QHostAddress>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QTimer>
 
 #include <cstdlib>
@@ -182,6 +185,25 @@ TEST_F(QtHttpClientTest, DocumentOverTheSizeBoundIsRefused) {
   client.setBodyLimit(1 << 20);
   client.Get(server.url());
   EXPECT_EQ(recorder.last(), "Success 0");
+}
+
+TEST_F(QtHttpClientTest, UnannouncedDocumentIsRefusedAsSoonAsItOutgrowsTheBound) {
+  // A server that names no length and never ends its answer: only the
+  // bytes received can tell, and waiting for the end would wait forever.
+  QTcpServer endless;
+  ASSERT_TRUE(endless.listen(QHostAddress::LocalHost));
+  QObject::connect(&endless, &QTcpServer::newConnection, [&endless] {
+    QTcpSocket* peer = endless.nextPendingConnection();
+    QObject::connect(peer, &QTcpSocket::readyRead, peer, [peer] {
+      peer->readAll();
+      peer->write("HTTP/1.1 200 OK\r\nContent-Type: text/plain\r\n\r\n");
+      peer->write(QByteArray(5000, 'x'));
+    });
+  });
+  client.setBodyLimit(1000);
+  client.Get("http://127.0.0.1:" + std::to_string(endless.serverPort()) + "/data/AppList.txt");
+  EXPECT_EQ(recorder.last(), "Failure 0 ");
+  EXPECT_EQ(client.body(), "");
 }
 
 TEST_F(QtHttpClientTest, AbortFromATimerEndsTheGetWithAnError) {
