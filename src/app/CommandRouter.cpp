@@ -6,6 +6,28 @@
 
 namespace kestrel {
 
+bool IsKindIn(int kind, std::initializer_list<int> kinds) {
+  for (int k : kinds) {
+    if (kind == k) return true;
+  }
+  return false;
+}
+
+SelectionRule KindIn(std::initializer_list<int> kinds) {
+  return [set = std::vector<int>(kinds)](const Selection& s) {
+    for (int k : set) {
+      if (s.kind == k) return true;
+    }
+    return false;
+  };
+}
+
+SelectionRule KindNotIn(std::initializer_list<int> kinds) {
+  return [in = KindIn(kinds)](const Selection& s) { return !in(s); };
+}
+
+bool HasUser(const Selection& s) { return s.user != nullptr; }
+
 int CommandRouter::IndexOf(const std::string& name) const {
   for (std::size_t i = 0; i < commandSpecs_.size(); ++i) {
     if (commandSpecs_[i].name == name) return static_cast<int>(i);
