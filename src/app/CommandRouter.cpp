@@ -1,5 +1,6 @@
 #include "app/CommandRouter.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 #include "app/MenuLayout.h"
@@ -7,18 +8,13 @@
 namespace kestrel {
 
 bool IsKindIn(int kind, std::initializer_list<int> kinds) {
-  for (int k : kinds) {
-    if (kind == k) return true;
-  }
-  return false;
+  return std::find(kinds.begin(), kinds.end(), kind) != kinds.end();
 }
 
 SelectionRule KindIn(std::initializer_list<int> kinds) {
+  // The list outlives the call it was written in.
   return [set = std::vector<int>(kinds)](const Selection& s) {
-    for (int k : set) {
-      if (s.kind == k) return true;
-    }
-    return false;
+    return std::find(set.begin(), set.end(), s.kind) != set.end();
   };
 }
 
