@@ -1,10 +1,28 @@
 #include "app/CommandRouter.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 #include "app/MenuLayout.h"
 
 namespace kestrel {
+
+bool IsKindIn(int kind, std::initializer_list<int> kinds) {
+  return std::find(kinds.begin(), kinds.end(), kind) != kinds.end();
+}
+
+SelectionRule KindIn(std::initializer_list<int> kinds) {
+  // The list outlives the call it was written in.
+  return [set = std::vector<int>(kinds)](const Selection& s) {
+    return std::find(set.begin(), set.end(), s.kind) != set.end();
+  };
+}
+
+SelectionRule KindNotIn(std::initializer_list<int> kinds) {
+  return [in = KindIn(kinds)](const Selection& s) { return !in(s); };
+}
+
+bool HasUser(const Selection& s) { return s.user != nullptr; }
 
 int CommandRouter::IndexOf(const std::string& name) const {
   for (std::size_t i = 0; i < commandSpecs_.size(); ++i) {

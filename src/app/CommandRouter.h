@@ -6,6 +6,7 @@
 #pragma once
 
 #include <functional>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -28,6 +29,15 @@ struct Selection {
 
 using SelectionRule = std::function<bool(const Selection&)>;
 using CommandHandler = std::function<void(MainContext&)>;
+
+// Rules read as a table of node kinds: KindIn({kNodeBackup, kNodePalm})
+// holds when such a node is selected; KindNotIn holds for every other
+// selection, nothing selected included.
+bool IsKindIn(int kind, std::initializer_list<int> kinds);
+SelectionRule KindIn(std::initializer_list<int> kinds);
+SelectionRule KindNotIn(std::initializer_list<int> kinds);
+// A user node or a node below one is selected.
+bool HasUser(const Selection& s);
 
 struct CommandSpec {
   std::string name;      // "ActEye"; the action's object name

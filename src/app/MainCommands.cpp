@@ -26,15 +26,6 @@ constexpr const char* kDefaultFolderName =
 constexpr const char* kFolderExists = "指定されたフォルダは既に存在します\n別の名前を入力してください";
 constexpr const char* kFolderNotMade = "フォルダが作成できません";
 
-bool HasUser(const Selection& s) { return s.user != nullptr; }
-
-bool KindIn(const Selection& s, std::initializer_list<int> kinds) {
-  for (int k : kinds) {
-    if (s.kind == k) return true;
-  }
-  return false;
-}
-
 CommandSpec SpecOf(Command c) {
   const CommandInfo& info = InfoOf(c);
   CommandSpec commandSpec;
@@ -59,8 +50,6 @@ void KestrelMain::RegisterOwnCommands() {
   auto main = [this](void (KestrelMain::*op)()) -> CommandHandler {
     return [this, op](MainContext&) { (this->*op)(); };
   };
-  const int k1 = kNodeInstall, k2 = kNodeBackup, k3 = kNodePalm, k8 = kNodeArchive,
-            k9 = kNodeAppList, k0 = kNodeUser;
 
   {
     CommandSpec commandSpec = SpecOf(C::InstallFlag);
@@ -72,22 +61,23 @@ void KestrelMain::RegisterOwnCommands() {
     router_.Register(std::move(commandSpec));
   }
   add(C::SelectAll, nullptr, main(&KestrelMain::SelectAll));
-  add(C::RegInst, [=](const Selection& s) { return KindIn(s, {k2, k3, k8}); },
-      main(&KestrelMain::RegInst));
+  add(C::RegInst, KindIn({kNodeBackup, kNodePalm, kNodeArchive}), main(&KestrelMain::RegInst));
   {
     CommandSpec commandSpec = SpecOf(C::FDelete);
-    commandSpec.enabled = [=](const Selection& s) {
-      return (s.kind != k8 && !s.appListsNode) || (s.kind == k8 && s.user && s.user->showArchives());
+    // Inside an archive only while its user shows archives as folders.
+    commandSpec.enabled = [](const Selection& s) {
+      if (s.kind == kNodeArchive) return s.user && s.user->showArchives();
+      return !s.appListsNode;
     };
     // "AppLists" lists the program's own files: never deleted from here.
-    commandSpec.enabledByList = [=](const Selection& s) {
-      return s.kind != k0 && s.kind != k8 && !s.appListsNode;
+    commandSpec.enabledByList = [](const Selection& s) {
+      return !IsKindIn(s.kind, {kNodeUser, kNodeArchive}) && !s.appListsNode;
     };
     commandSpec.run = [this](MainContext& context) { FDelete(context.focus()); };
     router_.Register(std::move(commandSpec));
   }
   add(C::NewUser, nullptr, nullptr);
-  add(C::NewFolder, [=](const Selection& s) { return s.kind == k2; }, main(&KestrelMain::NewFolder));
+  add(C::NewFolder, KindIn({kNodeBackup}), main(&KestrelMain::NewFolder));
   {
     CommandSpec commandSpec = SpecOf(C::BackupFlag);
     commandSpec.enabled = HasUser;
@@ -95,15 +85,17 @@ void KestrelMain::RegisterOwnCommands() {
     commandSpec.run = main(&KestrelMain::BackupFlag);
     router_.Register(std::move(commandSpec));
   }
-  add(C::AddFile, [=](const Selection& s) { return KindIn(s, {k1, k2, k3}); },
-      main(&KestrelMain::AddFile));
+  add(C::AddFile, KindIn({kNodeInstall, kNodeBackup, kNodePalm}), main(&KestrelMain::AddFile));
   add(C::ExecHotSync, nullptr, main(&KestrelMain::ExecHotSync));
   add(C::ExitHotSync, nullptr, main(&KestrelMain::ExitHotSync));
-  add(C::Config, [=](const Selection& s) { return s.kind != k9; }, nullptr);
+  add(C::Config, KindNotIn({kNodeAppList}), nullptr);
   add(C::About, nullptr, nullptr);
-  add(C::Backup, [=](const Selection& s) { return KindIn(s, {k1, k3}); }, main(&KestrelMain::Backup));
+  add(C::Backup, KindIn({kNodeInstall, kNodePalm}), main(&KestrelMain::Backup));
+  // Below "AppLists", not on it.
   add(C::GoSite,
-      [=](const Selection& s) { return KindIn(s, {k1, k2}) || (s.kind == k9 && !s.appListsNode); },
+      [](const Selection& s) {
+        return IsKindIn(s.kind, {kNodeInstall, kNodeBackup}) || (s.kind == kNodeAppList && !s.appListsNode);
+      },
       nullptr);
   {
     CommandSpec commandSpec = SpecOf(C::Property);
@@ -112,10 +104,10 @@ void KestrelMain::RegisterOwnCommands() {
   }
   // The window opens the help page (a Qt part); it gives the handler.
   add(C::Help, nullptr, nullptr);
-  add(C::ChangeUser, [=](const Selection& s) { return s.kind == k0; }, nullptr);
-  add(C::GetAppList, [=](const Selection& s) { return s.kind != k9; }, nullptr);
-  add(C::ChkDate, [=](const Selection& s) { return KindIn(s, {k1, k2, k3, k8}); }, nullptr);
-  add(C::Eye, [=](const Selection& s) { return s.kind == k8; }, nullptr);
+  add(C::ChangeUser, KindIn({kNodeUser}), nullptr);
+  add(C::GetAppList, KindNotIn({kNodeAppList}), nullptr);
+  add(C::ChkDate, KindIn({kNodeInstall, kNodeBackup, kNodePalm, kNodeArchive}), nullptr);
+  add(C::Eye, KindIn({kNodeArchive}), nullptr);
   {
     CommandSpec commandSpec = SpecOf(C::ArcTree);
     commandSpec.hint = "アーカイブファイルをツリー表示";  // the tool button's

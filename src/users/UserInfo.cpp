@@ -3,6 +3,7 @@
 #include <strings.h>
 
 #include <cerrno>
+#include <charconv>
 #include <climits>
 #include <cstdlib>
 #include <optional>
@@ -86,6 +87,30 @@ bool SettingRow::setText(UserInfo& user, const std::string& text) const {
   return true;
 }
 
+std::string SettingRow::CheckText(const std::string& text) const {
+  switch (type) {
+    case SettingType::Text: return "";
+    case SettingType::Flag: return text == "0" || text == "1" ? "" : name() + " は 0 か 1 です";
+    case SettingType::Number: {
+      int n = 0;
+      auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), n);
+      if (text.empty() || ec != std::errc() || end != text.data() + text.size()) return name() + " は整数です";
+      if (limit == SettingLimit::ConvChoice && (n < kConvNone || n > kConvToHalfWidth)) {
+        return name() + " は 0（何もしない）、1（全角に変換）、2（半角に変換）のどれかです";
+      }
+      return "";
+    }
+  }
+  return "";
+}
+
+bool SettingRow::setEdited(UserInfo& user, const std::string& text) const {
+  if (limit == SettingLimit::ExistingFolder && (text.empty() || !TheFileSystem().isDirectory(text))) {
+    return false;
+  }
+  return setText(user, text);
+}
+
 // The rows reach the fields directly: loading must not go through the
 // setters that refuse while the user name is empty.
 #define KESTREL_TEXT(sub, name, field, initial, absent)                           \
@@ -106,6 +131,8 @@ bool SettingRow::setText(UserInfo& user, const std::string& text) const {
         [](const UserInfo& u) -> std::string { return std::to_string(u.f_.field); }, \
         [](UserInfo& u, const std::string& t) { u.f_.field = ParseInt(t).value_or(0); } \
   }
+// The same rows with what a user may set limited further.
+#define KESTREL_LIMITED(row, how) [] { SettingRow r = row; r.limit = SettingLimit::how; return r; }()
 
 const std::vector<SettingRow>& SettingRows() {
   static const std::vector<SettingRow> rows = {
@@ -124,10 +151,10 @@ const std::vector<SettingRow>& SettingRows() {
       KESTREL_FLAG("", "ShowWindow", showWindow, "0", "0"),
       KESTREL_FLAG("", "GoArchiveFolder", selectArchiveFolder, "0", "0"),
       KESTREL_FLAG("", "ShowArchiveFolder", showArchives, "0", "0"),
-      KESTREL_NUMBER("", "ConvKana", convKana, "1", "1"),
-      KESTREL_NUMBER("", "ConvAlpha", convAlpha, "2", "2"),
-      KESTREL_NUMBER("", "ConvUser1", convUser1, "2", "2"),
-      KESTREL_NUMBER("", "ConvUser2", convUser2, "1", "1"),
+      KESTREL_LIMITED(KESTREL_NUMBER("", "ConvKana", convKana, "1", "1"), ConvChoice),
+      KESTREL_LIMITED(KESTREL_NUMBER("", "ConvAlpha", convAlpha, "2", "2"), ConvChoice),
+      KESTREL_LIMITED(KESTREL_NUMBER("", "ConvUser1", convUser1, "2", "2"), ConvChoice),
+      KESTREL_LIMITED(KESTREL_NUMBER("", "ConvUser2", convUser2, "1", "1"), ConvChoice),
       KESTREL_FLAG("", "Trim", trimLines, "1", "1"),
       KESTREL_FLAG("", "MargeLine", joinLines, "0", "0"),
       KESTREL_FLAG("", "RestoreBackup", restoreBackup, "1", "1"),
@@ -154,7 +181,7 @@ const std::vector<SettingRow>& SettingRows() {
       KESTREL_TEXT("", "GlanceEnFontName", glanceEnFontName, "", ""),
       KESTREL_NUMBER("", "GlanceJpFontSize", glanceJpFontSize, "9", "9"),
       KESTREL_NUMBER("", "GlanceEnFontSize", glanceEnFontSize, "9", "9"),
-      KESTREL_TEXT("", "LastAccessDir", lastAccessFolder, "", ""),
+      KESTREL_LIMITED(KESTREL_TEXT("", "LastAccessDir", lastAccessFolder, "", ""), ExistingFolder),
       KESTREL_TEXT("pilot-xfer", "BackupPath", consoleBackupFolder, "", ""),
       KESTREL_TEXT("pilot-xfer", "Path", consoleProgram, "", ""),
       KESTREL_NUMBER("pilot-xfer", "Port", consolePort, "0", "0"),
@@ -168,6 +195,7 @@ const std::vector<SettingRow>& SettingRows() {
 #undef KESTREL_TEXT
 #undef KESTREL_FLAG
 #undef KESTREL_NUMBER
+#undef KESTREL_LIMITED
 
 const std::vector<const SettingRow*>& SettingSaveOrder() {
   static const std::vector<const SettingRow*> order = [] {

@@ -34,6 +34,13 @@ class UserInfo;
 
 enum class SettingType { Text, Flag, Number };
 
+// What a user may set beyond the row's type; loading does not ask.
+enum class SettingLimit {
+  None,
+  ConvChoice,      // a width conversion: kConvNone, kConvToFullWidth or kConvToHalfWidth
+  ExistingFolder,  // taken only when it names a folder that exists
+};
+
 // One stored setting of a user: where it lives, its registry value name and
 // type, the value a new object has (Initial) and the value assumed when the
 // store has none (Absent), both in their text form. The rows drive loading
@@ -51,9 +58,18 @@ struct SettingRow {
   // "BackupPath", or "pilot-xfer\\BackupPath" for a value of the subkey.
   std::string name() const;
   std::string text(const UserInfo& user) const { return get(user); }
+  SettingLimit limit = SettingLimit::None;
+
   // Stores the text in the field; false, and nothing changes, when it is not
   // of the row's type (a flag other than "0"/"1", a number that is none).
   bool setText(UserInfo& user, const std::string& text) const;
+  // Why a value a user typed does not fit the row's type or choices, as
+  // the user is told; "" when it fits. Stricter than setText: a number is
+  // decimal digits with an optional sign, nothing around them.
+  std::string CheckText(const std::string& text) const;
+  // Stores a value a user typed that passed CheckText; a folder that must
+  // exist and does not is not taken (false, nothing changes).
+  bool setEdited(UserInfo& user, const std::string& text) const;
 };
 
 // Every stored setting in the order LoadSettings reads them.

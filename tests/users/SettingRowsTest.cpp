@@ -2,6 +2,7 @@
 // their registry value name, read and written as text of their type.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <set>
 
 #include "PalmSetup.h"
@@ -91,6 +92,42 @@ TEST_F(SettingRowsTest, ANewObjectHoldsTheInitialValuesAndALoadTheAbsentOnes) {
   EXPECT_STREQ(FindSettingRow("GlanceHTMLConv")->initial, "1");
   EXPECT_STREQ(FindSettingRow("GlanceHTMLConv")->absent, "0");
   EXPECT_STREQ(FindSettingRow("AppListURL")->absent, kDefaultAppListUrl);
+}
+
+TEST_F(SettingRowsTest, ValuesAUserTypesAreRefusedWithTheReasonAndChangeNothing) {
+  RegKey k = CurrentUserKey(JoinKeyPath(kUsersKey, "Taro"));
+  k.writeString("User", "TaroY");
+  k.writeString("UserID", "12345");
+  UserInfo taro("Taro");
+
+  EXPECT_EQ(FindSettingRow("Backup")->CheckText("yes"), "Backup は 0 か 1 です");
+  EXPECT_EQ(FindSettingRow("Backup")->CheckText("1"), "");
+  // Only plain decimal numbers: the store's reading is more forgiving.
+  const SettingRow* rate = FindSettingRow("pilot-xfer\\rate");
+  EXPECT_EQ(rate->CheckText(" 57600"), "pilot-xfer\\Rate は整数です");
+  EXPECT_EQ(rate->CheckText("99999999999"), "pilot-xfer\\Rate は整数です");
+  EXPECT_EQ(rate->CheckText("-1"), "");
+  // The width conversions are one of their three choices; other numbers are not.
+  EXPECT_EQ(FindSettingRow("ConvUser2")->CheckText("3"),
+            "ConvUser2 は 0（何もしない）、1（全角に変換）、2（半角に変換）のどれかです");
+  EXPECT_EQ(FindSettingRow("ConvUser2")->CheckText("0"), "");
+  EXPECT_EQ(FindSettingRow("GlanceJpFontSize")->CheckText("3"), "");
+  EXPECT_EQ(FindSettingRow("AppListURL")->CheckText(""), "");
+
+  // The last folder a user opened is taken only when it exists.
+  const SettingRow* last = FindSettingRow("LastAccessDir");
+  std::string gone = home / "gone";
+  EXPECT_FALSE(last->setEdited(taro, gone));
+  EXPECT_EQ(taro.lastAccessFolder(), "");
+  std::string there = home / "there";
+  std::filesystem::create_directories(there);
+  EXPECT_TRUE(last->setEdited(taro, there));
+  EXPECT_EQ(taro.lastAccessFolder(), there);
+  EXPECT_FALSE(last->setEdited(taro, ""));
+  EXPECT_EQ(taro.lastAccessFolder(), there);
+  // Loading takes what is stored, whether it exists now or not.
+  EXPECT_TRUE(last->setText(taro, gone));
+  EXPECT_EQ(taro.lastAccessFolder(), gone);
 }
 
 }  // namespace

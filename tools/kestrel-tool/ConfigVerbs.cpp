@@ -8,7 +8,6 @@
 #include "Verbs.h"
 #include "common/MessageBoxes.h"
 #include "dialogs/ConfigChecks.h"
-#include "dialogs/UserSettingsMap.h"
 #include "handlers/Associations.h"
 #include "users/UserInfo.h"
 
@@ -54,10 +53,10 @@ VerbRegistration assoc(
       return done ? 0 : 1;
     });
 
-const UserSetting& SettingNamed(const std::string& name) {
-  const UserSetting* s = FindUserSetting(name);
-  if (!s) throw UsageError("no per-user setting is named " + name);
-  return *s;
+const SettingRow& SettingNamed(const std::string& name) {
+  const SettingRow* row = FindSettingRow(name);
+  if (!row) throw UsageError("no per-user setting is named " + name);
+  return *row;
 }
 
 VerbRegistration configGet(
@@ -69,20 +68,21 @@ VerbRegistration configGet(
       if (args.empty()) throw UsageError("get or set is needed");
       if (args[0] == "get") {
         if (args.size() != 3) throw UsageError("get needs a user name and a setting");
-        const UserSetting& setting = SettingNamed(args[2]);
+        const SettingRow& setting = SettingNamed(args[2]);
         auto user = OpenRegisteredUser(args[1]);
         if (!user) return 2;
-        WriteOutput(setting.get(*user) + "\n");
+        WriteOutput(setting.text(*user) + "\n");
         return 0;
       }
       if (args[0] != "set") throw UsageError("get or set, not " + args[0]);
       if (args.size() < 4 || (args.size() - 2) % 2 != 0) {
         throw UsageError("set needs a user name and pairs of setting and value");
       }
-      std::map<const UserSetting*, std::string> changes;
+      // In the order of the rows, whatever the order given.
+      std::map<const SettingRow*, std::string> changes;
       for (std::size_t i = 2; i < args.size(); i += 2) {
-        const UserSetting& setting = SettingNamed(args[i]);
-        std::string why = CheckSettingValue(setting, args[i + 1]);
+        const SettingRow& setting = SettingNamed(args[i]);
+        std::string why = setting.CheckText(args[i + 1]);
         if (!why.empty()) {
           std::fprintf(stderr, "kestrel-tool: %s\n", why.c_str());
           return 1;
@@ -92,9 +92,11 @@ VerbRegistration configGet(
       auto user = OpenRegisteredUser(args[1]);
       if (!user) return 2;
       for (const auto& [setting, value] : changes) {
-        setting->set(*user, value);
-        if (setting->get(*user) != value) {
-          std::fprintf(stderr, "kestrel-tool: %s: %s was not taken\n", setting->name, value.c_str());
+        // What the field holds afterwards counts: "" for a folder that is
+        // already "" is no refusal.
+        setting->setEdited(*user, value);
+        if (setting->text(*user) != value) {
+          std::fprintf(stderr, "kestrel-tool: %s: %s was not taken\n", setting->name().c_str(), value.c_str());
           return 1;
         }
       }

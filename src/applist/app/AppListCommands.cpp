@@ -18,7 +18,7 @@ namespace {
 constexpr const char* kTitleColumn = "タイトル";
 
 bool MarksFolderOrArchive(int kind) {
-  return kind == kNodeInstall || kind == kNodeBackup || kind == kNodePalm || kind == kNodeArchive;
+  return IsKindIn(kind, {kNodeInstall, kNodeBackup, kNodePalm, kNodeArchive});
 }
 
 const std::string& SubItem(const FileItem& item, std::size_t index) {
@@ -98,7 +98,7 @@ void Property(KestrelMain& main, AppListCatalogue& catalogue, const EditorRunner
     main.ItemChanged(i);
     return;
   }
-  if (node.kind != kNodeInstall && node.kind != kNodeBackup && node.kind != kNodePalm) return;
+  if (!IsKindIn(node.kind, {kNodeInstall, kNodeBackup, kNodePalm})) return;
   EditorFile file{WithTrailingBackslash(node.folder), item.caption, SubItem(item, 0), SubItem(item, 1)};
   AppListEditor editor(catalogue, file);
   std::optional<AppListEditor::Result> r = run(editor);
