@@ -1,9 +1,12 @@
 #include "app/qt/Icons.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QPainter>
 #include <QPainterPath>
 #include <QStyle>
+#include <map>
+#include <string>
 
 namespace kestrel {
 namespace {
@@ -98,9 +101,33 @@ QPixmap Glyph(const QString& text, const QColor& color) {
 
 QIcon FromPixmap(const QPixmap& p) { return QIcon(p); }
 
-}  // namespace
+// Every icon is drawn once per application and then shared (a QIcon copy
+// is a reference). Made on first use, since pixmaps need the application,
+// and dropped while it ends, before the pixmaps' own clean-up.
+std::map<std::string, QIcon>* icons = nullptr;
 
-QIcon TreeImage(int index) {
+void DropIcons() {
+  delete icons;
+  icons = nullptr;
+}
+
+template <typename Make>
+QIcon Shared(const std::string& key, Make make) {
+  if (!icons) {
+    icons = new std::map<std::string, QIcon>;
+    qAddPostRoutine(DropIcons);
+  }
+  auto it = icons->find(key);
+  if (it == icons->end()) it = icons->emplace(key, make()).first;
+  return it->second;
+}
+
+std::string Key(char family, int a, int b = 0) {
+  return family + std::to_string(a) + "," + std::to_string(b);
+}
+
+QIcon MakeTreeImage(int index) {
+
   switch (index) {
     case 0: return FromPixmap(Person(QColor(150, 150, 150)));
     case 1: return FromPixmap(Person(QColor(70, 130, 210)));
@@ -114,16 +141,7 @@ QIcon TreeImage(int index) {
   }
 }
 
-QIcon NodeIcon(int normal, int selected) {
-  QIcon icon;
-  for (QSize size : {QSize(16, 16), QSize(32, 32)}) {
-    icon.addPixmap(TreeImage(normal).pixmap(size), QIcon::Normal);
-    icon.addPixmap(TreeImage(selected).pixmap(size), QIcon::Selected);
-  }
-  return icon;
-}
-
-QIcon ListImage(int index) {
+QIcon MakeListImage(int index) {
   switch (index) {
     case 1: return Standard(QStyle::SP_FileIcon);
     case 2: return FromPixmap(Handheld());
@@ -132,7 +150,7 @@ QIcon ListImage(int index) {
   }
 }
 
-QIcon MarkedListImage(int index, int mark) {
+QIcon MakeMarkedListImage(int index, int mark) {
   QPixmap base = ListImage(index == 0 ? 1 : index).pixmap(32, 32);
   switch (mark) {
     case 0: return FromPixmap(Badge(base, "=", QColor(40, 150, 60)));
@@ -142,7 +160,7 @@ QIcon MarkedListImage(int index, int mark) {
   }
 }
 
-QIcon CommandIcon(Command command) {
+QIcon MakeCommandIcon(Command command) {
   switch (command) {
     case Command::InstallFlag: return FromPixmap(Badge(Handheld(), "✓", QColor(40, 150, 60)));
     case Command::SelectAll: return Standard(QStyle::SP_DialogApplyButton);
@@ -171,6 +189,35 @@ QIcon CommandIcon(Command command) {
   return {};
 }
 
+}  // namespace
+
+QIcon TreeImage(int index) {
+  return Shared(Key('t', index), [index] { return MakeTreeImage(index); });
+}
+
+QIcon NodeIcon(int normal, int selected) {
+  return Shared(Key('n', normal, selected), [normal, selected] {
+    QIcon icon;
+    for (QSize size : {QSize(16, 16), QSize(32, 32)}) {
+      icon.addPixmap(TreeImage(normal).pixmap(size), QIcon::Normal);
+      icon.addPixmap(TreeImage(selected).pixmap(size), QIcon::Selected);
+    }
+    return icon;
+  });
+}
+
+QIcon ListImage(int index) {
+  return Shared(Key('l', index), [index] { return MakeListImage(index); });
+}
+
+QIcon MarkedListImage(int index, int mark) {
+  return Shared(Key('m', index, mark), [index, mark] { return MakeMarkedListImage(index, mark); });
+}
+
+QIcon CommandIcon(Command command) {
+  return Shared(Key('c', static_cast<int>(command)), [command] { return MakeCommandIcon(command); });
+}
+
 QPixmap Drag1Cursor() {
   QPixmap p = Canvas(24);
   QPainter g(&p);
@@ -186,7 +233,9 @@ QPixmap Drag1Cursor() {
 }
 
 QIcon CommandIcon(const CommandSpec& commandSpec) {
-  if (!commandSpec.icon.empty()) return QIcon(QString::fromStdString(commandSpec.icon));
+  if (!commandSpec.icon.empty()) {
+    return Shared("f" + commandSpec.icon, [&] { return QIcon(QString::fromStdString(commandSpec.icon)); });
+  }
   if (auto command = CommandNamed(commandSpec.name)) return CommandIcon(*command);
   return QIcon();
 }
