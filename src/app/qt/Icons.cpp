@@ -2,10 +2,14 @@
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QIconEngine>
 #include <QPainter>
 #include <QPainterPath>
 #include <QStyle>
+#include <functional>
 #include <map>
+#include <memory>
+#include <optional>
 #include <string>
 
 namespace kestrel {
@@ -122,6 +126,46 @@ QIcon Shared(const std::string& key, Make make) {
   return it->second;
 }
 
+// An icon made when it is first painted or measured: most commands sit in
+// menus that may never open, and drawing their images (or reading the
+// style's) is most of what the window's commands cost at start.
+class LazyEngine : public QIconEngine {
+ public:
+  explicit LazyEngine(std::function<QIcon()> make) : made_(std::make_shared<Made>()) {
+    made_->make = std::move(make);
+  }
+  void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State state) override {
+    icon().paint(painter, rect, Qt::AlignCenter, mode, state);
+  }
+  QSize actualSize(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
+    return icon().actualSize(size, mode, state);
+  }
+  QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
+    return icon().pixmap(size, mode, state);
+  }
+  QPixmap scaledPixmap(const QSize& size, QIcon::Mode mode, QIcon::State state, qreal scale) override {
+    return icon().pixmap(size, scale, mode, state);
+  }
+  QList<QSize> availableSizes(QIcon::Mode mode, QIcon::State state) override {
+    return icon().availableSizes(mode, state);
+  }
+  bool isNull() override { return false; }
+  QString key() const override { return QStringLiteral("kestrel-lazy"); }
+  // Copies share what was made.
+  QIconEngine* clone() const override { return new LazyEngine(*this); }
+
+ private:
+  struct Made {
+    std::function<QIcon()> make;
+    std::optional<QIcon> icon;
+  };
+  const QIcon& icon() {
+    if (!made_->icon) made_->icon = made_->make();
+    return *made_->icon;
+  }
+  std::shared_ptr<Made> made_;
+};
+
 std::string Key(char family, int a, int b = 0) {
   return family + std::to_string(a) + "," + std::to_string(b);
 }
@@ -215,7 +259,8 @@ QIcon MarkedListImage(int index, int mark) {
 }
 
 QIcon CommandIcon(Command command) {
-  return Shared(Key('c', static_cast<int>(command)), [command] { return MakeCommandIcon(command); });
+  return Shared(Key('c', static_cast<int>(command)),
+                [command] { return QIcon(new LazyEngine([command] { return MakeCommandIcon(command); })); });
 }
 
 QPixmap Drag1Cursor() {
@@ -234,7 +279,8 @@ QPixmap Drag1Cursor() {
 
 QIcon CommandIcon(const CommandSpec& commandSpec) {
   if (!commandSpec.icon.empty()) {
-    return Shared("f" + commandSpec.icon, [&] { return QIcon(QString::fromStdString(commandSpec.icon)); });
+    QString file = QString::fromStdString(commandSpec.icon);
+    return Shared("f" + commandSpec.icon, [file] { return QIcon(new LazyEngine([file] { return QIcon(file); })); });
   }
   if (auto command = CommandNamed(commandSpec.name)) return CommandIcon(*command);
   return QIcon();
