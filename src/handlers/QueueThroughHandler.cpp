@@ -11,6 +11,8 @@
 #include "users/PalmDesktop.h"
 #include "users/UserInfo.h"
 
+#include <cstdio>
+#include <exception>
 #include <filesystem>
 #include <memory>
 
@@ -88,7 +90,15 @@ QueueBatch::QueueBatch() {
   TheFileSystem().beginCopyBatch();
 }
 
-QueueBatch::~QueueBatch() { Finish(); }
+QueueBatch::~QueueBatch() {
+  // Also when an error leaves the queuing early: what was copied takes its
+  // name. An error of the store now has nobody left to tell.
+  try {
+    Finish();
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "kestrel: the queued files' install flag was not raised: %s\n", e.what());
+  }
+}
 
 std::vector<std::string> QueueBatch::Finish() {
   std::vector<std::string> notQueued;

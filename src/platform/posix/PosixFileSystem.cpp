@@ -242,6 +242,8 @@ class PosixFileSystem : public FileSystem {
   void settleCopies() override {
     if (waiting_.empty()) return;
     std::vector<Waiting> waiting = std::exchange(waiting_, {});
+    waitingTargets_.clear();
+    waitingFolders_.clear();
     std::vector<int> errors(waiting.size(), 0);
     // The data first, one sync per file system; where that cannot be had
     // (or reports an error that could be any file's), one per file.
@@ -375,6 +377,8 @@ class PosixFileSystem : public FileSystem {
     close(in);
     if (!err && later) {
       waiting_.push_back({temp, Normal(source), Normal(target), replace, partStat.st_dev});
+      waitingTargets_.insert(waiting_.back().target);
+      waitingFolders_.insert(FolderPart(waiting_.back().target));
       return true;
     }
     if (!err && !replace && Exists(target)) err = EEXIST;
@@ -422,23 +426,19 @@ class PosixFileSystem : public FileSystem {
   // may go meanwhile: the data is in the part file already.
   void settle(const std::string& path) {
     if (waiting_.empty()) return;
-    std::string p = Normal(path);
-    for (const Waiting& w : waiting_) {
-      if (w.target == p) return settleCopies();
-    }
+    if (waitingTargets_.count(Normal(path))) settleCopies();
   }
 
   // Likewise for a waiting copy into `folder`.
   void settleIn(const std::string& folder) {
     if (waiting_.empty()) return;
-    std::string f = Normal(folder.empty() ? "." : folder);
-    for (const Waiting& w : waiting_) {
-      if (FolderPart(w.target) == f) return settleCopies();
-    }
+    if (waitingFolders_.count(Normal(folder.empty() ? "." : folder))) settleCopies();
   }
 
   int batchDepth_ = 0;
   std::vector<Waiting> waiting_;
+  std::set<std::string> waitingTargets_;
+  std::set<std::string> waitingFolders_;
   std::vector<CopyFailure> failures_;
 };
 
