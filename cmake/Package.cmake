@@ -22,7 +22,8 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://tolva.jp/kestrel-plus/")
 # The shared libraries' packages come from dpkg-shlibdeps (dpkg-dev); the
 # programs the default converters and the viewer call are suggested.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
+# libzip is loaded at run time, so the library scan does not see it.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, libzip4")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils, fonts-noto-cjk | fonts-ipafont-gothic, qt6-translations-l10n")
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "txt2pdbdoc")
 set(CPACK_STRIP_FILES ON)

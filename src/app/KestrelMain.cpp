@@ -403,6 +403,8 @@ bool KestrelMain::QueueFiles(const std::vector<std::string>& paths) {
   bool backup = !backupFolder.empty();
   bool archiveGiven = false;
   bool rebuild = false;
+  // The copies of all the files reach their folders together, then the flag.
+  QueueBatch batch;
   for (const std::string& path : paths) {
     if (IsArchiveName(path)) {
       archiveGiven = true;
@@ -419,6 +421,7 @@ bool KestrelMain::QueueFiles(const std::vector<std::string>& paths) {
     int kind = selectedKind();
     if (kind == kNodeInstall || (kind == kNodeBackup && tree_.level(selected_) == 1)) RefillFolder();
   }
+  batch.Finish();
   if (rebuild) RebuildBackupSubtree(u);
   return !archiveGiven && !user->showWindow();
 }

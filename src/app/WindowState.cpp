@@ -32,6 +32,8 @@ WindowState LoadWindowState() {
 
 void SaveWindowState(int left, int top, int width, int height, int splitter) {
   try {
+    // One write of the store for the whole record.
+    RegistryBatch batch(TheRegistry());
     auto key = RegKey::Open(TheRegistry(), Hive::CurrentUser, kWindowKey, true);
     if (!key) return;
     key->writeDword("WinPosX", static_cast<std::uint32_t>(left));
@@ -39,6 +41,7 @@ void SaveWindowState(int left, int top, int width, int height, int splitter) {
     key->writeDword("WinWidth", static_cast<std::uint32_t>(width));
     key->writeDword("WinHeight", static_cast<std::uint32_t>(height));
     key->writeDword("Splitter", static_cast<std::uint32_t>(splitter));
+    batch.Commit();
   } catch (const RegistryError&) {
     // A state that cannot be kept costs the next start its geometry only.
   }

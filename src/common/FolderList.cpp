@@ -33,22 +33,45 @@ int Walk(const std::string& folderIn, const std::string& mask, const ListOptions
   std::string wantedExt =
       UpperAscii(details ? maskExt : (mask.empty() ? std::string() : mask.substr(1)));
 
-  for (const FindData& e : TheFileSystem().list(folder)) {
-    // Without subfolder walking only what matches the mask is enumerated.
-    if (depth <= 0 && !MatchesMask(mask, e.name)) continue;
+  FileSystem& fs = TheFileSystem();
+  auto take = [&](const FindData& e) {
     bool isDir = (e.attributes & kAttrDirectory) != 0;
     std::string name = e.name;
     if (o.markFolders && isDir) name += kPathSeparator;
-    std::string path = folder + name;
     bool taken = ((e.attributes & o.attributes) != 0 || (e.attributes == 0 && o.includePlain)) &&
                  ((o.attributes & kAttrDirectory) != 0 || !isDir);
     if (taken && !wildExt && UpperAscii(ExtensionOf(e.name)) != wantedExt) taken = false;
     if (taken) {
-      names.push_back(o.fullPath ? path : name);
+      names.push_back(o.fullPath ? folder + name : name);
       if (sizes) sizes->push_back(std::to_string(e.size));
       if (times) times->push_back(FileTimeText(e));
     }
-    if (depth > 0 && isDir && !IsLink(folder + e.name)) {
+  };
+
+  if (depth <= 0) {
+    // Only what matches is looked at in full: a folder of a thousand files
+    // costs no look-up per file when only its subfolders are wanted, and
+    // the subfolders none when only its files are.
+    bool wantFolders = (o.attributes & kAttrDirectory) != 0;
+    bool wantFiles = o.includePlain || (o.attributes & ~static_cast<std::uint32_t>(kAttrDirectory)) != 0;
+    for (const FolderEntry& entry : fs.entries(folder)) {
+      if (!MatchesMask(mask, entry.name)) continue;
+      if (entry.isDirectory ? !wantFolders : !wantFiles) continue;
+      if (!wildExt && UpperAscii(ExtensionOf(entry.name)) != wantedExt) continue;
+      if (entry.isDirectory && !sizes && !times) {
+        // A folder is taken whatever its other attributes.
+        take(FindData{.name = entry.name, .attributes = kAttrDirectory});
+        continue;
+      }
+      if (auto e = fs.findEntry(folder, entry.name)) take(*e);
+    }
+    return static_cast<int>(names.size());
+  }
+
+  for (const FindData& e : fs.list(folder)) {
+    take(e);
+    bool isDir = (e.attributes & kAttrDirectory) != 0;
+    if (isDir && !IsLink(folder + e.name)) {
       Walk(folder + e.name, mask, o, depth - 1, details, names, sizes, times);
     }
   }

@@ -11,6 +11,11 @@
 #include "users/PalmDesktop.h"
 #include "users/UserInfo.h"
 
+#include <cstdio>
+#include <exception>
+#include <filesystem>
+#include <memory>
+
 namespace kestrel {
 
 ShapeSettings ShapeSettingsFor(const UserInfo& user) {
@@ -45,7 +50,82 @@ int Failed() {
   return 0;
 }
 
+// One file queued inside a batch: the copy that waits for its name (empty
+// when nothing was copied) and whose flag it asks for.
+struct Queuing {
+  UserInfo* user = nullptr;
+  std::function<void()> onFlagRaised;
+  std::string given;
+  std::string target;
+};
+
+struct OpenBatch {
+  std::vector<Queuing> queued;
+};
+
+OpenBatch*& CurrentBatch() {
+  static OpenBatch* batch = nullptr;
+  return batch;
+}
+
+// The spelling the file system reports a failed copy's target in.
+std::string SamePath(const std::string& path) {
+  std::error_code ec;
+  std::string out = std::filesystem::absolute(path, ec).lexically_normal().string();
+  if (ec) out = path;
+  while (out.size() > 1 && out.back() == '/') out.pop_back();
+  return out;
+}
+
+void RaiseFlag(UserInfo& user, const std::function<void()>& onFlagRaised) {
+  if (!ReadInstallFlag(user) && SetInstallFlag(user) && onFlagRaised) onFlagRaised();
+}
+
 }  // namespace
+
+QueueBatch::QueueBatch() {
+  if (CurrentBatch()) return;
+  outermost_ = true;
+  CurrentBatch() = new OpenBatch;
+  TheFileSystem().beginCopyBatch();
+}
+
+QueueBatch::~QueueBatch() {
+  // Also when an error leaves the queuing early: what was copied takes its
+  // name. An error of the store now has nobody left to tell.
+  try {
+    Finish();
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "kestrel: the queued files' install flag was not raised: %s\n", e.what());
+  }
+}
+
+std::vector<std::string> QueueBatch::Finish() {
+  std::vector<std::string> notQueued;
+  if (!outermost_ || finished_) return notQueued;
+  finished_ = true;
+  std::unique_ptr<OpenBatch> batch(CurrentBatch());
+  CurrentBatch() = nullptr;
+  std::vector<CopyFailure> failures = TheFileSystem().endCopyBatch();
+  for (const CopyFailure& f : failures) ErrorBox(MessageText(457), f.source.c_str(), f.target.c_str());
+  // Each user's flag once, in the order their first files came.
+  std::vector<const Queuing*> raise;
+  for (const Queuing& q : batch->queued) {
+    bool lost = false;
+    for (const CopyFailure& f : failures) lost = lost || (!q.target.empty() && f.target == q.target);
+    if (lost) {
+      notQueued.push_back(q.given);
+      --Counts().queued;
+      ++Counts().failed;
+      continue;
+    }
+    bool known = false;
+    for (const Queuing* r : raise) known = known || r->user == q.user;
+    if (!known) raise.push_back(&q);
+  }
+  for (const Queuing* q : raise) RaiseFlag(*q->user, q->onFlagRaised);
+  return notQueued;
+}
 
 QueueCounts QueueThroughHandlerCounts() { return Counts(); }
 
@@ -78,6 +158,8 @@ int QueueThroughHandler(UserInfo& user, const std::string& given, const std::str
     work = temporary;
   }
 
+  // A converter sees the folders as they would be without a batch.
+  if (CurrentBatch() && entry->UseExApp) TheFileSystem().settleCopies();
   std::string result = ConvertForInstall(table, index, work, installFolder);
   if (result == "ERROR") {
     if (!temporary.empty()) DeleteFileChecked(temporary, true);
@@ -100,7 +182,13 @@ int QueueThroughHandler(UserInfo& user, const std::string& given, const std::str
   if (!temporary.empty() && TheFileSystem().exists(temporary)) DeleteFileChecked(temporary, true);
   if (!copied) return Failed();
 
-  if (!ReadInstallFlag(user) && SetInstallFlag(user) && onFlagRaised) onFlagRaised();
+  if (OpenBatch* batch = CurrentBatch()) {
+    std::string target;
+    if (!result.empty()) target = SamePath(WithTrailingBackslash(installFolder) + FileNameOf(result));
+    batch->queued.push_back({&user, onFlagRaised, given, target});
+    return Queued();
+  }
+  RaiseFlag(user, onFlagRaised);
   return Queued();
 }
 

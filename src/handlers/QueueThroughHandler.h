@@ -26,6 +26,29 @@ ShapeSettings ShapeSettingsFor(const UserInfo& user);
 int QueueThroughHandler(UserInfo& user, const std::string& file, const std::string& installFolder,
                         const std::function<void()>& onFlagRaised = {});
 
+// While one lives, the copies QueueThroughHandler makes take their names
+// together when it ends (synced as one, then renamed), and only then is the
+// install flag of each user with a queued file read and raised, once. So a
+// run of many files is as durable as one file at a time, and the flag never
+// stands for a file that is not in place. Batches nest; the outermost ends
+// them.
+class QueueBatch {
+ public:
+  QueueBatch();
+  ~QueueBatch();
+  QueueBatch(const QueueBatch&) = delete;
+  QueueBatch& operator=(const QueueBatch&) = delete;
+
+  // Ends the batch (the destructor does it otherwise). A copy that did not
+  // take its name gets the error box of a failed copy, and its file counts
+  // as not queued. Answers those files, as they were given.
+  std::vector<std::string> Finish();
+
+ private:
+  bool outermost_ = false;
+  bool finished_ = false;
+};
+
 // How many calls of this process answered 1 and 0, for an exit code that
 // tells whether every file given was queued.
 struct QueueCounts {

@@ -1,7 +1,12 @@
-// The zip library: libzip, read-only.
+// The zip library: libzip, read-only, loaded when an archive is first
+// opened (as the program has always loaded its archivers): with the
+// cryptography it brings along it would cost every start of every program
+// several milliseconds otherwise.
+#include <dlfcn.h>
 #include <sys/stat.h>
 #include <zip.h>
 
+#include <type_traits>
 #include <vector>
 
 #include "install/ArchiveLibrary.h"
@@ -9,26 +14,71 @@
 namespace kestrel {
 namespace {
 
+// The entries the program calls, looked up once; null when the library or
+// one of them is missing.
+struct ZipApi {
+  decltype(&::zip_open) open;
+  decltype(&::zip_discard) discard;
+  decltype(&::zip_get_num_entries) numEntries;
+  decltype(&::zip_stat_init) statInit;
+  decltype(&::zip_stat_index) statIndex;
+  decltype(&::zip_file_get_external_attributes) externalAttributes;
+  decltype(&::zip_fopen_index) fopenIndex;
+  decltype(&::zip_fread) fread;
+  decltype(&::zip_fclose) fclose;
+};
+
+const ZipApi* LoadZipApi() {
+  static const ZipApi* api = [] () -> const ZipApi* {
+    void* lib = nullptr;
+    for (const char* name : {"libzip.so.4", "libzip.so.5", "libzip.so"}) {
+      if ((lib = dlopen(name, RTLD_NOW | RTLD_LOCAL))) break;
+    }
+    if (!lib) return nullptr;
+    static ZipApi loaded;
+    bool complete = true;
+    auto entry = [&](auto& slot, const char* symbol) {
+      slot = reinterpret_cast<std::remove_reference_t<decltype(slot)>>(dlsym(lib, symbol));
+      complete = complete && slot;
+    };
+    entry(loaded.open, "zip_open");
+    entry(loaded.discard, "zip_discard");
+    entry(loaded.numEntries, "zip_get_num_entries");
+    entry(loaded.statInit, "zip_stat_init");
+    entry(loaded.statIndex, "zip_stat_index");
+    entry(loaded.externalAttributes, "zip_file_get_external_attributes");
+    entry(loaded.fopenIndex, "zip_fopen_index");
+    entry(loaded.fread, "zip_fread");
+    entry(loaded.fclose, "zip_fclose");
+    // Kept for the rest of the run: unloading it again buys nothing.
+    return complete ? &loaded : nullptr;
+  }();
+  return api;
+}
+
+const ZipApi& Zip() { return *LoadZipApi(); }
+
+
 struct ZipDiscard {
-  void operator()(zip_t* zip) const { zip_discard(zip); }
+  void operator()(zip_t* zip) const { Zip().discard(zip); }
 };
 using ZipHandle = std::unique_ptr<zip_t, ZipDiscard>;
 
 struct ZipClose {
-  void operator()(zip_file_t* file) const { zip_fclose(file); }
+  void operator()(zip_file_t* file) const { Zip().fclose(file); }
 };
 using ZipFileHandle = std::unique_ptr<zip_file_t, ZipClose>;
 
 ZipHandle OpenZip(const std::string& path) {
   if (!IsRegularFile(path)) return nullptr;
   int error = 0;
-  return ZipHandle(zip_open(path.c_str(), ZIP_RDONLY, &error));
+  return ZipHandle(Zip().open(path.c_str(), ZIP_RDONLY, &error));
 }
 
 // The stat of an entry with its stored name as the program shows it.
 bool StatEntry(zip_t* zip, zip_uint64_t index, zip_stat_t* st, std::string* path) {
-  zip_stat_init(st);
-  if (zip_stat_index(zip, index, ZIP_FL_ENC_RAW, st) != 0) return false;
+  Zip().statInit(st);
+  if (Zip().statIndex(zip, index, ZIP_FL_ENC_RAW, st) != 0) return false;
   if (!(st->valid & ZIP_STAT_NAME) || !st->name) return false;
   *path = MemberPathFromStored(st->name);
   return true;
@@ -38,7 +88,7 @@ bool StatEntry(zip_t* zip, zip_uint64_t index, zip_stat_t* st, std::string* path
 bool IsLink(zip_t* zip, zip_uint64_t index) {
   zip_uint8_t system = 0;
   zip_uint32_t attributes = 0;
-  if (zip_file_get_external_attributes(zip, index, 0, &system, &attributes) != 0) return false;
+  if (Zip().externalAttributes(zip, index, 0, &system, &attributes) != 0) return false;
   return system == ZIP_OPSYS_UNIX && S_ISLNK(attributes >> 16);
 }
 
@@ -46,7 +96,7 @@ class ZipReader : public ArchiveReader {
  public:
   explicit ZipReader(const std::string& path) : zip_(OpenZip(path)) {
     if (zip_) {
-      zip_int64_t n = zip_get_num_entries(zip_.get(), 0);
+      zip_int64_t n = Zip().numEntries(zip_.get(), 0);
       count_ = n > 0 ? static_cast<zip_uint64_t>(n) : 0;
     }
   }
@@ -91,7 +141,7 @@ class ZipLibrary : public ArchiveLibrary {
                  ArchiveSink& sink) override {
     ZipHandle zip = OpenZip(archive);
     if (!zip) return kArchiveCannotOpen;
-    zip_int64_t count = zip_get_num_entries(zip.get(), 0);
+    zip_int64_t count = Zip().numEntries(zip.get(), 0);
 
     // The first entry of that path with data, as the listing shows it; an
     // empty one only when there is no other.
@@ -112,15 +162,15 @@ class ZipLibrary : public ArchiveLibrary {
     if (found < 0) return kArchiveNoSuchMember;
     auto index = static_cast<zip_uint64_t>(found);
     if (IsLink(zip.get(), index)) return kArchiveNotAFile;
-    if (zip_stat_index(zip.get(), index, ZIP_FL_ENC_RAW, &st) != 0) return kArchiveDamaged;
+    if (Zip().statIndex(zip.get(), index, ZIP_FL_ENC_RAW, &st) != 0) return kArchiveDamaged;
 
     // libzip checks the CRC when the data end.
-    ZipFileHandle file(zip_fopen_index(zip.get(), index, 0));
+    ZipFileHandle file(Zip().fopenIndex(zip.get(), index, 0));
     if (!file) return kArchiveDamaged;
     std::vector<char> buffer(1 << 16);
     zip_uint64_t total = 0;
     for (;;) {
-      zip_int64_t n = zip_fread(file.get(), buffer.data(), buffer.size());
+      zip_int64_t n = Zip().fread(file.get(), buffer.data(), buffer.size());
       if (n < 0) return kArchiveDamaged;
       if (n == 0) break;
       total += static_cast<zip_uint64_t>(n);
@@ -134,6 +184,10 @@ class ZipLibrary : public ArchiveLibrary {
 
 }  // namespace
 
-std::unique_ptr<ArchiveLibrary> MakeZipLibrary() { return std::make_unique<ZipLibrary>(); }
+// Null when libzip cannot be loaded: the caller says it is missing.
+std::unique_ptr<ArchiveLibrary> MakeZipLibrary() {
+  if (!LoadZipApi()) return nullptr;
+  return std::make_unique<ZipLibrary>();
+}
 
 }  // namespace kestrel

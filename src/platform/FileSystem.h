@@ -22,6 +22,20 @@ enum FileAttribute : std::uint32_t {
   kAttrArchive = 0x20,
 };
 
+// An entry of a folder with only what the folder itself tells: no size,
+// time or attributes. A link counts as what it points at.
+struct FolderEntry {
+  std::string name;
+  bool isDirectory = false;
+};
+
+// A copy of a batch that did not reach its name when the batch ended.
+struct CopyFailure {
+  std::string source;
+  std::string target;
+  std::string reason;  // the system's
+};
+
 struct FindData {
   std::string name;            // bare name
   std::uint32_t attributes = 0;
@@ -36,7 +50,14 @@ class FileSystem {
 
   // Entries of a folder except "." and "..", in the platform's listing order.
   virtual std::vector<FindData> list(const std::string& folder) = 0;
+  // The same entries in the same order, without looking at each one (only
+  // an entry whose type the folder does not record, or a link, is looked
+  // up): for walks that want the subfolders of a folder full of files.
+  virtual std::vector<FolderEntry> entries(const std::string& folder) = 0;
   virtual std::optional<FindData> find(const std::string& path) = 0;
+  // One entry of entries() in full, as list() gives it (a dangling link
+  // too); nullopt when it is gone.
+  virtual std::optional<FindData> findEntry(const std::string& folder, const std::string& name) = 0;
 
   virtual bool exists(const std::string& path) = 0;
   virtual bool isDirectory(const std::string& path) = 0;
@@ -53,6 +74,21 @@ class FileSystem {
   // an existing target whole. On failure `error` gets the system's reason.
   virtual bool copyFile(const std::string& source, const std::string& target, bool replace,
                         std::string* error = nullptr) = 0;
+  // Copies made while a batch is open are written beside their targets at
+  // once but take their names together when the outermost batch ends: all
+  // synced as one, renamed, their folders synced. That makes a run of many
+  // copies as durable as one copy at a time for about the price of one.
+  // Anything that asks about a waiting target, its folder or its source
+  // meanwhile first sees the waiting copies take their names, so a batch
+  // changes what the copies cost, not what anyone observes. Batches nest.
+  virtual void beginCopyBatch() = 0;
+  // Ends a batch; the outermost end answers the copies that did not reach
+  // their names (also those of an earlier settling inside the batch).
+  virtual std::vector<CopyFailure> endCopyBatch() = 0;
+  // Gives the waiting copies their names now (before another program, a
+  // converter, looks at the folders); the batch stays open.
+  virtual void settleCopies() = 0;
+
   // Moves (renames, or copies and deletes across file systems); never
   // replaces an existing target.
   virtual bool moveFile(const std::string& source, const std::string& target,

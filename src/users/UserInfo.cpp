@@ -241,9 +241,23 @@ int UserInfo::OpenUser(const std::string& userName, bool duplicateCheck) {
   // An empty name names the Users key itself, not a user.
   if (userName.empty()) return 2;
   f_.userName = userName;
+  // The keys LoadSettings may make are made first, so that all of the
+  // opening is one read of a store that does not change under it.
+  OpenKey(JoinKeyPath(keyPath(), "pilot-xfer"), true);
+  std::optional<RegistryBatch> read;
+  try {
+    read.emplace(TheRegistry(), false);
+  } catch (const RegistryError&) {
+    // Read as before, one value at a time; each read says what is wrong.
+  }
   LoadSettings();
   bool stored = !f_.shortName.empty() && !f_.userId.empty();
   if (!stored) {
+    // The look-up may show a message box: no read stays open meanwhile.
+    if (read) {
+      read->Commit();
+      read.reset();
+    }
     if (LookUpUser(*this) != kLookupFound) {
       ResetDefaults();
       return 2;
@@ -255,6 +269,7 @@ int UserInfo::OpenUser(const std::string& userName, bool duplicateCheck) {
   f_.installFolder = InstallFolderFor(f_.shortName);
   handlers_->clear();  // loading appends
   handlers_->LoadForUser(f_.userName, true);
+  if (read) read->Commit();
   return 0;
 }
 
@@ -272,7 +287,11 @@ int UserInfo::LoadSettings() {
         LoadRow(row, *sub, *this);
       }
     }
+    // The Palm Desktop folder and the flag in the same read.
+    f_.installFolder = InstallFolderFor(f_.shortName);
+    ReadInstallFlag(*this);
     read.Commit();
+    return 0;
   }
   f_.installFolder = InstallFolderFor(f_.shortName);
   ReadInstallFlag(*this);
@@ -365,15 +384,28 @@ KESTREL_REFUSING_SETTER(setSelectArchiveFolder, selectArchiveFolder)
 int EnumerateUsers(std::vector<std::unique_ptr<UserInfo>>& users) {
   auto root = RegKey::Open(TheRegistry(), Hive::CurrentUser, kUsersKey, false);
   if (!root) return static_cast<int>(users.size());
-  for (const std::string& name : root->subkeyNames()) {
-    auto key = root->openSubkey(name, false);
-    if (!key) continue;
+  // Which keys are users, in one read of the store; the keys to drop go
+  // after it, each in its place in the order.
+  struct Found {
+    std::string name;
+    bool user = false;
+  };
+  std::vector<Found> found;
+  {
+    RegistryBatch read(root->registry(), false);
+    for (const std::string& name : root->subkeyNames()) {
+      auto key = root->openSubkey(name, false);
+      if (key) found.push_back({name, key->hasValue("User")});
+    }
+    read.Commit();
+  }
+  for (const Found& f : found) {
     // Left behind by an add that failed, or by an old version.
-    if (!key->hasValue("User")) {
-      root->deleteSubkeyTree(name);
+    if (!f.user) {
+      root->deleteSubkeyTree(f.name);
       continue;
     }
-    users.push_back(std::make_unique<UserInfo>(name));
+    users.push_back(std::make_unique<UserInfo>(f.name));
   }
   return static_cast<int>(users.size());
 }

@@ -210,3 +210,72 @@ TEST_F(QueueVerbsTest, AQueueKilledAtAnyPointLeavesNoHalfWrittenFileInTheInstall
 }
 
 }  // namespace
+
+namespace {
+
+// Many files queued in one run and the run killed at any moment: every file
+// under its own name in the install folder is whole, and a raised flag
+// means every file is there.
+TEST_F(QueueVerbsTest, AQueueOfManyFilesKilledAnywhereLeavesWholeFilesAndNoFlagWithoutThem) {
+  SetUpUserWithConverters();
+  constexpr int kFiles = 50;
+  std::vector<std::string> sources;
+  for (int i = 0; i < kFiles; ++i) {
+    sources.push_back(home / ("doc/App" + std::to_string(i) + ".prc"));
+    WriteFile(sources.back(), std::string(20000 + 97 * i, static_cast<char>('A' + i % 26)));
+  }
+  std::string tool = BuiltProgram("kestrel-tool");
+  std::random_device seedSource;
+  unsigned seed = seedSource();
+  std::mt19937 random(seed);
+  int whole = 0, flagged = 0;
+  for (int trial = 0; trial < 30; ++trial) {
+    for (const std::string& name : installed()) std::filesystem::remove(install() + name);
+    ASSERT_EQ(run("kestrel-tool", "flag clear 'Taro Yamada'"), 0);
+    std::vector<std::string> words{tool, "queue", "Taro Yamada"};
+    words.insert(words.end(), sources.begin(), sources.end());
+    std::vector<char*> argv;
+    for (std::string& w : words) argv.push_back(w.data());
+    argv.push_back(nullptr);
+    pid_t pid = -1;
+    ASSERT_EQ(posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), environ), 0);
+    std::this_thread::sleep_for(std::chrono::microseconds(random() % 50000));
+    kill(pid, SIGKILL);
+    waitpid(pid, nullptr, 0);
+
+    std::size_t present = 0;
+    for (const std::string& name : installed()) {
+      if (name[0] == '.') continue;  // not a name HotSync installs
+      auto it = std::find_if(sources.begin(), sources.end(), [&](const std::string& s) {
+        return std::filesystem::path(s).filename() == name;
+      });
+      ASSERT_NE(it, sources.end()) << name << " (trial " << trial << ", seed " << seed << ")";
+      ASSERT_EQ(ReadFile(install() + name), ReadFile(*it)) << name << " is not whole (trial " << trial
+                                                           << ", seed " << seed << ")";
+      ++present;
+    }
+    if (flag() == "1\n") {
+      ASSERT_EQ(present, sources.size()) << "the flag stands for files that are not there (trial "
+                                         << trial << ", seed " << seed << ")";
+      ++flagged;
+    }
+    if (present == sources.size()) ++whole;
+  }
+  // Not a timing promise, only a sign of where the kills landed.
+  RecordProperty("all_there", whole);
+  RecordProperty("flag_raised", flagged);
+  // A later run finishes the job and leaves nothing of the killed ones.
+  std::string err;
+  for (const std::string& name : installed()) std::filesystem::remove(install() + name);
+  std::string args = "queue 'Taro Yamada'";
+  for (const std::string& s : sources) args += " " + ShellQuote(s);
+  EXPECT_EQ(run("kestrel-tool", args, nullptr, &err), 0) << err;
+  EXPECT_EQ(installed().size(), sources.size());
+  EXPECT_EQ(flag(), "1\n");
+  std::error_code ec;
+  for (const auto& e : std::filesystem::directory_iterator(home / "__temp__", ec)) {
+    EXPECT_EQ(e.path().filename().string().find(".kestrel-part"), std::string::npos) << e.path();
+  }
+}
+
+}  // namespace

@@ -29,6 +29,8 @@ VerbRegistration queue(
         return 2;
       }
       int failed = 0;
+      // The copies reach the install folder together, then the flag is raised.
+      QueueBatch batch;
       for (std::size_t i = 1; i < args.size(); ++i) {
         if (!TheFileSystem().exists(args[i])) {
           std::fprintf(stderr, "kestrel-tool: %s does not exist\n", args[i].c_str());
@@ -39,6 +41,10 @@ VerbRegistration queue(
           std::fprintf(stderr, "kestrel-tool: %s was not queued\n", args[i].c_str());
           ++failed;
         }
+      }
+      for (const std::string& file : batch.Finish()) {
+        std::fprintf(stderr, "kestrel-tool: %s was not queued\n", file.c_str());
+        ++failed;
       }
       return failed ? 1 : 0;
     });

@@ -1,9 +1,16 @@
 #include "app/qt/Icons.h"
 
 #include <QApplication>
+#include <QCoreApplication>
+#include <QIconEngine>
 #include <QPainter>
 #include <QPainterPath>
 #include <QStyle>
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
 
 namespace kestrel {
 namespace {
@@ -98,9 +105,73 @@ QPixmap Glyph(const QString& text, const QColor& color) {
 
 QIcon FromPixmap(const QPixmap& p) { return QIcon(p); }
 
-}  // namespace
+// Every icon is drawn once per application and then shared (a QIcon copy
+// is a reference). Made on first use, since pixmaps need the application,
+// and dropped while it ends, before the pixmaps' own clean-up.
+std::map<std::string, QIcon>* icons = nullptr;
 
-QIcon TreeImage(int index) {
+void DropIcons() {
+  delete icons;
+  icons = nullptr;
+}
+
+template <typename Make>
+QIcon Shared(const std::string& key, Make make) {
+  if (!icons) {
+    icons = new std::map<std::string, QIcon>;
+    qAddPostRoutine(DropIcons);
+  }
+  auto it = icons->find(key);
+  if (it == icons->end()) it = icons->emplace(key, make()).first;
+  return it->second;
+}
+
+// An icon made when it is first painted or measured: most commands sit in
+// menus that may never open, and drawing their images (or reading the
+// style's) is most of what the window's commands cost at start.
+class LazyEngine : public QIconEngine {
+ public:
+  explicit LazyEngine(std::function<QIcon()> make) : made_(std::make_shared<Made>()) {
+    made_->make = std::move(make);
+  }
+  void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State state) override {
+    icon().paint(painter, rect, Qt::AlignCenter, mode, state);
+  }
+  QSize actualSize(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
+    return icon().actualSize(size, mode, state);
+  }
+  QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
+    return icon().pixmap(size, mode, state);
+  }
+  QPixmap scaledPixmap(const QSize& size, QIcon::Mode mode, QIcon::State state, qreal scale) override {
+    return icon().pixmap(size, scale, mode, state);
+  }
+  QList<QSize> availableSizes(QIcon::Mode mode, QIcon::State state) override {
+    return icon().availableSizes(mode, state);
+  }
+  bool isNull() override { return false; }
+  QString key() const override { return QStringLiteral("kestrel-lazy"); }
+  // Copies share what was made.
+  QIconEngine* clone() const override { return new LazyEngine(*this); }
+
+ private:
+  struct Made {
+    std::function<QIcon()> make;
+    std::optional<QIcon> icon;
+  };
+  const QIcon& icon() {
+    if (!made_->icon) made_->icon = made_->make();
+    return *made_->icon;
+  }
+  std::shared_ptr<Made> made_;
+};
+
+std::string Key(char family, int a, int b = 0) {
+  return family + std::to_string(a) + "," + std::to_string(b);
+}
+
+QIcon MakeTreeImage(int index) {
+
   switch (index) {
     case 0: return FromPixmap(Person(QColor(150, 150, 150)));
     case 1: return FromPixmap(Person(QColor(70, 130, 210)));
@@ -114,16 +185,7 @@ QIcon TreeImage(int index) {
   }
 }
 
-QIcon NodeIcon(int normal, int selected) {
-  QIcon icon;
-  for (QSize size : {QSize(16, 16), QSize(32, 32)}) {
-    icon.addPixmap(TreeImage(normal).pixmap(size), QIcon::Normal);
-    icon.addPixmap(TreeImage(selected).pixmap(size), QIcon::Selected);
-  }
-  return icon;
-}
-
-QIcon ListImage(int index) {
+QIcon MakeListImage(int index) {
   switch (index) {
     case 1: return Standard(QStyle::SP_FileIcon);
     case 2: return FromPixmap(Handheld());
@@ -132,7 +194,7 @@ QIcon ListImage(int index) {
   }
 }
 
-QIcon MarkedListImage(int index, int mark) {
+QIcon MakeMarkedListImage(int index, int mark) {
   QPixmap base = ListImage(index == 0 ? 1 : index).pixmap(32, 32);
   switch (mark) {
     case 0: return FromPixmap(Badge(base, "=", QColor(40, 150, 60)));
@@ -142,7 +204,7 @@ QIcon MarkedListImage(int index, int mark) {
   }
 }
 
-QIcon CommandIcon(Command command) {
+QIcon MakeCommandIcon(Command command) {
   switch (command) {
     case Command::InstallFlag: return FromPixmap(Badge(Handheld(), "✓", QColor(40, 150, 60)));
     case Command::SelectAll: return Standard(QStyle::SP_DialogApplyButton);
@@ -171,6 +233,36 @@ QIcon CommandIcon(Command command) {
   return {};
 }
 
+}  // namespace
+
+QIcon TreeImage(int index) {
+  return Shared(Key('t', index), [index] { return MakeTreeImage(index); });
+}
+
+QIcon NodeIcon(int normal, int selected) {
+  return Shared(Key('n', normal, selected), [normal, selected] {
+    QIcon icon;
+    for (QSize size : {QSize(16, 16), QSize(32, 32)}) {
+      icon.addPixmap(TreeImage(normal).pixmap(size), QIcon::Normal);
+      icon.addPixmap(TreeImage(selected).pixmap(size), QIcon::Selected);
+    }
+    return icon;
+  });
+}
+
+QIcon ListImage(int index) {
+  return Shared(Key('l', index), [index] { return MakeListImage(index); });
+}
+
+QIcon MarkedListImage(int index, int mark) {
+  return Shared(Key('m', index, mark), [index, mark] { return MakeMarkedListImage(index, mark); });
+}
+
+QIcon CommandIcon(Command command) {
+  return Shared(Key('c', static_cast<int>(command)),
+                [command] { return QIcon(new LazyEngine([command] { return MakeCommandIcon(command); })); });
+}
+
 QPixmap Drag1Cursor() {
   QPixmap p = Canvas(24);
   QPainter g(&p);
@@ -186,7 +278,10 @@ QPixmap Drag1Cursor() {
 }
 
 QIcon CommandIcon(const CommandSpec& commandSpec) {
-  if (!commandSpec.icon.empty()) return QIcon(QString::fromStdString(commandSpec.icon));
+  if (!commandSpec.icon.empty()) {
+    QString file = QString::fromStdString(commandSpec.icon);
+    return Shared("f" + commandSpec.icon, [file] { return QIcon(new LazyEngine([file] { return QIcon(file); })); });
+  }
   if (auto command = CommandNamed(commandSpec.name)) return CommandIcon(*command);
   return QIcon();
 }

@@ -92,6 +92,8 @@ void ExtHandlerTable::LoadForUser(const std::string& userName, bool saveOnDestro
   if (!userName.empty()) {
     stored_.emplace();
     Registry& reg = TheRegistry();
+    // The whole table in one read of the store.
+    RegistryBatch read(reg, false);
     if (auto ext = RegKey::Open(reg, Hive::CurrentUser, ExtKeyPath(userName), false)) {
       std::vector<std::string> names = ext->subkeyNames();
       std::sort(names.begin(), names.end());
@@ -102,6 +104,7 @@ void ExtHandlerTable::LoadForUser(const std::string& userName, bool saveOnDestro
         }
       }
     }
+    read.Commit();
     entries_.insert(entries_.end(), stored_->begin(), stored_->end());
   }
   if (entries_.empty()) InstallDefaults();

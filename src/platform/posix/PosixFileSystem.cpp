@@ -12,7 +12,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <set>
 #include <strings.h>
+#include <utility>
 
 #include "platform/FileSystem.h"
 #include "platform/Home.h"
@@ -104,6 +106,7 @@ void RemoveLeftoversIn(const std::string& folder, const std::string& prefix) {
 class PosixFileSystem : public FileSystem {
  public:
   std::vector<FindData> list(const std::string& folder) override {
+    settleIn(folder);
     std::vector<FindData> out;
     DIR* dir = opendir(folder.empty() ? "." : folder.c_str());
     if (!dir) return out;
@@ -129,18 +132,61 @@ class PosixFileSystem : public FileSystem {
     return out;
   }
 
+  std::vector<FolderEntry> entries(const std::string& folder) override {
+    settleIn(folder);
+    std::vector<FolderEntry> out;
+    DIR* dir = opendir(folder.empty() ? "." : folder.c_str());
+    if (!dir) return out;
+    std::string base = folder;
+    if (!base.empty() && base.back() != '/') base += '/';
+    while (dirent* e = readdir(dir)) {
+      std::string name = e->d_name;
+      if (name == "." || name == "..") continue;
+      FolderEntry entry{name, e->d_type == DT_DIR};
+      if (e->d_type == DT_UNKNOWN || e->d_type == DT_LNK) {
+        // As list() has it: a link is what it points at, a dangling one a file.
+        struct stat st;
+        if (stat((base + name).c_str(), &st) == 0) {
+          entry.isDirectory = S_ISDIR(st.st_mode);
+        } else if (lstat((base + name).c_str(), &st) != 0) {
+          continue;
+        }
+      }
+      out.push_back(std::move(entry));
+    }
+    closedir(dir);
+    std::sort(out.begin(), out.end(), [](const FolderEntry& a, const FolderEntry& b) {
+      int c = strcasecmp(a.name.c_str(), b.name.c_str());
+      return c != 0 ? c < 0 : a.name < b.name;
+    });
+    return out;
+  }
+
+  std::optional<FindData> findEntry(const std::string& folder, const std::string& name) override {
+    std::string path = folder;
+    if (!path.empty() && path.back() != '/') path += '/';
+    path += name;
+    settle(path);
+    struct stat st;
+    if (stat(path.c_str(), &st) != 0 && lstat(path.c_str(), &st) != 0) return std::nullopt;
+    return MakeFindData(name, st);
+  }
+
   std::optional<FindData> find(const std::string& path) override {
+    settle(path);
     struct stat st;
     if (stat(path.c_str(), &st) != 0) return std::nullopt;
     return MakeFindData(BaseName(path), st);
   }
 
   bool exists(const std::string& path) override {
+    settle(path);
     struct stat st;
     return stat(path.c_str(), &st) == 0;
   }
 
   bool isDirectory(const std::string& path) override {
+    settle(path);
     struct stat st;
     return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
   }
@@ -152,6 +198,7 @@ class PosixFileSystem : public FileSystem {
   }
 
   bool setReadOnly(const std::string& path, bool readOnly) override {
+    settle(path);
     struct stat st;
     if (stat(path.c_str(), &st) != 0) return false;
     mode_t mode = st.st_mode & 07777;
@@ -166,9 +213,13 @@ class PosixFileSystem : public FileSystem {
     return isDirectory(path);
   }
 
-  bool removeDirectory(const std::string& path) override { return rmdir(path.c_str()) == 0; }
+  bool removeDirectory(const std::string& path) override {
+    settleIn(path);
+    return rmdir(path.c_str()) == 0;
+  }
 
   bool deleteFile(const std::string& path) override {
+    settle(path);
     struct stat st;
     if (lstat(path.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) return false;
     return unlink(path.c_str()) == 0;
@@ -176,11 +227,100 @@ class PosixFileSystem : public FileSystem {
 
   bool copyFile(const std::string& source, const std::string& target, bool replace,
                 std::string* error) override {
+    return copy(source, target, replace, batchDepth_ > 0, error);
+  }
+
+  void beginCopyBatch() override { ++batchDepth_; }
+
+  std::vector<CopyFailure> endCopyBatch() override {
+    if (batchDepth_ == 0) return {};
+    if (--batchDepth_ > 0) return {};
+    settleCopies();
+    return std::exchange(failures_, {});
+  }
+
+  void settleCopies() override {
+    if (waiting_.empty()) return;
+    std::vector<Waiting> waiting = std::exchange(waiting_, {});
+    waitingTargets_.clear();
+    waitingFolders_.clear();
+    std::vector<int> errors(waiting.size(), 0);
+    // The data first, one sync per file system; where that cannot be had
+    // (or reports an error that could be any file's), one per file.
+    std::set<dev_t> synced;
+    for (std::size_t i = 0; i < waiting.size(); ++i) {
+      dev_t dev = waiting[i].device;
+      if (synced.count(dev)) continue;
+      synced.insert(dev);
+      int dir = open(FolderPart(waiting[i].part).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+      bool whole = dir >= 0 && syncfs(dir) == 0;
+      if (dir >= 0) close(dir);
+      if (whole) continue;
+      for (std::size_t j = i; j < waiting.size(); ++j) {
+        if (waiting[j].device == dev) errors[j] = SyncFile(waiting[j].part);
+      }
+    }
+    // Then the names, and the folders that hold them.
+    std::set<std::string> folders;
+    for (std::size_t i = 0; i < waiting.size(); ++i) {
+      const Waiting& w = waiting[i];
+      int err = errors[i];
+      if (!err && !w.replace && Exists(w.target)) err = EEXIST;
+      if (!err && rename(w.part.c_str(), w.target.c_str()) != 0) err = errno;
+      if (err) {
+        unlink(w.part.c_str());
+        failures_.push_back({w.source, w.target, SystemReason(err)});
+        continue;
+      }
+      folders.insert(FolderPart(w.target));
+    }
+    for (const std::string& folder : folders) SyncFolder(folder);
+  }
+  bool moveFile(const std::string& source, const std::string& target,
+                std::string* error) override {
+    settle(source);
+    if (exists(target)) {
+      if (error) *error = SystemReason(EEXIST);
+      return false;
+    }
+    if (!exists(source)) {
+      if (error) *error = SystemReason(ENOENT);
+      return false;
+    }
+    if (rename(source.c_str(), target.c_str()) == 0) return true;
+    if (errno != EXDEV) {
+      if (error) *error = SystemReason(errno);
+      return false;
+    }
+    // The source goes only after its copy is safely in place.
+    if (!copy(source, target, false, false, error)) return false;
+    if (unlink(source.c_str()) != 0) {
+      if (error) *error = SystemReason(errno);
+      unlink(target.c_str());
+      return false;
+    }
+    return true;
+  }
+
+ private:
+  // A copy written but not yet under its name.
+  struct Waiting {
+    std::string part;
+    std::string source;
+    std::string target;
+    bool replace = false;
+    dev_t device = 0;
+  };
+
+  bool copy(const std::string& source, const std::string& target, bool replace, bool later,
+            std::string* error) {
+    settle(source);
+    settle(target);
     auto failWith = [&](int err) {
       if (error) *error = SystemReason(err);
       return false;
     };
-    if (!replace && exists(target)) return failWith(EEXIST);
+    if (!replace && Exists(target)) return failWith(EEXIST);
     // Non-blocking, so that a FIFO without a writer cannot hold the program;
     // only a regular file is copied.
     int in = open(source.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
@@ -225,45 +365,81 @@ class PosixFileSystem : public FileSystem {
       }
       if (err) break;
     }
-    if (!err && fsync(out) != 0) err = errno;
+    // A batch's copies are synced together when it ends.
+    if (!err && !later && fsync(out) != 0) err = errno;
     // Like Windows' CopyFile: the copy keeps the source's time and attributes.
     struct timespec times[2] = {st.st_atim, st.st_mtim};
     futimens(out, times);
     fchmod(out, st.st_mode & 07777);
+    struct stat partStat;
+    if (!err && fstat(out, &partStat) != 0) err = errno;
     if (close(out) != 0 && !err) err = errno;
     close(in);
-    if (!err && !replace && exists(target)) err = EEXIST;
+    if (!err && later) {
+      waiting_.push_back({temp, Normal(source), Normal(target), replace, partStat.st_dev});
+      waitingTargets_.insert(waiting_.back().target);
+      waitingFolders_.insert(FolderPart(waiting_.back().target));
+      return true;
+    }
+    if (!err && !replace && Exists(target)) err = EEXIST;
     if (!err && rename(temp.c_str(), target.c_str()) != 0) err = errno;
     if (err) {
       unlink(temp.c_str());
       return failWith(err);
     }
+    SyncFolder(FolderPart(target));
     return true;
   }
 
-  bool moveFile(const std::string& source, const std::string& target,
-                std::string* error) override {
-    if (exists(target)) {
-      if (error) *error = SystemReason(EEXIST);
-      return false;
-    }
-    if (!exists(source)) {
-      if (error) *error = SystemReason(ENOENT);
-      return false;
-    }
-    if (rename(source.c_str(), target.c_str()) == 0) return true;
-    if (errno != EXDEV) {
-      if (error) *error = SystemReason(errno);
-      return false;
-    }
-    if (!copyFile(source, target, false, error)) return false;
-    if (unlink(source.c_str()) != 0) {
-      if (error) *error = SystemReason(errno);
-      unlink(target.c_str());
-      return false;
-    }
-    return true;
+  static bool Exists(const std::string& path) {
+    struct stat st;
+    return stat(path.c_str(), &st) == 0;
   }
+
+  static int SyncFile(const std::string& path) {
+    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return errno;
+    int err = fdatasync(fd) == 0 ? 0 : errno;
+    close(fd);
+    return err;
+  }
+
+  // So that a rename survives a power cut, not only the program's end.
+  static void SyncFolder(const std::string& folder) {
+    int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return;
+    fsync(fd);
+    close(fd);
+  }
+
+  // One spelling per path: absolute, no "." or "..", no doubled or trailing
+  // separator.
+  static std::string Normal(const std::string& path) {
+    std::error_code ec;
+    std::string out = std::filesystem::absolute(path, ec).lexically_normal().string();
+    if (ec) out = path;
+    while (out.size() > 1 && out.back() == '/') out.pop_back();
+    return out;
+  }
+
+  // A waiting copy whose target is `path` takes its name first. Its source
+  // may go meanwhile: the data is in the part file already.
+  void settle(const std::string& path) {
+    if (waiting_.empty()) return;
+    if (waitingTargets_.count(Normal(path))) settleCopies();
+  }
+
+  // Likewise for a waiting copy into `folder`.
+  void settleIn(const std::string& folder) {
+    if (waiting_.empty()) return;
+    if (waitingFolders_.count(Normal(folder.empty() ? "." : folder))) settleCopies();
+  }
+
+  int batchDepth_ = 0;
+  std::vector<Waiting> waiting_;
+  std::set<std::string> waitingTargets_;
+  std::set<std::string> waitingFolders_;
+  std::vector<CopyFailure> failures_;
 };
 
 }  // namespace

@@ -1,0 +1,58 @@
+// The window's images: each one drawn, and drawn once however often asked.
+#include "app/qt/Icons.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QImage>
+
+using namespace kestrel;
+
+namespace {
+
+// True when some pixel of the icon at 16 × 16 is not transparent.
+bool Drawn(const QIcon& icon) {
+  QImage image = icon.pixmap(16, 16).toImage();
+  for (int y = 0; y < image.height(); ++y) {
+    for (int x = 0; x < image.width(); ++x) {
+      if (qAlpha(image.pixel(x, y)) != 0) return true;
+    }
+  }
+  return false;
+}
+
+class IconsTest : public ::testing::Test {
+ protected:
+  IconsTest() {
+    static int argc = 1;
+    static char name[] = "app_tests";
+    static char* argv[] = {name, nullptr};
+    if (!QApplication::instance()) new QApplication(argc, argv);
+  }
+};
+
+TEST_F(IconsTest, EveryCommandAndNodeHasAnImageMadeOnceAndShared) {
+  for (int i = 0; i < kCommandCount; ++i) {
+    auto command = static_cast<Command>(i);
+    QIcon first = CommandIcon(command);
+    EXPECT_FALSE(first.isNull()) << InfoOf(command).name;
+    EXPECT_TRUE(Drawn(first)) << InfoOf(command).name;
+    // The same icon, not a new drawing of it.
+    EXPECT_EQ(CommandIcon(command).cacheKey(), first.cacheKey()) << InfoOf(command).name;
+  }
+  for (auto [normal, selected] : {std::pair{0, 1}, std::pair{2, 3}, std::pair{4, 5}, std::pair{6, 7}}) {
+    QIcon node = NodeIcon(normal, selected);
+    EXPECT_TRUE(Drawn(node)) << normal;
+    EXPECT_EQ(NodeIcon(normal, selected).cacheKey(), node.cacheKey()) << normal;
+  }
+  for (int image = 1; image <= 3; ++image) {
+    EXPECT_TRUE(Drawn(ListImage(image))) << image;
+    for (int mark = 0; mark <= 2; ++mark) {
+      EXPECT_TRUE(Drawn(MarkedListImage(image, mark))) << image << "/" << mark;
+      EXPECT_EQ(MarkedListImage(image, mark).cacheKey(), MarkedListImage(image, mark).cacheKey());
+    }
+  }
+  EXPECT_TRUE(ListImage(0).isNull());
+}
+
+}  // namespace
