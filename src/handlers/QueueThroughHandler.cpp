@@ -57,6 +57,9 @@ struct Queuing {
   std::function<void()> onFlagRaised;
   std::string given;
   std::string target;
+  // A converted file that is moved, not copied: it goes only once its copy
+  // has taken its name, so a copy lost at the end leaves it in place.
+  std::string moved;
 };
 
 struct OpenBatch {
@@ -114,11 +117,12 @@ std::vector<std::string> QueueBatch::Finish() {
     bool lost = false;
     for (const CopyFailure& f : failures) lost = lost || (!q.target.empty() && f.target == q.target);
     if (lost) {
-      notQueued.push_back(q.given);
+      notQueued.push_back(q.given);  // q.moved stays where the converter put it
       --Counts().queued;
       ++Counts().failed;
       continue;
     }
+    if (!q.moved.empty()) DeleteFileChecked(q.moved, true);
     bool known = false;
     for (const Queuing* r : raise) known = known || r->user == q.user;
     if (!known) raise.push_back(&q);
@@ -166,6 +170,7 @@ int QueueThroughHandler(UserInfo& user, const std::string& given, const std::str
     return Failed();
   }
   bool copied = true;
+  std::string moved;
   if (!result.empty()) {
     bool kept = false;
     copied = CopyIntoFolder(result, installFolder, user.confirmOverwrite(), false, &kept);
@@ -174,7 +179,7 @@ int QueueThroughHandler(UserInfo& user, const std::string& given, const std::str
     // A converted file that did not arrive stays where the converter put it.
     if (copied && (entry->InstallMode == TInstallMode::MoveConvertedPrc ||
                    entry->InstallMode == TInstallMode::MoveConvertedPdb)) {
-      DeleteFileChecked(result, true);
+      moved = result;
     }
   }
   // The formatted copy goes only now: with the original's mode it is the
@@ -185,9 +190,10 @@ int QueueThroughHandler(UserInfo& user, const std::string& given, const std::str
   if (OpenBatch* batch = CurrentBatch()) {
     std::string target;
     if (!result.empty()) target = SamePath(WithTrailingBackslash(installFolder) + FileNameOf(result));
-    batch->queued.push_back({&user, onFlagRaised, given, target});
+    batch->queued.push_back({&user, onFlagRaised, given, target, moved});
     return Queued();
   }
+  if (!moved.empty()) DeleteFileChecked(moved, true);
   RaiseFlag(user, onFlagRaised);
   return Queued();
 }

@@ -99,3 +99,32 @@ TEST_F(QueueBatchTest, AnInnerBatchLeavesTheEndToTheOuterOne) {
 }
 
 }  // namespace
+
+TEST_F(QueueBatchTest, AMovedConvertedFileGoesOnlyWhenItsCopyTookItsName) {
+  // No converter: the file next to the source stands for what one made.
+  ExtHandler doc;
+  doc.Extension = ".doc";
+  doc.InstallMode = TInstallMode::MoveConvertedPrc;
+  user->handlers().insert(2, doc);
+  WriteFile(home / "src/Game.doc", "source");
+  WriteFile(home / "src/Game.prc", "converted");
+  WriteFile(home / "src/Chess.doc", "source");
+  WriteFile(home / "src/Chess.prc", "converted chess");
+  {
+    QueueBatch batch;
+    EXPECT_EQ(QueueThroughHandler(*user, home / "src/Game.doc", install), 1);
+    EXPECT_TRUE(FileExists(home / "src/Game.prc"));  // not before the end
+    batch.Finish();
+  }
+  EXPECT_EQ(ReadFile(install + "Game.prc"), "converted");
+  EXPECT_FALSE(FileExists(home / "src/Game.prc"));
+
+  QueueBatch batch;
+  EXPECT_EQ(QueueThroughHandler(*user, home / "src/Chess.doc", install), 1);
+  std::filesystem::remove_all(install);
+  prompter.expect(BoxKind::Error, Button::Ok);
+  EXPECT_EQ(batch.Finish().size(), 1u);
+  // The copy was lost, so the converted file is still there to queue again.
+  EXPECT_EQ(ReadFile(home / "src/Chess.prc"), "converted chess");
+  EXPECT_TRUE(FileExists(home / "src/Chess.doc"));
+}
