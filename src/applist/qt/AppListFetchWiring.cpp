@@ -1,0 +1,25 @@
+#include "applist/qt/AppListFetchWiring.h"
+
+#include <QTimer>
+#include <QWidget>
+
+#include "app/KestrelMain.h"
+#include "applist/app/AppListFetchCommand.h"
+
+namespace kestrel {
+
+void RegisterAppListFetch(KestrelMain& main, QWidget& mainWindow, std::unique_ptr<HttpClient> http,
+                          DialUp& dialUp) {
+  RegisterAppListFetch(main, std::move(http), dialUp);
+  auto* poll = new QTimer(&mainWindow);
+  poll->setObjectName("DialUpPoll");
+  poll->setInterval(kDialPollMs);
+  // Looked up each time: the session may already be gone while the window's
+  // children are destroyed.
+  QObject::connect(poll, &QTimer::timeout, &mainWindow, [&main] {
+    if (AppListFetch* fetch = FetchOf(main.session())) fetch->PollDialUp();
+  });
+  poll->start();
+}
+
+}  // namespace kestrel
