@@ -14,8 +14,7 @@ void RegisterAppListFetch(KestrelMain& main, QWidget& mainWindow, std::unique_pt
   auto* poll = new QTimer(&mainWindow);
   poll->setObjectName("DialUpPoll");
   poll->setInterval(kDialPollMs);
-  // Looked up each time: the session may already be gone while the window's
-  // children are destroyed.
+  // Cheap when nothing is dialled: the fetch says whether to poll at all.
   QObject::connect(poll, &QTimer::timeout, &mainWindow, [&main] {
     if (AppListFetch* fetch = FetchOf(main.session())) fetch->PollDialUp();
   });
