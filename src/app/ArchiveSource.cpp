@@ -25,7 +25,7 @@ void ArchiveSource::DoubleClick(ListContext& context, int item, bool alt) {
   UserInfo* user = context.selectedUser();
   if (!user) return;
   if (user->glanceViewOnDClk() != alt) {
-    // The Glance viewer's command; nothing while the viewer is not there.
+    // The Glance viewer opens the member (its command, registered by the viewer).
     context.commands().Run(InfoOf(Command::Eye).name, context);
     return;
   }

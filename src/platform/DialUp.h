@@ -21,12 +21,20 @@ inline constexpr int kDialStateConnectDevice = 2;
 inline constexpr int kDialStateDeviceConnected = 3;
 inline constexpr int kDialStateAllDevicesConnected = 4;
 inline constexpr int kDialStateAuthenticate = 5;
+inline constexpr int kDialStateAuthProject = 10;  // network settings being agreed
 inline constexpr int kDialStateAuthenticated = 14;
 inline constexpr int kDialStateConnected = 0x2000;
 inline constexpr int kDialStateDisconnected = 0x2001;
 
 // Connect's answer when the line is already up.
 inline constexpr int kDialAlreadyConnected = 602;
+
+// Error codes of Connect and OnError, numbered like the Windows dial-up
+// errors they stand for; GetErrorString tells them in words.
+inline constexpr int kDialErrorUnknownEntry = 623;  // no such phone-book entry
+inline constexpr int kDialErrorTimeout = 638;       // no answer in time
+inline constexpr int kDialErrorFailed = 651;        // the connection could not be made
+inline constexpr int kDialErrorNoService = 711;     // no dial-up service to ask
 
 class DialUpEvents {
  public:

@@ -1,4 +1,5 @@
 #include "viewer/Jconvert.h"
+#include "viewer/TransferAlphabets.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -217,20 +218,10 @@ std::string_view LineEndBytes(int code) {
   }
 }
 
-constexpr char kBase64Alphabet[] =
-    "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-constexpr char kBinHexAlphabet[] =
-    "!\"#$%&'()*+,-012345689@ABCDEFGHIJKLMNPQRSTUVXYZ[`abcdefhijklmpqr";
-
-struct DecodeTable {
-  signed char value[256];
-  constexpr explicit DecodeTable(const char* alphabet) : value() {
-    for (int i = 0; i < 256; ++i) value[i] = -1;
-    for (int i = 0; i < 64; ++i) value[static_cast<Byte>(alphabet[i])] = static_cast<signed char>(i);
-  }
-};
-constexpr DecodeTable kBase64Values(kBase64Alphabet);
-constexpr DecodeTable kBinHexValues(kBinHexAlphabet);
+using transfer::kBase64Alphabet;
+using transfer::kBinHexAlphabet;
+using transfer::kBase64Values;
+using transfer::kBinHexValues;
 
 // Four characters of `alphabet` for three bytes (the missing ones as 0).
 inline void EncodeGroup(const char* alphabet, Byte a, Byte b, Byte c, char* to) {

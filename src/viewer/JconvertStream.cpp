@@ -1,4 +1,5 @@
 #include "viewer/JconvertStream.h"
+#include "viewer/TransferAlphabets.h"
 
 #include <stdexcept>
 
@@ -24,20 +25,10 @@ std::size_t SafeCut(std::string_view s, char before = 0) {
 // The bytes every conversion copies unchanged from its initial state.
 inline bool IsPlain(Byte c) { return c >= 0x08 && c < 0x80 && c != kEsc; }
 
-constexpr char kBase64Alphabet[] =
-    "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-constexpr char kBinHexAlphabet[] =
-    "!\"#$%&'()*+,-012345689@ABCDEFGHIJKLMNPQRSTUVXYZ[`abcdefhijklmpqr";
-
-struct DecodeTable {
-  signed char value[256];
-  constexpr explicit DecodeTable(const char* alphabet) : value() {
-    for (int i = 0; i < 256; ++i) value[i] = -1;
-    for (int i = 0; i < 64; ++i) value[static_cast<Byte>(alphabet[i])] = static_cast<signed char>(i);
-  }
-};
-constexpr DecodeTable kBase64Values(kBase64Alphabet);
-constexpr DecodeTable kBinHexValues(kBinHexAlphabet);
+using transfer::kBase64Alphabet;
+using transfer::kBinHexAlphabet;
+using transfer::kBase64Values;
+using transfer::kBinHexValues;
 
 }  // namespace
 

@@ -5,12 +5,14 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
+#include <cstdlib>
 #include <filesystem>
 #include <functional>
 
@@ -137,6 +139,28 @@ TEST_F(FormDialogsTest, AboutShowsTheVersion) {
     EXPECT_TRUE(box.Version()->text().startsWith("Version "));
     box.accept();
   });
+}
+
+TEST_F(FormDialogsTest, ConfigOffersTheNetworkManagerProfilesAsPhoneBook) {
+  std::string oldPath = std::getenv("PATH"), oldHome = std::getenv("HOME") ? std::getenv("HOME") : "";
+  setenv("HOME", home.path().c_str(), 1);
+  WriteFile(home / ".config/kestrel-standins/nmcli.ini", "[Office ISP]\n[モバイル 接続]\n");
+  auto entries = [&] {
+    QStringList items;
+    RunWith<TFormKSConfig>(Command::Config, [&](TFormKSConfig& dialog) {
+      auto* ras = dialog.findChild<QComboBox*>("CmbBRasName");
+      for (int i = 0; i < ras->count(); ++i) items << ras->itemText(i);
+      dialog.reject();
+    });
+    return items;
+  };
+  setenv("PATH", (std::string(KESTREL_NMCLI_DIR) + ":" + oldPath).c_str(), 1);
+  EXPECT_EQ(entries(), (QStringList{"ダイアルしない", "Office ISP", "モバイル 接続"}));
+  // Without nmcli there is nothing to dial.
+  setenv("PATH", (home / "no-bin").c_str(), 1);
+  EXPECT_EQ(entries(), QStringList{"ダイアルしない"});
+  setenv("PATH", oldPath.c_str(), 1);
+  setenv("HOME", oldHome.c_str(), 1);
 }
 
 }  // namespace

@@ -18,7 +18,7 @@
 #include <QTreeWidget>
 #include <filesystem>
 
-#include "AppFixture.h"
+#include "FormFixture.h"
 #include "app/qt/KestrelPlus.h"
 #include "install/ArchiveZipWriter.h"
 #include "support/ScriptedDialogs.h"
@@ -33,17 +33,9 @@ using namespace kestrel::test;
 
 namespace {
 
-class FormSeamsTest : public AppFixture {
+class FormSeamsTest : public FormFixture {
  protected:
-  FormSeamsTest() {
-    static int argc = 1;
-    static char name[] = "app_tests";
-    static char* argv[] = {name, nullptr};
-    if (!QApplication::instance()) new QApplication(argc, argv);
-    setenv("KESTREL_COM_PORTS", "", 1);
-    form = std::make_unique<TFormKestrel>();
-  }
-  ~FormSeamsTest() override { form.reset(); }
+  FormSeamsTest() { form = std::make_unique<TFormKestrel>(); }
 
   void Open() {
     form->FormCreate({}, true);
@@ -64,28 +56,12 @@ class FormSeamsTest : public AppFixture {
   }
   QToolBar* Bar(const char* name) { return form->findChild<QToolBar*>(name); }
   QMenu* Menu(int i) { return form->menuBar()->actions()[i]->menu(); }
-  void SelectPath(const std::vector<QString>& path) {
-    QTreeWidget* tree = form->TViewUsers();
-    QTreeWidgetItem* item = nullptr;
-    for (const QString& caption : path) {
-      QTreeWidgetItem* found = nullptr;
-      int n = item ? item->childCount() : tree->topLevelItemCount();
-      for (int i = 0; i < n && !found; ++i) {
-        QTreeWidgetItem* c = item ? item->child(i) : tree->topLevelItem(i);
-        if (c->text(0) == caption) found = c;
-      }
-      ASSERT_NE(found, nullptr) << caption.toStdString();
-      item = found;
-    }
-    tree->setCurrentItem(item);
-  }
   QStringList Captions() {
     QStringList out;
     for (int r = 0; r < form->listModel()->rowCount(); ++r) out << form->listModel()->item(r, 0)->text();
     return out;
   }
 
-  std::unique_ptr<TFormKestrel> form;
 };
 
 TEST_F(FormSeamsTest, TheToolBarsHoldTheirCommandsInOrder) {
@@ -157,7 +133,7 @@ TEST_F(FormSeamsTest, ASubsystemsCommandAppearsWhereItAskedAndFollowsTheSelectio
   EXPECT_EQ(seenRect.left, form->frameGeometry().left());
   EXPECT_EQ(form->statusText(3), "変換しました");
 
-  SelectPath({"Taro Yamada"});
+  Select({"Taro Yamada"});
   EXPECT_FALSE(a->isEnabled());
   a->trigger();  // a disabled action does nothing
   form->logic().RunCommand("ActConvert");
@@ -228,7 +204,7 @@ TEST_F(FormSeamsTest, ADoubleClickOnAnArchiveMemberReachesTheViewersCommand) {
   form->logic().router().Register(eye);
   Open();
   form->DropFiles({home / "in/Docs.zip"});
-  SelectPath({"Taro Yamada", "Docs.zip"});
+  Select({"Taro Yamada", "Docs.zip"});
   ASSERT_EQ(Captions(), QStringList({"readme.txt"}));
   EXPECT_TRUE(form->action(Command::Eye)->isEnabled());
   QTreeView* view = form->LViewFiles();

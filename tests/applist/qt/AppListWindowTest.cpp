@@ -16,7 +16,7 @@
 #include <QTreeView>
 #include <QTreeWidget>
 
-#include "app/AppFixture.h"
+#include "app/FormFixture.h"
 #include "app/qt/FormKestrel.h"
 #include "app/qt/Icons.h"
 #include "applist/AppListTestSupport.h"
@@ -28,14 +28,9 @@ using namespace kestrel::test;
 
 namespace {
 
-class AppListWindowTest : public AppFixture {
+class AppListWindowTest : public FormFixture {
  protected:
   AppListWindowTest() {
-    static int argc = 1;
-    static char name[] = "applist_qt_tests";
-    static char* argv[] = {name, nullptr};
-    if (!QApplication::instance()) new QApplication(argc, argv);
-    setenv("KESTREL_COM_PORTS", "", 1);
     WriteAppList(home, {"Vexed.prc,appl,パズル,http://vexed/,ゲーム,2000/06/01",
                         "Chess.prc,appl,Chess,http://chess/,Games,2000/05/01"});
     AddUser("Taro", "TaroY", 1);
@@ -47,23 +42,7 @@ class AppListWindowTest : public AppFixture {
     RegisterAppLists(form->logic(), *form);
     form->FormCreate({}, true);
   }
-  ~AppListWindowTest() override { form.reset(); }
 
-  QTreeWidgetItem* Item(const std::vector<QString>& path) {
-    QTreeWidget* tree = form->TViewUsers();
-    QTreeWidgetItem* item = nullptr;
-    for (const QString& caption : path) {
-      QTreeWidgetItem* found = nullptr;
-      int n = item ? item->childCount() : tree->topLevelItemCount();
-      for (int i = 0; i < n && !found; ++i) {
-        QTreeWidgetItem* c = item ? item->child(i) : tree->topLevelItem(i);
-        if (c->text(0) == caption) found = c;
-      }
-      if (!found) return nullptr;
-      item = found;
-    }
-    return item;
-  }
   int Row(const QString& caption) {
     for (int r = 0; r < form->listModel()->rowCount(); ++r) {
       if (form->listModel()->item(r, 0)->text() == caption) return r;
@@ -76,15 +55,14 @@ class AppListWindowTest : public AppFixture {
   }
 
   ScriptedPrompter prompter;
-  std::unique_ptr<TFormKestrel> form;
 };
 
 TEST_F(AppListWindowTest, ExpandingAppListsShowsTheCategories) {
-  QTreeWidgetItem* appLists = Item({"AppLists"});
+  QTreeWidgetItem* appLists = TreeItem({"AppLists"});
   ASSERT_NE(appLists, nullptr);
-  EXPECT_EQ(Item({"AppLists", "AppList"})->childCount(), 0);
+  EXPECT_EQ(TreeItem({"AppLists", "AppList"})->childCount(), 0);
   appLists->setExpanded(true);
-  QTreeWidgetItem* appList = Item({"AppLists", "AppList"});
+  QTreeWidgetItem* appList = TreeItem({"AppLists", "AppList"});
   ASSERT_EQ(appList->childCount(), 2);
   EXPECT_EQ(appList->child(0)->text(0).toStdString(), "Games");
   EXPECT_EQ(appList->child(1)->text(0).toStdString(), "ゲーム");
@@ -95,7 +73,7 @@ TEST_F(AppListWindowTest, ExpandingAppListsShowsTheCategories) {
 }
 
 TEST_F(AppListWindowTest, TheUpdateCheckShowsItsMarksAsStateImages) {
-  form->TViewUsers()->setCurrentItem(Item({"Taro", "バックアップ"}));
+  form->TViewUsers()->setCurrentItem(TreeItem({"Taro", "バックアップ"}));
   QAction* check = form->action(Command::ChkDate);
   ASSERT_NE(check, nullptr);
   EXPECT_TRUE(check->isCheckable());
@@ -111,7 +89,7 @@ TEST_F(AppListWindowTest, TheUpdateCheckShowsItsMarksAsStateImages) {
 }
 
 TEST_F(AppListWindowTest, EditingAnEntryOpensItsPropertiesAndOkShowsTheChange) {
-  form->TViewUsers()->setCurrentItem(Item({"AppLists", "AppList"}));
+  form->TViewUsers()->setCurrentItem(TreeItem({"AppLists", "AppList"}));
   QTreeView* view = form->LViewFiles();
   int row = Row("Chess.prc");
   ASSERT_GE(row, 0);
@@ -142,7 +120,7 @@ TEST_F(AppListWindowTest, TheSaveMenuItemWritesTheAppList) {
   QAction* save = form->action("AppList1");
   ASSERT_NE(save, nullptr);
   EXPECT_EQ(save->text().toStdString(), "AppListの保存");
-  form->TViewUsers()->setCurrentItem(Item({"AppLists", "AppList"}));
+  form->TViewUsers()->setCurrentItem(TreeItem({"AppLists", "AppList"}));
   QTreeView* view = form->LViewFiles();
   view->selectionModel()->select(form->listModel()->index(Row("Vexed.prc"), 0),
                                  QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);

@@ -12,7 +12,7 @@
 #include <QTreeView>
 #include <QTreeWidget>
 
-#include "app/AppFixture.h"
+#include "app/FormFixture.h"
 #include "app/qt/FormKestrel.h"
 #include "app/qt/KestrelPlus.h"
 #include "install/ArchiveFolder.h"
@@ -26,16 +26,8 @@ using namespace kestrel::test;
 
 namespace {
 
-class ViewerCommandsTest : public AppFixture {
+class ViewerCommandsTest : public FormFixture {
  protected:
-  ViewerCommandsTest() {
-    static int argc = 1;
-    static char name[] = "viewer_qt_tests";
-    static char* argv[] = {name, nullptr};
-    if (!QApplication::instance()) new QApplication(argc, argv);
-    setenv("KESTREL_COM_PORTS", "", 1);
-  }
-  ~ViewerCommandsTest() override { form.reset(); }
 
   // Taro's archive Docs.zip shown as a folder, its list filled.
   void OpenOnArchive(bool viewOnDoubleClick) {
@@ -57,21 +49,6 @@ class ViewerCommandsTest : public AppFixture {
     ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
     form->DropFiles({home / "in/Docs.zip"});
     Select({"Taro Yamada", "Docs.zip"});
-  }
-  void Select(const std::vector<QString>& path) {
-    QTreeWidget* tree = form->TViewUsers();
-    QTreeWidgetItem* item = nullptr;
-    for (const QString& caption : path) {
-      QTreeWidgetItem* found = nullptr;
-      int n = item ? item->childCount() : tree->topLevelItemCount();
-      for (int i = 0; i < n && !found; ++i) {
-        QTreeWidgetItem* c = item ? item->child(i) : tree->topLevelItem(i);
-        if (c->text(0) == caption) found = c;
-      }
-      ASSERT_NE(found, nullptr) << caption.toStdString();
-      item = found;
-    }
-    tree->setCurrentItem(item);
   }
   QModelIndex Row(const QString& caption) {
     for (int r = 0; r < form->listModel()->rowCount(); ++r) {
@@ -99,7 +76,6 @@ class ViewerCommandsTest : public AppFixture {
   }
 
   ScriptedPrompter prompter;
-  std::unique_ptr<TFormKestrel> form;
   std::string caption, firstLine;
   bool extractedWhileShown = false;
   int closedWidth = 0;

@@ -11,7 +11,7 @@
 #include <QTimer>
 #include <QTreeWidget>
 
-#include "app/AppFixture.h"
+#include "app/FormFixture.h"
 #include "app/qt/FormKestrel.h"
 #include "app/qt/KestrelPlus.h"
 #include "common/MessageTable.h"
@@ -23,35 +23,11 @@ using namespace kestrel::test;
 
 namespace {
 
-class XferCommandsTest : public AppFixture {
+class XferCommandsTest : public FormFixture {
  protected:
-  XferCommandsTest() {
-    static int argc = 1;
-    static char name[] = "xferlink_qt_tests";
-    static char* argv[] = {name, nullptr};
-    if (!QApplication::instance()) new QApplication(argc, argv);
-    setenv("KESTREL_COM_PORTS", "", 1);
-  }
-  ~XferCommandsTest() override { form.reset(); }
 
-  void Select(const std::vector<QString>& path) {
-    QTreeWidget* tree = form->TViewUsers();
-    QTreeWidgetItem* item = nullptr;
-    for (const QString& caption : path) {
-      QTreeWidgetItem* found = nullptr;
-      int n = item ? item->childCount() : tree->topLevelItemCount();
-      for (int i = 0; i < n && !found; ++i) {
-        QTreeWidgetItem* c = item ? item->child(i) : tree->topLevelItem(i);
-        if (c->text(0) == caption) found = c;
-      }
-      ASSERT_NE(found, nullptr) << caption.toStdString();
-      item = found;
-    }
-    tree->setCurrentItem(item);
-  }
 
   ScriptedPrompter prompter;
-  std::unique_ptr<TFormKestrel> form;
 };
 
 }  // namespace
