@@ -231,6 +231,9 @@ TfrmKestlink::TfrmKestlink(UserInfo& user, QWidget* parent) : QDialog(parent), u
   connect(acTerminate, &QAction::triggered, this, [this] {
     if (!runner_.IsOnExecution()) return;
     runner_.Terminate();
+    // What the child wrote before it ended is shown first, so the
+    // cancellation is the log's last line.
+    while (runner_.IsOnExecution()) runner_.WaitAndDeliver(10);
     pnlInfo->setText("");
     NormalInfoColours();
     text_.AddLine(Utf8ToCp932("pilot-xferの実行を中止しました"));
