@@ -5,6 +5,7 @@
 
 #include "app/KestrelMain.h"
 #include "applist/app/AppListFetchCommand.h"
+#include "applist/net/QtHttpClient.h"
 
 namespace kestrel {
 
@@ -19,6 +20,10 @@ void RegisterAppListFetch(KestrelMain& main, QWidget& mainWindow, std::unique_pt
     if (AppListFetch* fetch = FetchOf(main.session())) fetch->PollDialUp();
   });
   poll->start();
+}
+
+void RegisterAppListFetch(KestrelMain& main, QWidget& mainWindow) {
+  RegisterAppListFetch(main, mainWindow, MakeHttpClient(), TheDialUp());
 }
 
 }  // namespace kestrel

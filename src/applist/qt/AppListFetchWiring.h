@@ -18,5 +18,7 @@ inline constexpr int kDialPollMs = 250;
 
 void RegisterAppListFetch(KestrelMain& main, QWidget& mainWindow, std::unique_ptr<HttpClient> http,
                           DialUp& dialUp);
+// The program's: the Qt HTTP client and the platform's dial-up.
+void RegisterAppListFetch(KestrelMain& main, QWidget& mainWindow);
 
 }  // namespace kestrel
