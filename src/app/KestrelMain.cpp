@@ -549,6 +549,16 @@ void KestrelMain::RestoreToolClick(int index) {
 // --- timer and close
 
 void KestrelMain::TimerTick() {
+  if (timerInterval_ < kTimerIntervalMs) {
+    // A restart to fire soon was for one tick; a beat of a millisecond
+    // would read the registry a thousand times a second.
+    timerInterval_ = kTimerIntervalMs;
+    if (view_) view_->TimerChanged();
+  }
+  if (closeRequested_) {
+    if (view_) view_->SendClose();
+    return;
+  }
   if (!tree_.alive(selected_)) return;
   UserInfo* user = selectedUser();
   bool flag = user ? ReadInstallFlag(*user) : false;

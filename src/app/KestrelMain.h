@@ -6,6 +6,7 @@
 // here; the tests drive it directly.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <memory>
@@ -43,7 +44,28 @@ class MainView : public TreeObserver {
   // Which control has the focus; where the window is.
   virtual Focus CurrentFocus() const { return Focus::Other; }
   virtual Rect WindowRect() const { return {}; }
+  // The status bar's single-text mode, its text or its progress changed.
+  virtual void SingleTextChanged() {}
+  virtual void TreeBackgroundChanged() {}
+  // The timer is to run (at timerInterval()) or to stop.
+  virtual void TimerChanged() {}
+  // Window events waiting now are handled; the window stands still.
+  virtual void ProcessPendingEvents() {}
+  virtual void Wait(int /*ms*/) {}
+  // The close message to the window itself (it arrives as a user's close).
+  virtual void SendClose() {}
 };
+
+// What the status bar shows in its single-text mode.
+struct SingleTextState {
+  bool on = false;
+  std::string text;
+  bool progressShown = false;  // a transfer reports its bytes
+  std::int64_t received = 0;
+  std::int64_t total = 0;
+};
+
+inline constexpr int kTimerIntervalMs = 1000;
 
 struct DragVerdict {
   bool accept = false;
@@ -95,6 +117,42 @@ class KestrelMain : public ListContext {
   // Steps of the close sequence between stopping HotSync Manager and
   // destroying the users (saving what a subsystem changed).
   void AddCloseStep(std::function<void()> step) { closeSteps_.push_back(std::move(step)); }
+  // Asked before the window closes (FormCloseQuery); one answering false
+  // holds the close back.
+  void AddCloseQuery(std::function<bool()> query) { closeQueries_.push_back(std::move(query)); }
+  // Steps at the start of the close, right after the timer stopped (a
+  // line hung up before anything is saved).
+  void AddFirstCloseStep(std::function<void()> step) { firstCloseSteps_.push_back(std::move(step)); }
+
+  // --- the window's seams for work that outlasts one command (a download)
+  // The status bar as one text across it; leaving it restores the panels
+  // and ends the progress.
+  void SetSingleTextMode(bool on);
+  void SetSingleText(const std::string& text);
+  // Bytes arriving: shown (in single-text mode) until the mode is left.
+  void SetProgress(std::int64_t received, std::int64_t total);
+  const SingleTextState& singleText() const { return singleText_; }
+  // The tree's background as 0xRRGGBB; nullopt: the normal window colour.
+  void SetTreeBackground(std::optional<unsigned> rgb);
+  std::optional<unsigned> treeBackground() const { return treeBackground_; }
+  // A command enabled or not outside the selection rules, shown at once.
+  void SetCommandEnabled(const std::string& name, bool on);
+  // The window's timer: restarted to fire after `ms` (a short restart
+  // fires once, then the timer keeps its usual beat), or stopped.
+  void RestartTimer(int ms);
+  void StopTimer();
+  int timerInterval() const { return timerInterval_; }
+  bool timerRunning() const { return timerRunning_; }
+  // Closing was requested while work ran: the next timer tick closes the
+  // window, and that close is not held back.
+  bool closeRequested() const { return closeRequested_; }
+  void setCloseRequested(bool on) { closeRequested_ = on; }
+  void LetPendingEventsRun();
+  void Wait(int ms);
+  // FormCloseQuery: true when the window may close.
+  bool FormCloseQuery();
+  // The first steps of FormClose.
+  void FormClosing();
 
   // --- start-up, in FormCreate's order
   // The serial ports found (ascending); the port menu's items.
@@ -253,6 +311,13 @@ class KestrelMain : public ListContext {
   std::function<void(int)> expanding_;
   std::vector<std::function<void(ListContext&)>> filled_;
   std::vector<std::function<void()>> closeSteps_;
+  std::vector<std::function<bool()>> closeQueries_;
+  std::vector<std::function<void()>> firstCloseSteps_;
+  SingleTextState singleText_;
+  std::optional<unsigned> treeBackground_;
+  int timerInterval_ = kTimerIntervalMs;
+  bool timerRunning_ = true;
+  bool closeRequested_ = false;
   MainView* view_ = nullptr;
 };
 

@@ -3,10 +3,15 @@
 #include <algorithm>
 #include <cstdio>
 
+#include <QCoreApplication>
+#include <memory>
+
+#include "FetchRun.h"
 #include "Verbs.h"
 #include "applist/AppListCatalogue.h"
 #include "applist/AppListViews.h"
 #include "applist/UpdateCheck.h"
+#include "applist/net/QtHttpClient.h"
 #include "common/FolderList.h"
 #include "platform/Codepage.h"
 #include "platform/FileSystem.h"
@@ -17,7 +22,10 @@ namespace {
 constexpr const char* kUsage =
     "applist list [--my] [--category NAME] | applist find FILE-NAME | applist check DIR |\n"
     "          applist categories   (the home's AppList.txt and MyAppList.txt: entries as the\n"
-    "          view shows them, a file's entry (My AppList first), update marks of DIR's files)";
+    "          view shows them, a file's entry (My AppList first), update marks of DIR's files) |\n"
+    "          applist fetch NAME [--url URL]   (the user's AppList fetched as the program does,\n"
+    "          from URL or the user's \"AppListURL\", into AppList.txt; texts and questions on\n"
+    "          stderr, each question takes its default; exit 0 replaced, 1 failed, 2 unknown user)";
 
 // The home's catalogue, read once. Like the program's, it lives as long as
 // the process: nothing is gained by taking 50,000 lines apart at the exit.
@@ -106,13 +114,36 @@ int Categories(const VerbArgs& args) {
   return 0;
 }
 
+int Fetch(const VerbArgs& args) {
+  if (args.size() < 2) throw UsageError("applist fetch NAME [--url URL]");
+  std::string url;
+  for (std::size_t i = 2; i < args.size(); ++i) {
+    if (args[i] == "--url" && i + 1 < args.size() && !args[i + 1].empty()) {
+      url = args[++i];
+    } else if (args[i] == "--url") {
+      throw UsageError("--url needs an address");
+    } else {
+      throw UsageError("unexpected " + args[i]);
+    }
+  }
+  // The HTTP client's transfer runs in an event loop.
+  static int argc = 1;
+  static char name[] = "kestrel-tool";
+  static char* argv[] = {name, nullptr};
+  std::unique_ptr<QCoreApplication> app;
+  if (!QCoreApplication::instance()) app = std::make_unique<QCoreApplication>(argc, argv);
+  std::unique_ptr<HttpClient> http = MakeHttpClient();
+  return RunAppListFetch(args[1], url, *http, TheDialUp());
+}
+
 VerbRegistration applist("applist", kUsage, [](const VerbArgs& args) {
   const std::string what = args.empty() ? "" : args[0];
   if (what == "list") return List(args);
   if (what == "find") return Find(args);
   if (what == "check") return Check(args);
   if (what == "categories") return Categories(args);
-  throw UsageError("list, find, check or categories expected");
+  if (what == "fetch") return Fetch(args);
+  throw UsageError("list, find, check, categories or fetch expected");
 });
 
 }  // namespace

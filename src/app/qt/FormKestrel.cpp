@@ -261,6 +261,7 @@ TFormKestrel::TFormKestrel(QWidget* parent) : QMainWindow(parent) {
     if (i == 2) panels_[i]->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     statusBar()->addWidget(panels_[i], i == kStatusPanels - 1 ? 1 : 0);
   }
+  MakeSingleTextMode();
 
   // The window's own two commands: the close and the help page.
   CommandSpec exit;
@@ -275,6 +276,7 @@ TFormKestrel::TFormKestrel(QWidget* parent) : QMainWindow(parent) {
   timer_->setInterval(1000);
   connect(timer_, &QTimer::timeout, this, [this] { logic_.TimerTick(); });
   timer_->start();
+  normalTreeBase_ = tree_->palette().color(QPalette::Base);
 
   bus_ = std::make_unique<QtBusWindow>(kMainWindowClass, kWindowCaption, this,
                                        [this](const BusMessage& m) { HandleBusMessage(m); });
@@ -470,7 +472,11 @@ void TFormKestrel::showEvent(QShowEvent* event) {
 }
 
 void TFormKestrel::closeEvent(QCloseEvent* event) {
-  // No AppList fetch can be under way, so nothing holds the close back.
+  // A subsystem may hold the close back (a download under way).
+  if (!closed_ && !logic_.FormCloseQuery()) {
+    event->ignore();
+    return;
+  }
   if (!closed_) FormClose();
   event->accept();
 }
@@ -483,6 +489,7 @@ void TFormKestrel::FormClose() {
   closed_ = true;
   TakeForwardedFiles();
   timer_->stop();
+  logic_.FormClosing();
   QList<int> sizes = splitter_->sizes();
   SaveWindowState(x(), y(), width(), height(), sizes.isEmpty() ? 0 : sizes.front());
   logic_.Close();

@@ -21,6 +21,7 @@ class QComboBox;
 class QLabel;
 class QListView;
 class QMenu;
+class QProgressBar;
 class QSplitter;
 class QStackedWidget;
 class QStandardItemModel;
@@ -65,6 +66,10 @@ class TFormKestrel : public QMainWindow, private MainView {
   QMenu* MIRestTools() const { return restoreTools_; }
   QSplitter* Splitter1() const { return splitter_; }
   QTimer* Timer1() const { return timer_; }
+  // The status bar's single-text mode: its one text and the progress bar
+  // beside it while bytes arrive.
+  QLabel* StatusBar1Text() const { return singleText_; }
+  QProgressBar* StatusBar1Progress() const { return progress_; }
   // The action of a registered command (null before FormCreate or for a
   // name never registered).
   QAction* action(Command command) const;
@@ -108,7 +113,14 @@ class TFormKestrel : public QMainWindow, private MainView {
   void Busy(bool busy) override;
   Focus CurrentFocus() const override;
   Rect WindowRect() const override;
+  void SingleTextChanged() override;
+  void TreeBackgroundChanged() override;
+  void TimerChanged() override;
+  void ProcessPendingEvents() override;
+  void Wait(int ms) override;
+  void SendClose() override;
 
+  void MakeSingleTextMode();
   // Actions, menus, tool bars and the pop-up menu from the registrations.
   void BuildCommands();
   void AddSlots(QWidget* target, const std::vector<MenuSlot>& entries);
@@ -132,6 +144,9 @@ class TFormKestrel : public QMainWindow, private MainView {
   QStandardItemModel* model_ = nullptr;
   QSplitter* splitter_ = nullptr;
   QLabel* panels_[kStatusPanels] = {};
+  QLabel* singleText_ = nullptr;
+  QProgressBar* progress_ = nullptr;
+  QColor normalTreeBase_;
   QComboBox* ports_ = nullptr;
   QMenu* hotSyncMenu_ = nullptr;
   QMenu* popup_ = nullptr;

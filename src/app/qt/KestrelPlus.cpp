@@ -11,6 +11,7 @@
 #include "app/KestrelMain.h"
 #include "app/SingleInstance.h"
 #include "app/qt/FormKestrel.h"
+#include "applist/qt/AppListFetchWiring.h"
 #include "applist/qt/AppListWindow.h"
 #include "common/MessageBoxes.h"
 #include "common/qt/QtDialogs.h"
@@ -62,6 +63,7 @@ void WireSubsystems(TFormKestrel& form) {
   // registered without a handler (shown, never enabled).
   RegisterViewer(form.logic().router(), form);  // src/viewer/qt: ActEye
   RegisterAppLists(form.logic(), form);          // src/applist/qt
+  RegisterAppListFetch(form.logic(), form);      // src/applist/qt: ActGetAppList
   RegisterDialogs(form.logic().router(), form);  // src/dialogs/qt
   RegisterXferLink(form.logic().router(), form);  // src/xferlink/qt: actPilotXfer
 }

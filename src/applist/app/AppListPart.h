@@ -2,6 +2,8 @@
 // the tree's AppLists branch.
 #pragma once
 
+#include <memory>
+
 #include "app/Session.h"
 #include "applist/AppListCatalogue.h"
 
@@ -14,6 +16,9 @@ class AppListPart : public SessionPart {
   AppListPart() = default;
   explicit AppListPart(std::string folder) : catalogue(std::move(folder)) {}
   AppListCatalogue catalogue;
+  // The fetch over its HTTP client, once wired (destroyed before the
+  // catalogue it works on).
+  std::unique_ptr<SessionPart> fetch;
 };
 
 // The session's catalogue; null before the AppList subsystem was wired.
