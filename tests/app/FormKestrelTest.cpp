@@ -291,7 +291,9 @@ TEST_F(FormKestrelTest, ColumnWidthsFollowTheMeasuredWidthOfTheListFont) {
   // A wider font widens the columns.
   std::vector<int> large = widths();
   for (std::size_t c = 0; c < small.size(); ++c) {
-    if (small[c] > 20) EXPECT_GT(large[c], small[c]) << c;
+    if (small[c] > 20) {
+      EXPECT_GT(large[c], small[c]) << c;
+    }
   }
 }
 

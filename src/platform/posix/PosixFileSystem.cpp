@@ -103,62 +103,67 @@ void RemoveLeftoversIn(const std::string& folder, const std::string& prefix) {
   closedir(dir);
 }
 
+// Each name in `folder` but "." and "..", with the folder as a prefix
+// ending in '/' ("" for the current folder) and the entry's type as
+// readdir tells it.
+template <class Visit>
+void EachNameIn(const std::string& folder, Visit visit) {
+  DIR* dir = opendir(folder.empty() ? "." : folder.c_str());
+  if (!dir) return;
+  std::string base = folder;
+  if (!base.empty() && base.back() != '/') base += '/';
+  while (dirent* e = readdir(dir)) {
+    std::string name = e->d_name;
+    if (name == "." || name == "..") continue;
+    visit(base, name, e->d_type);
+  }
+  closedir(dir);
+}
+
+// NTFS lists names in case-insensitive order; readdir has none, so give
+// the same stable order everywhere.
+template <class Entry>
+void SortByName(std::vector<Entry>& entries) {
+  std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) {
+    int c = strcasecmp(a.name.c_str(), b.name.c_str());
+    return c != 0 ? c < 0 : a.name < b.name;
+  });
+}
+
 class PosixFileSystem : public FileSystem {
  public:
   std::vector<FindData> list(const std::string& folder) override {
-    settleIn(folder);
     std::vector<FindData> out;
-    DIR* dir = opendir(folder.empty() ? "." : folder.c_str());
-    if (!dir) return out;
-    std::string base = folder;
-    if (!base.empty() && base.back() != '/') base += '/';
-    while (dirent* e = readdir(dir)) {
-      std::string name = e->d_name;
-      if (name == "." || name == "..") continue;
+    settleIn(folder);
+    EachNameIn(folder, [&](const std::string& base, const std::string& name, unsigned char) {
       struct stat st;
       if (stat((base + name).c_str(), &st) != 0) {
         // A dangling link and the like: listed as a plain file of size 0.
-        if (lstat((base + name).c_str(), &st) != 0) continue;
+        if (lstat((base + name).c_str(), &st) != 0) return;
       }
       out.push_back(MakeFindData(name, st));
-    }
-    closedir(dir);
-    // NTFS lists names in case-insensitive order; readdir has none, so give
-    // the same stable order everywhere.
-    std::sort(out.begin(), out.end(), [](const FindData& a, const FindData& b) {
-      int c = strcasecmp(a.name.c_str(), b.name.c_str());
-      return c != 0 ? c < 0 : a.name < b.name;
     });
+    SortByName(out);
     return out;
   }
 
   std::vector<FolderEntry> entries(const std::string& folder) override {
-    settleIn(folder);
     std::vector<FolderEntry> out;
-    DIR* dir = opendir(folder.empty() ? "." : folder.c_str());
-    if (!dir) return out;
-    std::string base = folder;
-    if (!base.empty() && base.back() != '/') base += '/';
-    while (dirent* e = readdir(dir)) {
-      std::string name = e->d_name;
-      if (name == "." || name == "..") continue;
-      FolderEntry entry{name, e->d_type == DT_DIR};
-      if (e->d_type == DT_UNKNOWN || e->d_type == DT_LNK) {
+    settleIn(folder);
+    EachNameIn(folder, [&](const std::string& base, const std::string& name, unsigned char type) {
+      FolderEntry entry{name, type == DT_DIR};
+      if (type == DT_UNKNOWN || type == DT_LNK) {
         // As list() has it: a link is what it points at, a dangling one a file.
         struct stat st;
         if (stat((base + name).c_str(), &st) == 0) {
           entry.isDirectory = S_ISDIR(st.st_mode);
         } else if (lstat((base + name).c_str(), &st) != 0) {
-          continue;
+          return;
         }
       }
       out.push_back(std::move(entry));
-    }
-    closedir(dir);
-    std::sort(out.begin(), out.end(), [](const FolderEntry& a, const FolderEntry& b) {
-      int c = strcasecmp(a.name.c_str(), b.name.c_str());
-      return c != 0 ? c < 0 : a.name < b.name;
     });
+    SortByName(out);
     return out;
   }
 
