@@ -295,6 +295,39 @@ TEST_F(FormKestrelTest, ColumnWidthsFollowTheMeasuredWidthOfTheListFont) {
   }
 }
 
+TEST_F(FormKestrelTest, ColumnCaptionsLookAsInQtsOwnListHeader) {
+  AddUser("Taro Yamada", "TaroY", 7);
+  SetLastUser("TaroY");
+  WriteFile(InstallOf("TaroY") + "a.prc", "x");
+  Open();
+  QTreeView* view = form->LViewFiles();
+  QTreeView stock;
+  stock.setModel(form->listModel());
+  stock.setFont(view->font());
+  for (const std::vector<const char*>& node : {std::vector<const char*>{"Taro Yamada", "インストール"},
+                                               std::vector<const char*>{"Taro Yamada"}}) {
+    Select(node);
+    QHeaderView* header = view->header();
+    ASSERT_GT(header->count(), 1);
+    // As tall as Qt's own header for the same captions, and behaving alike.
+    EXPECT_EQ(header->sizeHint().height(), stock.header()->sizeHint().height()) << node.size();
+    EXPECT_GE(header->height(), view->fontMetrics().height());
+    EXPECT_EQ(header->sectionsMovable(), stock.header()->sectionsMovable());
+    EXPECT_EQ(header->defaultAlignment(), stock.header()->defaultAlignment());
+    for (int c = 0; c < header->count(); ++c) {
+      EXPECT_GE(header->sectionSizeHint(c), view->fontMetrics().horizontalAdvance(
+                                                 form->listModel()->horizontalHeaderItem(c)->text()));
+    }
+  }
+  // A larger font makes taller captions, as it does in Qt's own header.
+  QFont font = view->font();
+  font.setPointSize(24);
+  view->setFont(font);
+  stock.setFont(font);
+  form->action(Command::Refresh)->trigger();
+  EXPECT_EQ(view->header()->sizeHint().height(), stock.header()->sizeHint().height());
+}
+
 TEST_F(FormKestrelTest, RenamingRenamesFilesButNotTheUserInformation) {
   AddUser("Taro Yamada", "TaroY", 7);
   SetLastUser("TaroY");
