@@ -7,7 +7,13 @@
 
 #include "app/CommandRouter.h"
 
+class QStyle;
+
 namespace kestrel {
+
+// The style to give the application: its own, drawing the same, but making
+// each standard image only when it is first painted or measured.
+QStyle* NewApplicationStyle();
 
 // Tree image 0-7 (user, current user, folder, open folder, AppList, open
 // AppList, archive, open archive).
