@@ -183,6 +183,26 @@ TEST_F(FormKestrelTest, TheTreeHoldsEachRegisteredUserWithItsFolders) {
   EXPECT_EQ(form->windowTitle(), "Kestrel Plus");
 }
 
+TEST_F(FormKestrelTest, TheLastUsersInstallNodeIsInViewWhenTheWindowOpens) {
+  // Enough users that the last one's nodes lie below the tree's first page.
+  for (int i = 0; i < 40; ++i) {
+    AddUser("User " + std::to_string(100 + i), "U" + std::to_string(100 + i), 100 + i);
+  }
+  SetLastUser("U139");
+  Open();
+  QTreeWidget* tree = form->TViewUsers();
+  QTreeWidgetItem* install = Item({"User 139", "インストール"});
+  ASSERT_EQ(tree->currentItem(), install);
+  EXPECT_TRUE(Item({"User 139"})->isExpanded());
+  EXPECT_FALSE(Item({"User 100"})->isExpanded());
+  QRect shown = tree->visualItemRect(install);
+  EXPECT_FALSE(shown.isEmpty());
+  EXPECT_TRUE(tree->viewport()->rect().contains(shown)) << shown.y() << " in " << tree->viewport()->height();
+  // Once shown, a selection made by the program scrolls at once.
+  Select({"User 100"});
+  EXPECT_TRUE(tree->viewport()->rect().contains(tree->visualItemRect(Item({"User 100"}))));
+}
+
 TEST_F(FormKestrelTest, EachKindOfNodeHasItsColumns) {
   AddUser("Taro Yamada", "TaroY", 7);
   AddUser("John Smith", "JohnS", 8, [](UserInfo& u) {

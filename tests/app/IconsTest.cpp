@@ -58,6 +58,23 @@ TEST_F(IconsTest, EveryCommandAndNodeHasAnImageMadeOnceAndShared) {
   EXPECT_TRUE(ListImage(0).isNull());
 }
 
+TEST_F(IconsTest, ANodesIconMeasuresAsItsImagesBeforeItIsDrawn) {
+  for (auto [normal, selected] : {std::pair{0, 1}, std::pair{2, 3}, std::pair{6, 7}}) {
+    QIcon made = MakeNodeIcon(normal, selected);
+    QIcon node = NodeIcon(normal, selected);
+    // The tree's own size first, as it measures before anything is drawn.
+    for (QSize size : {QSize(16, 16), QSize(8, 8), QSize(16, 24), QSize(20, 20), QSize(32, 32),
+                       QSize(48, 48), QSize(64, 20)}) {
+      for (QIcon::Mode mode : {QIcon::Normal, QIcon::Selected}) {
+        EXPECT_EQ(node.actualSize(size, mode), made.actualSize(size, mode)) << normal << " " << size.width();
+      }
+    }
+    EXPECT_EQ(node.pixmap(16, 16).toImage(), made.pixmap(16, 16).toImage()) << normal;
+    EXPECT_EQ(node.pixmap(QSize(16, 16), QIcon::Selected).toImage(),
+              made.pixmap(QSize(16, 16), QIcon::Selected).toImage()) << normal;
+  }
+}
+
 TEST_F(IconsTest, TheApplicationsStyleGivesTheSameStandardImagesAsItsOwnStyle) {
   std::unique_ptr<QStyle> lazy(NewApplicationStyle());
   QStyle* own = QApplication::style();

@@ -503,6 +503,11 @@ void TFormKestrel::showEvent(QShowEvent* event) {
   QMainWindow::showEvent(event);
   if (shown_) return;
   shown_ = true;
+  if (QTreeWidgetItem* current = tree_->currentItem()) {
+    syncing_ = true;
+    tree_->scrollToItem(current);
+    syncing_ = false;
+  }
   logic_.FormShow();
 }
 
@@ -670,7 +675,15 @@ void TFormKestrel::TreeSelectionSet(int node) {
   if (!item || tree_->currentItem() == item) return;
   syncing_ = true;
   tree_->setCurrentItem(item);
-  tree_->scrollToItem(item);
+  if (tree_->isVisible()) {
+    tree_->scrollToItem(item);
+  } else {
+    // A hidden tree is laid out for the scroll once it is shown; what the
+    // scroll does besides, opening the item's parents, happens now.
+    for (QTreeWidgetItem* p = item->parent(); p; p = p->parent()) {
+      if (!p->isExpanded()) p->setExpanded(true);
+    }
+  }
   syncing_ = false;
 }
 

@@ -11,6 +11,7 @@
 #include <QStyleFactory>
 #include <QStyleOption>
 #include <QWidget>
+#include <algorithm>
 #include <functional>
 #include <map>
 #include <memory>
@@ -141,10 +142,20 @@ class LazyEngine : public QIconEngine {
       : made_(std::make_shared<Made>()), mayBeNull_(mayBeNull) {
     made_->make = std::move(make);
   }
+  // An icon with a square image of side smallest, whose size in a view of
+  // up to that size is known without making it: its images would answer
+  // the asked size, squared.
+  static QIcon Square(std::function<QIcon()> make, int smallest) {
+    auto* engine = new LazyEngine(std::move(make));
+    engine->smallest_ = smallest;
+    return QIcon(engine);
+  }
   void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State state) override {
     icon().paint(painter, rect, Qt::AlignCenter, mode, state);
   }
   QSize actualSize(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
+    int side = std::min(size.width(), size.height());
+    if (!made_->icon && side > 0 && side <= smallest_) return QSize(side, side);
     return icon().actualSize(size, mode, state);
   }
   QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
@@ -172,6 +183,7 @@ class LazyEngine : public QIconEngine {
   }
   std::shared_ptr<Made> made_;
   bool mayBeNull_;
+  int smallest_ = 0;
 };
 
 // The application's style, with its standard images made when first painted
@@ -269,6 +281,16 @@ QIcon MakeCommandIcon(Command command) {
 
 }  // namespace
 
+QIcon MakeNodeIcon(int normal, int selected) {
+  QIcon icon;
+  for (int side : {16, 32}) {
+    QSize size(side, side);
+    icon.addPixmap(TreeImage(normal).pixmap(size), QIcon::Normal);
+    icon.addPixmap(TreeImage(selected).pixmap(size), QIcon::Selected);
+  }
+  return icon;
+}
+
 QStyle* NewApplicationStyle() {
   // The style the application would have (its -style argument, its
   // platform's choice), only with its images made lazily.
@@ -280,13 +302,10 @@ QIcon TreeImage(int index) {
 }
 
 QIcon NodeIcon(int normal, int selected) {
+  // Made when the tree first paints: the tree measures its rows at start,
+  // with images of 16.
   return Shared(Key('n', normal, selected), [normal, selected] {
-    QIcon icon;
-    for (QSize size : {QSize(16, 16), QSize(32, 32)}) {
-      icon.addPixmap(TreeImage(normal).pixmap(size), QIcon::Normal);
-      icon.addPixmap(TreeImage(selected).pixmap(size), QIcon::Selected);
-    }
-    return icon;
+    return LazyEngine::Square([normal, selected] { return MakeNodeIcon(normal, selected); }, 16);
   });
 }
 

@@ -20,6 +20,8 @@ QStyle* NewApplicationStyle();
 QIcon TreeImage(int index);
 // A tree node's icon: its normal image, its selected image when selected.
 QIcon NodeIcon(int normal, int selected);
+// The same icon, made at once from the images at 16 and 32.
+QIcon MakeNodeIcon(int normal, int selected);
 // List image 1-3 (file, Palm file, archive); a null icon for 0.
 QIcon ListImage(int index);
 // A list image with a state image beside it: the update check's mark 0
