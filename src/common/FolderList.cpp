@@ -54,7 +54,7 @@ int Walk(const std::string& folderIn, const std::string& mask, const ListOptions
     // the subfolders none when only its files are.
     bool wantFolders = (o.attributes & kAttrDirectory) != 0;
     bool wantFiles = o.includePlain || (o.attributes & ~static_cast<std::uint32_t>(kAttrDirectory)) != 0;
-    for (const FolderEntry& entry : fs.entries(folder)) {
+    for (const FolderEntry& entry : wantFiles ? fs.entries(folder) : fs.subfolders(folder)) {
       if (!MatchesMask(mask, entry.name)) continue;
       if (entry.isDirectory ? !wantFolders : !wantFiles) continue;
       if (!wildExt && UpperAscii(ExtensionOf(entry.name)) != wantedExt) continue;

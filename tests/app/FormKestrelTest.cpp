@@ -183,6 +183,26 @@ TEST_F(FormKestrelTest, TheTreeHoldsEachRegisteredUserWithItsFolders) {
   EXPECT_EQ(form->windowTitle(), "Kestrel Plus");
 }
 
+TEST_F(FormKestrelTest, TheLastUsersInstallNodeIsInViewWhenTheWindowOpens) {
+  // Enough users that the last one's nodes lie below the tree's first page.
+  for (int i = 0; i < 40; ++i) {
+    AddUser("User " + std::to_string(100 + i), "U" + std::to_string(100 + i), 100 + i);
+  }
+  SetLastUser("U139");
+  Open();
+  QTreeWidget* tree = form->TViewUsers();
+  QTreeWidgetItem* install = Item({"User 139", "インストール"});
+  ASSERT_EQ(tree->currentItem(), install);
+  EXPECT_TRUE(Item({"User 139"})->isExpanded());
+  EXPECT_FALSE(Item({"User 100"})->isExpanded());
+  QRect shown = tree->visualItemRect(install);
+  EXPECT_FALSE(shown.isEmpty());
+  EXPECT_TRUE(tree->viewport()->rect().contains(shown)) << shown.y() << " in " << tree->viewport()->height();
+  // Once shown, a selection made by the program scrolls at once.
+  Select({"User 100"});
+  EXPECT_TRUE(tree->viewport()->rect().contains(tree->visualItemRect(Item({"User 100"}))));
+}
+
 TEST_F(FormKestrelTest, EachKindOfNodeHasItsColumns) {
   AddUser("Taro Yamada", "TaroY", 7);
   AddUser("John Smith", "JohnS", 8, [](UserInfo& u) {
@@ -295,6 +315,39 @@ TEST_F(FormKestrelTest, ColumnWidthsFollowTheMeasuredWidthOfTheListFont) {
       EXPECT_GT(large[c], small[c]) << c;
     }
   }
+}
+
+TEST_F(FormKestrelTest, ColumnCaptionsLookAsInQtsOwnListHeader) {
+  AddUser("Taro Yamada", "TaroY", 7);
+  SetLastUser("TaroY");
+  WriteFile(InstallOf("TaroY") + "a.prc", "x");
+  Open();
+  QTreeView* view = form->LViewFiles();
+  QTreeView stock;
+  stock.setModel(form->listModel());
+  stock.setFont(view->font());
+  for (const std::vector<const char*>& node : {std::vector<const char*>{"Taro Yamada", "インストール"},
+                                               std::vector<const char*>{"Taro Yamada"}}) {
+    Select(node);
+    QHeaderView* header = view->header();
+    ASSERT_GT(header->count(), 1);
+    // As tall as Qt's own header for the same captions, and behaving alike.
+    EXPECT_EQ(header->sizeHint().height(), stock.header()->sizeHint().height()) << node.size();
+    EXPECT_GE(header->height(), view->fontMetrics().height());
+    EXPECT_EQ(header->sectionsMovable(), stock.header()->sectionsMovable());
+    EXPECT_EQ(header->defaultAlignment(), stock.header()->defaultAlignment());
+    for (int c = 0; c < header->count(); ++c) {
+      EXPECT_GE(header->sectionSizeHint(c), view->fontMetrics().horizontalAdvance(
+                                                 form->listModel()->horizontalHeaderItem(c)->text()));
+    }
+  }
+  // A larger font makes taller captions, as it does in Qt's own header.
+  QFont font = view->font();
+  font.setPointSize(24);
+  view->setFont(font);
+  stock.setFont(font);
+  form->action(Command::Refresh)->trigger();
+  EXPECT_EQ(view->header()->sizeHint().height(), stock.header()->sizeHint().height());
 }
 
 TEST_F(FormKestrelTest, RenamingRenamesFilesButNotTheUserInformation) {

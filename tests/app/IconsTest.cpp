@@ -5,6 +5,9 @@
 
 #include <QApplication>
 #include <QImage>
+#include <QStyle>
+#include <QStyleOption>
+#include <memory>
 
 using namespace kestrel;
 
@@ -53,6 +56,49 @@ TEST_F(IconsTest, EveryCommandAndNodeHasAnImageMadeOnceAndShared) {
     }
   }
   EXPECT_TRUE(ListImage(0).isNull());
+}
+
+TEST_F(IconsTest, ANodesIconMeasuresAsItsImagesBeforeItIsDrawn) {
+  for (auto [normal, selected] : {std::pair{0, 1}, std::pair{2, 3}, std::pair{6, 7}}) {
+    QIcon made = MakeNodeIcon(normal, selected);
+    QIcon node = NodeIcon(normal, selected);
+    // The tree's own size first, as it measures before anything is drawn.
+    for (QSize size : {QSize(16, 16), QSize(8, 8), QSize(16, 24), QSize(20, 20), QSize(32, 32),
+                       QSize(48, 48), QSize(64, 20)}) {
+      for (QIcon::Mode mode : {QIcon::Normal, QIcon::Selected}) {
+        EXPECT_EQ(node.actualSize(size, mode), made.actualSize(size, mode)) << normal << " " << size.width();
+      }
+    }
+    EXPECT_EQ(node.pixmap(16, 16).toImage(), made.pixmap(16, 16).toImage()) << normal;
+    EXPECT_EQ(node.pixmap(QSize(16, 16), QIcon::Selected).toImage(),
+              made.pixmap(QSize(16, 16), QIcon::Selected).toImage()) << normal;
+  }
+}
+
+TEST_F(IconsTest, TheApplicationsStyleGivesTheSameStandardImagesAsItsOwnStyle) {
+  std::unique_ptr<QStyle> lazy(NewApplicationStyle());
+  QStyle* own = QApplication::style();
+  QStyleOption plain;
+  plain.direction = Qt::RightToLeft;
+  QStyleOptionButton button;
+  for (auto which : {QStyle::SP_DirClosedIcon, QStyle::SP_FileIcon, QStyle::SP_TrashIcon,
+                     QStyle::SP_ToolBarHorizontalExtensionButton, QStyle::SP_ArrowBack,
+                     QStyle::SP_CustomBase}) {
+    const QStyleOption* options[] = {nullptr, &plain, &button};
+    for (const QStyleOption* option : options) {
+      QIcon got = lazy->standardIcon(which, option);
+      QIcon want = own->standardIcon(which, option);
+      // An image the style has none of is none here either.
+      EXPECT_EQ(got.isNull(), want.isNull()) << which;
+      EXPECT_EQ(got.availableSizes(), want.availableSizes()) << which;
+      for (int size : {16, 20, 32}) {
+        EXPECT_EQ(got.actualSize(QSize(size, size)), want.actualSize(QSize(size, size))) << which;
+        EXPECT_EQ(got.pixmap(size, size).toImage(), want.pixmap(size, size).toImage()) << which << " " << size;
+      }
+    }
+  }
+  EXPECT_TRUE(lazy->standardIcon(QStyle::SP_CustomBase).isNull());
+  EXPECT_FALSE(lazy->standardIcon(QStyle::SP_FileIcon).isNull());
 }
 
 }  // namespace

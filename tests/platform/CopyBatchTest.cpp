@@ -144,6 +144,21 @@ TEST(FolderEntriesTest, TellFoldersFromFilesInTheListingsOrderWithLinksAsWhatThe
   EXPECT_FALSE(isDir("dangling"));
   EXPECT_FALSE(isDir("A.prc"));
   EXPECT_TRUE(fs.entries(home / "missing").empty());
+
+  // The folders alone: the same ones, links to folders too, in the same order.
+  fs.createDirectories(home / "f/a-sub");
+  std::vector<std::string> folders;
+  for (const FolderEntry& e : fs.entries(home / "f")) {
+    if (e.isDirectory) folders.push_back(e.name);
+  }
+  std::vector<std::string> only;
+  for (const FolderEntry& e : fs.subfolders(home / "f")) {
+    EXPECT_TRUE(e.isDirectory) << e.name;
+    only.push_back(e.name);
+  }
+  EXPECT_EQ(only, (std::vector<std::string>{".hidden", "a-sub", "link", "Sub"}));
+  EXPECT_EQ(only, folders);
+  EXPECT_TRUE(fs.subfolders(home / "missing").empty());
 }
 
 }  // namespace

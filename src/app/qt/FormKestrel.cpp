@@ -15,10 +15,12 @@
 #include <QMenuBar>
 #include <QMetaProperty>
 #include <QMimeData>
+#include <QPixmap>
 #include <QSplitter>
 #include <QStackedWidget>
 #include <QStandardItemModel>
 #include <QStatusBar>
+#include <QStyleOptionHeader>
 #include <QStyledItemDelegate>
 #include <QTimer>
 #include <QToolBar>
@@ -169,6 +171,40 @@ class RenameDelegate : public QStyledItemDelegate {
   std::function<void(bool)> editing_;
 };
 
+// The list's column captions, sized as the style sizes them but measured in
+// the font they are painted in. Qt measures a caption in bold, for sections
+// shown highlighted; this list never highlights one (its captions have the
+// same height either way), and the bold faces would be loaded at start for
+// nothing but that measure.
+class ListHeader : public QHeaderView {
+ public:
+  ListHeader() : QHeaderView(Qt::Horizontal) {
+    // What QTreeView gives its own header.
+    setSectionsMovable(true);
+    setStretchLastSection(true);
+    setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+  }
+
+ protected:
+  QSize sectionSizeFromContents(int logicalIndex) const override {
+    if (!model()) return {};
+    QVariant hint = model()->headerData(logicalIndex, orientation(), Qt::SizeHintRole);
+    if (hint.isValid()) return hint.toSize();
+    ensurePolished();
+    QStyleOptionHeader opt;
+    initStyleOption(&opt);
+    opt.section = logicalIndex;
+    QVariant font = model()->headerData(logicalIndex, orientation(), Qt::FontRole);
+    opt.fontMetrics = QFontMetrics(font.canConvert<QFont>() ? font.value<QFont>() : this->font());
+    opt.text = model()->headerData(logicalIndex, orientation(), Qt::DisplayRole).toString();
+    QVariant decoration = model()->headerData(logicalIndex, orientation(), Qt::DecorationRole);
+    opt.icon = decoration.value<QIcon>();
+    if (opt.icon.isNull()) opt.icon = decoration.value<QPixmap>();
+    if (isSortIndicatorShown()) opt.sortIndicator = QStyleOptionHeader::SortDown;
+    return style()->sizeFromContents(QStyle::CT_HeaderSection, &opt, QSize(), this);
+  }
+};
+
 }  // namespace
 
 TFormKestrel::TFormKestrel(QWidget* parent) : QMainWindow(parent) {
@@ -199,6 +235,7 @@ TFormKestrel::TFormKestrel(QWidget* parent) : QMainWindow(parent) {
   report->refused = refused;
   report_ = report;
   report_->setObjectName("LViewFiles");
+  report_->setHeader(new ListHeader);
   report_->setRootIsDecorated(false);
   report_->setUniformRowHeights(true);
   report_->setAllColumnsShowFocus(true);
@@ -468,6 +505,11 @@ void TFormKestrel::showEvent(QShowEvent* event) {
   QMainWindow::showEvent(event);
   if (shown_) return;
   shown_ = true;
+  if (QTreeWidgetItem* current = tree_->currentItem()) {
+    syncing_ = true;
+    tree_->scrollToItem(current);
+    syncing_ = false;
+  }
   logic_.FormShow();
 }
 
@@ -640,7 +682,15 @@ void TFormKestrel::TreeSelectionSet(int node) {
   if (!item || tree_->currentItem() == item) return;
   syncing_ = true;
   tree_->setCurrentItem(item);
-  tree_->scrollToItem(item);
+  if (tree_->isVisible()) {
+    tree_->scrollToItem(item);
+  } else {
+    // A hidden tree is laid out for the scroll once it is shown; what the
+    // scroll does besides, opening the item's parents, happens now.
+    for (QTreeWidgetItem* p = item->parent(); p; p = p->parent()) {
+      if (!p->isExpanded()) p->setExpanded(true);
+    }
+  }
   syncing_ = false;
 }
 

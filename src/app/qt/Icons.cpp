@@ -5,7 +5,13 @@
 #include <QIconEngine>
 #include <QPainter>
 #include <QPainterPath>
+#include <QPointer>
+#include <QProxyStyle>
 #include <QStyle>
+#include <QStyleFactory>
+#include <QStyleOption>
+#include <QWidget>
+#include <algorithm>
 #include <functional>
 #include <map>
 #include <memory>
@@ -131,13 +137,25 @@ QIcon Shared(const std::string& key, Make make) {
 // style's) is most of what the window's commands cost at start.
 class LazyEngine : public QIconEngine {
  public:
-  explicit LazyEngine(std::function<QIcon()> make) : made_(std::make_shared<Made>()) {
+  // Without mayBeNull the icon counts as an image before it is made.
+  explicit LazyEngine(std::function<QIcon()> make, bool mayBeNull = false)
+      : made_(std::make_shared<Made>()), mayBeNull_(mayBeNull) {
     made_->make = std::move(make);
+  }
+  // An icon with a square image of side smallest, whose size in a view of
+  // up to that size is known without making it: its images would answer
+  // the asked size, squared.
+  static QIcon Square(std::function<QIcon()> make, int smallest) {
+    auto* engine = new LazyEngine(std::move(make));
+    engine->smallest_ = smallest;
+    return QIcon(engine);
   }
   void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State state) override {
     icon().paint(painter, rect, Qt::AlignCenter, mode, state);
   }
   QSize actualSize(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
+    int side = std::min(size.width(), size.height());
+    if (!made_->icon && side > 0 && side <= smallest_) return QSize(side, side);
     return icon().actualSize(size, mode, state);
   }
   QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
@@ -149,7 +167,7 @@ class LazyEngine : public QIconEngine {
   QList<QSize> availableSizes(QIcon::Mode mode, QIcon::State state) override {
     return icon().availableSizes(mode, state);
   }
-  bool isNull() override { return false; }
+  bool isNull() override { return mayBeNull_ && icon().isNull(); }
   QString key() const override { return QStringLiteral("kestrel-lazy"); }
   // Copies share what was made.
   QIconEngine* clone() const override { return new LazyEngine(*this); }
@@ -164,6 +182,34 @@ class LazyEngine : public QIconEngine {
     return *made_->icon;
   }
   std::shared_ptr<Made> made_;
+  bool mayBeNull_;
+  int smallest_ = 0;
+};
+
+// The application's style, with its standard images made when first painted
+// or measured: the menu bar and every tool bar make the image of their
+// overflow button at once, a button shown only in a window too narrow for
+// them, and the style reads every size of that image from its files.
+class LazyIconStyle : public QProxyStyle {
+ public:
+  using QProxyStyle::QProxyStyle;
+  QIcon standardIcon(StandardPixmap which, const QStyleOption* option,
+                     const QWidget* widget) const override {
+    // An option lives only as long as this call: a plain one is kept as a
+    // copy, one of a derived kind cannot be.
+    if (option && option->type != QStyleOption::SO_Default) {
+      return QProxyStyle::standardIcon(which, option, widget);
+    }
+    std::optional<QStyleOption> kept;
+    if (option) kept = *option;
+    QPointer<QStyle> base(baseStyle());
+    QPointer<QWidget> owner(const_cast<QWidget*>(widget));
+    return QIcon(new LazyEngine(
+        [base, owner, which, kept] {
+          return base ? base->standardIcon(which, kept ? &*kept : nullptr, owner) : QIcon();
+        },
+        true));
+  }
 };
 
 std::string Key(char family, int a, int b = 0) {
@@ -235,18 +281,31 @@ QIcon MakeCommandIcon(Command command) {
 
 }  // namespace
 
+QIcon MakeNodeIcon(int normal, int selected) {
+  QIcon icon;
+  for (int side : {16, 32}) {
+    QSize size(side, side);
+    icon.addPixmap(TreeImage(normal).pixmap(size), QIcon::Normal);
+    icon.addPixmap(TreeImage(selected).pixmap(size), QIcon::Selected);
+  }
+  return icon;
+}
+
+QStyle* NewApplicationStyle() {
+  // The style the application would have (its -style argument, its
+  // platform's choice), only with its images made lazily.
+  return new LazyIconStyle(QStyleFactory::create(QApplication::style()->name()));
+}
+
 QIcon TreeImage(int index) {
   return Shared(Key('t', index), [index] { return MakeTreeImage(index); });
 }
 
 QIcon NodeIcon(int normal, int selected) {
+  // Made when the tree first paints: the tree measures its rows at start,
+  // with images of 16.
   return Shared(Key('n', normal, selected), [normal, selected] {
-    QIcon icon;
-    for (QSize size : {QSize(16, 16), QSize(32, 32)}) {
-      icon.addPixmap(TreeImage(normal).pixmap(size), QIcon::Normal);
-      icon.addPixmap(TreeImage(selected).pixmap(size), QIcon::Selected);
-    }
-    return icon;
+    return LazyEngine::Square([normal, selected] { return MakeNodeIcon(normal, selected); }, 16);
   });
 }
 

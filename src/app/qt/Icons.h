@@ -7,13 +7,21 @@
 
 #include "app/CommandRouter.h"
 
+class QStyle;
+
 namespace kestrel {
+
+// The style to give the application: its own, drawing the same, but making
+// each standard image only when it is first painted or measured.
+QStyle* NewApplicationStyle();
 
 // Tree image 0-7 (user, current user, folder, open folder, AppList, open
 // AppList, archive, open archive).
 QIcon TreeImage(int index);
 // A tree node's icon: its normal image, its selected image when selected.
 QIcon NodeIcon(int normal, int selected);
+// The same icon, made at once from the images at 16 and 32.
+QIcon MakeNodeIcon(int normal, int selected);
 // List image 1-3 (file, Palm file, archive); a null icon for 0.
 QIcon ListImage(int index);
 // A list image with a state image beside it: the update check's mark 0

@@ -11,6 +11,7 @@
 #include "app/KestrelMain.h"
 #include "app/SingleInstance.h"
 #include "app/qt/FormKestrel.h"
+#include "app/qt/Icons.h"
 #include "applist/qt/AppListFetchWiring.h"
 #include "applist/qt/AppListWindow.h"
 #include "common/MessageBoxes.h"
@@ -90,6 +91,7 @@ int RunKestrelPlus(int argc, char** argv) {
   if (headless) setenv("QT_QPA_PLATFORM", "offscreen", 1);
   KestrelApplication app(argc, argv);
   QApplication::setApplicationName(kApplicationTitle);
+  QApplication::setStyle(NewApplicationStyle());
   InstallJapaneseTranslation(app);
   QtPrompter prompter;
   QtDialogs dialogs;

@@ -147,25 +147,9 @@ class PosixFileSystem : public FileSystem {
     return out;
   }
 
-  std::vector<FolderEntry> entries(const std::string& folder) override {
-    std::vector<FolderEntry> out;
-    settleIn(folder);
-    EachNameIn(folder, [&](const std::string& base, const std::string& name, unsigned char type) {
-      FolderEntry entry{name, type == DT_DIR};
-      if (type == DT_UNKNOWN || type == DT_LNK) {
-        // As list() has it: a link is what it points at, a dangling one a file.
-        struct stat st;
-        if (stat((base + name).c_str(), &st) == 0) {
-          entry.isDirectory = S_ISDIR(st.st_mode);
-        } else if (lstat((base + name).c_str(), &st) != 0) {
-          return;
-        }
-      }
-      out.push_back(std::move(entry));
-    });
-    SortByName(out);
-    return out;
-  }
+  std::vector<FolderEntry> entries(const std::string& folder) override { return Entries(folder, false); }
+
+  std::vector<FolderEntry> subfolders(const std::string& folder) override { return Entries(folder, true); }
 
   std::optional<FindData> findEntry(const std::string& folder, const std::string& name) override {
     std::string path = folder;
@@ -308,6 +292,37 @@ class PosixFileSystem : public FileSystem {
   }
 
  private:
+  std::vector<FolderEntry> Entries(const std::string& folder, bool foldersOnly) {
+    settleIn(folder);
+    std::vector<FolderEntry> out;
+    DIR* dir = opendir(folder.empty() ? "." : folder.c_str());
+    if (!dir) return out;
+    std::string base = folder;
+    if (!base.empty() && base.back() != '/') base += '/';
+    while (dirent* e = readdir(dir)) {
+      // A file's name is not even copied when only folders are wanted.
+      bool known = e->d_type != DT_UNKNOWN && e->d_type != DT_LNK;
+      if (foldersOnly && known && e->d_type != DT_DIR) continue;
+      std::string name = e->d_name;
+      if (name == "." || name == "..") continue;
+      FolderEntry entry{name, e->d_type == DT_DIR};
+      if (e->d_type == DT_UNKNOWN || e->d_type == DT_LNK) {
+        // As list() has it: a link is what it points at, a dangling one a file.
+        struct stat st;
+        if (stat((base + name).c_str(), &st) == 0) {
+          entry.isDirectory = S_ISDIR(st.st_mode);
+        } else if (lstat((base + name).c_str(), &st) != 0) {
+          continue;
+        }
+      }
+      if (foldersOnly && !entry.isDirectory) continue;
+      out.push_back(std::move(entry));
+    }
+    closedir(dir);
+    SortByName(out);
+    return out;
+  }
+
   // A copy written but not yet under its name.
   struct Waiting {
     std::string part;
