@@ -95,6 +95,18 @@ class AppListFetchWindowTest : public AppFixture {
   QLabel* Panel(int i) { return form->findChild<QLabel*>(QString("Panel%1").arg(i)); }
   QColor TreeColour() { return form->TViewUsers()->palette().color(QPalette::Base); }
   QAction* Fetch() { return form->action(Command::GetAppList); }
+  // A fetch during which the window is told to close after the first
+  // bytes; whether the window was still shown right after that close.
+  bool FetchClosingMidTransfer() {
+    bool visibleAfterClose = false;
+    http->connects().receives(kDocument.substr(0, 10), static_cast<int>(kDocument.size())).then([&](FakeHttpClient&) {
+      form->close();
+      visibleAfterClose = form->isVisible();
+    });
+    http->receives(kDocument.substr(10)).succeeds();
+    Fetch()->trigger();
+    return visibleAfterClose;
+  }
   bool Busy() { return FetchOf(form->logic().session())->busy(); }
 
   FakeDialUp dial;
@@ -194,14 +206,7 @@ TEST_F(AppListFetchWindowTest, ClosingDuringATransferAndAnsweringNoKeepsTheWindo
   Start();
   ScriptedPrompter prompter;
   prompter.expect(BoxKind::Confirm, Button::No).expect(BoxKind::Info, Button::Ok);
-  bool visibleAfterClose = false;
-  http->connects().receives(kDocument.substr(0, 10), static_cast<int>(kDocument.size())).then([&](FakeHttpClient&) {
-    form->close();
-    visibleAfterClose = form->isVisible();
-  });
-  http->receives(kDocument.substr(10)).succeeds();
-  Fetch()->trigger();
-  EXPECT_TRUE(visibleAfterClose);
+  EXPECT_TRUE(FetchClosingMidTransfer());
   EXPECT_EQ(prompter.shown()[0].text, "AppListの取得中です。処理を中断しますか？");
   EXPECT_EQ(prompter.lastText(), "AppListを更新しました");
   EXPECT_TRUE(form->isVisible());
@@ -213,14 +218,7 @@ TEST_F(AppListFetchWindowTest, ClosingDuringATransferAndAbortingClosesOnTheNextT
   Start();
   ScriptedPrompter prompter;
   prompter.expect(BoxKind::Confirm, Button::Yes).expect(BoxKind::Error, Button::Ok);
-  bool visibleAfterClose = false;
-  http->connects().receives(kDocument.substr(0, 10), static_cast<int>(kDocument.size())).then([&](FakeHttpClient&) {
-    form->close();
-    visibleAfterClose = form->isVisible();
-  });
-  http->receives(kDocument.substr(10)).succeeds();
-  Fetch()->trigger();
-  EXPECT_TRUE(visibleAfterClose);
+  EXPECT_TRUE(FetchClosingMidTransfer());
   EXPECT_EQ(prompter.lastText(), "AppListの取得をキャンセルしました\n\n　状態：Operation canceled");
   EXPECT_TRUE(form->logic().closeRequested());
   ASSERT_TRUE(Until([&] { return !form->isVisible(); }));
