@@ -113,6 +113,32 @@ TEST_F(CopyBatchTest, ACopyThatCannotTakeItsNameIsReportedNotLost) {
   }
 }
 
+TEST_F(CopyBatchTest, AnySpellingOfAWaitingNameFindsTheCopy) {
+  fs.createDirectories(home / "x");
+  fs.beginCopyBatch();
+  ASSERT_TRUE(fs.copyFile(name("from", 1), name("to", 1), true));
+  EXPECT_TRUE(fs.exists(home / "to/./App1.prc"));
+  ASSERT_TRUE(fs.copyFile(name("from", 2), home / "x/../to//App2.prc", true));
+  // Asked for under its plain name, the copy made under another is there.
+  EXPECT_TRUE(fs.exists(name("to", 2)));
+  EXPECT_EQ(ReadFile(name("to", 2)), ReadFile(name("from", 2)));
+  EXPECT_TRUE(fs.endCopyBatch().empty());
+  EXPECT_EQ(namesIn(home / "to"), 2u);
+}
+
+TEST_F(CopyBatchTest, TheScratchFolderGoneMidBatchLosesOnlyTheCopiesInIt) {
+  fs.beginCopyBatch();
+  ASSERT_TRUE(fs.copyFile(name("from", 1), name("to", 1), true));
+  // Somebody clears the program's scratch folder behind its back.
+  std::filesystem::remove_all(home / "__temp__");
+  ASSERT_TRUE(fs.copyFile(name("from", 2), name("to", 2), true));
+  std::vector<CopyFailure> failed = fs.endCopyBatch();
+  ASSERT_EQ(failed.size(), 1u);
+  EXPECT_EQ(failed[0].target, name("to", 1));
+  EXPECT_EQ(ReadFile(name("to", 2)), ReadFile(name("from", 2)));
+  EXPECT_FALSE(FileExists(name("to", 1)));
+}
+
 TEST(FolderEntriesTest, TellFoldersFromFilesInTheListingsOrderWithLinksAsWhatTheyPointAt) {
   TempHome home;
   FileSystem& fs = TheFileSystem();

@@ -12,7 +12,10 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <map>
+#include <optional>
 #include <set>
+#include <string_view>
 #include <strings.h>
 #include <utility>
 
@@ -59,28 +62,6 @@ std::string ScratchFolder() {
   std::string folder = HomeFolder() + "/__temp__";
   mkdir(folder.c_str(), 0700);
   return folder;
-}
-
-// Makes the file a copy is written to before it is renamed into place. It
-// lies in the home's scratch folder when that is on the target's file
-// system, so that a copy cut short leaves nothing in the target folder
-// (HotSync takes every file of an install folder to the handheld); else
-// beside the target under a hidden name that is no Palm file. The name
-// holds our process id, so the next start can tell a leftover from a copy
-// under way.
-int OpenPartFile(const std::string& target, std::string& part) {
-  struct stat dest;
-  std::string scratch = ScratchFolder();
-  struct stat here;
-  std::string folder = FolderPart(target);
-  bool sameDevice = stat(folder.c_str(), &dest) == 0 && stat(scratch.c_str(), &here) == 0 &&
-                    dest.st_dev == here.st_dev;
-  std::string base = (sameDevice ? scratch : folder) + "/" + kPartPrefix +
-                     std::to_string(getpid()) + "-XXXXXX";
-  part = base;
-  int fd = mkstemp(part.data());
-  if (fd >= 0) fcntl(fd, F_SETFD, FD_CLOEXEC);
-  return fd;
 }
 
 // "PREFIX<pid>-..." of a process that no longer runs (or no pid at all).
@@ -225,6 +206,8 @@ class PosixFileSystem : public FileSystem {
     if (batchDepth_ == 0) return {};
     if (--batchDepth_ > 0) return {};
     settleCopies();
+    scratch_.clear();
+    folderDevices_.clear();
     return std::exchange(failures_, {});
   }
 
@@ -323,6 +306,43 @@ class PosixFileSystem : public FileSystem {
     return out;
   }
 
+  // Makes the file a copy is written to before it is renamed into place. It
+  // lies in the home's scratch folder when that is on the target's file
+  // system, so that a copy cut short leaves nothing in the target folder
+  // (HotSync takes every file of an install folder to the handheld); else
+  // beside the target under a hidden name that is no Palm file. The name
+  // holds our process id, so the next start can tell a leftover from a copy
+  // under way. `device` is the file system the part file lies on.
+  int OpenPartFile(const std::string& target, std::string& part, dev_t& device) {
+    std::string folder = FolderPart(target);
+    // Inside a batch the folders are looked at once, not for every file.
+    if (batchDepth_ == 0 || scratch_.empty()) {
+      scratch_ = ScratchFolder();
+      struct stat here;
+      scratchDevice_ = stat(scratch_.c_str(), &here) == 0 ? std::optional<dev_t>(here.st_dev) : std::nullopt;
+      folderDevices_.clear();
+    }
+    auto known = folderDevices_.find(folder);
+    std::optional<dev_t> dest;
+    if (known != folderDevices_.end()) {
+      dest = known->second;
+    } else {
+      struct stat st;
+      if (stat(folder.c_str(), &st) == 0) dest = st.st_dev;
+      if (batchDepth_ > 0) folderDevices_[folder] = dest;
+    }
+    bool sameDevice = dest && scratchDevice_ && *dest == *scratchDevice_;
+    part = (sameDevice ? scratch_ : folder) + "/" + kPartPrefix + std::to_string(getpid()) + "-XXXXXX";
+    int fd = mkostemp(part.data(), O_CLOEXEC);
+    if (fd < 0 && errno == ENOENT && batchDepth_ > 0) {
+      // A folder went away during the batch: look again.
+      scratch_.clear();
+      return OpenPartFile(target, part, device);
+    }
+    if (fd >= 0) device = dest.value_or(0);
+    return fd;
+  }
+
   // A copy written but not yet under its name.
   struct Waiting {
     std::string part;
@@ -355,10 +375,11 @@ class PosixFileSystem : public FileSystem {
       close(in);
       return failWith(S_ISDIR(st.st_mode) ? EISDIR : EINVAL);
     }
-    fcntl(in, F_SETFL, fcntl(in, F_GETFL) & ~O_NONBLOCK);
+    // O_NONBLOCK has no effect on a regular file's reads; it stays set.
     // Written into a part file, then renamed over the target.
     std::string temp;
-    int out = OpenPartFile(target, temp);
+    dev_t device = 0;
+    int out = OpenPartFile(target, temp, device);
     if (out < 0) {
       int err = errno;
       close(in);
@@ -385,18 +406,20 @@ class PosixFileSystem : public FileSystem {
       }
       if (err) break;
     }
-    // A batch's copies are synced together when it ends.
+    // A batch's copies are synced together when it ends; their writing to
+    // the disk starts now, so that it goes on while the next ones are made.
     if (!err && !later && fsync(out) != 0) err = errno;
+#ifdef SYNC_FILE_RANGE_WRITE
+    if (!err && later) sync_file_range(out, 0, 0, SYNC_FILE_RANGE_WRITE);
+#endif
     // Like Windows' CopyFile: the copy keeps the source's time and attributes.
     struct timespec times[2] = {st.st_atim, st.st_mtim};
     futimens(out, times);
     fchmod(out, st.st_mode & 07777);
-    struct stat partStat;
-    if (!err && fstat(out, &partStat) != 0) err = errno;
     if (close(out) != 0 && !err) err = errno;
     close(in);
     if (!err && later) {
-      waiting_.push_back({temp, Normal(source), Normal(target), replace, partStat.st_dev});
+      waiting_.push_back({temp, Normal(source), Normal(target), replace, device});
       waitingTargets_.insert(waiting_.back().target);
       waitingFolders_.insert(FolderPart(waiting_.back().target));
       return true;
@@ -433,13 +456,35 @@ class PosixFileSystem : public FileSystem {
   }
 
   // One spelling per path: absolute, no "." or "..", no doubled or trailing
-  // separator.
+  // separator. Asked for every path looked at during a batch, so an
+  // absolute one is put right without asking for the current folder.
   static std::string Normal(const std::string& path) {
-    std::error_code ec;
-    std::string out = std::filesystem::absolute(path, ec).lexically_normal().string();
-    if (ec) out = path;
-    while (out.size() > 1 && out.back() == '/') out.pop_back();
-    return out;
+    if (path.empty() || path[0] != '/') {
+      std::error_code ec;
+      std::string out = std::filesystem::absolute(path, ec).lexically_normal().string();
+      if (ec) out = path;
+      while (out.size() > 1 && out.back() == '/') out.pop_back();
+      return out;
+    }
+    std::string out;
+    out.reserve(path.size());
+    std::size_t i = 0;
+    while (i < path.size()) {
+      while (i < path.size() && path[i] == '/') ++i;
+      std::size_t end = path.find('/', i);
+      if (end == std::string::npos) end = path.size();
+      std::string_view part(path.data() + i, end - i);
+      i = end;
+      if (part.empty() || part == ".") continue;
+      if (part == "..") {
+        auto slash = out.rfind('/');
+        out.erase(slash == std::string::npos ? 0 : slash);
+        continue;
+      }
+      out += '/';
+      out += part;
+    }
+    return out.empty() ? "/" : out;
   }
 
   // A waiting copy whose target is `path` takes its name first. Its source
@@ -456,6 +501,10 @@ class PosixFileSystem : public FileSystem {
   }
 
   int batchDepth_ = 0;
+  // What the open batch knows of the folders it copies into.
+  std::string scratch_;
+  std::optional<dev_t> scratchDevice_;
+  std::map<std::string, std::optional<dev_t>> folderDevices_;
   std::vector<Waiting> waiting_;
   std::set<std::string> waitingTargets_;
   std::set<std::string> waitingFolders_;
