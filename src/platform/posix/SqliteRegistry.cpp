@@ -573,6 +573,12 @@ class SqliteRegistry : public Registry {
     }
     if (mode != "wal") exec("PRAGMA journal_mode=WAL");
     exec("PRAGMA synchronous=NORMAL");
+    // The log and its index stay between runs (emptied at the last close):
+    // each start made and each end deleted both files, and a file system
+    // looks long for a free inode among ones deleted moments ago.
+    int persist = 1;
+    sqlite3_file_control(db_, "main", SQLITE_FCNTL_PERSIST_WAL, &persist);
+    exec("PRAGMA journal_size_limit=0");
     if (ready) return;
     Txn t(*this, true);
     exec(
