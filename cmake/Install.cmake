@@ -2,6 +2,10 @@
 # in libexec/kestrel-plus/, the shipped files in share/kestrel-plus/ and the
 # desktop integration in the freedesktop places.
 install(TARGETS kestrel-plus kestrel-reg kestrel-tool RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# kestrel-tool's network verb, run by it and by nobody else.
+install(TARGETS kestrel-tool-fetch RUNTIME DESTINATION ${CMAKE_INSTALL_LIBEXECDIR}/kestrel-plus)
+# The HTTP module the program loads at its first fetch.
+install(TARGETS kestrel-http LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}/kestrel-plus)
 
 # Every program of tools/standins, whichever exist.
 get_property(KESTREL_STANDIN_TARGETS DIRECTORY ${CMAKE_SOURCE_DIR}/tools/standins

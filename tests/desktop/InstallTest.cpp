@@ -36,10 +36,11 @@ TEST_F(InstallTest, PutsEveryFileWhereTheDesktopLooksForIt) {
     EXPECT_TRUE(Executable(prefix + "/bin/" + program)) << program;
   }
   // The stand-ins are no real HotSync tools: never on the user's PATH.
-  for (const char* standin : {"hotsync-manager", "usb-switcher"}) {
+  for (const char* standin : {"hotsync-manager", "usb-switcher", "kestrel-tool-fetch"}) {
     EXPECT_TRUE(Executable(prefix + "/libexec/kestrel-plus/" + standin)) << standin;
     EXPECT_FALSE(FileExists(prefix + "/bin/" + standin)) << standin;
   }
+  EXPECT_TRUE(Installed(prefix + "/" + KESTREL_MODULE_SUBDIR + "/kestrel-http.so"));
   EXPECT_TRUE(Installed(DataFile("KSExt.ini")));
   EXPECT_TRUE(Installed(DataFile("Kestrel.html")));
   EXPECT_FALSE(FileExists(DataFile("demo")));
@@ -80,6 +81,10 @@ TEST_F(InstallTest, InstalledProgramsFindTheirFilesAndQueueWithoutADisplay) {
   ASSERT_EQ(Run("kestrel-tool", "queue 'Taro Yamada' " + ShellQuote(home / "Memo.pdb"), nullptr, &err), 0)
       << err;
   EXPECT_TRUE(FileExists(InstallOf("TaroY") + "Memo.pdb"));
+
+  // The fetch verb finds its program in libexec: it answers for the user.
+  EXPECT_EQ(Run("kestrel-tool", "applist fetch Nobody", nullptr, &err), 2);
+  EXPECT_EQ(err, "kestrel-tool: Nobody is not registered\n");
 }
 
 TEST_F(InstallTest, AMovedTreeStillFindsItsFilesAndAnIncompleteOneSaysSo) {

@@ -3,15 +3,17 @@
 #include <algorithm>
 #include <cstdio>
 
-#include <QCoreApplication>
-#include <memory>
+#include <unistd.h>
 
-#include "FetchRun.h"
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <vector>
+
 #include "Verbs.h"
 #include "applist/AppListCatalogue.h"
 #include "applist/AppListViews.h"
 #include "applist/UpdateCheck.h"
-#include "applist/net/QtHttpClient.h"
 #include "common/FolderList.h"
 #include "platform/Codepage.h"
 #include "platform/FileSystem.h"
@@ -126,14 +128,29 @@ int Fetch(const VerbArgs& args) {
       throw UsageError("unexpected " + args[i]);
     }
   }
-  // The HTTP client's transfer runs in an event loop.
-  static int argc = 1;
-  static char name[] = "kestrel-tool";
-  static char* argv[] = {name, nullptr};
-  std::unique_ptr<QCoreApplication> app;
-  if (!QCoreApplication::instance()) app = std::make_unique<QCoreApplication>(argc, argv);
-  std::unique_ptr<HttpClient> http = MakeHttpClient();
-  return RunAppListFetch(args[1], url, *http, TheDialUp());
+  // The fetch is a program of its own (see FetchMain.cpp): beside this one
+  // in a build tree, in the package's libexec folder when installed.
+  std::error_code ec;
+  std::filesystem::path bin = std::filesystem::read_symlink("/proc/self/exe", ec).parent_path();
+  std::string program;
+  for (const auto& candidate : {bin / "kestrel-tool-fetch", bin / "../libexec/kestrel-plus/kestrel-tool-fetch"}) {
+    if (access(candidate.c_str(), X_OK) == 0) {
+      program = candidate.lexically_normal().string();
+      break;
+    }
+  }
+  if (ec || program.empty()) {
+    std::fprintf(stderr, "kestrel-tool: the fetch program kestrel-tool-fetch is not installed beside %s\n",
+                 bin.c_str());
+    return 2;
+  }
+  std::vector<char*> argv{program.data(), const_cast<char*>(args[1].c_str())};
+  if (!url.empty()) argv.push_back(url.data());
+  argv.push_back(nullptr);
+  std::fflush(nullptr);
+  execv(program.c_str(), argv.data());
+  std::fprintf(stderr, "kestrel-tool: %s cannot be started: %s\n", program.c_str(), std::strerror(errno));
+  return 2;
 }
 
 VerbRegistration applist("applist", kUsage, [](const VerbArgs& args) {
