@@ -251,6 +251,4 @@ void QtHttpClient::Get(const std::string& url) {
   }
 }
 
-std::unique_ptr<HttpClient> MakeHttpClient() { return std::make_unique<QtHttpClient>(); }
-
 }  // namespace kestrel

@@ -45,7 +45,4 @@ class QtHttpClient : public HttpClient {
   std::unique_ptr<Transfer> t_;
 };
 
-// The client the program uses (needs a QCoreApplication when Get runs).
-std::unique_ptr<HttpClient> MakeHttpClient();
-
 }  // namespace kestrel

@@ -5,7 +5,7 @@
 
 #include "app/KestrelMain.h"
 #include "applist/app/AppListFetchCommand.h"
-#include "applist/net/QtHttpClient.h"
+#include "applist/net/HttpModule.h"
 
 namespace kestrel {
 

@@ -17,7 +17,7 @@
 #include "applist/AppListTestSupport.h"
 #include "applist/app/AppListFetchCommand.h"
 #include "applist/app/AppListPart.h"
-#include "applist/net/QtHttpClient.h"
+#include "applist/net/HttpModule.h"
 #include "applist/qt/AppListFetchWiring.h"
 #include "applist/qt/AppListWindow.h"
 #include "platform/DialUp.h"
