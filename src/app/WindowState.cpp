@@ -20,6 +20,8 @@ std::optional<int> Stored(const RegKey& key, const char* name, int unset) {
 
 WindowState LoadWindowState() {
   WindowState s;
+  // One look at the store for the whole record.
+  RegistryBatch read(TheRegistry(), false);
   auto key = RegKey::Open(TheRegistry(), Hive::CurrentUser, kWindowKey, false);
   if (!key) return s;
   s.left = Stored(*key, "WinPosX", kUnsetPosition);
