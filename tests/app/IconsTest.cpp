@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QImage>
 #include <QStyle>
+#include <QStyleFactory>
 #include <QStyleOption>
 #include <memory>
 
@@ -99,6 +100,36 @@ TEST_F(IconsTest, TheApplicationsStyleGivesTheSameStandardImagesAsItsOwnStyle) {
   }
   EXPECT_TRUE(lazy->standardIcon(QStyle::SP_CustomBase).isNull());
   EXPECT_FALSE(lazy->standardIcon(QStyle::SP_FileIcon).isNull());
+}
+
+TEST_F(IconsTest, StandardImagesReadFromQtsFilesAreFusionsOwnInEverySizeAndMode) {
+  if (QApplication::style()->name().compare("fusion", Qt::CaseInsensitive) != 0 ||
+      !QIcon::themeName().isEmpty()) {
+    GTEST_SKIP() << "the images are read from the files only under Fusion without an icon theme";
+  }
+  std::unique_ptr<QStyle> fusion(QStyleFactory::create("fusion"));
+  int made = 0;
+  // Every standard image Qt 6 has (they are numbered from 0, below 128).
+  for (int i = 0; i < 128; ++i) {
+    auto which = static_cast<QStyle::StandardPixmap>(i);
+    QIcon got = ImageAsTheStyleMakesIt(which);
+    if (got.isNull()) continue;
+    ++made;
+    QIcon want = fusion->standardIcon(which);
+    EXPECT_EQ(got.availableSizes(), want.availableSizes()) << which;
+    for (int size : {16, 20, 22, 24, 32, 48}) {
+      for (auto mode : {QIcon::Normal, QIcon::Disabled, QIcon::Active, QIcon::Selected}) {
+        for (auto state : {QIcon::Off, QIcon::On}) {
+          EXPECT_EQ(got.pixmap(QSize(size, size), mode, state).toImage(),
+                    want.pixmap(QSize(size, size), mode, state).toImage())
+              << which << " at " << size << " mode " << mode << " state " << state;
+        }
+      }
+    }
+  }
+  // The tree's folders and most tool bar images come this way.
+  EXPECT_GE(made, 10);
+  EXPECT_TRUE(ImageAsTheStyleMakesIt(QStyle::SP_DialogApplyButton).isNull());
 }
 
 }  // namespace

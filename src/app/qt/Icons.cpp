@@ -1,6 +1,8 @@
 #include "app/qt/Icons.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QImageReader>
 #include <QCoreApplication>
 #include <QIconEngine>
 #include <QPainter>
@@ -186,6 +188,43 @@ class LazyEngine : public QIconEngine {
   int smallest_ = 0;
 };
 
+// Qt's own styles take most standard images from PNG files of their own.
+// Made here from the same files, read as PNG outright: a file read without
+// a format first has every image plugin loaded and asked what it is, which
+// cost the window's start more than all its images. Only images known to be
+// the very same (a test compares them), and only where the style would use
+// those files: Fusion, without an icon theme.
+struct BuiltInImage {
+  QStyle::StandardPixmap which;
+  const char* name;
+  int onlySize;  // the style takes this size only; 0: every size of the file
+};
+constexpr BuiltInImage kBuiltInImages[] = {
+    {QStyle::SP_DirClosedIcon, "dirclosed", 16},
+    {QStyle::SP_DirOpenIcon, "diropen", 16},
+    {QStyle::SP_FileDialogDetailedView, "viewdetailed", 0},
+    {QStyle::SP_FileDialogContentsView, "filecontents", 0},
+    {QStyle::SP_FileIcon, "file", 0},
+    {QStyle::SP_TrashIcon, "trash", 0},
+    {QStyle::SP_FileDialogNewFolder, "newdirectory", 0},
+    {QStyle::SP_MediaPlay, "media-play", 0},
+    {QStyle::SP_MediaStop, "media-stop", 0},
+    {QStyle::SP_DialogSaveButton, "standardbutton-save", 0},
+    {QStyle::SP_DriveNetIcon, "networkdrive", 16},
+    {QStyle::SP_FileDialogInfoView, "fileinfo", 0},
+    {QStyle::SP_ArrowDown, "down", 0},
+    {QStyle::SP_BrowserReload, "refresh", 0},
+    {QStyle::SP_ComputerIcon, "computer", 16},
+};
+
+bool StyleUsesItsFiles(const QStyle* style) {
+  return style && style->name().compare(QLatin1String("fusion"), Qt::CaseInsensitive) == 0 &&
+         QIcon::themeName().isEmpty();
+}
+
+// Defined below: the images made the same way as the style's.
+QIcon ImageFromStyleFiles(QStyle::StandardPixmap which);
+
 // The application's style, with its standard images made when first painted
 // or measured: the menu bar and every tool bar make the image of their
 // overflow button at once, a button shown only in a window too narrow for
@@ -206,6 +245,9 @@ class LazyIconStyle : public QProxyStyle {
     QPointer<QWidget> owner(const_cast<QWidget*>(widget));
     return QIcon(new LazyEngine(
         [base, owner, which, kept] {
+          if (!kept && StyleUsesItsFiles(base)) {
+            if (QIcon icon = ImageFromStyleFiles(which); !icon.isNull()) return icon;
+          }
           return base ? base->standardIcon(which, kept ? &*kept : nullptr, owner) : QIcon();
         },
         true));
@@ -279,7 +321,35 @@ QIcon MakeCommandIcon(Command command) {
   return {};
 }
 
+QIcon ImageFromStyleFiles(QStyle::StandardPixmap which) {
+  const BuiltInImage* image = nullptr;
+  for (const BuiltInImage& b : kBuiltInImages) {
+    if (b.which == which) image = &b;
+  }
+  if (!image) return {};
+  static const QString kFolder = QStringLiteral(":/qt-project.org/styles/commonstyle/images/");
+  const QString name = QLatin1String(image->name);
+  // The sizes in the order the style adds them: smallest first.
+  std::vector<std::pair<int, QString>> files;
+  for (const QString& file : QDir(kFolder).entryList({name + "-*.png"}, QDir::Files)) {
+    bool ok = false;
+    int size = file.mid(name.size() + 1).chopped(4).toInt(&ok);
+    if (ok && (image->onlySize == 0 || size == image->onlySize)) files.emplace_back(size, file);
+  }
+  std::sort(files.begin(), files.end());
+  QIcon icon;
+  for (const auto& [size, file] : files) {
+    QImageReader reader(kFolder + file, "png");
+    QImage read = reader.read();
+    if (read.isNull()) return {};  // not what this build of Qt ships: ask the style
+    icon.addPixmap(QPixmap::fromImage(read));
+  }
+  return icon;
+}
+
 }  // namespace
+
+QIcon ImageAsTheStyleMakesIt(QStyle::StandardPixmap which) { return ImageFromStyleFiles(which); }
 
 QIcon MakeNodeIcon(int normal, int selected) {
   QIcon icon;

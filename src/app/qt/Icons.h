@@ -4,10 +4,10 @@
 
 #include <QIcon>
 #include <QPixmap>
+#include <QStyle>
 
 #include "app/CommandRouter.h"
 
-class QStyle;
 
 namespace kestrel {
 
@@ -33,6 +33,9 @@ QIcon CommandIcon(Command command);
 // A registered command's icon: its image file, else the window's own image
 // for the command's name (none for a name the window does not know).
 QIcon CommandIcon(const CommandSpec& commandSpec);
+// A standard image as Fusion makes it from Qt's files, read without asking
+// the image plugins; null for one it makes otherwise. (For the tests.)
+QIcon ImageAsTheStyleMakesIt(QStyle::StandardPixmap which);
 // The copy cursor while list items are dragged onto the tree.
 QPixmap Drag1Cursor();
 
