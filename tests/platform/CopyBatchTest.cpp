@@ -139,6 +139,16 @@ TEST_F(CopyBatchTest, TheScratchFolderGoneMidBatchLosesOnlyTheCopiesInIt) {
   EXPECT_FALSE(FileExists(name("to", 1)));
 }
 
+TEST_F(CopyBatchTest, ACopyIntoAFolderThatIsNotThereFailsAtOnce) {
+  fs.beginCopyBatch();
+  std::string error;
+  EXPECT_FALSE(fs.copyFile(name("from", 1), home / "missing/App1.prc", true, &error));
+  EXPECT_FALSE(error.empty());
+  ASSERT_TRUE(fs.copyFile(name("from", 2), name("to", 2), true));
+  EXPECT_TRUE(fs.endCopyBatch().empty());
+  EXPECT_EQ(ReadFile(name("to", 2)), ReadFile(name("from", 2)));
+}
+
 TEST(FolderEntriesTest, TellFoldersFromFilesInTheListingsOrderWithLinksAsWhatTheyPointAt) {
   TempHome home;
   FileSystem& fs = TheFileSystem();

@@ -313,7 +313,7 @@ class PosixFileSystem : public FileSystem {
   // beside the target under a hidden name that is no Palm file. The name
   // holds our process id, so the next start can tell a leftover from a copy
   // under way. `device` is the file system the part file lies on.
-  int OpenPartFile(const std::string& target, std::string& part, dev_t& device) {
+  int OpenPartFile(const std::string& target, std::string& part, dev_t& device, bool lookAgain = true) {
     std::string folder = FolderPart(target);
     // Inside a batch the folders are looked at once, not for every file.
     if (batchDepth_ == 0 || scratch_.empty()) {
@@ -334,10 +334,10 @@ class PosixFileSystem : public FileSystem {
     bool sameDevice = dest && scratchDevice_ && *dest == *scratchDevice_;
     part = (sameDevice ? scratch_ : folder) + "/" + kPartPrefix + std::to_string(getpid()) + "-XXXXXX";
     int fd = mkostemp(part.data(), O_CLOEXEC);
-    if (fd < 0 && errno == ENOENT && batchDepth_ > 0) {
-      // A folder went away during the batch: look again.
+    if (fd < 0 && errno == ENOENT && batchDepth_ > 0 && lookAgain) {
+      // A folder went away during the batch: look again, once.
       scratch_.clear();
-      return OpenPartFile(target, part, device);
+      return OpenPartFile(target, part, device, false);
     }
     if (fd >= 0) device = dest.value_or(0);
     return fd;
