@@ -12,6 +12,7 @@
 #include "app/SingleInstance.h"
 #include "app/qt/FormKestrel.h"
 #include "app/qt/Icons.h"
+#include "app/qt/InterfaceFont.h"
 #include "applist/qt/AppListFetchWiring.h"
 #include "applist/qt/AppListWindow.h"
 #include "common/MessageBoxes.h"
@@ -93,6 +94,7 @@ int RunKestrelPlus(int argc, char** argv) {
   QApplication::setApplicationName(kApplicationTitle);
   QApplication::setStyle(NewApplicationStyle());
   InstallJapaneseTranslation(app);
+  UseJapaneseInterfaceFont(app);
   QtPrompter prompter;
   QtDialogs dialogs;
   if (!headless) {
