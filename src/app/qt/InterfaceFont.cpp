@@ -1,6 +1,7 @@
 #include "app/qt/InterfaceFont.h"
 
 #include <QApplication>
+#include <QFontDatabase>
 
 namespace kestrel {
 
@@ -11,12 +12,15 @@ QStringList JapaneseInterfaceFamilies() {
 }
 
 QFont WithPreferredFamilies(const QFont& base, const QStringList& preferred) {
-  QStringList families = preferred;
-  for (const QString& family : base.families()) {
-    if (!families.contains(family)) families << family;
-  }
   QFont font = base;
-  font.setFamilies(families);
+  for (const QString& family : preferred) {
+    // One family only: a list would make Qt look up the fallbacks of every
+    // font at once instead of when a glyph is missing.
+    if (QFontDatabase::hasFamily(family)) {
+      font.setFamilies({family});
+      break;
+    }
+  }
   return font;
 }
 

@@ -12,8 +12,8 @@ namespace kestrel {
 QStringList JapaneseInterfaceFamilies();
 
 // The base font (its size, weight and style kept) drawn in the first of the
-// preferred families that is installed; the base's own families follow, so
-// a system without any of them looks as before.
+// preferred families that is installed; the base font itself on a system
+// without any of them.
 QFont WithPreferredFamilies(const QFont& base, const QStringList& preferred);
 
 // Gives the application its Japanese interface font.
