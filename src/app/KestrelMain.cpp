@@ -165,16 +165,49 @@ void KestrelMain::SetPorts(std::vector<std::string> found) { ports().ports = std
 
 void KestrelMain::ReadLocations() { locations() = ReadPalmLocations(); }
 
+void KestrelMain::PrepareTree() {
+  EnumerateUsers(users());
+  usersRead_ = true;
+  // A folder of thousands of files takes a while to read even when only
+  // its subfolders are wanted: every user's backup and Palm folders are
+  // read on another core while the window is being built.
+  std::vector<FolderScanner::Job> jobs;
+  for (int i = 0; i < static_cast<int>(users().size()); ++i) {
+    UserInfo* user = UserAt(i);
+    if (!user || user->userName().empty()) continue;
+    jobs.push_back({WithTrailingBackslash(user->backupFolder()), user->showArchives()});
+    jobs.push_back({UserPalmFolder(*user), user->showArchives()});
+  }
+  scanner_ = std::make_unique<FolderScanner>(std::move(jobs));
+}
+
 void KestrelMain::BuildTree() {
   appListsNode_ = tree_.AddNode(-1, -1, "", MessageText(566), kNodeAppList);
   tree_.AddNode(appListsNode_, -1, "", MessageText(553), kNodeAppList);
   tree_.AddNode(appListsNode_, -1, "", MessageText(554), kNodeAppList);
   Select(appListsNode_);
-  EnumerateUsers(users());
-  for (int i = 0; i < static_cast<int>(users().size()); ++i) BuildUserSubtree(i);
+  if (!usersRead_) EnumerateUsers(users());
+  usersRead_ = false;
+  std::unique_ptr<FolderScanner> scanner = std::move(scanner_);
+  std::size_t job = 0;
+  for (int i = 0; i < static_cast<int>(users().size()); ++i) {
+    UserInfo* user = UserAt(i);
+    // A scan is used only for the very folder it read.
+    if (scanner && user && !user->userName().empty() && job + 1 < scanner->size() &&
+        scanner->job(job).folder == WithTrailingBackslash(user->backupFolder()) &&
+        scanner->job(job + 1).folder == UserPalmFolder(*user) &&
+        scanner->job(job).withArchives == user->showArchives()) {
+      FolderScan backup = scanner->take(job);
+      FolderScan palm = scanner->take(job + 1);
+      job += 2;
+      BuildUserSubtree(i, &backup, &palm);
+    } else {
+      BuildUserSubtree(i);
+    }
+  }
 }
 
-void KestrelMain::BuildUserSubtree(int index) {
+void KestrelMain::BuildUserSubtree(int index, const FolderScan* backupScan, const FolderScan* palmScan) {
   UserInfo* user = UserAt(index);
   if (!user || user->userName().empty()) return;
   int top = tree_.AddNode(-1, index, "", user->userName(), kNodeUser);
@@ -186,10 +219,12 @@ void KestrelMain::BuildUserSubtree(int index) {
   }
   std::string backup = WithTrailingBackslash(user->backupFolder());
   int backupNode = tree_.AddNode(top, index, backup, MessageText(562), kNodeBackup);
-  tree_.AddSubfolders(backupNode, index, user->showArchives(), backup, kNodeBackup);
+  tree_.AddScanned(backupNode, index,
+                   backupScan ? *backupScan : ScanSubfolders(backup, user->showArchives()), kNodeBackup);
   std::string palm = UserPalmFolder(*user);
   int palmNode = tree_.AddNode(top, index, palm, kPalmCaption, kNodePalm);
-  tree_.AddSubfolders(palmNode, index, user->showArchives(), palm, kNodePalm);
+  tree_.AddScanned(palmNode, index, palmScan ? *palmScan : ScanSubfolders(palm, user->showArchives()),
+                   kNodePalm);
   if (last) {
     if (user->startHotSync()) StartHotSync(locations(), user);
     tree_.setExpanded(top, true);

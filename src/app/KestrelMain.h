@@ -160,11 +160,16 @@ class KestrelMain : public ListContext {
   // The Palm Desktop locations and the HotSync port (error boxes for what
   // is missing).
   void ReadLocations();
+  // Reads the registered users and starts reading their folders for
+  // BuildTree (which does both itself when this was not called).
+  void PrepareTree();
   // "AppLists" with its two children, then one subtree per registered user;
   // the last user's install node ends up selected.
   void BuildTree();
-  // One user's subtree (also for a user added later).
-  void BuildUserSubtree(int userIndex);
+  // One user's subtree (also for a user added later), from the scans of
+  // its backup and Palm folders when they were made beforehand.
+  void BuildUserSubtree(int userIndex, const FolderScan* backupScan = nullptr,
+                        const FolderScan* palmScan = nullptr);
   // The backup node's children made again from its folder (the old records
   // detached); the selection moves to the backup node if it was below it.
   void RebuildBackupSubtree(int userIndex) override;
@@ -307,6 +312,9 @@ class KestrelMain : public ListContext {
   std::string appTitle_ = kApplicationTitle;
   int selected_ = -1;
   int appListsNode_ = -1;
+  // What PrepareTree read for BuildTree.
+  bool usersRead_ = false;
+  std::unique_ptr<FolderScanner> scanner_;
   DescriptionLookup describe_;
   std::function<void(int)> expanding_;
   std::vector<std::function<void(ListContext&)>> filled_;

@@ -1,6 +1,7 @@
 #include "app/UserTree.h"
 
 #include <algorithm>
+#include <system_error>
 
 #include "app/FileList.h"
 #include "common/FolderList.h"
@@ -39,8 +40,9 @@ int UserTree::AddNode(int parent, int user, const std::string& path, const std::
   return id;
 }
 
-void UserTree::AddSubfolders(int node, int user, bool withArchives, const std::string& folderIn,
-                             int kind) {
+namespace {
+
+void Scan(const std::string& folderIn, bool withArchives, int parent, FolderScan& out) {
   FileSystem& fs = TheFileSystem();
   if (folderIn.empty() || !fs.isDirectory(folderIn)) return;
   std::string folder = WithTrailingBackslash(folderIn);
@@ -48,9 +50,10 @@ void UserTree::AddSubfolders(int node, int user, bool withArchives, const std::s
   ListFolder(folder, "*.*", ListOptions{.attributes = kAttrDirectory}, names);
   for (const std::string& name : names) {
     std::string path = folder + name + kPathSeparator;
-    int child = AddNode(node, user, path, name, kind);
+    out.push_back(ScannedNode{parent, path, name, false});
+    int self = static_cast<int>(out.size()) - 1;
     // A folder link is shown but not walked: it may lead back up the tree.
-    if (!IsLink(path)) AddSubfolders(child, user, withArchives, path, kind);
+    if (!IsLink(path)) Scan(path, withArchives, self, out);
   }
   if (!withArchives) return;
   std::vector<std::string> archives;
@@ -62,7 +65,91 @@ void UserTree::AddSubfolders(int node, int user, bool withArchives, const std::s
   std::stable_sort(archives.begin(), archives.end(), [](const std::string& a, const std::string& b) {
     return CompareText(a, b) < 0;
   });
-  for (const std::string& name : archives) AddNode(node, user, folder + name, name, kNodeArchive);
+  for (const std::string& name : archives) out.push_back(ScannedNode{parent, folder + name, name, true});
+}
+
+}  // namespace
+
+FolderScan ScanSubfolders(const std::string& folder, bool withArchives) {
+  FolderScan scan;
+  Scan(folder, withArchives, -1, scan);
+  return scan;
+}
+
+FolderScanner::FolderScanner(std::vector<Job> jobs)
+    : jobs_(std::move(jobs)), results_(jobs_.size()), errors_(jobs_.size()),
+      states_(jobs_.size(), State::Waiting) {
+  if (jobs_.empty()) return;
+  try {
+    worker_ = std::thread([this] { Work(); });
+  } catch (const std::system_error&) {
+    // No second thread: each is scanned when asked for.
+  }
+}
+
+FolderScanner::~FolderScanner() {
+  {
+    // What nobody asked for is not worth waiting for.
+    std::lock_guard lock(mutex_);
+    for (State& state : states_) {
+      if (state == State::Waiting) state = State::Done;
+    }
+  }
+  if (worker_.joinable()) worker_.join();
+}
+
+void FolderScanner::Scan(std::size_t job) {
+  FolderScan scan;
+  std::exception_ptr error;
+  try {
+    scan = ScanSubfolders(jobs_[job].folder, jobs_[job].withArchives);
+  } catch (...) {
+    error = std::current_exception();
+  }
+  std::lock_guard lock(mutex_);
+  results_[job] = std::move(scan);
+  errors_[job] = error;
+  states_[job] = State::Done;
+  done_.notify_all();
+}
+
+void FolderScanner::Work() {
+  for (std::size_t job = 0; job < jobs_.size(); ++job) {
+    {
+      std::lock_guard lock(mutex_);
+      if (states_[job] != State::Waiting) continue;
+      states_[job] = State::Scanning;
+    }
+    Scan(job);
+  }
+}
+
+FolderScan FolderScanner::take(std::size_t job) {
+  std::unique_lock lock(mutex_);
+  if (states_.at(job) == State::Waiting) {
+    // Not begun yet: reading it here is sooner than waiting for its turn.
+    states_[job] = State::Scanning;
+    lock.unlock();
+    Scan(job);
+    lock.lock();
+  }
+  done_.wait(lock, [&] { return states_[job] == State::Done; });
+  if (errors_[job]) std::rethrow_exception(errors_[job]);
+  return std::move(results_[job]);
+}
+
+void UserTree::AddSubfolders(int node, int user, bool withArchives, const std::string& folder,
+                             int kind) {
+  AddScanned(node, user, ScanSubfolders(folder, withArchives), kind);
+}
+
+void UserTree::AddScanned(int node, int user, const FolderScan& scan, int kind) {
+  std::vector<int> made;
+  made.reserve(scan.size());
+  for (const ScannedNode& n : scan) {
+    int parent = n.parent < 0 ? node : made[static_cast<std::size_t>(n.parent)];
+    made.push_back(AddNode(parent, user, n.path, n.name, n.archive ? kNodeArchive : kind));
+  }
 }
 
 void UserTree::Bury(int node, bool detach) {

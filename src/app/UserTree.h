@@ -4,7 +4,11 @@
 // Records are only ever appended; a deleted node keeps its record.
 #pragma once
 
+#include <condition_variable>
+#include <exception>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace kestrel {
@@ -42,6 +46,50 @@ class TreeObserver {
   virtual void TreeNodeChanged(int /*node*/) {}
 };
 
+// What AddSubfolders adds for a folder, read without touching a tree: the
+// nodes in the order they are added, each with its parent's place in the
+// list (-1: the folder's own node).
+struct ScannedNode {
+  int parent = -1;
+  std::string path;
+  std::string name;
+  bool archive = false;
+};
+using FolderScan = std::vector<ScannedNode>;
+FolderScan ScanSubfolders(const std::string& folder, bool withArchives);
+
+// Scans folders, in order, on another core while the caller goes on with
+// other work; one asked for before its turn is scanned by the caller (two
+// folders read at once are read no faster).
+class FolderScanner {
+ public:
+  struct Job {
+    std::string folder;
+    bool withArchives = false;
+  };
+  explicit FolderScanner(std::vector<Job> jobs);
+  ~FolderScanner();
+  FolderScanner(const FolderScanner&) = delete;
+  FolderScanner& operator=(const FolderScanner&) = delete;
+  std::size_t size() const { return jobs_.size(); }
+  const Job& job(std::size_t i) const { return jobs_.at(i); }
+  // Job i's scan, once; what a failed scan threw is thrown here.
+  FolderScan take(std::size_t job);
+
+ private:
+  enum class State { Waiting, Scanning, Done };
+  void Work();
+  void Scan(std::size_t job);
+
+  std::vector<Job> jobs_;
+  std::vector<FolderScan> results_;
+  std::vector<std::exception_ptr> errors_;
+  std::vector<State> states_;
+  std::mutex mutex_;
+  std::condition_variable done_;
+  std::thread worker_;
+};
+
 class UserTree {
  public:
   void setObserver(TreeObserver* observer) { observer_ = observer; }
@@ -54,6 +102,8 @@ class UserTree {
   // name + separator), recursively; then, with `withArchives`, one archive
   // node per *.zip and *.lzh file of the folder, names sorted.
   void AddSubfolders(int node, int user, bool withArchives, const std::string& folder, int kind);
+  // The same from a scan made beforehand.
+  void AddScanned(int node, int user, const FolderScan& scan, int kind);
   // Removes a node and its subtree from the tree; the records stay.
   void DeleteNode(int node);
   // Removes the children; `detach` also sets their records' user to -1.

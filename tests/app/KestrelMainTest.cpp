@@ -305,6 +305,40 @@ TEST_F(KestrelMainTest, LinkedBackupFoldersAreShownNotWalkedAndDeletingOneKeepsI
   EXPECT_FALSE(main.tree().alive(link));
 }
 
+TEST_F(KestrelMainTest, FoldersReadAheadMakeTheTreeTheyMakeWhenReadInTurn) {
+  AddUser("Taro Yamada", "TaroY", 7, [](UserInfo& u) { u.setShowArchives(true); });
+  AddUser("Hanako", "Hana", 8);
+  AddUser("Jiro", "Jiro", 9, [](UserInfo& u) { u.setBackupFolder(""); });
+  WriteFile(BackupOf("TaroY") + "real/inner/a.prc", "a");
+  WriteFile(BackupOf("TaroY") + "real/Games.zip", "z");
+  WriteFile(BackupOf("TaroY") + "docs.LZH", "z");
+  WriteFile(BackupOf("TaroY") + "plain.prc", "p");
+  fs::create_directory_symlink(".", BackupOf("TaroY") + "back");
+  WriteFile(BackupOf("Hana") + "Old/b.pdb", "b");
+  fs::create_directories(palm + "/Hana/Backup");
+  SetLastUser("Hana");
+  auto nodes = [](const UserTree& t) {
+    std::vector<std::string> out;
+    for (int n = 0; n < t.count(); ++n) {
+      out.push_back(std::to_string(t.parent(n)) + " " + std::to_string(t.record(n).kind) + " " +
+                    t.caption(n) + " " + t.FolderOf(n));
+    }
+    return out;
+  };
+  main.ReadLocations();
+  main.BuildTree();
+  KestrelMain ahead;
+  ahead.ReadLocations();
+  ahead.PrepareTree();
+  ahead.BuildTree();
+  EXPECT_EQ(nodes(ahead.tree()), nodes(main.tree()));
+  EXPECT_EQ(ahead.tree().caption(ahead.selected()), "インストール");
+  int taro = Node(-1, "Taro Yamada");
+  std::vector<std::string> captions;
+  for (int n : main.tree().children(Node(taro, "バックアップ"))) captions.push_back(main.tree().caption(n));
+  EXPECT_EQ(captions, (std::vector<std::string>{"back", "real", "docs.LZH"}));
+}
+
 TEST_F(KestrelMainTest, RenamingTakesANameButNoPath) {
   AddUser("Taro Yamada", "TaroY", 7);
   SetLastUser("TaroY");

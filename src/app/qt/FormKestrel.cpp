@@ -486,10 +486,12 @@ void TFormKestrel::ApplyWindowState() {
 // --- life of the window
 
 bool TFormKestrel::FormCreate(const std::vector<std::string>& files, bool show) {
+  logic_.ReadLocations();
+  // The users' folders are read on another core while the window is built.
+  logic_.PrepareTree();
   BuildCommands();
   CreatePorts();
   ApplyWindowState();
-  logic_.ReadLocations();
   logic_.BuildTree();
   setAcceptDrops(true);
   if (!files.empty() && logic_.QueueFiles(files)) {
