@@ -167,7 +167,6 @@ void KestrelMain::ReadLocations() { locations() = ReadPalmLocations(); }
 
 void KestrelMain::PrepareTree() {
   EnumerateUsers(users());
-  usersRead_ = true;
   // A folder of thousands of files takes a while to read even when only
   // its subfolders are wanted: every user's backup and Palm folders are
   // read on another core while the window is being built.
@@ -186,28 +185,23 @@ void KestrelMain::BuildTree() {
   tree_.AddNode(appListsNode_, -1, "", MessageText(553), kNodeAppList);
   tree_.AddNode(appListsNode_, -1, "", MessageText(554), kNodeAppList);
   Select(appListsNode_);
-  if (!usersRead_) EnumerateUsers(users());
-  usersRead_ = false;
-  std::unique_ptr<FolderScanner> scanner = std::move(scanner_);
-  std::size_t job = 0;
-  for (int i = 0; i < static_cast<int>(users().size()); ++i) {
-    UserInfo* user = UserAt(i);
-    // A scan is used only for the very folder it read.
-    if (scanner && user && !user->userName().empty() && job + 1 < scanner->size() &&
-        scanner->job(job).folder == WithTrailingBackslash(user->backupFolder()) &&
-        scanner->job(job + 1).folder == UserPalmFolder(*user) &&
-        scanner->job(job).withArchives == user->showArchives()) {
-      FolderScan backup = scanner->take(job);
-      FolderScan palm = scanner->take(job + 1);
-      job += 2;
-      BuildUserSubtree(i, &backup, &palm);
-    } else {
-      BuildUserSubtree(i);
-    }
-  }
+  if (!scanner_) EnumerateUsers(users());
+  // The scans are for this build: a subtree made later reads its folders then.
+  struct Discard {
+    std::unique_ptr<FolderScanner>& scanner;
+    ~Discard() { scanner.reset(); }
+  } discard{scanner_};
+  for (int i = 0; i < static_cast<int>(users().size()); ++i) BuildUserSubtree(i);
 }
 
-void KestrelMain::BuildUserSubtree(int index, const FolderScan* backupScan, const FolderScan* palmScan) {
+FolderScan KestrelMain::ScanOf(const std::string& folder, bool withArchives) {
+  if (scanner_) {
+    if (auto scan = scanner_->take(folder, withArchives)) return std::move(*scan);
+  }
+  return ScanSubfolders(folder, withArchives);
+}
+
+void KestrelMain::BuildUserSubtree(int index) {
   UserInfo* user = UserAt(index);
   if (!user || user->userName().empty()) return;
   int top = tree_.AddNode(-1, index, "", user->userName(), kNodeUser);
@@ -219,12 +213,10 @@ void KestrelMain::BuildUserSubtree(int index, const FolderScan* backupScan, cons
   }
   std::string backup = WithTrailingBackslash(user->backupFolder());
   int backupNode = tree_.AddNode(top, index, backup, MessageText(562), kNodeBackup);
-  tree_.AddScanned(backupNode, index,
-                   backupScan ? *backupScan : ScanSubfolders(backup, user->showArchives()), kNodeBackup);
+  tree_.AddScanned(backupNode, index, ScanOf(backup, user->showArchives()), kNodeBackup);
   std::string palm = UserPalmFolder(*user);
   int palmNode = tree_.AddNode(top, index, palm, kPalmCaption, kNodePalm);
-  tree_.AddScanned(palmNode, index, palmScan ? *palmScan : ScanSubfolders(palm, user->showArchives()),
-                   kNodePalm);
+  tree_.AddScanned(palmNode, index, ScanOf(palm, user->showArchives()), kNodePalm);
   if (last) {
     if (user->startHotSync()) StartHotSync(locations(), user);
     tree_.setExpanded(top, true);

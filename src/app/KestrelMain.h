@@ -166,10 +166,8 @@ class KestrelMain : public ListContext {
   // "AppLists" with its two children, then one subtree per registered user;
   // the last user's install node ends up selected.
   void BuildTree();
-  // One user's subtree (also for a user added later), from the scans of
-  // its backup and Palm folders when they were made beforehand.
-  void BuildUserSubtree(int userIndex, const FolderScan* backupScan = nullptr,
-                        const FolderScan* palmScan = nullptr);
+  // One user's subtree (also for a user added later).
+  void BuildUserSubtree(int userIndex);
   // The backup node's children made again from its folder (the old records
   // detached); the selection moves to the backup node if it was below it.
   void RebuildBackupSubtree(int userIndex) override;
@@ -291,6 +289,8 @@ class KestrelMain : public ListContext {
   int NameColumnOfArchive(const UserInfo& user) const;
 
  private:
+  // A folder's scan: PrepareTree's when it made one for it, else read now.
+  FolderScan ScanOf(const std::string& folder, bool withArchives);
   void RegisterOwnCommands();
   void Changing(int node);
   void Change();
@@ -312,8 +312,7 @@ class KestrelMain : public ListContext {
   std::string appTitle_ = kApplicationTitle;
   int selected_ = -1;
   int appListsNode_ = -1;
-  // What PrepareTree read for BuildTree.
-  bool usersRead_ = false;
+  // PrepareTree's scans of the users' folders, until BuildTree has used them.
   std::unique_ptr<FolderScanner> scanner_;
   DescriptionLookup describe_;
   std::function<void(int)> expanding_;

@@ -78,7 +78,7 @@ FolderScan ScanSubfolders(const std::string& folder, bool withArchives) {
 
 FolderScanner::FolderScanner(std::vector<Job> jobs)
     : jobs_(std::move(jobs)), results_(jobs_.size()), errors_(jobs_.size()),
-      states_(jobs_.size(), State::Waiting) {
+      states_(jobs_.size(), State::Waiting), taken_(jobs_.size(), false) {
   if (jobs_.empty()) return;
   try {
     worker_ = std::thread([this] { Work(); });
@@ -124,9 +124,16 @@ void FolderScanner::Work() {
   }
 }
 
-FolderScan FolderScanner::take(std::size_t job) {
+std::optional<FolderScan> FolderScanner::take(const std::string& folder, bool withArchives) {
+  std::size_t job = 0;
+  while (job < jobs_.size() &&
+         (taken_[job] || jobs_[job].folder != folder || jobs_[job].withArchives != withArchives)) {
+    ++job;
+  }
+  if (job == jobs_.size()) return std::nullopt;
+  taken_[job] = true;
   std::unique_lock lock(mutex_);
-  if (states_.at(job) == State::Waiting) {
+  if (states_[job] == State::Waiting) {
     // Not begun yet: reading it here is sooner than waiting for its turn.
     states_[job] = State::Scanning;
     lock.unlock();

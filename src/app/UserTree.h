@@ -7,6 +7,7 @@
 #include <condition_variable>
 #include <exception>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -71,10 +72,9 @@ class FolderScanner {
   ~FolderScanner();
   FolderScanner(const FolderScanner&) = delete;
   FolderScanner& operator=(const FolderScanner&) = delete;
-  std::size_t size() const { return jobs_.size(); }
-  const Job& job(std::size_t i) const { return jobs_.at(i); }
-  // Job i's scan, once; what a failed scan threw is thrown here.
-  FolderScan take(std::size_t job);
+  // The scan of a job for this folder and setting not taken yet, none when
+  // there is no such job; what a failed scan threw is thrown here.
+  std::optional<FolderScan> take(const std::string& folder, bool withArchives);
 
  private:
   enum class State { Waiting, Scanning, Done };
@@ -85,6 +85,7 @@ class FolderScanner {
   std::vector<FolderScan> results_;
   std::vector<std::exception_ptr> errors_;
   std::vector<State> states_;
+  std::vector<bool> taken_;
   std::mutex mutex_;
   std::condition_variable done_;
   std::thread worker_;
