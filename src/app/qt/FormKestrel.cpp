@@ -483,6 +483,7 @@ void TFormKestrel::ApplyWindowState() {
 // --- life of the window
 
 bool TFormKestrel::FormCreate(const std::vector<std::string>& files, bool show) {
+  bool setUp = logic_.OfferFirstStart();
   logic_.ReadLocations();
   // The users' folders are read on another core while the window is built.
   logic_.PrepareTree();
@@ -497,6 +498,8 @@ bool TFormKestrel::FormCreate(const std::vector<std::string>& files, bool show) 
   }
   if (show) this->show();
   logic_.Refresh();
+  // A new Palm Desktop side has no user of Kestrel+ yet.
+  if (setUp && show) logic_.RunCommand("ActNewUser");
   return false;
 }
 

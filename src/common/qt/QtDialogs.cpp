@@ -12,6 +12,11 @@ namespace {
 
 QString Q(const std::string& text) { return QString::fromStdString(text); }
 
+QtDialogs::FirstStartWindow& FirstStartWindowSlot() {
+  static QtDialogs::FirstStartWindow window;
+  return window;
+}
+
 }  // namespace
 
 QWidget* QtDialogs::owner() const {
@@ -66,6 +71,15 @@ std::optional<FontSpec> QtDialogs::chooseFont(const FontRequest& request) {
   if (dialog.exec() != QDialog::Accepted) return std::nullopt;
   QFont chosen = dialog.selectedFont();
   return FontSpec{chosen.family().toStdString(), chosen.pointSize()};
+}
+
+void QtDialogs::SetFirstStartWindow(FirstStartWindow window) {
+  FirstStartWindowSlot() = std::move(window);
+}
+
+std::optional<FirstStartAnswer> QtDialogs::firstStart(const FirstStartRequest& request) {
+  if (!FirstStartWindowSlot()) return std::nullopt;
+  return FirstStartWindowSlot()(request, owner());
 }
 
 }  // namespace kestrel
