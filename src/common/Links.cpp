@@ -1,10 +1,9 @@
 #include "common/Links.h"
 
-#include <cctype>
-
 #include "common/MessageBoxes.h"
 #include "common/MessageTable.h"
 #include "platform/Home.h"
+#include "platform/PercentEncoding.h"
 #include "platform/Shell.h"
 
 namespace kestrel {
@@ -15,20 +14,7 @@ bool OpenLink(const std::string& address) {
   return false;
 }
 
-std::string FileAddress(const std::string& path) {
-  static const char* hex = "0123456789ABCDEF";
-  std::string address = "file://";
-  for (unsigned char c : path) {
-    if (std::isalnum(c) || c == '/' || c == '-' || c == '.' || c == '_' || c == '~') {
-      address += static_cast<char>(c);
-    } else {
-      address += '%';
-      address += hex[c >> 4];
-      address += hex[c & 15];
-    }
-  }
-  return address;
-}
+std::string FileAddress(const std::string& path) { return "file://" + PercentEncoded(path, "/-._~"); }
 
 bool OpenHelp(int topic) {
   std::string page = ShippedFile(kHelpFile);
