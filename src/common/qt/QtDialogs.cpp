@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QComboBox>
 #include <QFontDialog>
 #include <QInputDialog>
 
@@ -60,7 +61,14 @@ std::optional<FontSpec> QtDialogs::chooseFont(const FontRequest& request) {
   if (!request.name.empty()) dialog.setObjectName(Q(request.name));
   if (!request.caption.empty()) dialog.setWindowTitle(Q(request.caption));
   dialog.setOption(QFontDialog::DontUseNativeDialog, true);
-  if (request.fixedPitchOnly) dialog.setOption(QFontDialog::MonospacedFonts, true);
+  if (request.fixedPitchOnly) {
+    dialog.setOption(QFontDialog::MonospacedFonts, true);
+    // The family list was made when the dialog was, before the option: it
+    // is made again as choosing the writing system does, and the start
+    // font chosen in it.
+    if (auto* systems = dialog.findChild<QComboBox*>()) emit systems->activated(systems->currentIndex());
+    dialog.setCurrentFont(start);
+  }
   dialog.adjustSize();
   PlaceDialogOver(&dialog, owner());
   if (dialog.exec() != QDialog::Accepted) return std::nullopt;
