@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QFileDialog>
-#include <QComboBox>
 #include <QFontDialog>
 #include <QInputDialog>
 
@@ -63,10 +62,8 @@ std::optional<FontSpec> QtDialogs::chooseFont(const FontRequest& request) {
   dialog.setOption(QFontDialog::DontUseNativeDialog, true);
   if (request.fixedPitchOnly) {
     dialog.setOption(QFontDialog::MonospacedFonts, true);
-    // The family list was made when the dialog was, before the option: it
-    // is made again as choosing the writing system does, and the start
-    // font chosen in it.
-    if (auto* systems = dialog.findChild<QComboBox*>()) emit systems->activated(systems->currentIndex());
+    // The family list was made when the dialog was, before the option;
+    // setting the font makes it again, now with fixed-pitch families only.
     dialog.setCurrentFont(start);
   }
   dialog.adjustSize();
