@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <filesystem>
 
 #include "AppFixture.h"
@@ -64,6 +66,9 @@ TEST(ListText, PalmTitleIsTheDatabaseNameUpToItsZeroByte) {
   WriteFile(home / "c.pdb", "line one\nline two");  // a first line without zero
   EXPECT_EQ(PalmTitleOf(home / "c.pdb"), "line one");
   EXPECT_EQ(PalmTitleOf(home / "missing.pdb"), "");
+  // A FIFO named like a Palm file gives no title at once instead of holding the list.
+  ASSERT_EQ(mkfifo((home / "fifo.pdb").c_str(), 0600), 0);
+  EXPECT_EQ(PalmTitleOf(home / "fifo.pdb"), "");
 }
 
 TEST(ListText, PalmTitleInUtf8OrShiftJisIsDecidedPerName) {

@@ -24,13 +24,14 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
+#include <optional>
 
 #include "common/Dialogs.h"
 #include "common/MessageBoxes.h"
 #include "platform/Codepage.h"
 #include "platform/Home.h"
 #include "platform/Termination.h"
+#include "platform/WholeFile.h"
 #include "users/UserInfo.h"
 #include "widgets/TextHighlight.h"
 #include "widgets/qt/TextPane.h"
@@ -307,18 +308,17 @@ void TfrmKestlink::FormShow() {
     case 2: BindDefault(acSync, miDefSync); break;
     default: BindDefault(acBackup, miDefBackup); break;
   }
-  std::ifstream log(LogPath(), std::ios::binary);
-  if (log) {
-    std::stringstream s;
-    s << log.rdbuf();
-    std::string all = s.str();
+  // A log that is no file or has grown past the bound of a whole-file read
+  // starts an empty pane; the pane itself keeps its newest lines.
+  if (std::optional<std::string> log = ReadWholeFile(LogPath())) {
+    const std::string& all = *log;
     text_.lines().clear();
     std::size_t from = 0;
     while (from < all.size()) {
       std::size_t end = all.find('\n', from);
       std::string line = all.substr(from, end == std::string::npos ? std::string::npos : end - from);
       if (!line.empty() && line.back() == '\r') line.pop_back();
-      text_.lines().push_back(line);
+      text_.AddLine(line);
       if (end == std::string::npos) break;
       from = end + 1;
     }

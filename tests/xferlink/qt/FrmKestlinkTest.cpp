@@ -10,6 +10,7 @@
 #include <QToolButton>
 #include <filesystem>
 #include <signal.h>
+#include <sys/stat.h>
 
 #include "platform/Codepage.h"
 #include "platform/Registry.h"
@@ -166,6 +167,14 @@ TEST_F(FrmKestlinkTest, ClosingWhileRunningAsksAndYesLeavesNoChild) {
   EXPECT_FALSE(f.runner().IsOnExecution());
   EXPECT_NE(kill(child, 0), 0);
   EXPECT_EQ(Lines(f).back(), "pilot-xferの実行を中止しました");
+}
+
+TEST_F(FrmKestlinkTest, ALogThatIsNoFileStartsAnEmptyPaneAtOnce) {
+  ASSERT_EQ(mkfifo((home / "Kestlink.log").c_str(), 0600), 0);
+  UserInfo user("Taro");
+  TfrmKestlink f(user);
+  f.show();  // would wait for a writer for ever
+  EXPECT_TRUE(f.text().lines().empty());
 }
 
 TEST_F(FrmKestlinkTest, ThePaneShowsEightyColumnsOfTheFontItFoundBesideItsScrollBar) {
