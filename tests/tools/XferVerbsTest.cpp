@@ -173,13 +173,7 @@ TEST_F(XferVerbsTest, ASignalOrAKillOfTheToolEndsPilotXferToo) {
                    std::to_string(sig) + " $t; wait $t; echo $?",
                &out);
     pid_t child = std::stoi(ReadFile(pidFile));
-    bool gone = false;
-    for (int i = 0; i < 100 && !gone; ++i) {
-      std::string state;
-      RunCommand("ps -o stat= -p " + std::to_string(child), &state);
-      gone = state.empty() || state[0] == 'Z';
-      if (!gone) usleep(50 * 1000);
-    }
+    bool gone = ProcessGone(child, 5000);
     EXPECT_TRUE(gone) << "signal " << sig;
     if (!gone) kill(child, SIGKILL);
     EXPECT_EQ(std::stoi(out), 128 + sig);

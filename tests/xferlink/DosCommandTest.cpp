@@ -170,14 +170,7 @@ TEST(DosCommandTest, AChildIgnoringTerminateIsKilledAndLeavesNoProcessBehind) {
   EXPECT_EQ(r.terminates, 1);
   EXPECT_NE(kill(child, 0), 0);
   // The grandchild was in the child's group: gone too (give its reaper time).
-  bool gone = false;
-  for (int i = 0; i < 100 && !gone; ++i) {
-    std::string state;
-    RunCommand("ps -o stat= -p " + std::to_string(grandchild), &state);
-    gone = state.empty() || state[0] == 'Z';
-    if (!gone) usleep(100 * 1000);
-  }
-  EXPECT_TRUE(gone);
+  EXPECT_TRUE(ProcessGone(grandchild));
 }
 
 TEST(DosCommandTest, DestroyingTheRunnerEndsTheChild) {
