@@ -435,10 +435,14 @@ bool KestrelMain::QueueFiles(const std::vector<std::string>& paths) {
   UserInfo* user = UserAt(u);
   if (!user) {
     ErrorBox("%s", MessageText(459));
+    CountNotQueued(paths.size());
     return false;
   }
   std::string install = tree_.InstallFolderOf(u);
-  if (!EnsureFolder(install)) return false;
+  if (!EnsureFolder(install)) {
+    CountNotQueued(paths.size());
+    return false;
+  }
   std::string backupFolder;
   if (user->autoBackup()) backupFolder = tree_.BackupFolderOf(u);
   bool backup = !backupFolder.empty();

@@ -1,7 +1,9 @@
 #include "common/Paths.h"
 
 #include <cstdio>
+#include <fcntl.h>
 #include <strings.h>
+#include <unistd.h>
 #include <sys/stat.h>
 
 #include <filesystem>
@@ -116,15 +118,18 @@ std::uint64_t FileSizeOf(const std::string& path) {
 }
 
 std::string DatabaseNameOf(const std::string& path) {
-  std::FILE* f = std::fopen(path.c_str(), "rb");
-  if (!f) return "";
-  std::string line;
-  int c;
-  while (line.size() < 50 && (c = std::fgetc(f)) != EOF) {
-    line += static_cast<char>(c);
-    if (c == '\n') break;
-  }
-  std::fclose(f);
+  // A FIFO or device named *.prc must not hold the list: opened without
+  // waiting, and only a regular file is read.
+  int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return "";
+  struct stat st {};
+  char buf[50];
+  ssize_t got = fstat(fd, &st) == 0 && S_ISREG(st.st_mode) ? read(fd, buf, sizeof buf) : -1;
+  close(fd);
+  if (got <= 0) return "";
+  std::string line(buf, static_cast<std::size_t>(got));
+  std::size_t lf = line.find('\n');
+  if (lf != std::string::npos) line.resize(lf + 1);
   line = line.substr(0, line.find('\0'));
   while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
   return line;

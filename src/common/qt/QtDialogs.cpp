@@ -65,7 +65,12 @@ std::optional<FontSpec> QtDialogs::chooseFont(const FontRequest& request) {
   if (!request.name.empty()) dialog.setObjectName(Q(request.name));
   if (!request.caption.empty()) dialog.setWindowTitle(Q(request.caption));
   dialog.setOption(QFontDialog::DontUseNativeDialog, true);
-  if (request.fixedPitchOnly) dialog.setOption(QFontDialog::MonospacedFonts, true);
+  if (request.fixedPitchOnly) {
+    dialog.setOption(QFontDialog::MonospacedFonts, true);
+    // The family list was made when the dialog was, before the option;
+    // setting the font makes it again, now with fixed-pitch families only.
+    dialog.setCurrentFont(start);
+  }
   dialog.adjustSize();
   PlaceDialogOver(&dialog, owner());
   if (dialog.exec() != QDialog::Accepted) return std::nullopt;
