@@ -292,3 +292,28 @@ TEST_F(HotSyncServiceTest, WithoutOptionsAndNetworkHotSyncOffNothingListensOn142
 }
 
 }  // namespace
+
+namespace {
+
+TEST(DemoHotSync, TheDemosHotSyncButtonFillsItsHandheldThroughTheService) {
+  TempHome home;
+  std::string err;
+  ASSERT_EQ(RunCommand(ShellQuote(std::string(KESTREL_SOURCE_DIR) + "/tools/demo/make-demo-home") +
+                           " " + ShellQuote(home.path()) + " " + ShellQuote(KESTREL_BIN_DIR),
+                       nullptr, &err),
+            0)
+      << err;
+  std::string tool = ShellQuote(BuiltProgram("kestrel-tool"));
+  ASSERT_EQ(RunCommand(tool + " queue 山田太郎 " + ShellQuote(home / "バックアップ/TaroY/DateBk5.prc")), 0);
+  std::string out;
+  ASSERT_EQ(RunCommand(ShellQuote(home / "hotsync"), &out, &err), 0) << out << err;
+  auto db = ReadPalmDatabase(ReadFile(home / "handheld/DateBk5.prc"));
+  ASSERT_TRUE(db.ok());
+  EXPECT_EQ(db->type + db->creator, "applDBK5");
+  EXPECT_FALSE(FileExists(home / "Palm/TaroY/Install/DateBk5.prc"));
+  EXPECT_NE(ReadFile(home / "Palm/TaroY/HotSync.log").find("\tDateBk5.prc\tDateBk5\tinstalled\n"),
+            std::string::npos);
+  EXPECT_EQ(RunCommand(tool + " hotsync stop"), 0);
+}
+
+}  // namespace
