@@ -14,8 +14,11 @@
 #include <functional>
 #include <thread>
 
+#include "HotSyncLog.h"
 #include "hotsync/PalmDatabase.h"
+#include "platform/Codepage.h"
 #include "platform/Registry.h"
+#include "users/UsersDat.h"
 #include "support/LocalServers.h"
 #include "support/TempHome.h"
 
@@ -52,7 +55,7 @@ PalmDatabase RecordDb() {
   db.creator = "MemL";
   db.hasSortInfo = true;
   db.sortInfo = std::string("\0\1\2", 3);
-  db.records = {{0x40 | 2, 0x6F8000, "first memo"},  // dirty, category 2
+  db.records = {{0x40 | 2, 0x6F8000, "first memo"},        // dirty, category 2
                 {0x10, 0x6F8001, std::string(2000, 'm')},  // secret
                 {0x00, 0x6F8002, ""}};
   return db;
@@ -84,7 +87,8 @@ void ExpectSameDatabase(const PalmDatabase& a, const PalmDatabase& b) {
 std::vector<std::string> Names(const std::string& folder) {
   std::vector<std::string> names;
   if (!fs::exists(folder)) return names;
-  for (const auto& e : fs::directory_iterator(folder)) names.push_back(e.path().filename().string());
+  for (const auto& e : fs::directory_iterator(folder))
+    names.push_back(e.path().filename().string());
   std::sort(names.begin(), names.end());
   return names;
 }
@@ -95,6 +99,30 @@ bool WaitFor(const std::function<bool()>& done, int ms) {
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
   }
   return done();
+}
+
+// A raw connection to the service: sends `bytes`, then true when the
+// service closes the connection within 10 s without answering with more
+// than the handshake's first reply.
+bool ServiceHangsUpOn(int port, const std::string& bytes) {
+  int fd = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in a{};
+  a.sin_family = AF_INET;
+  a.sin_port = htons(static_cast<uint16_t>(port));
+  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  timeval tv{10, 0};
+  setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &tv, sizeof tv);
+  bool closed = false;
+  if (connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0 &&
+      send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL) == static_cast<ssize_t>(bytes.size())) {
+    char buf[256];
+    ssize_t n;
+    while ((n = recv(fd, buf, sizeof buf, 0)) > 0) {
+    }
+    closed = n == 0 || errno == ECONNRESET;
+  }
+  close(fd);
+  return closed;
 }
 
 std::vector<std::string> Lines(const std::string& text) {
@@ -111,7 +139,8 @@ class HotSyncServiceTest : public ::testing::Test {
  protected:
   HotSyncServiceTest() {
     RegKey::Open(TheRegistry(), Hive::CurrentUser, kCore, true)->writeString("Path", palm);
-    RegKey::Open(TheRegistry(), Hive::CurrentUser, kHotSync, true)->writeString("DirectComPort", "COM1");
+    RegKey::Open(TheRegistry(), Hive::CurrentUser, kHotSync, true)
+        ->writeString("DirectComPort", "COM1");
     EXPECT_EQ(Tool("usersdat add Taro TaroY 1001"), 0);
     EXPECT_EQ(Tool("register Taro"), 0);
   }
@@ -181,7 +210,8 @@ TEST_F(HotSyncServiceTest, TheQueueGoesOntoTheHandheldWithItsContentAndTheFlagIs
   ASSERT_EQ(log.size(), 3u) << ReadFile(palm + "/TaroY/HotSync.log");
   EXPECT_NE(log[0].find("\tAlpha.prc\tAlpha\tinstalled"), std::string::npos) << log[0];
   EXPECT_NE(log[2].find("\tMemo.pdb\tMemoLite\tinstalled"), std::string::npos) << log[2];
-  EXPECT_NE(handheldOut.find("sync log: Kestrel+: 3 installed, 0 not installed."), std::string::npos)
+  EXPECT_NE(handheldOut.find("sync log: Kestrel+: 3 installed, 0 not installed."),
+            std::string::npos)
       << handheldOut;
 }
 
@@ -197,8 +227,13 @@ TEST_F(HotSyncServiceTest, WhatTheHandheldCouldNotTakeStaysQueuedWithTheFlag) {
   const Case cases[] = {
       {"--full-at 2", "", {"Beta.prc", "Memo.pdb"}, {"Alpha.prc"}, 0, 0, "memory full"},
       {"--cut-at 3", "", {"Memo.pdb"}, {"Alpha.prc", "Beta.prc"}, 1, 1, "went away"},
-      {"--silent-at 1", "KESTREL_HOTSYNC_SILENCE_MS=700", {"Alpha.prc", "Beta.prc", "Memo.pdb"},
-       {}, 1, 1, "went silent"},
+      {"--silent-at 1",
+       "KESTREL_HOTSYNC_SILENCE_MS=700",
+       {"Alpha.prc", "Beta.prc", "Memo.pdb"},
+       {},
+       1,
+       1,
+       "went silent"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.knob);
@@ -222,8 +257,8 @@ TEST_F(HotSyncServiceTest, WhatTheHandheldCouldNotTakeStaysQueuedWithTheFlag) {
 
 TEST_F(HotSyncServiceTest, AnUnknownHandheldGetsNothingEvenUnderAKnownName) {
   QueueThree();
-  for (const auto& [user, id] : {std::pair<std::string, std::string>{"Hanako", "1001"},
-                                 {"Taro", "999"}}) {
+  for (const auto& [user, id] :
+       {std::pair<std::string, std::string>{"Hanako", "1001"}, {"Taro", "999"}}) {
     SCOPED_TRACE(user + " " + id);
     HotSyncServiceProcess service;
     EXPECT_EQ(Handheld(service, "", user, id), 0) << handheldErr;
@@ -236,8 +271,76 @@ TEST_F(HotSyncServiceTest, AnUnknownHandheldGetsNothingEvenUnderAKnownName) {
   }
   std::vector<std::string> log = Lines(ReadFile(palm + "/HotSync.log"));
   ASSERT_EQ(log.size(), 2u);
-  EXPECT_NE(log[0].find("unknown user: handheld user \"Hanako\", ID 1001"), std::string::npos) << log[0];
+  EXPECT_NE(log[0].find("unknown user: handheld user \"Hanako\", ID 1001"), std::string::npos)
+      << log[0];
   EXPECT_NE(log[1].find("the ID differs"), std::string::npos) << log[1];
+}
+
+TEST_F(HotSyncServiceTest, ABrokenHandheldEndsItsSyncButNeverTheService) {
+  QueueThree();
+  HotSyncServiceProcess service(false);
+  // A datagram of another type; one longer than the protocol allows.
+  EXPECT_TRUE(ServiceHangsUpOn(service.port(), std::string("\x02\xff\0\0\0\x16", 6) +
+                                                   std::string(22, '\0')));
+  EXPECT_TRUE(ServiceHangsUpOn(service.port(), std::string("\x01\xff\xff\xff\xff\xff", 6)));
+  // An answer that does not fit its request.
+  EXPECT_EQ(Handheld(service, "--garble-at 1"), 1);
+  EXPECT_NE(LogLines().back().find("broke the protocol"), std::string::npos) << LogLines().back();
+  EXPECT_EQ(Names(install).size(), 3u);
+
+  // The service still serves, and a second handheld waits for the first.
+  std::string otherOut, otherErr;
+  std::thread first([&] { EXPECT_EQ(Handheld(service, "--delay-ms 20"), 0) << handheldErr; });
+  ASSERT_TRUE(WaitFor([&] { return LogLines().size() >= 2; }, 10000));
+  int second = Tool("handheld sync --net " + service.address() + " --user Taro --id 1001 --dir " +
+                        ShellQuote(home / "second"),
+                    &otherOut, &otherErr);
+  first.join();
+  EXPECT_EQ(second, 0) << otherErr;
+  EXPECT_EQ(Names(handheld).size(), 3u);
+  EXPECT_TRUE(Names(install).empty());
+  EXPECT_FALSE(FlagRaised());
+  EXPECT_FALSE(service.Ended(0)) << service.output();
+}
+
+TEST_F(HotSyncServiceTest, AShortNameThatIsNoPlainFolderNameIsRefused) {
+  // Users.dat as someone else may have written it: ".." would lead the
+  // install out of the Palm Desktop folder.
+  std::string error;
+  auto dat = FormatUsersDat({{1001, "Taro", "TaroY"}, {5, "Evil", ".."}}, &error);
+  ASSERT_TRUE(dat) << error;
+  WriteFile(palm + "/Users.dat", *dat);
+  WriteFile(home / "Install/Outside.prc", WritePalmDatabase(ResourceDb("Outside", "OUTS")));
+  RegKey::Open(TheRegistry(), Hive::CurrentUser, kHotSync, true)->writeDword("Install5", 1);
+
+  HotSyncServiceProcess service;
+  EXPECT_EQ(Handheld(service, "", "Evil", "5"), 0) << handheldErr;
+  EXPECT_TRUE(FileExists(home / "Install/Outside.prc"));
+  EXPECT_TRUE(Names(handheld).empty());
+  EXPECT_NE(ReadFile(palm + "/HotSync.log").find("not a folder name"), std::string::npos);
+}
+
+TEST(HotSyncLogTest, TheLogDropsItsOlderHalfRatherThanPass1MB) {
+  TempHome home;
+  std::string path = home / "HotSync.log";
+  std::string full;
+  for (int i = 0; full.size() + 100 < hotsyncd::kHotSyncLogLimit; ++i) {
+    std::string number = std::to_string(1000000 + i);
+    full += number + std::string(99 - number.size(), 'x') + "\n";
+  }
+  WriteFile(path, full);
+  hotsyncd::HotSyncLog log(path);
+  ASSERT_TRUE(log.add("Last.prc", "Last\x01", "installed"));
+  ASSERT_TRUE(log.add("Later.prc", "Later", "installed"));  // would pass 1 MB
+  std::string text = ReadFile(path);
+  EXPECT_LT(text.size(), hotsyncd::kHotSyncLogLimit);
+  EXPECT_GT(text.size(), hotsyncd::kHotSyncLogLimit / 3);
+  EXPECT_EQ(text.find("1000000x"), std::string::npos);  // the oldest line went
+  std::vector<std::string> lines = Lines(text);
+  EXPECT_EQ(lines.front().size(), 99u);  // cut at a line's start
+  EXPECT_EQ(lines[lines.size() - 3], full.substr(full.size() - 100, 99));  // the newest kept
+  EXPECT_NE(lines[lines.size() - 2].find("\tLast.prc\tLast?\tinstalled"), std::string::npos);
+  EXPECT_NE(lines.back().find("\tLater.prc\tLater\tinstalled"), std::string::npos);
 }
 
 TEST_F(HotSyncServiceTest, TheStopMessageEndsTheServiceAfterTheDatabaseUnderWay) {
@@ -286,8 +389,8 @@ TEST_F(HotSyncServiceTest, WithoutOptionsAndNetworkHotSyncOffNothingListensOn142
   EXPECT_NE(Tool("hotsync status"), 0);
 
   ASSERT_EQ(Tool("hotsync network on", &out), 0);
-  EXPECT_EQ(RegKey::Open(TheRegistry(), Hive::CurrentUser, kHotSync, false)->readDword("NetHotSync"),
-            1u);
+  EXPECT_EQ(
+      RegKey::Open(TheRegistry(), Hive::CurrentUser, kHotSync, false)->readDword("NetHotSync"), 1u);
   EXPECT_EQ(Tool("hotsync network sideways"), 2);
 }
 
@@ -304,7 +407,9 @@ TEST(DemoHotSync, TheDemosHotSyncButtonFillsItsHandheldThroughTheService) {
             0)
       << err;
   std::string tool = ShellQuote(BuiltProgram("kestrel-tool"));
-  ASSERT_EQ(RunCommand(tool + " queue 山田太郎 " + ShellQuote(home / "バックアップ/TaroY/DateBk5.prc")), 0);
+  ASSERT_EQ(
+      RunCommand(tool + " queue 山田太郎 " + ShellQuote(home / "バックアップ/TaroY/DateBk5.prc")),
+      0);
   std::string out;
   ASSERT_EQ(RunCommand(ShellQuote(home / "hotsync"), &out, &err), 0) << out << err;
   auto db = ReadPalmDatabase(ReadFile(home / "handheld/DateBk5.prc"));

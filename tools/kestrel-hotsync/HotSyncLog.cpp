@@ -34,7 +34,8 @@ std::string Printable(const std::string& text) {
 
 bool HotSyncLog::add(const std::string& file, const std::string& database,
                      const std::string& result) {
-  std::string line = Now() + "\t" + Field(file) + "\t" + Field(database) + "\t" + Field(result) + "\n";
+  std::string line =
+      Now() + "\t" + Field(file) + "\t" + Field(database) + "\t" + Field(result) + "\n";
   std::string old = ReadWholeFile(path_).value_or("");
   if (old.size() + line.size() < kHotSyncLogLimit) {
     std::ofstream out(path_, std::ios::binary | std::ios::app);

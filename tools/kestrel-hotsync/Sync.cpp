@@ -32,8 +32,14 @@ bool EndsTheSync(const HotSyncError& error) {
 
 std::string Gone(const HotSyncError& error) {
   if (error.code == kErrTimeout) return "the handheld went silent (" + Describe(error) + ")";
-  if (error.code == kErrProtocol) return "the handheld broke the protocol (" + Describe(error) + ")";
+  if (error.code == kErrProtocol)
+    return "the handheld broke the protocol (" + Describe(error) + ")";
   return "the handheld went away (" + Describe(error) + ")";
+}
+
+bool IsLink(const std::string& folder) {
+  std::error_code ec;
+  return std::filesystem::is_symlink(WithoutTrailingBackslash(folder), ec);
 }
 
 struct Counts {
@@ -66,11 +72,17 @@ class Sync {
     std::string why;
     auto user = FindDesktopUser(*palm, info->userName, info->userId, &why);
     if (!user) {
-      desktopLog_->add("", "", why + ": handheld user \"" + handheldName_ + "\", ID " +
-                                   std::to_string(info->userId) + ", at " + peer_ +
-                                   "; nothing installed");
+      desktopLog_->add("", "",
+                       why + ": handheld user \"" + handheldName_ + "\", ID " +
+                           std::to_string(info->userId) + ", at " + peer_ + "; nothing installed");
       report(why);
       return finish("This handheld's user is not known to this desktop; nothing was installed.");
+    }
+    if (IsLink(user->palmFolder)) {
+      desktopLog_->add("", "",
+                       "the folder of \"" + handheldName_ + "\" is a link; nothing installed");
+      report("the user's folder is a link");
+      return finish("This desktop cannot install for this user; see its HotSync.log.");
     }
     std::error_code ec;
     std::filesystem::create_directories(user->palmFolder, ec);
@@ -93,10 +105,17 @@ class Sync {
     Counts counts;
     auto key = RegKey::Open(TheRegistry(), Hive::CurrentUser, kHotSyncKey, false);
     if (!key || !key->readBool(user.flagName, false)) return counts;
+    // A link would take the install, and its deletions, out of the Palm
+    // Desktop folder.
+    if (IsLink(user.installFolder)) {
+      desktopLog_->add("", "", "the Install folder is a link; nothing installed");
+      return counts;
+    }
     for (const std::string& file : InstallableFiles(user.installFolder)) {
       if (settings_.stop && *settings_.stop) {
         counts.stopped = true;
-        desktopLog_->add("", "", "stopped by HotSync Manager's stop message; the rest stays queued");
+        desktopLog_->add("", "",
+                         "stopped by HotSync Manager's stop message; the rest stays queued");
         return counts;
       }
       std::string path = user.installFolder + file;
@@ -108,8 +127,9 @@ class Sync {
       }
       auto db = ReadPalmDatabase(*bytes);
       if (!db) {
-        desktopLog_->add(file, "", "not installed: not a Palm database (" + Describe(db.error()) +
-                                       "); stays queued");
+        desktopLog_->add(
+            file, "",
+            "not installed: not a Palm database (" + Describe(db.error()) + "); stays queued");
         ++counts.failed;
         continue;
       }

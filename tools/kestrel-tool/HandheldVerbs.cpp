@@ -27,6 +27,7 @@ struct Knobs {
   int fullAt = 0;    // from this database's first write on, answer "memory full"
   int cutAt = 0;     // drop the connection at this database's first write
   int silentAt = 0;  // stop answering at this database's first write
+  int garbleAt = 0;  // answer this database's first write as if it were another call
   int delayMs = 0;   // wait this long before every answer
 };
 
@@ -173,8 +174,9 @@ class FakeHandheld {
       case DlpFunc::WriteResource: {
         WriteResourceRequest r;
         if (auto s = Parse(request, r); !s) return bad(s);
-        return write(func, r.handle,
-                     [&](PalmDatabase& db) { db.resources.push_back({r.type, r.id, r.data}); });
+        return write(func, r.handle, [&](PalmDatabase& db) {
+          db.resources.push_back({r.type, r.id, r.data});
+        });
       }
       case DlpFunc::CloseDB: {
         CloseDbRequest r;
@@ -219,6 +221,10 @@ class FakeHandheld {
     if (it == open_.end()) return ToResponse(func, kDlpNoneOpen);
     OpenDb& open = it->second;
     if (trips(open, o_.knobs.cutAt) || trips(open, o_.knobs.silentAt)) return std::nullopt;
+    if (trips(open, o_.knobs.garbleAt)) {
+      open.failed = true;
+      return ToResponse(static_cast<std::uint8_t>(DlpFunc::ReadUserInfo));
+    }
     if (o_.knobs.fullAt > 0 && open.position >= o_.knobs.fullAt) {
       open.failed = true;
       return ToResponse(func, kDlpNotEnoughSpace);
@@ -295,7 +301,8 @@ Options ParseSyncOptions(const VerbArgs& args) {
       o.service = *hp;
       net = true;
     } else if (a == "--user") {
-      if (v.empty() || !FitsCp932(v)) throw UsageError("the user name must be Shift_JIS text: " + v);
+      if (v.empty() || !FitsCp932(v))
+        throw UsageError("the user name must be Shift_JIS text: " + v);
       o.userSjis = Utf8ToCp932(v);
       user = true;
     } else if (a == "--id") {
@@ -312,6 +319,8 @@ Options ParseSyncOptions(const VerbArgs& args) {
       o.knobs.cutAt = Number(a, v, 10000);
     } else if (a == "--silent-at") {
       o.knobs.silentAt = Number(a, v, 10000);
+    } else if (a == "--garble-at") {
+      o.knobs.garbleAt = Number(a, v, 10000);
     } else if (a == "--delay-ms") {
       o.knobs.delayMs = Number(a, v, 60000);
     } else {
@@ -327,10 +336,12 @@ Options ParseSyncOptions(const VerbArgs& args) {
 VerbRegistration handheld(
     "handheld",
     "handheld sync --net HOST:PORT --user NAME --id N --dir FOLDER [--full-at N] [--cut-at N] "
-    "[--silent-at N] [--delay-ms MS]    (a fake handheld: HotSyncs with the service as that "
-    "user, holding FOLDER's databases and storing there each one installed; exit 0 when the "
+    "[--silent-at N] [--garble-at N] [--delay-ms MS]    (a fake handheld: HotSyncs with the "
+    "service as that user, holding FOLDER's databases and storing there each one installed; exit 0 "
+    "when the "
     "sync ended normally. The knobs misbehave from the Nth database the service creates: "
-    "memory full, the connection dropped, silence; --delay-ms slows every answer)",
+    "memory full, the connection dropped, silence, an answer to another call; --delay-ms slows "
+    "every answer)",
     [](const VerbArgs& args) {
       if (args.empty() || args[0] != "sync") throw UsageError("handheld sync ...");
       return FakeHandheld(ParseSyncOptions(args)).run();
