@@ -382,9 +382,13 @@ TEST_F(HotSyncServiceTest, WithoutOptionsAndNetworkHotSyncOffNothingListensOn142
       ->writeString("HotSyncPath", BuiltProgram("kestrel-hotsync"));
   ASSERT_EQ(Tool("hotsync start"), 0);
   ASSERT_TRUE(WaitFor([&] { return Tool("hotsync status") == 0; }, 10000));
+  // One per home: a second start brings the first forward and ends.
+  EXPECT_EQ(RunCommand("timeout 10 " + ShellQuote(BuiltProgram("kestrel-hotsync"))), 0);
+  std::size_t windows = Names(home / "run/windows").size();
   int fd = socket(AF_INET, SOCK_STREAM, 0);
   EXPECT_NE(connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a), 0);
   close(fd);
+  EXPECT_EQ(Names(home / "run/windows").size(), windows);
   EXPECT_EQ(Tool("hotsync stop"), 0);
   EXPECT_NE(Tool("hotsync status"), 0);
 
