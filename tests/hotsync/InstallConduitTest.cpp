@@ -104,14 +104,18 @@ TEST(InstallConduit, AHandheldErrorFailsTheDatabaseNamesTheCallAndStillCloses) {
   EXPECT_EQ(handheld.calls(), (Calls{"OpenConduit", "DeleteDB"}));
 }
 
-TEST(InstallConduit, ARecordTooLargeForTheHandheldFailsBeforeAnythingIsSent) {
+TEST(InstallConduit, ADatabaseTheHandheldCannotTakeFailsBeforeAnythingIsSent) {
   FakeHandheld handheld;
   DlpClient client(handheld);
-  PalmDatabase db = OnBoardHeader();
-  db.records[1].data = std::string(client.maxRecordSize() + 1, 'x');
-  auto r = InstallDatabase(client, db);
-  ASSERT_FALSE(r);
-  EXPECT_EQ(r.error().code, kErrTooLarge);
+  PalmDatabase big = OnBoardHeader(), bigResource = SrcEdit(), unnamed = SrcEdit();
+  big.records[1].data = std::string(client.maxRecordSize() + 1, 'x');
+  bigResource.resources[0].data = std::string(client.maxRecordSize() + 1, 'x');
+  unnamed.name.clear();
+  for (const PalmDatabase* db : {&big, &bigResource, &unnamed}) {
+    auto r = InstallDatabase(client, *db);
+    ASSERT_FALSE(r);
+    EXPECT_EQ(r.error().code, db == &unnamed ? kErrBadFile : kErrTooLarge) << r.error().text;
+  }
   EXPECT_TRUE(handheld.calls().empty());
 }
 
