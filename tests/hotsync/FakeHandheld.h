@@ -1,4 +1,4 @@
-// A handheld for the protocol tests: it decodes every request it is sent,
+// The protocol tests' fixtures. A handheld: it decodes every request it is sent,
 // keeps it, and answers with what the test's `answer` gives (by default an
 // empty success, handles and record ids as a device hands them out).
 #pragma once
@@ -9,6 +9,7 @@
 
 #include "hotsync/Dlp.h"
 #include "hotsync/DlpTransport.h"
+#include "hotsync/PalmDatabase.h"
 
 namespace kestrel::test {
 
@@ -61,5 +62,27 @@ class FakeHandheld : public hotsync::DlpTransport {
  private:
   std::uint8_t handles_ = 0;
 };
+
+// The first record of the recorded OnBoardHeader.h install, and SrcEdit's
+// version resource.
+inline hotsync::PalmDatabase OnBoardHeader() {
+  hotsync::PalmDatabase db;
+  db.name = "OnBoardHeader.h";
+  db.type = "TEXt";
+  db.creator = "REAd";
+  db.records = {{0x40, 0x6F8000, Hex("000200000000becd000c100000000000")}, {0x40, 0x6F8001, "second"}};
+  return db;
+}
+
+inline hotsync::PalmDatabase SrcEdit() {
+  hotsync::PalmDatabase db;
+  db.name = "SrcEdit";
+  db.attributes = hotsync::kAttrResourceDb;
+  db.version = 1;
+  db.type = "appl";
+  db.creator = "LedX";
+  db.resources = {{"MBAR", 1000, "menu"}, {"tver", 1000, std::string("2.5.1\0", 6)}};
+  return db;
+}
 
 }  // namespace kestrel::test

@@ -10,31 +10,11 @@
 using namespace kestrel::hotsync;
 using kestrel::test::FakeHandheld;
 using kestrel::test::Hex;
+using kestrel::test::OnBoardHeader;
+using kestrel::test::SrcEdit;
 using Calls = std::vector<std::string>;
 
 namespace {
-
-// The first record of the recorded OnBoardHeader.h install, and SrcEdit's
-// version resource.
-PalmDatabase OnBoardHeader() {
-  PalmDatabase db;
-  db.name = "OnBoardHeader.h";
-  db.type = "TEXt";
-  db.creator = "REAd";
-  db.records = {{0x40, 0x6F8000, Hex("000200000000becd000c100000000000")}, {0x40, 0x6F8001, "second"}};
-  return db;
-}
-
-PalmDatabase SrcEdit() {
-  PalmDatabase db;
-  db.name = "SrcEdit";
-  db.attributes = kAttrResourceDb;
-  db.version = 1;
-  db.type = "appl";
-  db.creator = "LedX";
-  db.resources = {{"MBAR", 1000, "menu"}, {"tver", 1000, std::string("2.5.1\0", 6)}};
-  return db;
-}
 
 TEST(InstallConduit, ARecordDatabaseGoesOverInTheRecordedCallsAndBytes) {
   FakeHandheld handheld;

@@ -12,27 +12,14 @@ using namespace kestrel::hotsync;
 namespace {
 
 PalmDatabase Records() {
-  PalmDatabase db;
-  db.name = "OnBoardHeader.h";
-  db.type = "TEXt";
-  db.creator = "REAd";
+  PalmDatabase db = kestrel::test::OnBoardHeader();
   db.version = 3;
   db.created = 0xC0000001;
-  db.hasAppInfo = true;
+  db.hasAppInfo = db.hasSortInfo = true;
   db.appInfo = std::string(276, 'a');
-  db.hasSortInfo = true;
   db.sortInfo = "sort";
-  db.records = {{0x40, 0x6F8000, "first"}, {0x91, 0x6F8001, ""}, {0x05, 0xABCDEF, std::string(3000, 'z')}};
-  return db;
-}
-
-PalmDatabase Resources() {
-  PalmDatabase db;
-  db.name = "SrcEdit";
-  db.attributes = kAttrResourceDb;
-  db.type = "appl";
-  db.creator = "LedX";
-  db.resources = {{"MBAR", 1000, "menu"}, {"tver", 1000, std::string("2.5.1\0", 6)}};
+  db.records.push_back({0x91, 0x6F8002, ""});
+  db.records.push_back({0x05, 0xABCDEF, std::string(3000, 'z')});
   return db;
 }
 
@@ -47,7 +34,7 @@ std::string Header(std::uint16_t attributes, std::uint32_t appInfo, std::uint16_
 std::string Entry(std::uint32_t offset) { return ByteWriter().u32(offset).u8(0).u8(0).u16(1).take(); }
 
 TEST(PalmDatabaseFile, WhatTheWriterMakesTheReaderGivesBack) {
-  for (const PalmDatabase& db : {Records(), Resources(), PalmDatabase{}}) {
+  for (const PalmDatabase& db : {Records(), kestrel::test::SrcEdit(), PalmDatabase{}}) {
     std::string bytes = WritePalmDatabase(db);
     auto back = ReadPalmDatabase(bytes);
     ASSERT_TRUE(back) << Describe(back.error());
