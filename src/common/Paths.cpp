@@ -6,6 +6,7 @@
 
 #include <filesystem>
 
+#include "hotsync/PalmDatabase.h"
 #include "platform/Codepage.h"
 #include "platform/FileSystem.h"
 
@@ -118,16 +119,10 @@ std::uint64_t FileSizeOf(const std::string& path) {
 std::string DatabaseNameOf(const std::string& path) {
   std::FILE* f = std::fopen(path.c_str(), "rb");
   if (!f) return "";
-  std::string line;
-  int c;
-  while (line.size() < 50 && (c = std::fgetc(f)) != EOF) {
-    line += static_cast<char>(c);
-    if (c == '\n') break;
-  }
+  char head[hotsync::kPalmTitleBytes];
+  std::size_t n = std::fread(head, 1, sizeof head, f);
   std::fclose(f);
-  line = line.substr(0, line.find('\0'));
-  while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
-  return line;
+  return hotsync::DatabaseTitle(std::string_view(head, n));
 }
 
 std::string AbsolutePath(const std::string& path) {

@@ -8,12 +8,6 @@
 
 namespace kestrel::hotsync {
 
-std::string Describe(const HotSyncError& error) {
-  std::string out = error.call.empty() ? error.text : error.call + ": " + error.text;
-  if (error.code > 0) out += " (" + std::to_string(error.code) + ")";
-  return out;
-}
-
 HsStatus ByteStream::writeAll2(std::string_view first, std::string_view second) {
   std::string both;
   both.reserve(first.size() + second.size());

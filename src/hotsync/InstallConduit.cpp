@@ -47,6 +47,7 @@ HsStatus WriteContents(DlpClient& client, const PalmDatabase& db, std::uint8_t h
 HsStatus InstallDatabase(DlpClient& client, const PalmDatabase& db) {
   // Checked before anything is sent, so a file the handheld cannot take
   // leaves the handheld's copy as it was.
+  if (db.name.empty()) return MakeError("file", kErrBadFile, "the database has no name");
   const std::uint32_t max = client.maxRecordSize();
   for (std::size_t i = 0; i < db.entryCount(); ++i) {
     std::size_t size = db.isResourceDb() ? db.resources[i].data.size() : db.records[i].data.size();

@@ -100,14 +100,16 @@ HsResult<std::unique_ptr<TcpStream>> TcpStream::Connect(const HostPort& to, Mill
 
 HsResult<std::size_t> TcpStream::readSome(char* buffer, std::size_t max, Millis timeout) {
   if (fd_ < 0) return MakeError("read", kErrClosed, "the connection was closed");
-  auto ready = WaitFor(fd_, POLLIN, timeout, "read");
-  if (!ready) return ready.error();
-  if (!*ready) return MakeError("read", kErrTimeout, "no answer within the time allowed");
+  // What has arrived is taken at once; poll only when nothing has.
   for (;;) {
-    ssize_t n = ::recv(fd_, buffer, max, 0);
+    ssize_t n = ::recv(fd_, buffer, max, MSG_DONTWAIT);
     if (n > 0) return static_cast<std::size_t>(n);
     if (n == 0) return MakeError("read", kErrClosed, "the connection was closed");
-    if (errno != EINTR) return SysError("read");
+    if (errno == EINTR) continue;
+    if (errno != EAGAIN && errno != EWOULDBLOCK) return SysError("read");
+    auto ready = WaitFor(fd_, POLLIN, timeout, "read");
+    if (!ready) return ready.error();
+    if (!*ready) return MakeError("read", kErrTimeout, "no answer within the time allowed");
   }
 }
 
