@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <optional>
+#include <stdexcept>
 
 #include "DesktopUser.h"
 #include "HotSyncLog.h"
@@ -197,7 +198,14 @@ int SilenceLimitMs() {
 
 bool RunSync(std::unique_ptr<ByteStream> stream, const std::string& peer,
              const SyncSettings& settings) {
-  bool ok = Sync(*stream, peer, settings).run();
+  bool ok = false;
+  try {
+    ok = Sync(*stream, peer, settings).run();
+  } catch (const std::exception& e) {
+    // A store that cannot be written, a full disk: this sync ends, the
+    // service goes on.
+    std::fprintf(stderr, "kestrel-hotsync: %s: %s\n", peer.c_str(), e.what());
+  }
   stream->close();
   return ok;
 }
