@@ -8,6 +8,7 @@
 
 #include <filesystem>
 
+#include "hotsync/PalmDatabase.h"
 #include "platform/Codepage.h"
 #include "platform/FileSystem.h"
 
@@ -123,16 +124,11 @@ std::string DatabaseNameOf(const std::string& path) {
   int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) return "";
   struct stat st {};
-  char buf[50];
-  ssize_t got = fstat(fd, &st) == 0 && S_ISREG(st.st_mode) ? read(fd, buf, sizeof buf) : -1;
+  char head[hotsync::kPalmTitleBytes];
+  ssize_t got = fstat(fd, &st) == 0 && S_ISREG(st.st_mode) ? read(fd, head, sizeof head) : -1;
   close(fd);
   if (got <= 0) return "";
-  std::string line(buf, static_cast<std::size_t>(got));
-  std::size_t lf = line.find('\n');
-  if (lf != std::string::npos) line.resize(lf + 1);
-  line = line.substr(0, line.find('\0'));
-  while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
-  return line;
+  return hotsync::DatabaseTitle(std::string_view(head, static_cast<std::size_t>(got)));
 }
 
 std::string AbsolutePath(const std::string& path) {
