@@ -16,8 +16,8 @@
 #include <thread>
 #include <vector>
 
-#include "app/SingleInstance.h"
 #include "platform/Desktop.h"
+#include "shell/SingleInstance.h"
 
 extern char** environ;
 

@@ -8,8 +8,8 @@
 
 #include "applist/AppListCatalogue.h"
 #include "applist/AppListFile.h"
-#include "applist/CommaText.h"
 #include "applist/AppListTestSupport.h"
+#include "applist/CommaText.h"
 #include "support/ScriptedPrompter.h"
 
 using namespace kestrel;

@@ -1,3 +1,3 @@
 // Compiled with the common services' include folders: the main window is a
 // layer above them.
-#include "app/KestrelMain.h"
+#include "shell/KestrelMain.h"

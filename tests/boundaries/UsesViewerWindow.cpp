@@ -1,3 +1,3 @@
-// Compiled with the main window logic's include folders: the viewer's
-// window is wired in by the program, never included by the logic.
+// Compiled with the main window core's include folders: the viewer's
+// window is wired in by the program, never included by the core.
 #include "viewer/qt/FrmEye.h"

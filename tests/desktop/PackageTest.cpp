@@ -6,7 +6,7 @@
 #include <filesystem>
 
 #include "Installed.h"
-#include "app/AppFixture.h"
+#include "support/AppFixture.h"
 
 using namespace kestrel;
 using namespace kestrel::test;

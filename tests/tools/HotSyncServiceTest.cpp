@@ -18,9 +18,9 @@
 #include "hotsync/PalmDatabase.h"
 #include "platform/Codepage.h"
 #include "platform/Registry.h"
-#include "users/UsersDat.h"
 #include "support/LocalServers.h"
 #include "support/TempHome.h"
+#include "users/UsersDat.h"
 
 using namespace kestrel;
 using namespace kestrel::hotsync;

@@ -2,7 +2,6 @@
 
 #include <memory>
 
-#include "app/KestrelMain.h"
 #include "applist/UpdateCheck.h"
 #include "applist/app/AppListPart.h"
 #include "applist/app/AppListSource.h"
@@ -11,6 +10,7 @@
 #include "common/Paths.h"
 #include "platform/Home.h"
 #include "platform/Shell.h"
+#include "shell/KestrelMain.h"
 
 namespace kestrel {
 namespace {

@@ -2,9 +2,9 @@
 
 #include <stdexcept>
 
-#include "app/KestrelMain.h"
-#include "app/UserTree.h"
 #include "applist/app/AppListPart.h"
+#include "shell/KestrelMain.h"
+#include "shell/UserTree.h"
 #include "users/UserInfo.h"
 
 namespace kestrel {

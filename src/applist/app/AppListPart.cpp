@@ -1,8 +1,8 @@
 #include "applist/app/AppListPart.h"
 
-#include "app/KestrelMain.h"
 #include "applist/AppListViews.h"
 #include "common/MessageTable.h"
+#include "shell/KestrelMain.h"
 
 namespace kestrel {
 

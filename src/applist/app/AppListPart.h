@@ -4,8 +4,8 @@
 
 #include <memory>
 
-#include "app/Session.h"
 #include "applist/AppListCatalogue.h"
+#include "shell/Session.h"
 
 namespace kestrel {
 

@@ -1,12 +1,12 @@
 #include "applist/app/AppListSource.h"
 
-#include "app/CommandRouter.h"
-#include "app/Commands.h"
 #include "applist/AppListViews.h"
 #include "common/MessageTable.h"
 #include "common/Paths.h"
 #include "platform/Codepage.h"
 #include "platform/Home.h"
+#include "shell/CommandRouter.h"
+#include "shell/Commands.h"
 
 namespace kestrel {
 

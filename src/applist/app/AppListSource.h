@@ -8,8 +8,8 @@
 #include <optional>
 #include <string>
 
-#include "app/ListSource.h"
 #include "applist/AppListCatalogue.h"
+#include "shell/ListSource.h"
 
 namespace kestrel {
 

@@ -3,9 +3,9 @@
 #include <QTimer>
 #include <QWidget>
 
-#include "app/KestrelMain.h"
 #include "applist/app/AppListFetchCommand.h"
 #include "applist/net/HttpModule.h"
+#include "shell/KestrelMain.h"
 
 namespace kestrel {
 

@@ -2,12 +2,13 @@
 
 #include <QWidget>
 
-#include "app/ArchiveAccess.h"
-#include "app/CommandRouter.h"
-#include "app/Commands.h"
-#include "app/MainContext.h"
-#include "app/UserTree.h"
 #include "install/ArchiveFolder.h"
+#include "shell/ArchiveAccess.h"
+#include "shell/CommandRouter.h"
+#include "shell/Commands.h"
+#include "shell/KestrelMain.h"
+#include "shell/MainContext.h"
+#include "shell/UserTree.h"
 #include "users/UserInfo.h"
 #include "viewer/qt/FrmEye.h"
 
@@ -25,6 +26,8 @@ bool RunActEye(MainContext& context, const GlanceShow& show) {
                       return TheArchiveAccess().Extract(archive, member);
                     });
 }
+
+void RegisterViewerCommands(KestrelMain& main, QWidget& mainWindow) { RegisterViewer(main.router(), mainWindow); }
 
 void RegisterViewer(CommandRouter& router, QWidget& mainWindow, GlanceShow show) {
   if (!show) {

@@ -10,7 +10,11 @@ class QWidget;
 namespace kestrel {
 
 class CommandRouter;
+class KestrelMain;
 class MainContext;
+
+// The viewer's CommandModule: ActEye with the Glance window.
+void RegisterViewerCommands(KestrelMain& main, QWidget& mainWindow);
 
 // Gives ActEye its handler. The viewer opens as a child of `mainWindow`;
 // `show` may stand in for the window (tests), by default ShowGlanceWindow.

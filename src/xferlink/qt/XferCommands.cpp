@@ -2,19 +2,20 @@
 
 #include <QWidget>
 
-#include "app/CommandRouter.h"
-#include "app/Commands.h"
-#include "app/MainContext.h"
-#include "app/UserTree.h"
 #include "common/qt/QtPrompter.h"
+#include "shell/CommandRouter.h"
+#include "shell/Commands.h"
+#include "shell/KestrelMain.h"
+#include "shell/MainContext.h"
+#include "shell/UserTree.h"
 #include "users/PalmDesktop.h"
 #include "users/UserInfo.h"
 #include "xferlink/qt/FrmKestlink.h"
 
 namespace kestrel {
 
-void RegisterXferLink(CommandRouter& router, QWidget& mainWindow) {
-  router.SetHandler(InfoOf(Command::PilotXfer).name, [&mainWindow](MainContext& ctx) {
+void RegisterXferCommands(KestrelMain& main, QWidget& mainWindow) {
+  main.router().SetHandler(InfoOf(Command::PilotXfer).name, [&mainWindow](MainContext& ctx) {
     // pilot-xfer and HotSync Manager cannot share the port.
     bool hotSyncWasRunning = FindHotSyncManager().has_value();
     if (hotSyncWasRunning) ctx.commands().Run(InfoOf(Command::ExitHotSync).name, ctx);

@@ -4,9 +4,10 @@ class QWidget;
 
 namespace kestrel {
 
-class CommandRouter;
+class KestrelMain;
 
-// actPilotXfer: the Kestlink console for the selected node's user.
-void RegisterXferLink(CommandRouter& router, QWidget& mainWindow);
+// The console's CommandModule: actPilotXfer, the Kestlink console for the
+// selected node's user.
+void RegisterXferCommands(KestrelMain& main, QWidget& mainWindow);
 
 }  // namespace kestrel

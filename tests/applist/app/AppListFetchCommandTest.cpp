@@ -5,11 +5,11 @@
 
 #include <gtest/gtest.h>
 
-#include "app/AppFixture.h"
-#include "app/KestrelMain.h"
 #include "applist/AppListTestSupport.h"
 #include "applist/app/AppListCommands.h"
 #include "applist/app/AppListPart.h"
+#include "shell/KestrelMain.h"
+#include "support/AppFixture.h"
 #include "support/FakeDialUp.h"
 #include "support/FakeHttpClient.h"
 #include "support/ScriptedPrompter.h"

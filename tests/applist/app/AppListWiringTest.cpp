@@ -7,12 +7,13 @@
 
 #include <filesystem>
 
-#include "app/AppFixture.h"
-#include "app/KestrelMain.h"
 #include "applist/AppListTestSupport.h"
 #include "applist/app/AppListPart.h"
 #include "common/MessageTable.h"
 #include "platform/Shell.h"
+#include "shell/KestrelMain.h"
+#include "support/MainFixture.h"
+#include "support/RecordingShell.h"
 #include "support/ScriptedPrompter.h"
 
 using namespace kestrel;
@@ -20,20 +21,7 @@ using namespace kestrel::test;
 
 namespace {
 
-class RecordingShell : public Shell {
- public:
-  RecordingShell(std::vector<std::string>* opened, bool works) : opened_(opened), works_(works) {}
-  bool open(const std::string& target, const std::string&, const std::string&) override {
-    opened_->push_back(target);
-    return works_;
-  }
-
- private:
-  std::vector<std::string>* opened_;
-  bool works_;
-};
-
-class AppListWiringTest : public AppFixture {
+class AppListWiringTest : public MainFixture {
  protected:
   void SetUp() override {
     WriteAppList(home, {"Vexed.prc,appl,パズル,http://vexed/,ゲーム,2000/06/01",
@@ -44,31 +32,13 @@ class AppListWiringTest : public AppFixture {
   }
   void Start() {
     catalogue = &RegisterAppLists(main, [this](AppListEditor& editor) { return editorRun(editor); });
-    main.ReadLocations();
-    main.BuildTree();
-  }
-  int Node(int parent, const std::string& caption) {
-    const UserTree& t = main.tree();
-    for (int n : parent < 0 ? t.topLevel() : t.children(parent)) {
-      if (t.caption(n) == caption) return n;
-    }
-    return -1;
+    MainFixture::Start();
   }
   int AppLists() { return Node(-1, "AppLists"); }
   int AppList() { return Node(AppLists(), "AppList"); }
   int MyAppList() { return Node(AppLists(), "My AppList"); }
-  std::vector<std::string> Captions() {
-    std::vector<std::string> out;
-    for (const FileItem& i : main.list().items) out.push_back(i.caption);
-    return out;
-  }
   void SelectItems(std::initializer_list<std::string> captions) {
-    main.list().selectAll(false);
-    for (const std::string& c : captions) {
-      int i = main.list().find(c);
-      ASSERT_GE(i, 0) << c;
-      main.list().items[static_cast<std::size_t>(i)].selected = true;
-    }
+    MarkItems(captions);
     main.ListSelectionChanged();
   }
   // A user whose backup folder holds two files dated 2000/05/01.
@@ -84,7 +54,6 @@ class AppListWiringTest : public AppFixture {
   }
 
   ScriptedPrompter prompter;
-  KestrelMain main;
   AppListCatalogue* catalogue = nullptr;
   std::function<std::optional<AppListEditor::Result>(AppListEditor&)> editorRun =
       [](AppListEditor&) -> std::optional<AppListEditor::Result> {

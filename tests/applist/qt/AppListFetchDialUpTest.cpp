@@ -10,7 +10,6 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "app/FormFixture.h"
 #include "applist/AppListTestSupport.h"
 #include "applist/app/AppListFetchCommand.h"
 #include "applist/app/AppListPart.h"
@@ -18,6 +17,7 @@
 #include "applist/qt/AppListWindow.h"
 #include "platform/DialUp.h"
 #include "support/FakeHttpClient.h"
+#include "support/FormFixture.h"
 #include "support/ScriptedPrompter.h"
 
 using namespace kestrel;

@@ -13,7 +13,6 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "app/FormFixture.h"
 #include "applist/AppListTestSupport.h"
 #include "applist/app/AppListFetchCommand.h"
 #include "applist/app/AppListPart.h"
@@ -21,6 +20,7 @@
 #include "applist/qt/AppListFetchWiring.h"
 #include "applist/qt/AppListWindow.h"
 #include "platform/DialUp.h"
+#include "support/FormFixture.h"
 #include "support/LocalServers.h"
 #include "support/ScriptedPrompter.h"
 

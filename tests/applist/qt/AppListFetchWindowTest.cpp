@@ -15,14 +15,15 @@
 #include <QTimer>
 #include <QTreeWidget>
 
-#include "app/AppFixture.h"
-#include "app/qt/FormKestrel.h"
 #include "applist/AppListFetch.h"
 #include "applist/AppListTestSupport.h"
 #include "applist/app/AppListFetchCommand.h"
 #include "applist/qt/AppListWindow.h"
+#include "shell/qt/FormKestrel.h"
 #include "support/FakeDialUp.h"
 #include "support/FakeHttpClient.h"
+#include "support/FormFixture.h"
+#include "support/OffscreenApp.h"
 #include "support/ScriptedPrompter.h"
 
 using namespace kestrel;
@@ -35,17 +36,9 @@ const std::string kDocument = SjisLines({"Vexed.prc,appl,パズル,http://vexed/
                                          "Clock.prc,appl,時計,,ユーティリティ",
                                          "Memo.prc,appl,メモ,,ユーティリティ"});
 
-class AppListFetchWindowTest : public AppFixture {
+class AppListFetchWindowTest : public FormFixture {
  protected:
-  AppListFetchWindowTest() {
-    static int argc = 1;
-    static char name[] = "applist_qt_tests";
-    static char* argv[] = {name, nullptr};
-    if (!QApplication::instance()) new QApplication(argc, argv);
-    setenv("KESTREL_COM_PORTS", "", 1);
-    WriteAppList(home, kOldList);
-  }
-  ~AppListFetchWindowTest() override { form.reset(); }
+  AppListFetchWindowTest() { WriteAppList(home, kOldList); }
 
   template <class Options>
   void Start(Options options) {
@@ -111,7 +104,6 @@ class AppListFetchWindowTest : public AppFixture {
 
   FakeDialUp dial;
   FakeHttpClient* http = nullptr;
-  std::unique_ptr<TFormKestrel> form;
 };
 
 TEST_F(AppListFetchWindowTest, TheStatusBarShowsTheTransferAndTheTreeGetsTheNewCategories) {

@@ -16,11 +16,11 @@
 #include <QTreeView>
 #include <QTreeWidget>
 
-#include "app/FormFixture.h"
-#include "app/qt/FormKestrel.h"
-#include "app/qt/Icons.h"
 #include "applist/AppListTestSupport.h"
 #include "applist/qt/TFormAppListEdit.h"
+#include "shell/qt/FormKestrel.h"
+#include "shell/qt/Icons.h"
+#include "support/FormFixture.h"
 #include "support/ScriptedPrompter.h"
 
 using namespace kestrel;

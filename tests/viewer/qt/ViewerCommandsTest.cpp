@@ -12,12 +12,12 @@
 #include <QTreeView>
 #include <QTreeWidget>
 
-#include "app/FormFixture.h"
-#include "app/qt/FormKestrel.h"
-#include "app/qt/KestrelPlus.h"
 #include "install/ArchiveFolder.h"
 #include "install/ArchiveZipWriter.h"
+#include "main/KestrelPlus.h"
 #include "platform/Codepage.h"
+#include "shell/qt/FormKestrel.h"
+#include "support/FormFixture.h"
 #include "support/ScriptedPrompter.h"
 #include "viewer/qt/FrmEye.h"
 
@@ -43,10 +43,7 @@ class ViewerCommandsTest : public FormFixture {
     std::string bytes = ReadFile(home / "in/Docs.zip");
     bytes[bytes.find(std::string(300, 'z')) + 10] = 'y';
     WriteFile(home / "in/Docs.zip", bytes);
-    form = std::make_unique<TFormKestrel>();
-    WireSubsystems(*form);
-    form->FormCreate({}, true);
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+    OpenWired(WireSubsystems);
     form->DropFiles({home / "in/Docs.zip"});
     Select({"Taro Yamada", "Docs.zip"});
   }

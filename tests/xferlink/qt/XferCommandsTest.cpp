@@ -15,14 +15,14 @@
 #include <QTimer>
 #include <QTreeWidget>
 
-#include "app/FormFixture.h"
-#include "app/qt/FormKestrel.h"
-#include "app/qt/KestrelPlus.h"
 #include "common/MessageTable.h"
-#include "app/qt/EndOnSignal.h"
+#include "main/KestrelPlus.h"
 #include "platform/Termination.h"
-#include "users/PalmDesktop.h"
+#include "shell/qt/EndOnSignal.h"
+#include "shell/qt/FormKestrel.h"
+#include "support/FormFixture.h"
 #include "support/ScriptedPrompter.h"
+#include "users/PalmDesktop.h"
 #include "xferlink/qt/FrmKestlink.h"
 
 using namespace kestrel;
@@ -42,10 +42,7 @@ class XferCommandsTest : public FormFixture {
 TEST_F(XferCommandsTest, TheConsoleOpensOnTheBackupNodesFolder) {
   AddUser("Taro Yamada", "TaroY", 7);
   SetLastUser("TaroY");
-  form = std::make_unique<TFormKestrel>();
-  WireSubsystems(*form);
-  form->FormCreate({}, true);
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+  OpenWired(WireSubsystems);
   QAction* xfer = form->action(Command::PilotXfer);
   ASSERT_NE(xfer, nullptr);
   Select({"Taro Yamada", QString::fromStdString(MessageText(562))});

@@ -1,8 +1,0 @@
-#include "app/CommandLine.h"
-#include "app/qt/KestrelPlus.h"
-
-int main(int argc, char** argv) {
-  kestrel::CommandLine line(argc, argv);
-  if (line.exitCode()) return *line.exitCode();
-  return kestrel::RunKestrelPlus(line.argc(), line.argv());
-}

@@ -1,0 +1,139 @@
+#include "main/KestrelPlus.h"
+
+#include <QApplication>
+#include <cstdio>
+#include <cstdlib>
+#include <exception>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "applist/qt/AppListCommands.h"
+#include "common/MessageBoxes.h"
+#include "common/qt/QtDialogs.h"
+#include "common/qt/QtPrompter.h"
+#include "dialogs/qt/DialogsCommands.h"
+#include "handlers/QueueThroughHandler.h"
+#include "platform/Home.h"
+#include "platform/Termination.h"
+#include "shell/KestrelMain.h"
+#include "shell/SingleInstance.h"
+#include "shell/qt/CommandModule.h"
+#include "shell/qt/EndOnSignal.h"
+#include "shell/qt/FormKestrel.h"
+#include "shell/qt/Icons.h"
+#include "shell/qt/InterfaceFont.h"
+#include "viewer/qt/ViewerCommands.h"
+#include "xferlink/qt/XferCommands.h"
+
+namespace kestrel {
+namespace {
+
+// An exception that reaches the event loop is shown, as the framework's
+// own display would, and the program goes on.
+class KestrelApplication : public QApplication {
+ public:
+  using QApplication::QApplication;
+  bool notify(QObject* receiver, QEvent* event) override {
+    try {
+      return QApplication::notify(receiver, event);
+    } catch (const std::exception& e) {
+      ErrorBox("%s", e.what());
+    }
+    return false;
+  }
+};
+
+// The running instance may have another current folder.
+std::vector<std::string> AbsoluteArguments(int argc, char** argv) {
+  std::vector<std::string> args;
+  for (int i = 1; i < argc; ++i) {
+    std::string arg = argv[i];
+    std::error_code ec;
+    if (!arg.empty()) {
+      auto absolute = std::filesystem::absolute(arg, ec);
+      if (!ec) arg = absolute.lexically_normal().string();
+    }
+    args.push_back(arg);
+  }
+  return args;
+}
+
+}  // namespace
+
+// Every subsystem that adds commands, in the order they are registered.
+// The commands of the units still to come stay registered without a
+// handler (shown, never enabled).
+constexpr CommandModule kSubsystems[] = {
+    RegisterViewerCommands,   // src/viewer/qt: ActEye
+    RegisterAppListCommands,  // src/applist/qt: the AppList nodes, ActGetAppList
+    RegisterDialogsCommands,  // src/dialogs/qt: ActConfig, ActNewUser, ActChangeUser, ActAbout
+    RegisterXferCommands,     // src/xferlink/qt: actPilotXfer
+};
+
+void WireSubsystems(TFormKestrel& form) {
+  for (CommandModule wire : kSubsystems) wire(form.logic(), form);
+}
+
+int RunKestrelPlus(int argc, char** argv) {
+  std::vector<std::string> args = AbsoluteArguments(argc, argv);
+  std::unique_ptr<NamedMutex> mutex;
+  std::size_t forwarded = 0;
+  try {
+    mutex = ClaimInstance(args, &forwarded);
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "kestrel-plus: %s\n", e.what());
+    if (!args.empty()) std::fprintf(stderr, "kestrel-plus: no file was queued\n");
+    return 1;
+  }
+  if (!mutex) return 0;
+  // A running instance that ended meanwhile took only the first ones.
+  args.erase(args.begin(), args.begin() + static_cast<std::ptrdiff_t>(forwarded));
+  RemoveLeftoversOfEndedRuns();
+  // From here a termination signal closes the program as a close does; one
+  // during the start closes the window as soon as it is up.
+  CatchTerminationSignals();
+
+  // Without a display the files are still queued (over ssh, say); the
+  // questions go to stderr with their default answers.
+  bool headless = NoDisplay();
+  if (headless) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  KestrelApplication app(argc, argv);
+  QApplication::setApplicationName(kApplicationTitle);
+  QApplication::setStyle(NewApplicationStyle());
+  InstallJapaneseTranslation(app);
+  UseJapaneseInterfaceFont(app);
+  QtPrompter prompter;
+  QtDialogs dialogs;
+  if (!headless) {
+    SetPrompter(&prompter);
+    SetDialogs(&dialogs);
+  }
+  bool failed = false;
+  try {
+    TFormKestrel form;
+    dialogs.setOwner(&form);
+    WireSubsystems(form);
+    if (!form.FormCreate(args, !headless)) {
+      if (headless) {
+        std::fprintf(stderr, "%s\n", kNoDisplayNotice);
+        form.TakeForwardedFiles();
+      } else {
+        EndOnTerminationSignal(form);
+        app.exec();
+      }
+    }
+  } catch (const std::exception& e) {
+    // The store or the window bus cannot be used.
+    ErrorBox("%s", e.what());
+    failed = true;
+  }
+  SetDialogs(nullptr);
+  SetPrompter(nullptr);
+  // Ended by a signal: the shells' 128 + its number, after the close.
+  if (int sig = TerminationSignal()) return 128 + sig;
+  // Non-zero when a file given (or forwarded) was not queued.
+  return failed || QueueThroughHandlerCounts().failed > 0 ? 1 : 0;
+}
+
+}  // namespace kestrel
