@@ -14,14 +14,7 @@ using namespace kestrel::test;
 
 namespace {
 
-// A Palm database: its name in the first 32 bytes, then a body.
-std::string PalmFile(const std::string& name, const std::string& body = std::string(100, 'x')) {
-  std::string bytes = name;
-  bytes.resize(32, '\0');
-  return bytes + body;
-}
-
-class EditorTest : public ::testing::Test {
+class EditorTest : public EditorHome {
  protected:
   void SetUp() override {
     WriteAppList(home, {"Vexed.prc,appl,Puzzle,http://vexed/,Games,2000/06/01",
@@ -34,14 +27,6 @@ class EditorTest : public ::testing::Test {
   EditorFile File(const std::string& name) {
     return EditorFile{home / "files/", name, "132", "2000/05/01 12:00:00"};
   }
-  std::vector<std::string> MyLines() {
-    std::vector<std::string> out;
-    for (const auto& l : catalogue.lines(AppListId::MyAppList)) out.push_back(Cp932ToUtf8(l));
-    return out;
-  }
-  TempHome home;
-  ScriptedPrompter prompter;
-  AppListCatalogue catalogue{home.path()};
 };
 
 TEST_F(EditorTest, FileModeShowsTheFileAndItsEntryMyAppListFirst) {

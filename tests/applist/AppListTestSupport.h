@@ -2,10 +2,14 @@
 // the program stores them (Shift_JIS, CR LF).
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <string>
 #include <vector>
 
+#include "applist/AppListCatalogue.h"
 #include "platform/Codepage.h"
+#include "support/ScriptedPrompter.h"
 #include "support/TempHome.h"
 
 namespace kestrel::test {
@@ -26,5 +30,27 @@ inline void WriteMyAppList(const TempHome& home, const std::vector<std::string>&
 
 // A file's contents as UTF-8 lines (CR LF ends each).
 inline std::string Utf8Of(const std::string& sjis) { return Cp932ToUtf8(sjis); }
+
+// A Palm database: its name in the first 32 bytes, then a body.
+inline std::string PalmFile(const std::string& name, const std::string& body = std::string(100, 'x')) {
+  std::string bytes = name;
+  bytes.resize(32, '\0');
+  return bytes + body;
+}
+
+// The AppList editor's tests, with or without its window: the home, its
+// catalogue and the script of answers.
+class EditorHome : public ::testing::Test {
+ protected:
+  std::vector<std::string> MyLines() {
+    std::vector<std::string> out;
+    for (const auto& l : catalogue.lines(AppListId::MyAppList)) out.push_back(Cp932ToUtf8(l));
+    return out;
+  }
+
+  TempHome home;
+  ScriptedPrompter prompter;
+  AppListCatalogue catalogue{home.path()};
+};
 
 }  // namespace kestrel::test

@@ -9,9 +9,10 @@
 #include <filesystem>
 
 #include "platform/Codepage.h"
-#include "xferlink/KestlinkText.h"
 #include "platform/Registry.h"
 #include "support/TempHome.h"
+#include "support/XferHome.h"
+#include "xferlink/KestlinkText.h"
 
 using namespace kestrel;
 using namespace kestrel::test;
@@ -22,27 +23,9 @@ RegKey Key(const std::string& path) {
   return *RegKey::Open(TheRegistry(), Hive::CurrentUser, path, true);
 }
 
-class XferVerbsTest : public ::testing::Test {
+class XferVerbsTest : public ::testing::Test, protected XferHome {
  protected:
-  XferVerbsTest() {
-    setenv("KESTREL_PILOT_CONNECT_MS", "0", 1);
-    setenv("KESTREL_PILOT_STEP_MS", "0", 1);
-    setenv("KESTREL_HANDHELD", handheld.c_str(), 1);
-    Key("Software\\U.S. Robotics\\Pilot Desktop\\Core").writeString("Path", home / "Palm");
-    EXPECT_EQ(Tool("usersdat add Taro TaroY 7"), 0);
-    EXPECT_EQ(Tool("register Taro"), 0);
-    // The tool in a folder with a blank, as under "Program Files".
-    std::filesystem::create_directories(tools);
-    std::filesystem::copy_file(BuiltProgram("pilot-xfer"), tools + "/pilot-xfer");
-    RegKey x = Key("Software\\Tolva\\Kestrel+\\Users\\Taro\\pilot-xfer");
-    x.writeString("Path", tools);
-    x.writeString("BackupPath", backup + "/");
-    x.writeDword("Port", 1);
-    x.writeDword("Rate", 3);
-    WriteFile(handheld + "/MemoDB.pdb", "memo 1");
-    WriteFile(handheld + "/AddressDB.pdb", "address 1");
-    std::filesystem::create_directories(backup);
-  }
+  XferVerbsTest() : XferHome("memo 1", "") { WriteFile(handheld + "/AddressDB.pdb", "address 1"); }
 
   int Tool(const std::string& args, std::string* out = nullptr, std::string* err = nullptr) {
     return RunCommand(ShellQuote(BuiltProgram("kestrel-tool")) + " " + args, out, err);
@@ -55,10 +38,6 @@ class XferVerbsTest : public ::testing::Test {
     return Cp932ToUtf8(out);
   }
 
-  TempHome home;
-  std::string handheld = home / "handheld";
-  std::string tools = home / "pilot link";
-  std::string backup = home / "my backup";
 };
 
 TEST_F(XferVerbsTest, BackupCopiesEveryDatabaseAndShowsWhatTheConsoleShows) {

@@ -6,27 +6,13 @@
 
 #include "PalmSetup.h"
 #include "platform/Shell.h"
+#include "support/RecordingShell.h"
 #include "support/ScriptedPrompter.h"
 
 using namespace kestrel;
 using namespace kestrel::test;
 
 namespace {
-
-// Records what the shell was asked to open.
-class RecordingShell : public Shell {
- public:
-  explicit RecordingShell(std::vector<std::string>* opened, bool works = true)
-      : opened_(opened), works_(works) {}
-  bool open(const std::string& target, const std::string&, const std::string&) override {
-    opened_->push_back(target);
-    return works_;
-  }
-
- private:
-  std::vector<std::string>* opened_;
-  bool works_;
-};
 
 // A window standing for HotSync Manager (or the USB switcher) on its own
 // thread: records what it receives and goes on its stop message.

@@ -14,6 +14,7 @@
 #include <QTimer>
 
 #include "applist/AppListTestSupport.h"
+#include "support/OffscreenApp.h"
 #include "support/ScriptedPrompter.h"
 
 using namespace kestrel;
@@ -21,22 +22,13 @@ using namespace kestrel::test;
 
 namespace {
 
-std::string PalmFile(const std::string& name) {
-  std::string bytes = name;
-  bytes.resize(32, '\0');
-  return bytes + std::string(60, 'x');
-}
-
-class FormAppListEditTest : public ::testing::Test {
+class FormAppListEditTest : public EditorHome {
  protected:
   void SetUp() override {
-    static int argc = 1;
-    static char name[] = "applist_qt_tests";
-    static char* argv[] = {name, nullptr};
-    if (!QApplication::instance()) new QApplication(argc, argv);
+    OffscreenApp();
     WriteAppList(home, {"Vexed.prc,appl,パズル,http://vexed/,ゲーム,2000/06/01"});
     WriteMyAppList(home, {"\"Mine.prc\",\"appl\",\"私の\",\"http://mine/\""});
-    WriteFile(home / "files/Vexed.prc", PalmFile("Vexed"));
+    WriteFile(home / "files/Vexed.prc", PalmFile("Vexed", std::string(60, 'x')));
     catalogue.SortAppLists(true);
   }
   EditorFile File(const std::string& name) {
@@ -60,15 +52,6 @@ class FormAppListEditTest : public ::testing::Test {
   static void Click(QWidget& form, const char* name) {
     QTest::mouseClick(Find<QPushButton>(form, name), Qt::LeftButton);
   }
-  std::vector<std::string> MyLines() {
-    std::vector<std::string> out;
-    for (const auto& l : catalogue.lines(AppListId::MyAppList)) out.push_back(Cp932ToUtf8(l));
-    return out;
-  }
-
-  TempHome home;
-  ScriptedPrompter prompter;
-  AppListCatalogue catalogue{home.path()};
 };
 
 TEST_F(FormAppListEditTest, FileModeFillsBothPages) {

@@ -17,6 +17,7 @@
 #include <functional>
 #include <memory>
 
+#include "support/OffscreenApp.h"
 #include "support/TempHome.h"
 
 using namespace kestrel;
@@ -27,10 +28,7 @@ namespace {
 class QtDialogsTest : public ::testing::Test {
  protected:
   QtDialogsTest() {
-    static int argc = 1;
-    static char name[] = "qt_dialogs_test";
-    static char* argv[] = {name, nullptr};
-    if (!QApplication::instance()) new QApplication(argc, argv);
+    OffscreenApp();
     owner = std::make_unique<QMainWindow>();
     owner->setGeometry(200, 150, 640, 480);
     owner->show();

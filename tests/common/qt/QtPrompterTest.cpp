@@ -10,6 +10,7 @@
 #include <QTimer>
 
 #include "common/MessageBoxes.h"
+#include "support/OffscreenApp.h"
 
 using namespace kestrel;
 
@@ -46,17 +47,10 @@ void AnswerNextBox(Seen& seen, const QString& press) {
 class QtPrompterTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    static int argc = 1;
-    static char name[] = "qt_prompter_test";
-    static char* argv[] = {name, nullptr};
-    if (!QApplication::instance()) {
-      app = new QApplication(argc, argv);
-      InstallJapaneseTranslation(*app);
-    }
+    if (!QApplication::instance()) InstallJapaneseTranslation(test::OffscreenApp());
     SetPrompter(&prompter);
   }
   void TearDown() override { SetPrompter(nullptr); }
-  QApplication* app = nullptr;
   QtPrompter prompter;
 };
 

@@ -6,30 +6,17 @@
 #include <QTest>
 
 #include "DialogFixture.h"
-#include "support/ScriptedDialogs.h"
 #include "platform/Shell.h"
+#include "support/OffscreenApp.h"
+#include "support/RecordingShell.h"
+#include "support/ScriptedDialogs.h"
 
 namespace kestrel::test {
-
-class RecordingShell : public Shell {
- public:
-  explicit RecordingShell(std::vector<std::string>* opened) : opened_(opened) {}
-  bool open(const std::string& target, const std::string&, const std::string&) override {
-    opened_->push_back(target);
-    return true;
-  }
-
- private:
-  std::vector<std::string>* opened_;
-};
 
 class QtDialogFixture : public DialogFixture {
  public:
   QtDialogFixture() {
-    static int argc = 1;
-    static char name[] = "dialogs_qt_tests";
-    static char* argv[] = {name, nullptr};
-    if (!QApplication::instance()) new QApplication(argc, argv);
+    OffscreenApp();
     SetShell(std::make_unique<RecordingShell>(&opened));
   }
   ~QtDialogFixture() {

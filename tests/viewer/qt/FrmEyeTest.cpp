@@ -14,6 +14,8 @@
 #include "install/ArchiveZipWriter.h"
 #include "platform/Codepage.h"
 #include "platform/Shell.h"
+#include "support/OffscreenApp.h"
+#include "support/RecordingShell.h"
 #include "support/ScriptedPrompter.h"
 #include "users/PalmSetup.h"
 #include "viewer/Jconvert.h"
@@ -22,31 +24,6 @@ using namespace kestrel;
 using namespace kestrel::test;
 
 namespace {
-
-struct App {
-  App() {
-    static int argc = 1;
-    static char name[] = "frm_eye_test";
-    static char* argv[] = {name, nullptr};
-    if (!QApplication::instance()) new QApplication(argc, argv);
-  }
-};
-
-// Records what would have been opened; `opens` false plays a machine with
-// nothing to open addresses with.
-class RecordingShell : public Shell {
- public:
-  explicit RecordingShell(std::vector<std::string>* opened, bool opens = true)
-      : opened_(opened), opens_(opens) {}
-  bool open(const std::string& target, const std::string&, const std::string&) override {
-    opened_->push_back(target);
-    return opens_;
-  }
-
- private:
-  std::vector<std::string>* opened_;
-  bool opens_;
-};
 
 std::string S(std::string_view utf8) { return Utf8ToCp932(utf8); }
 
@@ -72,7 +49,7 @@ class FrmEyeTest : public ::testing::Test {
             row * pane->rowHeight() + pane->rowHeight() / 2};
   }
 
-  App app;
+  WithOffscreenApp app;
   TempHome home;
   ScriptedPrompter prompter;
 };

@@ -9,20 +9,11 @@
 #include <QTest>
 
 #include "platform/Codepage.h"
+#include "support/OffscreenApp.h"
 
 using namespace kestrel;
 
 namespace {
-
-// The application exists before the first widget.
-struct App {
-  App() {
-    static int argc = 1;
-    static char name[] = "text_pane_test";
-    static char* argv[] = {name, nullptr};
-    if (!QApplication::instance()) new QApplication(argc, argv);
-  }
-};
 
 class TextPaneTest : public ::testing::Test {
  protected:
@@ -35,7 +26,7 @@ class TextPaneTest : public ::testing::Test {
     return {kPaneLeftMargin + col * pane.columnWidth() + pane.columnWidth() / 2,
             row * pane.rowHeight() + pane.rowHeight() / 2};
   }
-  App app;
+  test::WithOffscreenApp app;
   TextPane pane;
 };
 

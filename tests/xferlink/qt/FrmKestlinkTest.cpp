@@ -14,8 +14,10 @@
 
 #include "platform/Codepage.h"
 #include "platform/Registry.h"
+#include "support/OffscreenApp.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TempHome.h"
+#include "support/XferHome.h"
 #include "users/UserInfo.h"
 #include "widgets/qt/TextPane.h"
 #include "xferlink/qt/FrmKestlink.h"
@@ -25,38 +27,12 @@ using namespace kestrel::test;
 
 namespace {
 
-struct App {
-  App() {
-    static int argc = 1;
-    static char name[] = "frm_kestlink_test";
-    static char* argv[] = {name, nullptr};
-    if (!QApplication::instance()) new QApplication(argc, argv);
-  }
-};
-
 RegKey Key(const std::string& path) { return *RegKey::Open(TheRegistry(), Hive::CurrentUser, path, true); }
-const std::string kXferKey = "Software\\Tolva\\Kestrel+\\Users\\Taro\\pilot-xfer";
+const std::string kXferKey = kTaroXferKey;
 
-class FrmKestlinkTest : public ::testing::Test {
+class FrmKestlinkTest : public ::testing::Test, protected XferHome {
  protected:
-  FrmKestlinkTest() {
-    setenv("KESTREL_PILOT_CONNECT_MS", "0", 1);
-    setenv("KESTREL_PILOT_STEP_MS", "0", 1);
-    setenv("KESTREL_HANDHELD", handheld.c_str(), 1);
-    Key("Software\\U.S. Robotics\\Pilot Desktop\\Core").writeString("Path", home / "Palm");
-    std::string tool = ShellQuote(BuiltProgram("kestrel-tool"));
-    EXPECT_EQ(RunCommand(tool + " usersdat add Taro TaroY 7"), 0);
-    EXPECT_EQ(RunCommand(tool + " register Taro"), 0);
-    std::filesystem::create_directories(tools);
-    std::filesystem::copy_file(BuiltProgram("pilot-xfer"), tools + "/pilot-xfer");
-    RegKey x = Key(kXferKey);
-    x.writeString("Path", tools + "/");
-    x.writeString("BackupPath", backup + "/");
-    x.writeDword("Port", 1);
-    x.writeDword("Rate", 3);
-    WriteFile(handheld + "/MemoDB.pdb", "memo");
-    std::filesystem::create_directories(backup);
-  }
+  FrmKestlinkTest() : XferHome("memo", "/") {}
   std::vector<std::string> Lines(const TfrmKestlink& f) {
     std::vector<std::string> out;
     for (const auto& l : f.text().lines()) out.push_back(Cp932ToUtf8(l));
@@ -70,11 +46,7 @@ class FrmKestlinkTest : public ::testing::Test {
     ASSERT_FALSE(f.runner().IsOnExecution());
   }
 
-  App app;
-  TempHome home;
-  std::string handheld = home / "handheld";
-  std::string tools = home / "pilot link";
-  std::string backup = home / "my backup";
+  WithOffscreenApp app;
 };
 
 TEST_F(FrmKestlinkTest, BackupShowsLinesThenBytesAndStoresTheFolderAfterARun) {
