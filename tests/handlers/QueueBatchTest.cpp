@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "common/FileRules.h"
+#include "handlers/QueueFixture.h"
 #include "handlers/QueueThroughHandler.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TempHome.h"
@@ -15,17 +16,11 @@ using namespace kestrel::test;
 
 namespace {
 
-class QueueBatchTest : public ::testing::Test {
+class QueueBatchTest : public QueueFixture {
  protected:
   void SetUp() override {
-    std::string palm = SetUpPalmDesktop(home);
-    WriteUsersDat(palm, {{12345, "Taro Yamada", "TaroY"}});
-    user = std::make_unique<UserInfo>();
-    ASSERT_EQ(user->OpenUser("Taro Yamada", true), 0);
-    user->SaveSettings();
-    user->handlers().setSaveOnDestroy(false);
-    install = user->installFolder();
-    ASSERT_TRUE(EnsureFolder(install));
+    QueueFixture::SetUp();
+    if (HasFatalFailure()) return;
     for (const char* name : {"A.prc", "B.pdb", "C.prc"}) WriteFile(home / ("src/" + std::string(name)), name);
   }
   std::size_t inInstallFolder() {
@@ -33,11 +28,6 @@ class QueueBatchTest : public ::testing::Test {
     for (const auto& e : std::filesystem::directory_iterator(install)) n += e.is_regular_file();
     return n;
   }
-
-  TempHome home;
-  ScriptedPrompter prompter;
-  std::unique_ptr<UserInfo> user;
-  std::string install;
 };
 
 TEST_F(QueueBatchTest, TheFilesArriveTogetherAndOnlyThenIsTheFlagRaisedOnce) {

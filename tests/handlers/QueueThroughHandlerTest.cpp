@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 
 #include "common/FileRules.h"
+#include "handlers/QueueFixture.h"
 #include "platform/Shell.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TempHome.h"
@@ -21,17 +22,11 @@ std::string DatabaseName(const std::string& pdb) {
   return head.substr(0, head.find('\0'));
 }
 
-class QueueThroughHandlerTest : public ::testing::Test {
+class QueueThroughHandlerTest : public QueueFixture {
  protected:
   void SetUp() override {
-    std::string palm = SetUpPalmDesktop(home);
-    WriteUsersDat(palm, {{12345, "Taro Yamada", "TaroY"}});
-    user = std::make_unique<UserInfo>();
-    ASSERT_EQ(user->OpenUser("Taro Yamada", true), 0);
-    user->SaveSettings();
-    user->handlers().setSaveOnDestroy(false);
-    install = user->installFolder();
-    ASSERT_TRUE(EnsureFolder(install));
+    QueueFixture::SetUp();
+    if (HasFatalFailure()) return;
     WriteFile(home / "src/Memo.txt", "Hello, Palm.\r\n");
   }
   void addTxtHandler(TInstallMode mode, bool run, bool shape = false) {
@@ -46,11 +41,6 @@ class QueueThroughHandlerTest : public ::testing::Test {
     ASSERT_TRUE(user->handlers().insert(2, txt));
   }
   bool flagRaised() { return ReadInstallFlag(*user); }
-
-  TempHome home;
-  ScriptedPrompter prompter;
-  std::unique_ptr<UserInfo> user;
-  std::string install;
 };
 
 TEST_F(QueueThroughHandlerTest, TextBecomesAPalmDatabaseInTheInstallFolder) {

@@ -20,14 +20,8 @@ namespace {
 // `timeout` turns a hang into a failure (exit 124) rather than a stuck test.
 const std::string kHeadless = "timeout 120 env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM ";
 
-class KestrelPlusRobustnessTest : public AppFixture {
+class KestrelPlusRobustnessTest : public ProgramFixture {
  protected:
-  KestrelPlusRobustnessTest() {
-    setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    setenv("KESTREL_COM_PORTS", "", 1);
-    AddUser("Taro Yamada", "TaroY", 12345);
-    SetLastUser("TaroY");
-  }
   int RunHeadless(const std::string& args, std::string* err) {
     return RunCommand(kHeadless + ShellQuote(BuiltProgram("kestrel-plus")) + " " + args, nullptr, err);
   }

@@ -16,14 +16,8 @@ using namespace kestrel::test;
 
 namespace {
 
-class KestrelPlusTest : public AppFixture {
+class KestrelPlusTest : public ProgramFixture {
  protected:
-  KestrelPlusTest() {
-    setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    setenv("KESTREL_COM_PORTS", "", 1);
-    AddUser("Taro Yamada", "TaroY", 12345);
-    SetLastUser("TaroY");
-  }
   bool WindowUp() {
     return WaitFor([] { return TheDesktop().findWindowByClass(kMainWindowClass).has_value(); }, 10000);
   }

@@ -13,6 +13,7 @@
 #include <thread>
 #include <vector>
 
+#include "support/AppFixture.h"
 #include "support/TempHome.h"
 
 extern char** environ;
@@ -67,6 +68,18 @@ class Program {
   pid_t pid_ = -1;
   bool exited_ = false;
   int exitCode_ = -1;
+};
+
+// kestrel-plus's home: Taro Yamada (TaroY) registered and the last user,
+// no serial ports, the window offscreen.
+class ProgramFixture : public AppFixture {
+ protected:
+  ProgramFixture() {
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    setenv("KESTREL_COM_PORTS", "", 1);
+    AddUser("Taro Yamada", "TaroY", 12345);
+    SetLastUser("TaroY");
+  }
 };
 
 }  // namespace kestrel::test
