@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "common/Dialogs.h"
-#include "users/PalmDesktop.h"  // kNetHotSyncValue
+#include "users/PalmDesktop.h"
 
 namespace kestrel {
 
