@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "PalmSetup.h"
+#include "support/PalmSetup.h"
 #include "platform/Home.h"
 #include "support/ScriptedPrompter.h"
 
