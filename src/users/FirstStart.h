@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "common/Dialogs.h"
+#include "users/PalmDesktop.h"
 
 namespace kestrel {
 
@@ -20,7 +21,6 @@ bool NeedsFirstStart();
 FirstStartRequest FirstStartOffer();
 
 inline constexpr const char* kHotSyncServiceProgram = "kestrel-hotsync";
-inline constexpr const char* kNetHotSyncValue = "NetHotSync";
 
 // Sets up what is missing: the Palm data folder, an empty Users.dat in it,
 // Core "Path" and "HotSyncPath", HotSync Manager "DirectComPort" and
