@@ -81,13 +81,12 @@ TEST_F(SetupVerbTest, TheNewcomersHandheldBecomesAUserAtItsFirstHotSync) {
             std::string::npos);
 
   ASSERT_EQ(Tool("register '花子'", nullptr, &err), 0) << err;
-  hotsync::PalmDatabase db;
-  db.name = "Game";
-  db.attributes = hotsync::kAttrResourceDb;
-  db.type = "appl";
-  db.creator = "GAME";
-  db.resources = {{"code", 0, "game code"}};
-  WriteFile(home / "game.prc", hotsync::WritePalmDatabase(db));
+  WriteFile(home / "game.prc",
+            hotsync::WritePalmDatabase({.name = "Game",
+                                        .attributes = hotsync::kAttrResourceDb,
+                                        .type = "appl",
+                                        .creator = "GAME",
+                                        .resources = {{"code", 0, "game code"}}}));
   ASSERT_EQ(Tool("queue '花子' " + ShellQuote(home / "game.prc")), 0);
   EXPECT_EQ(Key(kHotSync)->readDword("Install" + id), 1u);
   ASSERT_EQ(sync(id), 0) << err;

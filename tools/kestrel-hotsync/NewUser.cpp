@@ -156,7 +156,9 @@ bool MakeNewUser(const std::string& desktopFolder, const NewUser& plan, std::str
   fs::create_directories(desktopFolder, ec);
   // Someone (kestrel-tool usersdat add) may have written it meanwhile.
   std::string now;
-  if (fs::exists(plan.datPath, ec)) now = ReadRegularFile(plan.datPath, kMaxWholeFileBytes).value_or("\1");
+  if (fs::exists(plan.datPath, ec)) {
+    now = ReadRegularFile(plan.datPath, kMaxWholeFileBytes).value_or("\1");
+  }
   if (!now.empty() && now != plan.before) {
     *why = plan.datPath + " changed during the HotSync";
     return false;

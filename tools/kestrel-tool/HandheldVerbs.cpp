@@ -346,7 +346,8 @@ VerbRegistration handheld(
     "handheld",
     "handheld sync --net HOST:PORT --user NAME --id N --dir FOLDER [--full-at N] [--cut-at N] "
     "[--silent-at N] [--garble-at N] [--delay-ms MS]    (a fake handheld: HotSyncs with the "
-    "service as that user (ID 0: never synced; an ID the service gives it is printed), holding FOLDER's databases and storing there each one installed; exit 0 "
+    "service as that user (ID 0: never synced; an ID the service gives it is printed), "
+    "holding FOLDER's databases and storing there each one installed; exit 0 "
     "when the "
     "sync ended normally. The knobs misbehave from the Nth database the service creates: "
     "memory full, the connection dropped, silence, an answer to another call; --delay-ms slows "
