@@ -73,7 +73,7 @@ TEST_F(XferCommandsTest, ASignalEndsPilotXferClosesTheConsoleAndStartsHotSyncMan
   std::filesystem::create_directories(tools);
   std::filesystem::copy_file(BuiltProgram("pilot-xfer"), tools + "/pilot-xfer");
   CurrentUserKey(JoinKeyPath(kUsersKey, "Taro Yamada\\pilot-xfer")).writeString("Path", tools);
-  CurrentUserKey(kPalmCoreKey).writeString("HotSyncPath", BuiltProgram("hotsync-manager"));
+  CurrentUserKey(kPalmCoreKey).writeString("HotSyncPath", BuiltProgram("kestrel-hotsync"));
   setenv("KESTREL_PILOT_CONNECT_MS", "600000", 1);  // never connects
   std::string tool = ShellQuote(BuiltProgram("kestrel-tool"));
   for (int sig : {SIGTERM, SIGINT, SIGHUP}) {
