@@ -1,6 +1,6 @@
 // One HotSync with a handheld, from the handshake to EndOfSync: the
-// handheld's user looked up, that user's queue installed, HotSync.log
-// written.
+// handheld's user looked up (or made, at its first HotSync), that user's
+// queue installed, HotSync.log written.
 #pragma once
 
 #include <atomic>

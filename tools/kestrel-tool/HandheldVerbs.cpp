@@ -123,6 +123,15 @@ class FakeHandheld {
         user.userName = o_.userSjis;
         return ToResponse(user);
       }
+      case DlpFunc::WriteUserInfo: {
+        WriteUserInfoRequest r;
+        if (auto s = Parse(request, r); !s) return bad(s);
+        if (r.modFlags & kModUserId) {
+          o_.userId = r.userId;
+          std::printf("user ID set: %u\n", static_cast<unsigned>(r.userId));
+        }
+        return ToResponse(func);
+      }
       case DlpFunc::OpenConduit:
       case DlpFunc::ResetSystem:
         return ToResponse(func);
@@ -301,8 +310,8 @@ Options ParseSyncOptions(const VerbArgs& args) {
       o.service = *hp;
       net = true;
     } else if (a == "--user") {
-      if (v.empty() || !FitsCp932(v))
-        throw UsageError("the user name must be Shift_JIS text: " + v);
+      // An empty name is a handheld never named.
+      if (!FitsCp932(v)) throw UsageError("the user name must be Shift_JIS text: " + v);
       o.userSjis = Utf8ToCp932(v);
       user = true;
     } else if (a == "--id") {
@@ -337,7 +346,8 @@ VerbRegistration handheld(
     "handheld",
     "handheld sync --net HOST:PORT --user NAME --id N --dir FOLDER [--full-at N] [--cut-at N] "
     "[--silent-at N] [--garble-at N] [--delay-ms MS]    (a fake handheld: HotSyncs with the "
-    "service as that user, holding FOLDER's databases and storing there each one installed; exit 0 "
+    "service as that user (ID 0: never synced; an ID the service gives it is printed), "
+    "holding FOLDER's databases and storing there each one installed; exit 0 "
     "when the "
     "sync ended normally. The knobs misbehave from the Nth database the service creates: "
     "memory full, the connection dropped, silence, an answer to another call; --delay-ms slows "
