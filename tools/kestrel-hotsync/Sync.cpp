@@ -49,14 +49,15 @@ struct Counts {
 
 class Sync {
  public:
-  Sync(ByteStream& stream, std::string peer, const SyncSettings& settings)
-      : net_(stream, Millis(settings.silenceMs)),
-        client_(net_),
+  Sync(DlpTransport& link, std::string peer, const SyncSettings& settings)
+      : link_(link),
+        client_(link_),
         peer_(std::move(peer)),
         settings_(settings) {}
 
   bool run() {
-    if (auto s = net_.handshake(); !s) return fail(nullptr, s.error());
+    link_.setTimeout(Millis(settings_.silenceMs));
+    if (auto s = link_.handshake(); !s) return fail(nullptr, s.error());
     auto sys = client_.readSysInfo();
     if (!sys) return fail(nullptr, sys.error());
     auto info = client_.readUserInfo();
@@ -177,7 +178,7 @@ class Sync {
                  handheldName_.empty() ? "" : " ", handheldName_.c_str(), what.c_str());
   }
 
-  NetSyncDesktop net_;
+  DlpTransport& link_;
   DlpClient client_;
   std::string peer_;
   const SyncSettings& settings_;
@@ -197,9 +198,14 @@ int SilenceLimitMs() {
 
 bool RunSync(std::unique_ptr<ByteStream> stream, const std::string& peer,
              const SyncSettings& settings) {
-  bool ok = Sync(*stream, peer, settings).run();
+  NetSyncDesktop net(*stream, Millis(settings.silenceMs));
+  bool ok = RunSyncOver(net, peer, settings);
   stream->close();
   return ok;
+}
+
+bool RunSyncOver(DlpTransport& link, const std::string& peer, const SyncSettings& settings) {
+  return Sync(link, peer, settings).run();
 }
 
 }  // namespace kestrel::hotsyncd
