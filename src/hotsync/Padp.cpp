@@ -25,7 +25,7 @@ HsStatus Padp::writePacket(std::uint8_t xid, PadpType type, std::uint8_t flags,
   ByteWriter w;
   w.reserve(6 + data.size());
   w.u8(static_cast<std::uint8_t>(type));
-  if (longForm_) {
+  if (form_ == Form::Long || (form_ == Form::WhenNeeded && sizeOrOffset > 0xFFFF)) {
     w.u8(flags | kPadpLongForm).u32(sizeOrOffset);
   } else {
     w.u8(flags).u16(sizeOrOffset);
@@ -64,7 +64,7 @@ bool Padp::isRepeat(const Packet& p) const {
 }
 
 HsStatus Padp::send(std::uint8_t xid, std::string_view data) {
-  if (!longForm_ && data.size() > 0xFFFF)
+  if (form_ == Form::Short && data.size() > 0xFFFF)
     return MakeError("PADP", kErrTooLarge, "a message too long for short-form headers");
   const std::size_t total = data.size();
   std::size_t offset = 0;
@@ -74,6 +74,7 @@ HsStatus Padp::send(std::uint8_t xid, std::string_view data) {
     std::uint32_t sizeOrOffset = static_cast<std::uint32_t>(offset == 0 ? total : offset);
     bool acked = false;
     for (int attempt = 0; attempt <= settings_.retries && !acked; ++attempt) {
+      if (attempt > 0) ++resent_;
       if (auto w = writePacket(xid, PadpType::Data, flags, sizeOrOffset, data.substr(offset, n)); !w)
         return w.error();
       auto deadline = Clock::now() + settings_.ackWait;

@@ -43,8 +43,10 @@ class Padp {
  public:
   explicit Padp(ByteStream& stream, PadpSettings settings = {}, PadpFaults faults = {})
       : stream_(stream), reader_(stream), settings_(settings), faults_(faults) {}
-  // Long-form headers (u32 size or offset) from now on, after CMP's INIT.
-  void setLongForm(bool on) { longForm_ = on; }
+  // Headers with a u32 size or offset, after CMP's INIT: a handheld sends
+  // them always; the desktop, as recorded, only where a u16 does not do.
+  enum class Form { Short, WhenNeeded, Long };
+  void setForm(Form form) { form_ = form; }
   // Sends a message and waits for each fragment's acknowledgement. A DATA
   // reply with the same xid acknowledges the last fragment too.
   HsStatus send(std::uint8_t xid, std::string_view data);
@@ -52,6 +54,8 @@ class Padp {
   HsResult<PadpMessage> receive(Millis timeout);
   // Frames dropped for a bad checksum or CRC.
   int rejectedFrames() const { return reader_.rejected(); }
+  // Fragments sent again for want of an acknowledgement.
+  int resent() const { return resent_; }
 
  private:
   struct Packet {
@@ -72,8 +76,8 @@ class Padp {
   SlpReader reader_;
   PadpSettings settings_;
   PadpFaults faults_;
-  bool longForm_ = false;
-  int dataSent_ = 0, acksOwed_ = 0;
+  Form form_ = Form::Short;
+  int dataSent_ = 0, acksOwed_ = 0, resent_ = 0;
   std::optional<Packet> pending_;  // a reply that arrived as an acknowledgement
   bool haveLast_ = false;
   std::uint8_t lastXid_ = 0;

@@ -32,7 +32,7 @@ HsStatus SerialDesktop::handshake() {
   }
   CmpMessage init = CmpInitFor(wakeup, maxRate_);
   if (auto s = padp_.send(kCmpXid, EncodeCmp(init)); !s) return s.error();
-  padp_.setLongForm(true);
+  padp_.setForm(Padp::Form::WhenNeeded);
   if (init.flags & kCmpChangeRate) {
     rate_ = init.baud;
     if (switchRate_) {
@@ -53,6 +53,11 @@ HsResult<std::string> SerialDesktop::exchange(std::string_view request) {
   }
 }
 
+std::string SerialDesktop::linkReport() const {
+  return "at " + std::to_string(rate_) + " baud; " + std::to_string(padp_.rejectedFrames()) +
+         " damaged frame(s) dropped, " + std::to_string(padp_.resent()) + " sent again";
+}
+
 HsStatus SerialHandheld::handshake() {
   CmpMessage wakeup{CmpType::Wakeup, kCmpLongForm, 1, 3, wakeupRate_};
   if (auto s = padp_.send(kCmpXid, EncodeCmp(wakeup)); !s) return s.error();
@@ -62,7 +67,7 @@ HsStatus SerialHandheld::handshake() {
   if (!init) return init.error();
   if (init->type != CmpType::Init)
     return MakeError("handshake", kErrProtocol, "the desktop did not answer with INIT");
-  padp_.setLongForm((init->flags & kCmpLongForm) != 0);
+  if (init->flags & kCmpLongForm) padp_.setForm(Padp::Form::Long);
   if (init->flags & kCmpChangeRate) {
     rate_ = init->baud;
     if (switchRate_) {

@@ -43,6 +43,7 @@ class SerialCradle : public Cradle {
                      SerialDesktop link(*port, Millis(settings.silenceMs), maxRate_,
                                         [port](std::uint32_t baud) { return port->setRate(baud); });
                      bool ok = RunSyncOver(link, device_, settings);
+                     Log(device_ + ": serial link " + link.linkReport());
                      // Ready for the next handheld, which starts at 9600.
                      (void)port->setRate(kSerialInitialRate);
                      port->discardInput();
@@ -93,6 +94,7 @@ class SerialNetCradle : public Cradle {
                      // A line without a rate: the INIT's rate is only agreed.
                      SerialDesktop link(*stream, Millis(settings.silenceMs));
                      bool ok = RunSyncOver(link, peer, settings);
+                     Log(peer + ": serial link " + link.linkReport());
                      stream->close();
                      return ok;
                    }};
