@@ -320,6 +320,32 @@ TEST_F(HotSyncServiceTest, AShortNameThatIsNoPlainFolderNameIsRefused) {
   EXPECT_NE(ReadFile(palm + "/HotSync.log").find("not a folder name"), std::string::npos);
 }
 
+TEST_F(HotSyncServiceTest, BadArgumentsAreRefusedWithTheirReason) {
+  const std::string service = ShellQuote(BuiltProgram("kestrel-hotsync"));
+  const std::string sync = ShellQuote(BuiltProgram("kestrel-tool")) + " handheld sync ";
+  const std::string dir = " --dir " + ShellQuote(handheld);
+  struct Case {
+    std::string command;
+    int exit;
+    const char* said;
+  };
+  const Case cases[] = {
+      {service + " --net 127.0.0.1:http", 2, "not a port"},
+      {service + " --net", 2, "--net needs a value"},
+      {service + " --once", 1, "--once without a network"},  // NetHotSync is off
+      {sync + "--net 127.0.0.1:1 --user Taro --id ten" + dir, 2, "--id: ten"},
+      {sync + "--net 127.0.0.1:1 --user 'Taro 🐦' --id 1" + dir, 2, "Shift_JIS"},
+      {sync + "--net 127.0.0.1:1 --user Taro --id 1", 2, "sync needs --net"},
+      {sync + "--net 127.0.0.1:" + std::to_string(FreeLoopbackPort()) + " --user Taro --id 1" + dir,
+       1, "connect"},
+  };
+  for (const Case& c : cases) {
+    std::string err;
+    EXPECT_EQ(RunCommand(c.command, nullptr, &err), c.exit) << c.command;
+    EXPECT_NE(err.find(c.said), std::string::npos) << c.command << "\n" << err;
+  }
+}
+
 TEST(HotSyncLogTest, TheLogDropsItsOlderHalfRatherThanPass1MB) {
   TempHome home;
   std::string path = home / "HotSync.log";

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <ctime>
+#include <filesystem>
 #include <fstream>
 
 #include "platform/WholeFile.h"
@@ -36,12 +37,15 @@ bool HotSyncLog::add(const std::string& file, const std::string& database,
                      const std::string& result) {
   std::string line =
       Now() + "\t" + Field(file) + "\t" + Field(database) + "\t" + Field(result) + "\n";
-  std::string old = ReadWholeFile(path_).value_or("");
-  if (old.size() + line.size() < kHotSyncLogLimit) {
+  std::error_code ec;
+  std::uintmax_t size = std::filesystem::file_size(path_, ec);
+  if (ec) size = 0;
+  if (size + line.size() < kHotSyncLogLimit) {
     std::ofstream out(path_, std::ios::binary | std::ios::app);
     out << line;
     return static_cast<bool>(out.flush());
   }
+  std::string old = ReadWholeFile(path_).value_or("");
   // Keep the newer half, from a line's start.
   std::size_t cut = old.size() / 2;
   std::size_t nl = old.find('\n', cut);

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <optional>
+#include <stdexcept>
 
 #include "DesktopUser.h"
 #include "HotSyncLog.h"
@@ -205,7 +206,14 @@ bool RunSync(std::unique_ptr<ByteStream> stream, const std::string& peer,
 }
 
 bool RunSyncOver(DlpTransport& link, const std::string& peer, const SyncSettings& settings) {
-  return Sync(link, peer, settings).run();
+  try {
+    return Sync(link, peer, settings).run();
+  } catch (const std::exception& e) {
+    // A store that cannot be written, a full disk: this sync ends, the
+    // service goes on.
+    std::fprintf(stderr, "kestrel-hotsync: %s: %s\n", peer.c_str(), e.what());
+    return false;
+  }
 }
 
 }  // namespace kestrel::hotsyncd
