@@ -43,11 +43,16 @@ HsStatus SerialDesktop::handshake() {
 }
 
 HsResult<std::string> SerialDesktop::exchange(std::string_view request) {
+  if (broken_) return *broken_;
+  auto broken = [this](const HotSyncError& error) {
+    if (error.code == kErrTimeout || error.code == kErrClosed || error.code == kErrIo) broken_ = error;
+    return error;
+  };
   xid_ = NextXid(xid_);
-  if (auto s = padp_.send(xid_, request); !s) return s.error();
+  if (auto s = padp_.send(xid_, request); !s) return broken(s.error());
   for (;;) {
     auto answer = padp_.receive(timeout_);
-    if (!answer) return answer.error();
+    if (!answer) return broken(answer.error());
     // An earlier answer sent again is acknowledged by PADP and not ours.
     if (answer->xid == xid_) return std::move(answer->data);
   }

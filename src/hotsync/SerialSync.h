@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 
 #include "hotsync/Cmp.h"
 #include "hotsync/DlpTransport.h"
@@ -37,6 +38,9 @@ class SerialDesktop : public DlpTransport {
   RateSwitch switchRate_;
   std::uint32_t rate_ = kSerialInitialRate;
   std::uint8_t xid_ = 0;
+  // Once the handheld has gone silent or away, every later call fails at
+  // once instead of waiting through its retries again.
+  std::optional<HotSyncError> broken_;
 };
 
 // The handheld's end (the fake handheld): sends WAKEUP with its fastest

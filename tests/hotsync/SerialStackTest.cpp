@@ -196,6 +196,10 @@ TEST(SerialStack, AHandheldThatFallsSilentEndsTheExchangeWithinItsTimeOut) {
   ASSERT_FALSE(second);
   EXPECT_EQ(second.error().code, kErrTimeout);
   EXPECT_LT(took, Millis(4000));
+  // What comes after (the install's CloseDB) fails at once, with no retries.
+  start = std::chrono::steady_clock::now();
+  EXPECT_FALSE(client.closeDb(1));
+  EXPECT_LT(std::chrono::steady_clock::now() - start, Millis(50));
 }
 
 }  // namespace

@@ -178,6 +178,13 @@ int Serve(const Options& options) {
                  kProgram);
   }
 
+  // One sync names where it comes from; the cradles Kestrel+ starts the
+  // service with keep waiting for handhelds.
+  if (options.once && !listener && !options.anyTransport()) {
+    std::fprintf(stderr, "%s: --once without a network to serve (or --serial, --usb, --serial-net)\n",
+                 kProgram);
+    return 1;
+  }
   std::vector<std::unique_ptr<Cradle>> cradles;
   std::uint16_t servedPort = listener ? listener->port() : 0;
   if (options.serialNet) {
@@ -206,10 +213,6 @@ int Serve(const Options& options) {
   if (!options.portFile.empty() && servedPort &&
       !ReplaceFileContents(options.portFile, std::to_string(servedPort) + "\n")) {
     std::fprintf(stderr, "%s: cannot write %s\n", kProgram, options.portFile.c_str());
-    return 1;
-  }
-  if (options.once && !listener && cradles.empty()) {
-    std::fprintf(stderr, "%s: --once with nothing to serve\n", kProgram);
     return 1;
   }
 

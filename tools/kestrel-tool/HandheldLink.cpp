@@ -64,6 +64,7 @@ HsResult<HandheldLink> OpenHandheldLink(const LinkOptions& o) {
         PadpSettingsFromEnvironment(), o.faults);
     out.stream = std::move(*port);
     out.sinkSilence = Millis(3000);
+    out.waitsForClose = false;
     return out;
   }
   auto tcp = TcpStream::Connect(o.service, Millis(10000));

@@ -30,6 +30,8 @@ struct HandheldLink {
   std::unique_ptr<hotsync::DlpHandheldTransport> link;
   // How long a silent handheld listens before it gives up.
   hotsync::Millis sinkSilence{120000};
+  // Whether the sync ends when the desktop closes (TCP) or at EndOfSync.
+  bool waitsForClose = true;
 };
 hotsync::HsResult<HandheldLink> OpenHandheldLink(const LinkOptions& options);
 

@@ -81,6 +81,8 @@ class FakeHandheld {
       if (!answer) return misbehave(*opened->stream, opened->sinkSilence);
       if (o_.knobs.delayMs > 0) std::this_thread::sleep_for(Millis(o_.knobs.delayMs));
       if (auto s = link.sendResponse(EncodeDlpResponse(*answer)); !s) return fail(s.error());
+      // A serial line is never closed: EndOfSync's acknowledged answer ends it.
+      if (ended_ && !opened->waitsForClose) break;
     }
     std::printf("HotSync: %d database(s) installed\n", installed_);
     return 0;

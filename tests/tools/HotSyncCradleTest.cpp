@@ -1,0 +1,270 @@
+// kestrel-hotsync through cradles, as programs: the fake handheld on the
+// far end of a null-modem cable made of two pseudo-terminals, and on an
+// emulator's serial port bridged to TCP. The queue goes over the serial
+// stack at 9600 and after a rate change, through a damaged frame and a lost
+// acknowledgement; a silent handheld leaves the queue; the port is let go
+// when the service is stopped and a busy or missing port leaves the other
+// ways served.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <filesystem>
+#include <thread>
+
+#include "hotsync/PalmDatabase.h"
+#include "hotsync/SerialStream.h"
+#include "platform/Registry.h"
+#include "support/LocalServers.h"
+#include "support/TempHome.h"
+
+using namespace kestrel;
+using namespace kestrel::hotsync;
+using namespace kestrel::test;
+
+namespace {
+
+const char* kCore = "Software\\U.S. Robotics\\Pilot Desktop\\Core";
+const char* kHotSync = "Software\\U.S. Robotics\\Pilot Desktop\\HotSync Manager";
+
+// Two pseudo-terminals whose master sides a thread joins: what is written
+// to one end's device comes out of the other's.
+class NullModem {
+ public:
+  NullModem() {
+    for (End& e : ends_) {
+      e.master = posix_openpt(O_RDWR | O_NOCTTY);
+      if (e.master < 0 || grantpt(e.master) != 0 || unlockpt(e.master) != 0)
+        throw std::runtime_error("no pseudo-terminal");
+      e.device = ptsname(e.master);
+      // Held open so the master never sees the line hang up between
+      // programs, and raw from the start so nothing is echoed.
+      e.slave = open(e.device.c_str(), O_RDWR | O_NOCTTY);
+      termios t{};
+      tcgetattr(e.slave, &t);
+      cfmakeraw(&t);
+      tcsetattr(e.slave, TCSANOW, &t);
+    }
+    relay_ = std::thread([this] { relay(); });
+  }
+  ~NullModem() {
+    stop_ = true;
+    relay_.join();
+    for (End& e : ends_) {
+      close(e.slave);
+      close(e.master);
+    }
+  }
+  const std::string& desktop() const { return ends_[0].device; }
+  const std::string& handheld() const { return ends_[1].device; }
+
+ private:
+  struct End {
+    int master = -1, slave = -1;
+    std::string device;
+  };
+  void relay() {
+    char buf[4096];
+    while (!stop_) {
+      pollfd p[2] = {{ends_[0].master, POLLIN, 0}, {ends_[1].master, POLLIN, 0}};
+      if (poll(p, 2, 50) <= 0) continue;
+      for (int i = 0; i < 2; ++i) {
+        if (!(p[i].revents & POLLIN)) continue;
+        ssize_t n = read(ends_[i].master, buf, sizeof buf);
+        for (ssize_t done = 0; n > 0 && done < n;) {
+          ssize_t w = write(ends_[1 - i].master, buf + done, static_cast<std::size_t>(n - done));
+          if (w > 0) done += w;
+        }
+      }
+    }
+  }
+  End ends_[2];
+  std::atomic<bool> stop_{false};
+  std::thread relay_;
+};
+
+// kestrel-hotsync with the arguments given, waiting until it says `ready`.
+class Service : public ServerProcess {
+ public:
+  Service(std::vector<std::string> args, const std::string& ready, const std::string& env = "") {
+    args.insert(args.begin(), BuiltProgram("kestrel-hotsync"));
+    if (!env.empty()) {
+      std::vector<std::string> prefix = {"/usr/bin/env"};
+      for (std::size_t at = 0; at < env.size();) {
+        std::size_t space = env.find(' ', at);
+        prefix.push_back(env.substr(at, space - at));
+        at = space == std::string::npos ? env.size() : space + 1;
+      }
+      args.insert(args.begin(), prefix.begin(), prefix.end());
+    }
+    Start(args);
+    for (int waited = 0; output().find(ready) == std::string::npos; waited += 20) {
+      if (waited > 10000 || !Running()) Fail("kestrel-hotsync did not say " + ready);
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+  }
+};
+
+PalmDatabase Application(const std::string& name) {
+  PalmDatabase db;
+  db.name = name;
+  db.attributes = kAttrResourceDb;
+  db.version = 2;
+  db.type = "appl";
+  db.creator = "CrdL";
+  // Larger than one PADP fragment, so fragments and their offsets count.
+  db.resources = {{"code", 1, std::string(3000, 'c')}, {"tver", 1000, std::string("2.0\0", 4)}};
+  return db;
+}
+
+class HotSyncCradleTest : public ::testing::Test {
+ protected:
+  HotSyncCradleTest() {
+    RegKey::Open(TheRegistry(), Hive::CurrentUser, kCore, true)->writeString("Path", home / "Palm");
+    RegKey::Open(TheRegistry(), Hive::CurrentUser, kHotSync, true)->writeString("DirectComPort", "");
+    EXPECT_EQ(Tool("usersdat add Hana HanaK 2002"), 0);
+    EXPECT_EQ(Tool("register Hana"), 0);
+  }
+  int Tool(const std::string& args, std::string* out = nullptr, std::string* err = nullptr) {
+    return RunCommand(ShellQuote(BuiltProgram("kestrel-tool")) + " " + args, out, err);
+  }
+  void Queue() {
+    WriteFile(home / "src/Cradle.prc", WritePalmDatabase(Application("Cradle")));
+    ASSERT_EQ(Tool("queue Hana " + ShellQuote(home / "src/Cradle.prc")), 0);
+  }
+  // The fake handheld over `link` ("--serial DEVICE", "--serial-net HOST:PORT").
+  int Handheld(const std::string& link, const std::string& extra = "", const std::string& env = "") {
+    return RunCommand((env.empty() ? "" : "env " + env + " ") +
+                          ShellQuote(BuiltProgram("kestrel-tool")) + " handheld sync " + link +
+                          " --user Hana --id 2002 --dir " + ShellQuote(handheld) + " " + extra,
+                      &handheldOut, &handheldErr);
+  }
+  bool Installed() { return ReadFile(handheld + "/Cradle.prc") == WritePalmDatabase(Application("Cradle")); }
+  bool StillQueued() {
+    auto key = RegKey::Open(TheRegistry(), Hive::CurrentUser, kHotSync, false);
+    return FileExists(install + "/Cradle.prc") && key && key->hasValue("Install2002");
+  }
+
+  TempHome home;
+  std::string install = home / "Palm/HanaK/Install";
+  std::string handheld = home / "handheld";
+  std::string handheldOut, handheldErr;
+};
+
+TEST_F(HotSyncCradleTest, TheQueueGoesOverThePortAtEveryRateAndThroughLineFaults) {
+  struct Case {
+    const char* what;
+    std::vector<std::string> serviceArgs;
+    std::string handheldArgs;
+    const char* said;
+  } cases[] = {
+      {"9600", {}, "--rate 9600", "at 9600 baud; 0 damaged frame(s) dropped, 0 sent again"},
+      {"rate change", {"--rate", "57600"}, "--rate 115200", "at 57600 baud;"},
+      {"damaged frame", {}, "--corrupt-frame 3", "; 1 damaged frame(s) dropped"},
+      {"lost acknowledgement", {}, "--drop-ack 7", "dropped, 1 sent again"},  // mid-resource
+  };
+  for (const Case& c : cases) {
+    std::filesystem::remove_all(handheld);
+    Queue();
+    NullModem cable;
+    std::vector<std::string> args = {"--serial", cable.desktop(), "--once"};
+    args.insert(args.end(), c.serviceArgs.begin(), c.serviceArgs.end());
+    Service service(args, "serial HotSync on", "KESTREL_HOTSYNC_ACK_MS=300");
+    EXPECT_EQ(Handheld("--serial " + cable.handheld(), c.handheldArgs, "KESTREL_HOTSYNC_ACK_MS=300"), 0)
+        << c.what << handheldErr << service.output();
+    ASSERT_TRUE(service.Ended(10000)) << c.what;
+    EXPECT_EQ(service.exitCode(), 0) << c.what << service.output();
+    EXPECT_TRUE(Installed()) << c.what;
+    EXPECT_FALSE(StillQueued()) << c.what;
+    EXPECT_NE(service.output().find(c.said), std::string::npos) << c.what << service.output();
+  }
+}
+
+TEST_F(HotSyncCradleTest, AHandheldThatFallsSilentEndsTheSyncWithinItsTimeOutAndTheFileWaits) {
+  Queue();
+  NullModem cable;
+  const std::string env = "KESTREL_HOTSYNC_SILENCE_MS=1500 KESTREL_HOTSYNC_ACK_MS=200";
+  Service service({"--serial", cable.desktop(), "--once"}, "serial HotSync on", env);
+  auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(Handheld("--serial " + cable.handheld(), "--silent-at 1", env), 1);
+  ASSERT_TRUE(service.Ended(10000));
+  // The silence limit and the handheld's own wait for the line to go quiet.
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(7));
+  EXPECT_NE(service.output().find(", 0 sent again"), std::string::npos) << service.output();
+  EXPECT_EQ(service.exitCode(), 1);
+  EXPECT_NE(ReadFile(home / "Palm/HanaK/HotSync.log").find("went silent"), std::string::npos)
+      << service.output();
+  EXPECT_TRUE(StillQueued());
+  EXPECT_FALSE(FileExists(handheld + "/Cradle.prc"));
+}
+
+TEST_F(HotSyncCradleTest, AnEmulatorsSerialPortOverTcpSyncsEndToEnd) {
+  Queue();
+  const std::string portFile = home / "serial-net.port";
+  Service service({"--serial-net", "127.0.0.1:0", "--port-file", portFile, "--once"},
+                  "serial-over-TCP HotSync on");
+  std::string port = ReadFile(portFile);
+  ASSERT_FALSE(port.empty());
+  EXPECT_EQ(Handheld("--serial-net 127.0.0.1:" + port.substr(0, port.find('\n'))), 0)
+      << handheldErr << service.output();
+  ASSERT_TRUE(service.Ended(10000));
+  EXPECT_EQ(service.exitCode(), 0) << service.output();
+  EXPECT_TRUE(Installed());
+  EXPECT_FALSE(StillQueued());
+}
+
+TEST_F(HotSyncCradleTest, ThePortIsLetGoWhenStoppedAndTheSwitchMovesTheService) {
+  NullModem first, second;
+  auto key = [] { return RegKey::Open(TheRegistry(), Hive::CurrentUser, kHotSync, true); };
+  key()->writeString("DirectComPort", first.desktop());
+  {
+    // As Kestrel+ starts it: no options, the port from "DirectComPort".
+    Service service({}, "serial HotSync on " + first.desktop());
+    auto taken = SerialStream::Open(first.desktop());
+    ASSERT_FALSE(taken);
+    EXPECT_NE(taken.error().text.find("in use"), std::string::npos);
+    // As the pilot-xfer console and the port switch stop it.
+    EXPECT_EQ(Tool("hotsync stop"), 0);
+    EXPECT_TRUE(SerialStream::Open(first.desktop())) << "the port is still held";
+    ASSERT_TRUE(service.Ended(5000));
+  }
+  key()->writeString("DirectComPort", second.desktop());
+  Queue();
+  Service service({}, "serial HotSync on " + second.desktop());
+  EXPECT_EQ(Handheld("--serial " + second.handheld()), 0) << handheldErr << service.output();
+  EXPECT_TRUE(Installed());
+  EXPECT_EQ(Tool("hotsync stop"), 0);
+}
+
+TEST_F(HotSyncCradleTest, ABusyOrMissingPortIsSaidOnceAndTheOtherWaysAreServed) {
+  NullModem cable;
+  auto holder = SerialStream::Open(cable.desktop());  // another program has it
+  ASSERT_TRUE(holder);
+  const std::pair<std::string, const char*> cases[] = {
+      {cable.desktop(), "the port is in use by another program"},
+      {"/dev/ttyKestrelMissing0", "no such port"}};
+  for (const auto& [device, said] : cases) {
+    std::filesystem::remove_all(handheld);
+    Queue();
+    const std::string portFile = home / "serial-net.port";
+    std::filesystem::remove(portFile);
+    Service service({"--serial", device, "--serial-net", "127.0.0.1:0", "--port-file", portFile, "--once"},
+                    "serial-over-TCP HotSync on");
+    std::string port = ReadFile(portFile);
+    EXPECT_EQ(Handheld("--serial-net 127.0.0.1:" + port.substr(0, port.find('\n'))), 0)
+        << device << handheldErr << service.output();
+    ASSERT_TRUE(service.Ended(10000)) << device;
+    EXPECT_EQ(service.exitCode(), 0) << service.output();
+    EXPECT_TRUE(Installed()) << device;
+    std::string out = service.output();
+    std::size_t at = out.find(said);
+    EXPECT_NE(at, std::string::npos) << out;
+    EXPECT_EQ(out.find(said, at + 1), std::string::npos) << "said more than once:\n" << out;
+  }
+}
+
+}  // namespace
