@@ -4,7 +4,8 @@
 // stack at 9600 and after a rate change, through a damaged frame and a lost
 // acknowledgement; a silent handheld leaves the queue; the port is let go
 // when the service is stopped and a busy or missing port leaves the other
-// ways served.
+// ways served. USB through its seam: a whole sync with a device of each
+// framing.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <poll.h>
@@ -16,8 +17,12 @@
 #include <filesystem>
 #include <thread>
 
+#include "Cradles.h"
+#include "hotsync/FakeHandheld.h"
+#include "hotsync/NetSync.h"
 #include "hotsync/PalmDatabase.h"
 #include "hotsync/SerialStream.h"
+#include "hotsync/SerialSync.h"
 #include "platform/Registry.h"
 #include "support/LocalServers.h"
 #include "support/TempHome.h"
@@ -264,6 +269,83 @@ TEST_F(HotSyncCradleTest, ABusyOrMissingPortIsSaidOnceAndTheOtherWaysAreServed) 
     std::size_t at = out.find(said);
     EXPECT_NE(at, std::string::npos) << out;
     EXPECT_EQ(out.find(said, at + 1), std::string::npos) << "said more than once:\n" << out;
+  }
+}
+
+// A USB handheld behind the seam: its HotSync pipes are IN 3 and OUT 4, as
+// its extended connection information says; the bulk pipes are a memory
+// line to a handheld thread.
+class PipedUsbDevice : public UsbDevice {
+ public:
+  explicit PipedUsbDevice(std::unique_ptr<ByteStream> line) : line_(std::move(line)) {}
+  HsResult<std::string> controlIn(std::uint8_t request, std::uint16_t, std::uint16_t) override {
+    if (request != kUsbGetExtConnectionInfo) return MakeError("USB control request", kErrIo, "stall");
+    return Hex("0101 0000 636e7973 02 34 0000");
+  }
+  std::vector<std::uint8_t> bulkOutEndpoints() const override { return {4}; }
+  UsbPipes firstBulkPipes() const override { return {1, 1}; }
+  HsResult<std::size_t> bulkRead(std::uint8_t endpoint, char* buffer, std::size_t max, Millis timeout) override {
+    if (endpoint != 3) return MakeError("USB read", kErrIo, "not the HotSync pipe");
+    return line_->readSome(buffer, max, timeout);
+  }
+  HsStatus bulkWrite(std::uint8_t endpoint, std::string_view bytes) override {
+    if (endpoint != 4) return MakeError("USB write", kErrIo, "not the HotSync pipe");
+    return line_->writeAll(bytes);
+  }
+  void close() override { line_->close(); }
+
+ private:
+  std::unique_ptr<ByteStream> line_;
+};
+
+TEST_F(HotSyncCradleTest, AUsbHandheldOfEitherFramingSyncsThroughTheSeam) {
+  for (UsbFraming framing : {UsbFraming::NetSync, UsbFraming::Serial}) {
+    std::filesystem::remove_all(handheld);
+    Queue();
+    auto [desk, hand] = MakeMemoryPipe();
+    PipedUsbDevice device(std::move(desk));
+    std::unique_ptr<DlpHandheldTransport> link;
+    if (framing == UsbFraming::NetSync) {
+      link = std::make_unique<NetSyncHandheld>(*hand, Millis(5000));
+    } else {
+      link = std::make_unique<SerialHandheld>(*hand, Millis(5000), 115200, RateSwitch{});
+    }
+    FakeHandheld fake;
+    fake.answer = [&](const DlpRequest& r) {
+      if (r.func == static_cast<std::uint8_t>(DlpFunc::ReadSysInfo)) return ToResponse(SysInfo{});
+      if (r.func == static_cast<std::uint8_t>(DlpFunc::ReadUserInfo)) {
+        UserInfo user;
+        user.userId = 2002;
+        user.userName = "Hana";
+        return ToResponse(user);
+      }
+      return fake.Default(r);
+    };
+    std::thread palm([&] {
+      if (!link->handshake()) return;
+      while (auto request = link->receiveRequest()) {
+        auto answer = fake.exchange(*request);
+        if (!answer || !link->sendResponse(*answer)) return;
+      }
+    });
+    const PalmUsbModel* model = framing == UsbFraming::NetSync ? FindPalmUsbModel(0x0830, 0x0060)
+                                                               : FindPalmUsbModel(0x054c, 0x0038);
+    ASSERT_NE(model, nullptr);
+    hotsyncd::SyncSettings settings;
+    settings.silenceMs = 5000;
+    bool ok = hotsyncd::RunUsbSync(device, *model, "USB test", settings);
+    device.close();
+    palm.join();
+    EXPECT_TRUE(ok) << model->name;
+    EXPECT_FALSE(StillQueued()) << model->name;
+    const std::vector<std::string> expected = {"ReadSysInfo", "ReadUserInfo", "OpenConduit", "DeleteDB",
+                                               "CreateDB", "WriteResource", "WriteResource", "CloseDB",
+                                               "AddSyncLogEntry", "EndOfSync"};
+    EXPECT_EQ(fake.calls(), expected) << model->name;
+    WriteResourceRequest code;
+    ASSERT_GE(fake.requests.size(), 6u);
+    ASSERT_TRUE(Parse(fake.requests[5], code));
+    EXPECT_EQ(code.data, std::string(3000, 'c')) << model->name;
   }
 }
 
