@@ -81,6 +81,8 @@ TEST_F(PackageTest, UnpackedProgramsRunAndQueueWithoutADisplay) {
   EXPECT_EQ(out, "kestrel-hotsync " KESTREL_PROJECT_VERSION "\n");
   EXPECT_FALSE(FileExists(root + "/usr/libexec/kestrel-plus/hotsync-manager"));
   EXPECT_TRUE(FileExists(root + "/usr/libexec/kestrel-plus/usb-switcher"));
+  EXPECT_NE(ReadFile(root + "/usr/lib/udev/rules.d/60-kestrel-plus-palm.rules").find("TAG+=\"uaccess\""),
+            std::string::npos);
   ASSERT_EQ(run(bin + "kestrel-tool", "shipped KSExt.ini"), 0) << err;
   EXPECT_EQ(out, root + "/usr/share/kestrel-plus/KSExt.ini\n");
 
