@@ -272,6 +272,27 @@ TEST_F(HotSyncCradleTest, ABusyOrMissingPortIsSaidOnceAndTheOtherWaysAreServed) 
   }
 }
 
+TEST_F(HotSyncCradleTest, BadCradleArgumentsAreRefusedWithTheirReason) {
+  const std::string service = ShellQuote(BuiltProgram("kestrel-hotsync"));
+  const std::string sync = ShellQuote(BuiltProgram("kestrel-tool")) + " handheld sync --user Hana --id 1 --dir x ";
+  const std::pair<std::string, const char*> cases[] = {
+      {service + " --serial LPT1 --once", "neither COMn nor a device path"},
+      {service + " --serial COM1 --rate 300", "--rate: 300 is not"},
+      {service + " --serial-net 127.0.0.1:serial", "--serial-net"},
+      {service + " --rate", "--rate needs a value"},
+      {sync + "--serial /dev/null --rate 12", "--rate: 12 is not a serial rate"},
+      {sync + "--serial-net 127.0.0.1:1 --drop-ack many", "--drop-ack needs a number"},
+  };
+  for (const auto& [command, said] : cases) {
+    std::string err;
+    EXPECT_EQ(RunCommand(command, nullptr, &err), 2) << command;
+    EXPECT_NE(err.find(said), std::string::npos) << command << "\n" << err;
+  }
+  // Not a serial line: the fake handheld says so and fails.
+  EXPECT_EQ(Handheld("--serial /dev/null"), 1);
+  EXPECT_NE(handheldErr.find("not a serial port"), std::string::npos) << handheldErr;
+}
+
 // A USB handheld behind the seam: its HotSync pipes are IN 3 and OUT 4, as
 // its extended connection information says; the bulk pipes are a memory
 // line to a handheld thread.
