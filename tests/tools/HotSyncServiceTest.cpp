@@ -374,7 +374,7 @@ TEST_F(HotSyncServiceTest, TheStopMessageEndsTheServiceAfterTheDatabaseUnderWay)
   HotSyncServiceProcess service(false);
   std::string out;
   ASSERT_EQ(Tool("hotsync status", &out), 0) << out;  // on the bus as HotSync Manager
-  std::thread press([&] { Handheld(service, "--delay-ms 150"); });
+  std::thread press([&] { Handheld(service, "--delay-ms 250"); });
   ASSERT_TRUE(WaitForLines(1));
   EXPECT_EQ(Tool("hotsync stop"), 0);
   press.join();
