@@ -16,6 +16,7 @@
 #include "hotsync/Slp.h"
 
 using namespace kestrel::hotsync;
+using kestrel::test::Drain;
 using kestrel::test::Hex;
 
 namespace {
@@ -38,14 +39,6 @@ PadpSettings Quick() {
   s.ackWait = Millis(100);
   s.retries = 4;
   return s;
-}
-
-// Everything one end has written so far.
-std::string Drain(ByteStream& end) {
-  std::string out;
-  char buf[4096];
-  while (auto n = end.readSome(buf, sizeof buf, Millis(200))) out.append(buf, *n);
-  return out;
 }
 
 TEST(SerialStack, FramesAndConnectionMessagesAreTheRecordedBytes) {
@@ -120,7 +113,7 @@ TEST(SerialStack, TheDesktopAnswersTheRecordedWakeupAndSendsTheRecordedRequest) 
   EXPECT_EQ(info.romVersion, 0x04103000u);
   // The duplicate WAKEUP acknowledged again while the INIT waits for its
   // acknowledgement, as recorded; the answer acknowledged in short form.
-  EXPECT_EQ(Drain(*hand), kAckOfWakeup + kInit + kAckOfWakeup + kReadSysInfo +
+  EXPECT_EQ(Drain(*hand, Millis(200)), kAckOfWakeup + kInit + kAckOfWakeup + kReadSysInfo +
                               EncodeSlpFrame(kSlpTypePadp, 0x01, Hex("02c00022")));
 }
 

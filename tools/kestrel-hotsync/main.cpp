@@ -84,20 +84,13 @@ std::optional<int> ParseOptions(int argc, char** argv, Options* options) {
     bool hasValue = i + 1 < argc;
     if (arg == "--once") {
       options->once = true;
-    } else if (arg == "--net" && hasValue) {
+    } else if ((arg == "--net" || arg == "--serial-net") && hasValue) {
       auto address = hotsync::ParseHostPort(argv[++i], "");
       if (!address) {
-        std::fprintf(stderr, "%s: --net: %s\n", kProgram, address.error().text.c_str());
+        std::fprintf(stderr, "%s: %s: %s\n", kProgram, arg.c_str(), address.error().text.c_str());
         return kExitUsage;
       }
-      options->net = *address;
-    } else if (arg == "--serial-net" && hasValue) {
-      auto address = hotsync::ParseHostPort(argv[++i], "");
-      if (!address) {
-        std::fprintf(stderr, "%s: --serial-net: %s\n", kProgram, address.error().text.c_str());
-        return kExitUsage;
-      }
-      options->serialNet = *address;
+      (arg == "--net" ? options->net : options->serialNet) = *address;
     } else if (arg == "--serial" && hasValue) {
       options->serial = argv[++i];
       if (SerialDevice(options->serial).empty()) return kExitUsage;
