@@ -57,6 +57,11 @@ std::optional<SlpFrame> SlpReader::take() {
     frame.type = h.u8();
     std::size_t length = h.u16();
     frame.xid = h.u8();
+    if (length > kSlpMaxPayload) {
+      ++rejected_;
+      buffer_.erase(0, 1);
+      continue;
+    }
     std::size_t whole = kSlpHeaderSize + length + 2;
     if (buffer_.size() < whole) return std::nullopt;
     ByteReader crc(std::string_view(buffer_).substr(kSlpHeaderSize + length, 2));

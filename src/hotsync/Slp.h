@@ -16,6 +16,10 @@ constexpr std::size_t kSlpHeaderSize = 10;
 constexpr std::uint8_t kSlpDlpSocket = 3;
 constexpr std::uint8_t kSlpTypePadp = 2;
 constexpr std::uint8_t kSlpTypeLoopBack = 3;
+// A PADP fragment (1024 bytes and its header) with room to spare. A header
+// naming more is noise that happened to look like one, not a frame to wait
+// a minute of 9600 baud for.
+constexpr std::size_t kSlpMaxPayload = 2048;
 
 // CRC-16, polynomial 0x1021, initial 0, MSB first, no final XOR.
 std::uint16_t SlpCrc16(std::string_view bytes, std::uint16_t crc = 0);

@@ -74,7 +74,8 @@ TEST(SerialStack, TheReaderSkipsNoiseLoopBackAndDamagedFramesAndTakesFramesInPie
   bad[14] ^= 0x01;  // a payload byte: the CRC no longer fits
   std::string badHeader = kWakeup;
   badHeader[9] ^= 0x01;  // the header checksum
-  std::string line = "\x00\xbe\xef noise" + kLoopBack + bad + badHeader + kLoopBack + kWakeup;
+  std::string tooLong = EncodeSlpFrame(kSlpTypePadp, 1, std::string(kSlpMaxPayload + 1, 'x'));
+  std::string line = "\x00\xbe\xef noise" + kLoopBack + bad + badHeader + tooLong + kLoopBack + kWakeup;
   for (std::size_t i = 0; i < line.size(); i += 7)
     ASSERT_TRUE(a->writeAll(std::string_view(line).substr(i, 7)));
   SlpReader reader(*b);
@@ -82,7 +83,7 @@ TEST(SerialStack, TheReaderSkipsNoiseLoopBackAndDamagedFramesAndTakesFramesInPie
   ASSERT_TRUE(frame) << Describe(frame.error());
   EXPECT_EQ(frame->xid, 0xFF);
   EXPECT_EQ(frame->payload, Hex("01c0000a0110010300000001c200"));
-  EXPECT_EQ(reader.rejected(), 2);
+  EXPECT_EQ(reader.rejected(), 3);
   auto none = reader.read(std::chrono::steady_clock::now() + Millis(50));
   ASSERT_FALSE(none);
   EXPECT_EQ(none.error().code, kErrTimeout);
