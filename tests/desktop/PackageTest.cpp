@@ -47,7 +47,8 @@ TEST_F(PackageTest, ControlFieldsNameThePackageVersionAndLibraries) {
   EXPECT_EQ(Field("Version"), KESTREL_PROJECT_VERSION);
   std::string depends = Field("Depends");
   // Found by dpkg-shlibdeps from the programs themselves.
-  for (const char* lib : {"libc6", "libqt6core6", "libqt6widgets6", "libsqlite3-0", "libzip4", "liblhasa0"}) {
+  for (const char* lib : {"libc6", "libqt6core6", "libqt6widgets6", "libsqlite3-0", "libzip4", "liblhasa0",
+                          "libusb-1.0-0"}) {
     EXPECT_NE(depends.find(lib), std::string::npos) << lib << " missing from: " << depends;
   }
   // Qt finds no window system without its platform plugins.
