@@ -163,6 +163,13 @@ class LibusbWatcher : public UsbWatcher {
         result = e;
         break;
       }
+      if (model->vendor == 0x054c && model->product == 0x0038) {
+        // Early CLIEs start their pipes only after the standard
+        // GET_CONFIGURATION and GET_INTERFACE requests.
+        unsigned char byte = 0;
+        libusb_control_transfer(handle, 0x80, LIBUSB_REQUEST_GET_CONFIGURATION, 0, 0, &byte, 1, 1000);
+        libusb_control_transfer(handle, 0x81, LIBUSB_REQUEST_GET_INTERFACE, 0, 0, &byte, 1, 1000);
+      }
       found = std::make_unique<UsbHandheld>();
       found->device = std::make_unique<LibusbDevice>(handle, 0);
       found->model = *model;
