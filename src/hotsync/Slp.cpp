@@ -6,10 +6,6 @@
 
 namespace kestrel::hotsync {
 
-namespace {
-constexpr std::string_view kSignature = "\xBE\xEF\xED";
-}
-
 std::uint16_t SlpCrc16(std::string_view bytes, std::uint16_t crc) {
   for (char c : bytes) {
     crc ^= static_cast<std::uint16_t>(static_cast<unsigned char>(c) << 8);
@@ -22,7 +18,7 @@ std::uint16_t SlpCrc16(std::string_view bytes, std::uint16_t crc) {
 std::string EncodeSlpFrame(std::uint8_t type, std::uint8_t xid, std::string_view payload) {
   ByteWriter w;
   w.reserve(kSlpHeaderSize + payload.size() + 2);
-  w.bytes(kSignature).u8(kSlpDlpSocket).u8(kSlpDlpSocket).u8(type);
+  w.bytes(kSlpSignature).u8(kSlpDlpSocket).u8(kSlpDlpSocket).u8(type);
   w.u16(static_cast<std::uint32_t>(payload.size())).u8(xid);
   unsigned sum = 0;
   for (char c : w.str()) sum += static_cast<unsigned char>(c);
@@ -33,10 +29,10 @@ std::string EncodeSlpFrame(std::uint8_t type, std::uint8_t xid, std::string_view
 
 std::optional<SlpFrame> SlpReader::take() {
   for (;;) {
-    std::size_t at = buffer_.find(kSignature);
+    std::size_t at = buffer_.find(kSlpSignature);
     if (at == std::string::npos) {
       // Keep a possible signature's start for the next read.
-      std::size_t keep = std::min<std::size_t>(buffer_.size(), kSignature.size() - 1);
+      std::size_t keep = std::min<std::size_t>(buffer_.size(), kSlpSignature.size() - 1);
       buffer_.erase(0, buffer_.size() - keep);
       return std::nullopt;
     }

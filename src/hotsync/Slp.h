@@ -13,6 +13,7 @@
 namespace kestrel::hotsync {
 
 constexpr std::size_t kSlpHeaderSize = 10;
+inline constexpr std::string_view kSlpSignature = "\xBE\xEF\xED";
 constexpr std::uint8_t kSlpDlpSocket = 3;
 constexpr std::uint8_t kSlpTypePadp = 2;
 constexpr std::uint8_t kSlpTypeLoopBack = 3;

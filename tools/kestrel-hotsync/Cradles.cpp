@@ -8,6 +8,7 @@
 #include "hotsync/NetSync.h"
 #include "hotsync/SerialStream.h"
 #include "hotsync/SerialSync.h"
+#include "hotsync/Slp.h"
 
 namespace kestrel::hotsyncd {
 
@@ -18,6 +19,24 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 void Log(const std::string& line) { std::fprintf(stderr, "kestrel-hotsync: %s\n", line.c_str()); }
+
+// The port with the bytes already read off it in front.
+class HeardFirst : public ByteStream {
+ public:
+  HeardFirst(ByteStream& port, std::string heard) : port_(port), heard_(std::move(heard)) {}
+  HsResult<std::size_t> readSome(char* buffer, std::size_t max, Millis timeout) override {
+    if (heard_.empty()) return port_.readSome(buffer, max, timeout);
+    std::size_t n = heard_.copy(buffer, max);
+    heard_.erase(0, n);
+    return n;
+  }
+  HsStatus writeAll(std::string_view bytes) override { return port_.writeAll(bytes); }
+  void close() override {}  // the port stays open for the next handheld
+
+ private:
+  ByteStream& port_;
+  std::string heard_;
+};
 
 class SerialCradle : public Cradle {
  public:
@@ -38,9 +57,25 @@ class SerialCradle : public Cradle {
       return std::nullopt;
     }
     if (!(revents & POLLIN)) return std::nullopt;
+    // Line noise is no handheld: a sync starts at the first frame's
+    // signature, so a noisy port cannot hold up the other ways.
+    char chunk[256];
+    auto n = port_->readSome(chunk, sizeof chunk, Millis(0));
+    if (!n) {
+      if (n.error().code != kErrTimeout) lost(n.error().text);
+      return std::nullopt;
+    }
+    heard_.append(chunk, *n);
+    std::size_t at = heard_.find(kSlpSignature);
+    if (at == std::string::npos) {
+      heard_.erase(0, heard_.size() - std::min<std::size_t>(heard_.size(), kSlpSignature.size() - 1));
+      return std::nullopt;
+    }
+    auto line = std::make_shared<HeardFirst>(*port_, heard_.substr(at));
+    heard_.clear();
     SerialStream* port = port_.get();
-    return SyncJob{device_, [this, port](const SyncSettings& settings) {
-                     SerialDesktop link(*port, Millis(settings.silenceMs), maxRate_,
+    return SyncJob{device_, [this, port, line](const SyncSettings& settings) {
+                     SerialDesktop link(*line, Millis(settings.silenceMs), maxRate_,
                                         [port](std::uint32_t baud) { return port->setRate(baud); });
                      bool ok = RunSyncOver(link, device_, settings);
                      Log(device_ + ": serial link " + link.linkReport());
@@ -75,6 +110,7 @@ class SerialCradle : public Cradle {
   std::string device_;
   std::uint32_t maxRate_;
   std::unique_ptr<SerialStream> port_;
+  std::string heard_;  // bytes read while idle, up to a frame's start
   Clock::time_point nextTry_{};
   std::string said_;
 };
