@@ -43,6 +43,10 @@ const std::vector<PalmUsbModel>& KnownPalmUsbModels() {
       {0x0c88, 0x0021, "Kyocera 7135", kNet},
       {0x04e8, 0x8001, "Samsung i330", kNet},
       {0x0e67, 0x0002, "Fossil Wrist PDA", kNet},
+      {0x04e8, 0x6601, "Samsung SPH-i500", kNet},
+      {0x0502, 0x0001, "Acer S10", kNet},
+      {0x4766, 0x0001, "Aceeca Meazura", kNet},
+      {0x115e, 0xf100, "GSPDA Xplore M68", kNet},
   };
   return models;
 }
