@@ -51,14 +51,15 @@ struct Counts {
 
 class Sync {
  public:
-  Sync(ByteStream& stream, std::string peer, const SyncSettings& settings)
-      : net_(stream, Millis(settings.silenceMs)),
-        client_(net_),
+  Sync(DlpTransport& link, std::string peer, const SyncSettings& settings)
+      : link_(link),
+        client_(link_),
         peer_(std::move(peer)),
         settings_(settings) {}
 
   bool run() {
-    if (auto s = net_.handshake(); !s) return fail(nullptr, s.error());
+    link_.setTimeout(Millis(settings_.silenceMs));
+    if (auto s = link_.handshake(); !s) return fail(nullptr, s.error());
     auto sys = client_.readSysInfo();
     if (!sys) return fail(nullptr, sys.error());
     auto info = client_.readUserInfo();
@@ -229,7 +230,7 @@ class Sync {
                  handheldName_.empty() ? "" : " ", handheldName_.c_str(), what.c_str());
   }
 
-  NetSyncDesktop net_;
+  DlpTransport& link_;
   DlpClient client_;
   std::string peer_;
   const SyncSettings& settings_;
@@ -249,16 +250,21 @@ int SilenceLimitMs() {
 
 bool RunSync(std::unique_ptr<ByteStream> stream, const std::string& peer,
              const SyncSettings& settings) {
-  bool ok = false;
+  NetSyncDesktop net(*stream, Millis(settings.silenceMs));
+  bool ok = RunSyncOver(net, peer, settings);
+  stream->close();
+  return ok;
+}
+
+bool RunSyncOver(DlpTransport& link, const std::string& peer, const SyncSettings& settings) {
   try {
-    ok = Sync(*stream, peer, settings).run();
+    return Sync(link, peer, settings).run();
   } catch (const std::exception& e) {
     // A store that cannot be written, a full disk: this sync ends, the
     // service goes on.
     std::fprintf(stderr, "kestrel-hotsync: %s: %s\n", peer.c_str(), e.what());
+    return false;
   }
-  stream->close();
-  return ok;
 }
 
 }  // namespace kestrel::hotsyncd
