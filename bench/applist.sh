@@ -56,8 +56,8 @@ if [ "$entries" -ne 200000 ]; then
   exit 1
 fi
 bytes=$(stat -c %s "$KESTREL_HOME/AppList.txt")
-ours=$(measure "$RUNS" /dev/null "$TOOL" applist list)
-theirs=$(LC_ALL=C measure "$RUNS" /dev/null sort -f "$KESTREL_HOME/AppList.txt")
+ours=$(precise "$RUNS" "$TOOL" applist list)
+theirs=$(LC_ALL=C precise "$RUNS" sort -f "$KESTREL_HOME/AppList.txt")
 report "applist list, 200,000 lines" "$(awk -v b="$bytes" 'BEGIN { print b / 1048576 }')" "$ours" "$theirs" "sort -f" 1
 awk -v b="$bytes" -v o="$ours" 'BEGIN {
   split(o, a, " "); m = a[2] * 1024 / b;

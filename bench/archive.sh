@@ -118,6 +118,6 @@ if ! cmp -s "$tmp/out/${last##*/}" "$tmp/src50/$last"; then
   echo "zip extract: $last did not come out whole" >&2
   exit 1
 fi
-ours=$(measure "$RUNS" /dev/null "$TOOL" archive extract "$tmp/50k.zip" "$last" "$tmp/out")
-theirs=$(measure "$RUNS" /dev/null unzip -p "$tmp/50k.zip" "$last")
+ours=$(precise "$RUNS" "$TOOL" archive extract "$tmp/50k.zip" "$last" "$tmp/out")
+theirs=$(precise "$RUNS" unzip -p "$tmp/50k.zip" "$last")
 report "zip extract, last of 50,000" "$(du -m "$tmp/50k.zip" | cut -f1)" "$ours" "$theirs" "unzip -p" 0.5

@@ -8,7 +8,9 @@
 #include <unistd.h>
 #include <zip.h>
 
+#include <algorithm>
 #include <mutex>
+#include <optional>
 #include <type_traits>
 #include <unordered_map>
 #include <vector>
@@ -141,10 +143,11 @@ struct MemberSlot {
   zip_uint64_t index() const { return hasData ? withData : empty; }
 };
 
-// The archive last extracted from, kept open with its members by path, so
-// that taking k members out of an n-member archive walks it once (n + k)
-// instead of once per member (k * n). The file's identity is checked at
-// every use: a changed or replaced archive is opened and walked anew. Its
+// The archive last extracted from, kept open, so that taking k members out
+// of an n-member archive walks it about twice (n + k) instead of once per
+// member (k * n): the first member is looked for along the directory, the
+// second builds an index of the members by path. The file's identity is
+// checked at every use: a changed or replaced archive is opened anew. Its
 // directory is read directly when it is a plain zip (`raw`); libzip opens
 // it only for what that reader leaves to it.
 struct IndexedZip {
@@ -152,17 +155,18 @@ struct IndexedZip {
   struct stat identity {};
   int fd = -1;
   bool raw = false;
-  std::vector<ZipDirEntry> entries;
-  std::uint64_t directoryOffset = 0;
+  ZipDirectory directory;
   ZipHandle zip;
+  int lookups = 0;
   std::unordered_map<std::string, MemberSlot> members;
 
   void clear() {
     if (fd >= 0) close(fd);
     fd = -1;
     raw = false;
-    entries.clear();
+    directory = ZipDirectory();
     zip.reset();
+    lookups = 0;
     members.clear();
     path.clear();
   }
@@ -171,15 +175,67 @@ struct IndexedZip {
     if (!zip) zip = OpenZip(path);
     return zip.get();
   }
-  void add(std::string member, zip_uint64_t index, bool hasData) {
-    auto [slot, added] = members.try_emplace(std::move(member));
-    if (added) {
-      slot->second.empty = slot->second.withData = index;
-      slot->second.hasData = hasData;
-    } else if (hasData && !slot->second.hasData) {
-      slot->second.withData = index;
-      slot->second.hasData = true;
+
+  // Calls visit(path, index, hasData) for every entry in order until it
+  // answers true.
+  template <typename Visit>
+  void walk(Visit visit) {
+    std::string member;
+    if (raw) {
+      for (std::size_t i = 0; i < directory.size(); ++i) {
+        std::string_view stored = directory.storedName(i);
+        // ASCII without a backslash is shown as stored.
+        bool plain = std::all_of(stored.begin(), stored.end(), [](char c) {
+          return static_cast<unsigned char>(c) < 0x80 && c != '\\';
+        });
+        if (plain) {
+          member.assign(stored);
+        } else {
+          member = MemberPathFromStored(std::string(stored));
+        }
+        if (visit(member, i, directory.entry(i).compressedSize != 0)) return;
+      }
+      return;
     }
+    zip_t* z = libzip();
+    zip_int64_t count = z ? Zip().numEntries(z, 0) : 0;
+    zip_stat_t st;
+    for (zip_int64_t i = 0; i < count; ++i) {
+      auto index = static_cast<zip_uint64_t>(i);
+      if (!StatEntry(z, index, &st, &member)) continue;
+      if (visit(member, index, (st.valid & ZIP_STAT_COMP_SIZE) && st.comp_size != 0)) return;
+    }
+  }
+
+  // Where `member` is stored, as the listing shows it.
+  std::optional<zip_uint64_t> find(const std::string& member) {
+    if (++lookups == 1) {
+      std::optional<zip_uint64_t> empty;
+      std::optional<zip_uint64_t> found;
+      walk([&](const std::string& path, zip_uint64_t index, bool hasData) {
+        if (path != member) return false;
+        if (hasData) found = index;
+        else if (!empty) empty = index;
+        return hasData;
+      });
+      return found ? found : empty;
+    }
+    if (members.empty()) {
+      walk([&](const std::string& path, zip_uint64_t index, bool hasData) {
+        auto [slot, added] = members.try_emplace(path);
+        if (added) {
+          slot->second.empty = slot->second.withData = index;
+          slot->second.hasData = hasData;
+        } else if (hasData && !slot->second.hasData) {
+          slot->second.withData = index;
+          slot->second.hasData = true;
+        }
+        return false;
+      });
+    }
+    auto slot = members.find(member);
+    if (slot == members.end()) return std::nullopt;
+    return slot->second.index();
   }
 };
 
@@ -194,7 +250,7 @@ std::mutex& IndexedMutex() {
   return mutex;
 }
 
-// The indexed archive at `path`, or null when it cannot be opened. Called
+// The opened archive at `path`, or null when it cannot be opened. Called
 // with IndexedMutex held. Never destroyed: freeing a large index at the
 // end of the process only costs time.
 IndexedZip* Indexed(const std::string& path) {
@@ -214,29 +270,10 @@ IndexedZip* Indexed(const std::string& path) {
   last.path = path;
   last.identity = now;
   last.fd = fd;
-  std::string member;
-  last.raw = ReadZipDirectory(fd, static_cast<std::uint64_t>(now.st_size), &last.entries,
-                              &last.directoryOffset);
-  if (last.raw) {
-    last.members.reserve(last.entries.size());
-    for (std::size_t i = 0; i < last.entries.size(); ++i) {
-      const ZipDirEntry& e = last.entries[i];
-      last.add(MemberPathFromStored(e.storedName), i, e.compressedSize != 0);
-    }
-    return &last;
-  }
-  zip_t* zip = last.libzip();
-  if (!zip) {
+  last.raw = last.directory.read(fd, static_cast<std::uint64_t>(now.st_size));
+  if (!last.raw && !last.libzip()) {
     last.clear();
     return nullptr;
-  }
-  zip_int64_t count = Zip().numEntries(zip, 0);
-  last.members.reserve(count > 0 ? static_cast<std::size_t>(count) : 0);
-  zip_stat_t st;
-  for (zip_int64_t i = 0; i < count; ++i) {
-    auto index = static_cast<zip_uint64_t>(i);
-    if (!StatEntry(zip, index, &st, &member)) continue;
-    last.add(std::move(member), index, (st.valid & ZIP_STAT_COMP_SIZE) && st.comp_size != 0);
   }
   return &last;
 }
@@ -255,13 +292,13 @@ class ZipLibrary : public ArchiveLibrary {
     std::lock_guard<std::mutex> lock(IndexedMutex());
     IndexedZip* indexed = Indexed(archive);
     if (!indexed) return kArchiveCannotOpen;
-    auto slot = indexed->members.find(member);
-    if (slot == indexed->members.end()) return kArchiveNoSuchMember;
-    zip_uint64_t index = slot->second.index();
-    if (indexed->raw && indexed->entries[index].copyable()) {
-      const ZipDirEntry& entry = indexed->entries[index];
+    std::optional<zip_uint64_t> found = indexed->find(member);
+    if (!found) return kArchiveNoSuchMember;
+    zip_uint64_t index = *found;
+    if (indexed->raw) {
+      ZipDirEntry entry = indexed->directory.entry(index);
       if (entry.isLink()) return kArchiveNotAFile;
-      return CopyZipMember(indexed->fd, entry, indexed->directoryOffset, sink);
+      if (entry.copyable()) return CopyZipMember(indexed->fd, entry, indexed->directory.offset(), sink);
     }
     zip_t* zip = indexed->libzip();
     if (!zip) return kArchiveCannotOpen;

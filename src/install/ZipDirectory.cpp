@@ -54,8 +54,29 @@ bool ZipDirEntry::copyable() const {
   return method == kMethodStore || (method == kMethodDeflate && compressedSize != 0);
 }
 
-bool ReadZipDirectory(int fd, std::uint64_t fileSize, std::vector<ZipDirEntry>* entries,
-                      std::uint64_t* directoryOffset) {
+std::string_view ZipDirectory::storedName(std::size_t i) const {
+  const unsigned char* p = bytes_.data() + at_[i];
+  const char* name = reinterpret_cast<const char*>(p + kCentralSize);
+  return {name, strnlen(name, Le16(p + 28))};
+}
+
+ZipDirEntry ZipDirectory::entry(std::size_t i) const {
+  const unsigned char* p = bytes_.data() + at_[i];
+  ZipDirEntry entry;
+  entry.madeBy = Le16(p + 4);
+  entry.flags = Le16(p + 8);
+  entry.method = Le16(p + 10);
+  entry.crc = Le32(p + 16);
+  entry.compressedSize = Le32(p + 20);
+  entry.size = Le32(p + 24);
+  entry.external = Le32(p + 38);
+  entry.localOffset = Le32(p + 42);
+  return entry;
+}
+
+bool ZipDirectory::read(int fd, std::uint64_t fileSize) {
+  bytes_.clear();
+  at_.clear();
   if (fileSize < kEndSize) return false;
   // The end record sits in the last 22 bytes plus at most a 65,535-byte comment.
   std::size_t tailSize = static_cast<std::size_t>(std::min<std::uint64_t>(fileSize, kEndSize + 0xFFFF));
@@ -85,8 +106,8 @@ bool ReadZipDirectory(int fd, std::uint64_t fileSize, std::vector<ZipDirEntry>* 
 
   std::vector<unsigned char> directory(size);
   if (size > 0 && !ReadAt(fd, offset, directory.data(), size)) return false;
-  entries->clear();
-  entries->reserve(count);
+  std::vector<std::uint32_t> starts;
+  starts.reserve(count);
   std::size_t at = 0;
   for (std::uint16_t i = 0; i < count; ++i) {
     if (size - at < kCentralSize) return false;
@@ -95,26 +116,17 @@ bool ReadZipDirectory(int fd, std::uint64_t fileSize, std::vector<ZipDirEntry>* 
     std::size_t nameLength = Le16(p + 28), extraLength = Le16(p + 30), commentLength = Le16(p + 32);
     std::size_t length = kCentralSize + nameLength + extraLength + commentLength;
     if (size - at < length) return false;
-    ZipDirEntry entry;
-    entry.madeBy = Le16(p + 4);
-    entry.flags = Le16(p + 8);
-    entry.method = Le16(p + 10);
-    entry.crc = Le32(p + 16);
-    entry.compressedSize = Le32(p + 20);
-    entry.size = Le32(p + 24);
-    entry.external = Le32(p + 38);
-    entry.localOffset = Le32(p + 42);
-    if (entry.compressedSize == 0xFFFFFFFF || entry.size == 0xFFFFFFFF ||
-        entry.localOffset == 0xFFFFFFFF || Le16(p + 34) != 0) {
+    if (Le32(p + 20) == 0xFFFFFFFF || Le32(p + 24) == 0xFFFFFFFF || Le32(p + 42) == 0xFFFFFFFF ||
+        Le16(p + 34) != 0) {
       return false;
     }
-    const char* name = reinterpret_cast<const char*>(p + kCentralSize);
-    entry.storedName.assign(name, strnlen(name, nameLength));
-    entries->push_back(std::move(entry));
+    starts.push_back(static_cast<std::uint32_t>(at));
     at += length;
   }
   if (at != size) return false;
-  *directoryOffset = offset;
+  bytes_ = std::move(directory);
+  at_ = std::move(starts);
+  offset_ = offset;
   return true;
 }
 

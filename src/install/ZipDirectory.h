@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "install/ArchiveLibrary.h"
@@ -15,7 +16,6 @@
 namespace kestrel {
 
 struct ZipDirEntry {
-  std::string storedName;  // raw bytes, up to a NUL as libzip gives them
   std::uint16_t madeBy = 0;
   std::uint16_t flags = 0;
   std::uint16_t method = 0;
@@ -31,11 +31,26 @@ struct ZipDirEntry {
   bool copyable() const;
 };
 
-// Reads the central directory of the open file `fd` of `fileSize` bytes.
-// False when the archive is not one this reader takes on; `entries` are in
-// directory order, which is libzip's index order.
-bool ReadZipDirectory(int fd, std::uint64_t fileSize, std::vector<ZipDirEntry>* entries,
-                      std::uint64_t* directoryOffset);
+// The central directory as read, its records taken apart when asked for.
+class ZipDirectory {
+ public:
+  std::size_t size() const { return at_.size(); }
+  // The raw stored name of entry i, up to a NUL as libzip gives it.
+  std::string_view storedName(std::size_t i) const;
+  ZipDirEntry entry(std::size_t i) const;
+  // Where the directory starts: member data end before it.
+  std::uint64_t offset() const { return offset_; }
+
+  // Reads the directory of the open file `fd` of `fileSize` bytes, checking
+  // every record's bounds. False when the archive is not one this reader
+  // takes on. Entries are in directory order, which is libzip's index order.
+  bool read(int fd, std::uint64_t fileSize);
+
+ private:
+  std::vector<unsigned char> bytes_;
+  std::vector<std::uint32_t> at_;
+  std::uint64_t offset_ = 0;
+};
 
 // Writes the checked data of a copyable entry to `sink`. `dataEnd` bounds
 // the member data (the directory's offset). Answers kArchiveOk or an

@@ -254,9 +254,12 @@ TEST_F(ArchiveFolderTest, MembersOfOneArchiveExtractWholeInAnyOrderAndFollowARep
   struct Case {
     std::string archive, member, name, data;
   } cases[] = {
+      // The first with data, as listed: when looked for along the
+      // directory and when found in the index of later look-ups.
+      {"a.zip", "dup.prc", "dup.prc", "second"},
       {"a.zip", "sub/stored.prc", "stored.prc", "kept"},
       {"a.zip", "big.txt", "big.txt", big},
-      {"a.zip", "dup.prc", "dup.prc", "second"},  // the first with data, as listed
+      {"a.zip", "dup.prc", "dup.prc", "second"},
       {"z64.zip", "b.txt", "b.txt", big},
       {"bz.zip", "b.txt", "b.txt", big},
   };
