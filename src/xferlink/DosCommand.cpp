@@ -102,6 +102,7 @@ bool TDosCommand::Execute(const std::string& commandLine, const std::string& wor
   pid_ = pid;
   runChar_ = OnOutputChar;
   runLine_ = OnOutputLine;
+  runBlock_ = runChar_ || runLine_ ? nullptr : OnOutputBlock;
   line_.clear();
   {
     std::lock_guard<std::mutex> lock(mutex_);
@@ -233,7 +234,9 @@ bool TDosCommand::DeliverPending() {
     mail = std::move(*mail_);
     mail_.reset();
   }
-  if (!mail.end) {
+  if (!mail.end && runBlock_) {
+    runBlock_(*this, mail.bytes);
+  } else if (!mail.end) {
     for (char c : mail.bytes) {
       if (runChar_) runChar_(*this, c);
       if (c == '\n') {
@@ -243,6 +246,8 @@ bool TDosCommand::DeliverPending() {
         if (line_.size() >= kMaxLine) DeliverLine();
       }
     }
+  }
+  if (!mail.end) {
     {
       std::lock_guard<std::mutex> lock(mutex_);
       delivered_ = true;
