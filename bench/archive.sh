@@ -17,20 +17,24 @@ tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
 export KESTREL_HOME=$tmp/home
 
-# 10,000 small files in 100 folders, zipped with Info-ZIP's zip.
-perl - "$tmp/src" <<'PERL'
+# zip_tree ARCHIVE PER-FOLDER: PER-FOLDER small files in each of 100
+# folders, zipped with Info-ZIP's zip.
+zip_tree() {
+  perl - "$1.src" "$2" <<'PERL'
 use strict;
-my $root = shift;
+my ($root, $per) = @ARGV;
 mkdir $root;
 for my $d (0 .. 99) {
   mkdir sprintf("%s/d%02d", $root, $d);
-  for my $i (0 .. 99) {
-    open(my $fh, '>', sprintf("%s/d%02d/member%05d.prc", $root, $d, $d * 100 + $i)) or die;
+  for my $i (0 .. $per - 1) {
+    open(my $fh, '>', sprintf("%s/d%02d/member%05d.prc", $root, $d, $d * $per + $i)) or die;
     print $fh "member $d $i\n" x 10;
   }
 }
 PERL
-(cd "$tmp/src" && zip -q -r ../big.zip .)
+  (cd "$1.src" && zip -q -r "$1" .)
+}
+zip_tree "$tmp/big.zip" 100
 
 # 2,000 stored members with level-1 headers, written byte by byte (Debian
 # has no lzh archiver).
@@ -97,24 +101,12 @@ compare() {
 compare "zip, 10,000 members" "$tmp/big.zip" 10000 unzip -l
 compare "lzh, 2,000 members" "$tmp/big.lzh" 2000 lhasa l
 
-# 50,000 small members in 100 folders; the last one in the directory.
-perl - "$tmp/src50" <<'PERL'
-use strict;
-my $root = shift;
-mkdir $root;
-for my $d (0 .. 99) {
-  mkdir sprintf("%s/d%02d", $root, $d);
-  for my $i (0 .. 499) {
-    open(my $fh, '>', sprintf("%s/d%02d/m%05d.prc", $root, $d, $d * 500 + $i)) or die;
-    print $fh "member $d $i\n" x 5;
-  }
-}
-PERL
-(cd "$tmp/src50" && zip -q -r ../50k.zip .)
+# 50,000 small members; the last one in the directory.
+zip_tree "$tmp/50k.zip" 500
 last=$(unzip -Z1 "$tmp/50k.zip" | tail -1)
 mkdir -p "$tmp/out"
 "$TOOL" archive extract "$tmp/50k.zip" "$last" "$tmp/out" >/dev/null
-if ! cmp -s "$tmp/out/${last##*/}" "$tmp/src50/$last"; then
+if ! cmp -s "$tmp/out/${last##*/}" "$tmp/50k.zip.src/$last"; then
   echo "zip extract: $last did not come out whole" >&2
   exit 1
 fi
