@@ -100,7 +100,8 @@ void KestlinkText::ReceivedLineEnds() {
   if (!received_.empty() && received_.size() == receivedSize_ && received_.back() == '\r') {
     received_.pop_back();
   }
-  OnLine(received_);
+  // Once connected, only a line beginning "Connected" does anything.
+  if (waiting_ || received_.compare(0, 9, "Connected") == 0) OnLine(received_);
   received_.clear();
   receivedSize_ = 0;
 }
