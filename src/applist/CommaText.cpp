@@ -41,7 +41,21 @@ class Scanner {
     }
     std::string out;
     ++i_;
-    unquote(out);
+    while (i_ < n_) {
+      const char* q = static_cast<const char*>(std::memchr(p_ + i_, '"', n_ - i_));
+      if (!q) break;
+      std::size_t at = static_cast<std::size_t>(q - p_);
+      out.append(p_ + i_, at - i_);
+      if (at + 1 < n_ && p_[at + 1] == '"') {
+        out += '"';
+        i_ = at + 2;
+        continue;
+      }
+      i_ = at + 1;  // the closing quote
+      return out;
+    }
+    out.append(p_ + i_, n_ - i_);  // never closed: the rest of the line
+    i_ = n_;
     return out;
   }
 
@@ -92,33 +106,26 @@ class Scanner {
   }
 
   // The rest of a quoted field from just after its opening quote, its
-  // doubled quotes made single, appended to `scratch` (with room for the
-  // whole line first, so that views of what it held stay valid).
+  // doubled quotes made single, appended to `scratch`.
   std::string_view made(std::string& scratch) {
     if (scratch.capacity() < n_) scratch.reserve(n_);
     std::size_t start = scratch.size();
-    unquote(scratch);
-    return std::string_view(scratch).substr(start);
-  }
-
-  // Appends the rest of a quoted field from just after its opening quote,
-  // doubled quotes made single; a quote never closed takes the line.
-  void unquote(std::string& out) {
     while (i_ < n_) {
       const char* q = static_cast<const char*>(std::memchr(p_ + i_, '"', n_ - i_));
       if (!q) break;
       std::size_t at = static_cast<std::size_t>(q - p_);
-      out.append(p_ + i_, at - i_);
+      scratch.append(p_ + i_, at - i_);
       if (at + 1 < n_ && p_[at + 1] == '"') {
-        out += '"';
+        scratch += '"';
         i_ = at + 2;
         continue;
       }
-      i_ = at + 1;  // the closing quote
-      return;
+      i_ = at + 1;
+      return std::string_view(scratch).substr(start);
     }
-    out.append(p_ + i_, n_ - i_);
+    scratch.append(p_ + i_, n_ - i_);
     i_ = n_;
+    return std::string_view(scratch).substr(start);
   }
 
   // After a field: blanks, then one comma with the blanks after it.
