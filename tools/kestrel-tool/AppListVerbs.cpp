@@ -63,9 +63,12 @@ int List(const VerbArgs& args) {
   }
   if (my && category) throw UsageError("categories are the AppList's, not My AppList's");
   AppListCatalogue& catalogue = Catalogue();
+  const AppListId id = my ? AppListId::MyAppList : AppListId::AppList;
   std::vector<std::vector<std::string>> rows;
-  for (AppListRow& row : AppListRows(catalogue, my ? AppListId::MyAppList : AppListId::AppList,
-                                     category)) {
+  std::vector<AppListRow> listed = AppListRows(catalogue, id, category);
+  // Its error box said why; an empty list would look like a list.
+  if (catalogue.unread(id)) return 1;
+  for (AppListRow& row : listed) {
     std::vector<std::string> fields{std::move(row.caption)};
     for (std::string& s : row.subItems) fields.push_back(std::move(s));
     rows.push_back(std::move(fields));
