@@ -104,4 +104,10 @@ class FileSystem {
 
 FileSystem& TheFileSystem();
 
+// Creates the file a whole-file write of `target` goes to before it is
+// renamed over it: on the target's file system, never in the target's
+// folder itself (a HotSync folder installs every file it holds). Answers
+// the open descriptor (-1 with errno) and its path in `part`.
+int OpenPartFileFor(const std::string& target, std::string& part);
+
 }  // namespace kestrel

@@ -1,5 +1,6 @@
 // Whole-file reads and writes. A write never leaves a half-written file:
-// the bytes go beside the target and are renamed over it.
+// the bytes go to a part file on the target's file system (OpenPartFileFor)
+// and are renamed over it.
 #pragma once
 
 #include <optional>
@@ -9,8 +10,9 @@ namespace kestrel {
 
 // The file's bytes; nullopt when it cannot be opened.
 std::optional<std::string> ReadWholeFile(const std::string& path);
-// Replaces (or creates) the file with `bytes`; false when it could not be
-// written, and then an existing file is left as it was.
+// Replaces (or creates) the file with `bytes`, keeping an existing file's
+// mode; false when it could not be written, and then an existing file is
+// left as it was.
 bool ReplaceFileContents(const std::string& path, const std::string& bytes);
 
 }  // namespace kestrel

@@ -208,8 +208,9 @@ TEST_F(CatalogueTest, AFailedSaveNamesTheFileAndKeepsFileAndMemory) {
   AppListCatalogue c = catalogue();
   c.SortAppLists(true);
   c.BlankLines(AppListId::MyAppList, {0});
-  // The file beside the target cannot be made: the write fails.
-  WriteFile(home / "MyAppList.txt.new/x", "");
+  // The file the list is written to first cannot be made: the write fails.
+  std::filesystem::remove_all(home / "__temp__");
+  WriteFile(home / "__temp__", "");
   prompter.expect(BoxKind::Error, Button::Ok);
   EXPECT_FALSE(c.SaveMyAppList());
   ASSERT_EQ(prompter.shown().size(), 1u);
@@ -218,7 +219,7 @@ TEST_F(CatalogueTest, AFailedSaveNamesTheFileAndKeepsFileAndMemory) {
   EXPECT_TRUE(c.myAppListModified);
   EXPECT_EQ(c.lines(AppListId::MyAppList), std::vector<std::string>{"\"b.prc\",\"\",\"\",\"\""});
   // Once the way is free the next try writes it.
-  std::filesystem::remove_all(home / "MyAppList.txt.new");
+  std::filesystem::remove_all(home / "__temp__");
   c.SaveModified();
   EXPECT_EQ(ReadFile(home / "MyAppList.txt"), "\"b.prc\",\"\",\"\",\"\"\r\n");
   EXPECT_FALSE(c.myAppListModified);

@@ -278,4 +278,64 @@ TEST_F(QueueVerbsTest, AQueueOfManyFilesKilledAnywhereLeavesWholeFilesAndNoFlagW
   }
 }
 
+// The Palm Desktop folder on another file system than the home: a queue
+// killed anywhere leaves nothing in Install but whole files (its copies are
+// made beside it), and the next start removes what killed runs left, also
+// under the names earlier versions used inside Install.
+TEST_F(QueueVerbsTest, KilledQueuesIntoAnotherFileSystemLeaveOnlyWholeFilesInInstall) {
+  std::filesystem::create_directories(palm());
+  if (RunCommand("mount -t tmpfs -o size=64m tmpfs " + ShellQuote(palm()) + " 2>/dev/null") != 0) {
+    GTEST_SKIP() << "no tmpfs could be mounted here (needs root)";
+  }
+  struct Unmount {
+    std::string at;
+    ~Unmount() { RunCommand("umount " + ShellQuote(at)); }
+  } unmount{palm()};
+  SetUpUserWithConverters();
+  std::vector<std::string> sources;
+  for (int i = 0; i < 20; ++i) {
+    sources.push_back(home / ("doc/App" + std::to_string(i) + ".prc"));
+    WriteFile(sources.back(), std::string(200000 + 97 * i, static_cast<char>('A' + i)));
+  }
+  std::string tool = BuiltProgram("kestrel-tool");
+  std::random_device seedSource;
+  unsigned seed = seedSource();
+  std::mt19937 random(seed);
+  for (int trial = 0; trial < 15; ++trial) {
+    for (const std::string& name : installed()) std::filesystem::remove_all(install() + name);
+    std::vector<std::string> words{tool, "queue", "Taro Yamada"};
+    words.insert(words.end(), sources.begin(), sources.end());
+    std::vector<char*> argv;
+    for (std::string& w : words) argv.push_back(w.data());
+    argv.push_back(nullptr);
+    pid_t pid = -1;
+    ASSERT_EQ(posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), environ), 0);
+    std::this_thread::sleep_for(std::chrono::microseconds(random() % 60000));
+    kill(pid, SIGKILL);
+    waitpid(pid, nullptr, 0);
+    for (const std::string& name : installed()) {
+      auto it = std::find_if(sources.begin(), sources.end(),
+                             [&](const std::string& src) { return std::filesystem::path(src).filename() == name; });
+      ASSERT_NE(it, sources.end()) << name << " (trial " << trial << ", seed " << seed << ")";
+      ASSERT_EQ(ReadFile(install() + name), ReadFile(*it)) << name << " is not whole (seed " << seed << ")";
+    }
+  }
+  // What killed runs of this version and of earlier ones left.
+  const std::string user = palm() + "/TaroY/";
+  const std::vector<std::string> leftovers = {user + ".kestrel-part/.kestrel-part-999999999-a",
+                                              install() + ".kestrel-part-999999999-b", install() + "Old.prc.new",
+                                              home / "AppList.txt.new"};
+  WriteFile(install() + "Old.prc", "old");
+  WriteFile(home / "AppList.txt", "a.prc,appl\r\n");
+  for (const std::string& path : leftovers) WriteFile(path, "partial");
+  std::string err;
+  EXPECT_EQ(run("kestrel-tool", "queue 'Taro Yamada' " + ShellQuote(sources[0]), nullptr, &err), 0) << err;
+  for (const std::string& path : leftovers) EXPECT_FALSE(FileExists(path)) << path;
+  EXPECT_EQ(ReadFile(install() + "Old.prc"), "old");
+  std::error_code ec;
+  for (const auto& e : std::filesystem::directory_iterator(user + ".kestrel-part", ec)) {
+    ADD_FAILURE() << "left behind: " << e.path();
+  }
+}
+
 }  // namespace

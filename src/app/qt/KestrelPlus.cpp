@@ -21,6 +21,7 @@
 #include "dialogs/qt/RegisterDialogs.h"
 #include "handlers/QueueThroughHandler.h"
 #include "platform/Home.h"
+#include "users/PalmDesktop.h"
 #include "viewer/qt/ViewerCommands.h"
 #include "xferlink/qt/XferCommands.h"
 
@@ -84,7 +85,7 @@ int RunKestrelPlus(int argc, char** argv) {
   if (!mutex) return 0;
   // A running instance that ended meanwhile took only the first ones.
   args.erase(args.begin(), args.begin() + static_cast<std::ptrdiff_t>(forwarded));
-  RemoveLeftoversOfEndedRuns();
+  RemoveLeftoversOfEndedRunsEverywhere();
 
   // Without a display the files are still queued (over ssh, say); the
   // questions go to stderr with their default answers.
