@@ -251,7 +251,9 @@ int UserInfo::OpenUser(const std::string& userName, bool duplicateCheck) {
     // Read as before, one value at a time; each read says what is wrong.
   }
   LoadSettings();
-  bool stored = !f_.shortName.empty() && !f_.userId.empty();
+  // A stored short name that could lead out of the Palm Desktop folder is
+  // no short name: the user is looked up again.
+  bool stored = IsUsableShortName(f_.shortName, false) && !f_.userId.empty();
   if (!stored) {
     // The look-up may show a message box: no read stays open meanwhile.
     if (read) {
