@@ -1,6 +1,8 @@
 #include "handlers/ExternalPrograms.h"
 
+#include <algorithm>
 #include <optional>
+#include <vector>
 
 #include "common/MessageBoxes.h"
 #include "common/Paths.h"
@@ -63,8 +65,40 @@ std::string Run(const ExtHandler& entry, const std::string& templ, const std::st
 
 }  // namespace
 
-std::string ExpandArguments(const std::string& templ, const std::string& file,
-                            const std::string& installFolder) {
+namespace {
+
+// An expanded template: the text, and for each of its bytes whether it came
+// from a placeholder. Such a byte is part of a path and nothing else: no
+// blank, quote or angle bracket in a file name can end an argument, start
+// another one or make an optional segment.
+struct Expansion {
+  std::string text;
+  std::vector<bool> fromName;
+
+  void add(char c, bool name) {
+    text += c;
+    fromName.push_back(name);
+  }
+  void add(const std::string& part, bool name, std::size_t from = 0, std::size_t to = std::string::npos) {
+    to = std::min(to, part.size());
+    text.append(part, from, to - from);
+    fromName.insert(fromName.end(), to - from, name);
+  }
+  void add(const Expansion& other, std::size_t from, std::size_t to) {
+    text.append(other.text, from, to - from);
+    fromName.insert(fromName.end(), other.fromName.begin() + static_cast<std::ptrdiff_t>(from),
+                    other.fromName.begin() + static_cast<std::ptrdiff_t>(to));
+  }
+  // The first '<' or '>' at or after `from` that the template wrote.
+  std::size_t bracket(char c, std::size_t from) const {
+    for (std::size_t i = text.find(c, from); i != std::string::npos; i = text.find(c, i + 1)) {
+      if (!fromName[i]) return i;
+    }
+    return std::string::npos;
+  }
+};
+
+Expansion Expand(const std::string& templ, const std::string& file, const std::string& installFolder) {
   // Placeholders, in one pass: a replacement is not searched again (a file
   // whose name holds "$P" would otherwise grow the text without end), and
   // each letter's text is worked out once however often it is used.
@@ -74,55 +108,123 @@ std::string ExpandArguments(const std::string& templ, const std::string& file,
     if (!slot) slot = Placeholder(c, file, installFolder);
     return *slot;
   };
-  std::string s;
-  s.reserve(templ.size());
+  Expansion s;
+  s.text.reserve(templ.size());
+  s.fromName.reserve(templ.size());
   for (std::size_t i = 0; i < templ.size();) {
     if (templ[i] != '$' || i + 1 >= templ.size()) {
-      s += templ[i++];
+      s.add(templ[i++], false);
       continue;
     }
     const std::string& r = placeholder(templ[i + 1]);
     if (r.empty()) {
       ++i;  // the letter stays; "$$N" becomes "$N" and expands next
     } else {
-      s += r;
+      s.add(r, true);
       i += 2;
     }
   }
-  // Optional segments: kept without brackets when they name an existing
-  // file, and then looked at again; the ">" is looked for after the "<", so
-  // a stray ">" before it cannot stop the pass from ending. What is still to
-  // be looked at is kept reversed, so that taking from its front and putting
-  // a kept segment back costs only the segment.
-  std::string rest(s.rbegin(), s.rend());
-  std::string out;
-  out.reserve(s.size());
+  // Optional segments, from the template's own brackets: kept without them
+  // when they name an existing file, and then looked at again; the ">" is
+  // looked for after the "<", so a stray ">" before it cannot stop the pass
+  // from ending.
+  Expansion out;
+  out.text.reserve(s.text.size());
+  std::size_t at = 0;
   for (;;) {
-    std::size_t open = rest.rfind('<');
-    if (open == std::string::npos || open == 0) break;
-    out.append(rest.rbegin(), rest.rbegin() + static_cast<std::ptrdiff_t>(rest.size() - open - 1));
-    std::size_t close = rest.rfind('>', open - 1);
+    std::size_t open = s.bracket('<', at);
+    std::size_t close = open == std::string::npos ? open : s.bracket('>', open + 1);
     if (close == std::string::npos) {
-      rest.resize(open + 1);
+      out.add(s, at, s.text.size());
       break;
     }
-    std::string inner(rest.rbegin() + static_cast<std::ptrdiff_t>(rest.size() - open),
-                      rest.rbegin() + static_cast<std::ptrdiff_t>(rest.size() - close - 1));
-    rest.resize(open);
-    if (NamesExistingFile(inner)) {
-      rest.erase(close, 1);
+    out.add(s, at, open);
+    if (NamesExistingFile(s.text.substr(open + 1, close - open - 1))) {
+      // The segment's text is looked at again, without its ">".
+      s.text.erase(close, 1);
+      s.fromName.erase(s.fromName.begin() + static_cast<std::ptrdiff_t>(close));
+      at = open + 1;
     } else {
-      rest.resize(close);
+      at = close + 1;
     }
   }
-  out.append(rest.rbegin(), rest.rend());
   return out;
+}
+
+// The words of an expanded template, split by the Windows rules of
+// SplitCommandLine, where a byte from a placeholder is always a byte of the
+// word it stands in.
+std::vector<std::string> SplitExpansion(const Expansion& e) {
+  const std::string& line = e.text;
+  auto syntax = [&](std::size_t i, char c) { return line[i] == c && !e.fromName[i]; };
+  std::vector<std::string> words;
+  std::size_t i = 0, n = line.size();
+  while (i < n) {
+    while (i < n && (syntax(i, ' ') || syntax(i, '\t'))) ++i;
+    if (i >= n) break;
+    std::string word;
+    bool quoted = false;
+    while (i < n) {
+      if (e.fromName[i]) {
+        word += line[i++];
+        continue;
+      }
+      char c = line[i];
+      if (!quoted && (c == ' ' || c == '\t')) break;
+      if (c == '\\') {
+        std::size_t slashes = 0;
+        while (i < n && syntax(i, '\\')) {
+          ++slashes;
+          ++i;
+        }
+        if (i < n && syntax(i, '"')) {
+          word.append(slashes / 2, '\\');
+          if (slashes % 2) {
+            word += '"';
+            ++i;
+          }
+        } else {
+          word.append(slashes, '\\');
+        }
+        continue;
+      }
+      if (c == '"') {
+        if (quoted && i + 1 < n && syntax(i + 1, '"')) {
+          word += '"';
+          i += 2;
+          continue;
+        }
+        quoted = !quoted;
+        ++i;
+        continue;
+      }
+      word += c;
+      ++i;
+    }
+    words.push_back(std::move(word));
+  }
+  return words;
+}
+
+}  // namespace
+
+std::string ExpandArguments(const std::string& templ, const std::string& file,
+                            const std::string& installFolder) {
+  return Expand(templ, file, installFolder).text;
+}
+
+std::vector<std::string> ArgumentWords(const std::string& templ, const std::string& file,
+                                       const std::string& installFolder) {
+  return SplitExpansion(Expand(templ, file, installFolder));
 }
 
 std::string CommandLineFor(const ExtHandler& entry, const std::string& templ,
                            const std::string& file, const std::string& installFolder) {
-  // Without 8.3 names a program path may hold blanks: quote it.
-  return QuoteArgument(ProgramPathOf(entry)) + " " + ExpandArguments(templ, file, installFolder);
+  // Without 8.3 names a program path may hold blanks: quote it. Each word is
+  // quoted so that the start splits exactly these words again.
+  std::string line = QuoteArgument(ProgramPathOf(entry));
+  for (const std::string& word : ArgumentWords(templ, file, installFolder)) line += " " + QuoteArgument(word);
+  return line;
 }
 
 std::string RunForInstall(const ExtHandler& entry, const std::string& file,
