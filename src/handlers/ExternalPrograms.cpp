@@ -151,61 +151,6 @@ Expansion Expand(const std::string& templ, const std::string& file, const std::s
   return out;
 }
 
-// The words of an expanded template, split by the Windows rules of
-// SplitCommandLine, where a byte from a placeholder is always a byte of the
-// word it stands in.
-std::vector<std::string> SplitExpansion(const Expansion& e) {
-  const std::string& line = e.text;
-  auto syntax = [&](std::size_t i, char c) { return line[i] == c && !e.fromName[i]; };
-  std::vector<std::string> words;
-  std::size_t i = 0, n = line.size();
-  while (i < n) {
-    while (i < n && (syntax(i, ' ') || syntax(i, '\t'))) ++i;
-    if (i >= n) break;
-    std::string word;
-    bool quoted = false;
-    while (i < n) {
-      if (e.fromName[i]) {
-        word += line[i++];
-        continue;
-      }
-      char c = line[i];
-      if (!quoted && (c == ' ' || c == '\t')) break;
-      if (c == '\\') {
-        std::size_t slashes = 0;
-        while (i < n && syntax(i, '\\')) {
-          ++slashes;
-          ++i;
-        }
-        if (i < n && syntax(i, '"')) {
-          word.append(slashes / 2, '\\');
-          if (slashes % 2) {
-            word += '"';
-            ++i;
-          }
-        } else {
-          word.append(slashes, '\\');
-        }
-        continue;
-      }
-      if (c == '"') {
-        if (quoted && i + 1 < n && syntax(i + 1, '"')) {
-          word += '"';
-          i += 2;
-          continue;
-        }
-        quoted = !quoted;
-        ++i;
-        continue;
-      }
-      word += c;
-      ++i;
-    }
-    words.push_back(std::move(word));
-  }
-  return words;
-}
-
 }  // namespace
 
 std::string ExpandArguments(const std::string& templ, const std::string& file,
@@ -215,7 +160,8 @@ std::string ExpandArguments(const std::string& templ, const std::string& file,
 
 std::vector<std::string> ArgumentWords(const std::string& templ, const std::string& file,
                                        const std::string& installFolder) {
-  return SplitExpansion(Expand(templ, file, installFolder));
+  Expansion e = Expand(templ, file, installFolder);
+  return SplitCommandLine(e.text, &e.fromName);
 }
 
 std::string CommandLineFor(const ExtHandler& entry, const std::string& templ,
