@@ -64,7 +64,7 @@ std::string ScratchFolder() {
   return folder;
 }
 
-// The hidden folder beside `folder` that holds partial files for it.
+// The hidden folder beside an Install folder that holds partial files for it.
 constexpr const char* kPartFolder = ".kestrel-part";
 
 std::optional<dev_t> DeviceOf(const std::string& path) {
@@ -74,13 +74,15 @@ std::optional<dev_t> DeviceOf(const std::string& path) {
 }
 
 // Where partial files for `folder` (on the file system `dest`) are made,
-// when the home's scratch folder lies on another: a hidden folder beside
-// it on the same file system, so that nothing half written ever stands in
-// a folder HotSync installs from; inside it only when the folder is a file
-// system of its own (then a subfolder of it, still not among its files).
+// when the home's scratch folder lies on another. HotSync installs every
+// file of an Install folder, so for one of those a hidden folder beside it
+// on the same file system, or, when it is a file system of its own, a
+// subfolder of it (still not among its files). Any other folder holds
+// them itself, under hidden names.
 std::string PartFolderFor(const std::string& folder, std::optional<dev_t> dest) {
   std::string f = folder;
   while (f.size() > 1 && f.back() == '/') f.pop_back();
+  if (strcasecmp(BaseName(f).c_str(), "Install") != 0) return f;
   std::string parent = FolderPart(f);
   std::string beside = (parent == "/" ? "" : parent) + "/" + kPartFolder;
   if (dest && DeviceOf(parent) == dest && (mkdir(beside.c_str(), 0700) == 0 || errno == EEXIST) &&
@@ -92,10 +94,9 @@ std::string PartFolderFor(const std::string& folder, std::optional<dev_t> dest) 
   return f;
 }
 
-// Makes the file a copy into `folder` is written to before it is renamed
-// into place: in the home's scratch folder when that is on the folder's
-// file system, else in PartFolderFor. The name holds our process id, so
-// the next start can tell a leftover from a copy under way.
+// Makes a part file in `partFolder`: the home's scratch folder when that is
+// on the target's file system, else PartFolderFor's. The name holds our
+// process id, so the next start can tell a leftover from a copy under way.
 int MakePartFile(const std::string& partFolder, std::string& part) {
   part = partFolder + "/" + kPartPrefix + std::to_string(getpid()) + "-XXXXXX";
   return mkostemp(part.data(), O_CLOEXEC);
@@ -364,13 +365,10 @@ class PosixFileSystem : public FileSystem {
     return out;
   }
 
-  // Makes the file a copy is written to before it is renamed into place. It
-  // lies in the home's scratch folder when that is on the target's file
-  // system, so that a copy cut short leaves nothing in the target folder
-  // (HotSync takes every file of an install folder to the handheld); else
-  // beside the target under a hidden name that is no Palm file. The name
-  // holds our process id, so the next start can tell a leftover from a copy
-  // under way. `device` is the file system the part file lies on.
+  // Makes the file a copy is written to before it is renamed into place
+  // (MakePartFile, PartFolderFor), so that a copy cut short leaves nothing
+  // among the files of an Install folder (HotSync takes every one to the
+  // handheld). `device` is the file system the part file lies on.
   int OpenPartFile(const std::string& target, std::string& part, dev_t& device, bool lookAgain = true) {
     std::string folder = FolderPart(target);
     // Inside a batch the folders are looked at once, not for every file.
