@@ -54,7 +54,7 @@ bool ReplaceFileContents(const std::string& path, const std::string& bytes) {
   } else {
     mode = 0666 & ~ProcessUmask();
   }
-  ok = ok && fchmod(fd, mode) == 0 && fsync(fd) == 0;
+  ok = ok && fchmod(fd, mode) == 0;
   ok = close(fd) == 0 && ok;
   if (!ok || std::rename(temp.c_str(), path.c_str()) != 0) {
     std::remove(temp.c_str());
