@@ -63,10 +63,6 @@ std::string Run(const ExtHandler& entry, const std::string& templ, const std::st
   return file;
 }
 
-}  // namespace
-
-namespace {
-
 // An expanded template: the text, and for each of its bytes whether it came
 // from a placeholder. Such a byte is part of a path and nothing else: no
 // blank, quote or angle bracket in a file name can end an argument, start
@@ -74,27 +70,28 @@ namespace {
 struct Expansion {
   std::string text;
   std::vector<bool> fromName;
+};
 
-  void add(char c, bool name) {
-    text += c;
-    fromName.push_back(name);
-  }
-  void add(const std::string& part, bool name, std::size_t from = 0, std::size_t to = std::string::npos) {
-    to = std::min(to, part.size());
-    text.append(part, from, to - from);
-    fromName.insert(fromName.end(), to - from, name);
-  }
-  void add(const Expansion& other, std::size_t from, std::size_t to) {
-    text.append(other.text, from, to - from);
-    fromName.insert(fromName.end(), other.fromName.begin() + static_cast<std::ptrdiff_t>(from),
-                    other.fromName.begin() + static_cast<std::ptrdiff_t>(to));
-  }
+// The template with its placeholders replaced, before the segments.
+struct Replaced {
+  enum Kind : char { kTemplate, kName, kGone };
+  std::string text;
+  std::vector<Kind> kinds;
+
   // The first '<' or '>' at or after `from` that the template wrote.
   std::size_t bracket(char c, std::size_t from) const {
     for (std::size_t i = text.find(c, from); i != std::string::npos; i = text.find(c, i + 1)) {
-      if (!fromName[i]) return i;
+      if (kinds[i] == kTemplate) return i;
     }
     return std::string::npos;
+  }
+  // The bytes of [from, to) still there, appended to `out`.
+  void copy(std::size_t from, std::size_t to, Expansion& out) const {
+    for (std::size_t i = from; i < to; ++i) {
+      if (kinds[i] == kGone) continue;
+      out.text += text[i];
+      out.fromName.push_back(kinds[i] == kName);
+    }
   }
 };
 
@@ -108,26 +105,29 @@ Expansion Expand(const std::string& templ, const std::string& file, const std::s
     if (!slot) slot = Placeholder(c, file, installFolder);
     return *slot;
   };
-  Expansion s;
+  Replaced s;
   s.text.reserve(templ.size());
-  s.fromName.reserve(templ.size());
+  s.kinds.reserve(templ.size());
   for (std::size_t i = 0; i < templ.size();) {
     if (templ[i] != '$' || i + 1 >= templ.size()) {
-      s.add(templ[i++], false);
+      s.text += templ[i++];
+      s.kinds.push_back(Replaced::kTemplate);
       continue;
     }
     const std::string& r = placeholder(templ[i + 1]);
     if (r.empty()) {
       ++i;  // the letter stays; "$$N" becomes "$N" and expands next
     } else {
-      s.add(r, true);
+      s.text += r;
+      s.kinds.insert(s.kinds.end(), r.size(), Replaced::kName);
       i += 2;
     }
   }
   // Optional segments, from the template's own brackets: kept without them
   // when they name an existing file, and then looked at again; the ">" is
   // looked for after the "<", so a stray ">" before it cannot stop the pass
-  // from ending.
+  // from ending. A kept segment's ">" is only marked gone, so keeping one
+  // costs no more than the segment.
   Expansion out;
   out.text.reserve(s.text.size());
   std::size_t at = 0;
@@ -135,14 +135,14 @@ Expansion Expand(const std::string& templ, const std::string& file, const std::s
     std::size_t open = s.bracket('<', at);
     std::size_t close = open == std::string::npos ? open : s.bracket('>', open + 1);
     if (close == std::string::npos) {
-      out.add(s, at, s.text.size());
+      s.copy(at, s.text.size(), out);
       break;
     }
-    out.add(s, at, open);
-    if (NamesExistingFile(s.text.substr(open + 1, close - open - 1))) {
-      // The segment's text is looked at again, without its ">".
-      s.text.erase(close, 1);
-      s.fromName.erase(s.fromName.begin() + static_cast<std::ptrdiff_t>(close));
+    s.copy(at, open, out);
+    Expansion inner;
+    s.copy(open + 1, close, inner);
+    if (NamesExistingFile(inner.text)) {
+      s.kinds[close] = Replaced::kGone;
       at = open + 1;
     } else {
       at = close + 1;
