@@ -1,7 +1,8 @@
-# cmake --install: the programs in bin/, the stand-ins out of the user's PATH
+# cmake --install: the programs (the HotSync service among them) in bin/, the stand-ins out of the user's PATH
 # in libexec/kestrel-plus/, the shipped files in share/kestrel-plus/ and the
 # desktop integration in the freedesktop places.
-install(TARGETS kestrel-plus kestrel-reg kestrel-tool RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# kestrel-hotsync is a real HotSync service, so it is on the PATH with the others.
+install(TARGETS kestrel-plus kestrel-reg kestrel-tool kestrel-hotsync RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 # kestrel-tool's network verb, run by it and by nobody else.
 install(TARGETS kestrel-tool-fetch RUNTIME DESTINATION ${CMAKE_INSTALL_LIBEXECDIR}/kestrel-plus)
 # The HTTP module the program loads at its first fetch.

@@ -11,8 +11,9 @@ set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
   "settings (.pnc) and network scripts (.scp) into a HotSync user's install\n"
   "queue, also straight out of .zip and .lzh archives, keeps backup copies,\n"
   "converts documents through configurable programs and starts HotSync\n"
-  "Manager. kestrel-tool and kestrel-reg reach the same logic and settings\n"
-  "from the command line.")
+  "Manager. kestrel-hotsync, its HotSync service, installs the queue onto a\n"
+  "handheld over network HotSync. kestrel-tool and kestrel-reg reach the same\n"
+  "logic and settings from the command line.")
 string(REPLACE ";" "" CPACK_DEBIAN_PACKAGE_DESCRIPTION "${CPACK_DEBIAN_PACKAGE_DESCRIPTION}")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)

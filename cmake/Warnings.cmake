@@ -64,7 +64,7 @@ endfunction()
 # fuzz targets reach all of them). A library missing from the tree is an
 # error, not a silent gap.
 function(kestrel_link_all target)
-  set(libs kestrel_common kestrel_widgets kestrel_users kestrel_install kestrel_handlertable
+  set(libs kestrel_hotsync kestrel_common kestrel_widgets kestrel_users kestrel_install kestrel_handlertable
     kestrel_handlers kestrel_viewer kestrel_applist kestrel_xferlink kestrel_dialogs)
   foreach(lib ${libs})
     if(NOT TARGET ${lib})

@@ -6,6 +6,7 @@
 
 #include "common/FolderList.h"
 #include "common/MessageTable.h"
+#include "common/PalmName.h"
 #include "common/Paths.h"
 #include "platform/Codepage.h"
 #include "users/UserInfo.h"
@@ -133,11 +134,19 @@ void FileList::RemoveSelectedItems(const std::vector<std::string>* keep) {
   });
 }
 
-std::string PalmTitleOf(const std::string& path) { return Cp932ToUtf8(DatabaseNameOf(path)); }
+std::string PalmTitleOf(const std::string& path) { return PalmNameToUtf8(DatabaseNameOf(path)); }
 
 std::string KilobyteText(std::uint64_t bytes) {
   std::uint64_t kb = bytes / 1000 + (bytes % 1000 ? 1 : 0);
   return GroupDigits(std::to_string(kb), 3, ",") + "KB";
+}
+
+std::uint64_t ListedBytes(const FileList& list) {
+  std::uint64_t total = 0;
+  for (const FileItem& item : list.items) {
+    if (!item.subItems.empty()) total += NumberOf(item.subItems[0]);
+  }
+  return total;
 }
 
 FillResult FillFromFolder(FileList& list, const std::string& folder, const UserInfo* user,

@@ -76,6 +76,10 @@ std::string PalmTitleOf(const std::string& path);
 // ⌈bytes/1000⌉ with digit groups and "KB": 1501 → "2KB", 1000000 → "1,000KB".
 std::string KilobyteText(std::uint64_t bytes);
 
+// The sizes (sub-item 0) of the items a folder list holds, added up: what
+// status panel 2 shows for it.
+std::uint64_t ListedBytes(const FileList& list);
+
 struct FillResult {
   int files = 0;             // files found, skipped archives included
   std::uint64_t bytes = 0;   // the listed files' sizes

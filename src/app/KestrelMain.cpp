@@ -11,7 +11,9 @@
 #include "common/FileRules.h"
 #include "common/MessageBoxes.h"
 #include "common/MessageTable.h"
+#include "common/Dialogs.h"
 #include "common/Paths.h"
+#include "users/FirstStart.h"
 #include "users/UserInfo.h"
 
 namespace kestrel {
@@ -162,6 +164,18 @@ void KestrelMain::UpdateFlagStatus() {
 // --- start-up
 
 void KestrelMain::SetPorts(std::vector<std::string> found) { ports().ports = std::move(found); }
+
+bool KestrelMain::OfferFirstStart() {
+  if (!NeedsFirstStart()) return false;
+  FirstStartRequest offer = FirstStartOffer();
+  for (;;) {
+    std::optional<FirstStartAnswer> answer = TheDialogs().firstStart(offer);
+    if (!answer) return false;
+    if (SetUpPalmDesktopSide(*answer, nullptr)) return true;
+    offer.palmFolder = answer->palmFolder;
+    offer.networkHotSync = answer->networkHotSync;
+  }
+}
 
 void KestrelMain::ReadLocations() { locations() = ReadPalmLocations(); }
 
@@ -421,10 +435,14 @@ bool KestrelMain::QueueFiles(const std::vector<std::string>& paths) {
   UserInfo* user = UserAt(u);
   if (!user) {
     ErrorBox("%s", MessageText(459));
+    CountNotQueued(paths.size());
     return false;
   }
   std::string install = tree_.InstallFolderOf(u);
-  if (!EnsureFolder(install)) return false;
+  if (!EnsureFolder(install)) {
+    CountNotQueued(paths.size());
+    return false;
+  }
   std::string backupFolder;
   if (user->autoBackup()) backupFolder = tree_.BackupFolderOf(u);
   bool backup = !backupFolder.empty();

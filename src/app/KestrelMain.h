@@ -155,6 +155,10 @@ class KestrelMain : public ListContext {
   void FormClosing();
 
   // --- start-up, in FormCreate's order
+  // On a machine without the Palm Desktop keys, the setup offered before
+  // anything else (asked again after an error). True when it was done;
+  // the add-user dialog is to follow.
+  bool OfferFirstStart();
   // The serial ports found (ascending); the port menu's items.
   void SetPorts(std::vector<std::string> ports);
   // The Palm Desktop locations and the HotSync port (error boxes for what

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <unordered_set>
 
 #include "applist/AppListFile.h"
@@ -105,7 +106,7 @@ namespace {
 // The upper-cased bytes of a line, one by one, a trail byte left alone.
 class UpperBytes {
  public:
-  explicit UpperBytes(const std::string& s) : p_(s.data()), n_(s.size()) {}
+  explicit UpperBytes(std::string_view s) : p_(s.data()), n_(s.size()) {}
   bool done() const { return i_ >= n_; }
   unsigned char next() {
     auto c = static_cast<unsigned char>(p_[i_++]);
@@ -139,7 +140,7 @@ std::uint64_t UpperAscii8(std::uint64_t w) {
 }
 
 // UpperSjis(a) < UpperSjis(b), without making either.
-bool UpperLess(const std::string& a, const std::string& b) {
+bool UpperLess(std::string_view a, std::string_view b) {
   UpperBytes x(a), y(b);
   while (!x.done() && !y.done()) {
     unsigned char p = x.next(), q = y.next();
@@ -151,7 +152,20 @@ bool UpperLess(const std::string& a, const std::string& b) {
 }  // namespace
 
 void SortLinesUpper(std::vector<std::string>& lines) {
-  // The first sixteen upper-cased bytes of each line as two numbers that
+  // Each line's file name (field 0); one with doubled quotes is made, and
+  // kept where its view stays valid.
+  std::vector<std::string_view> names(lines.size());
+  std::vector<std::unique_ptr<std::string>> made;
+  std::string scratch;
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    std::string_view name = FirstCommaFieldView(lines[i], scratch);
+    if (!name.empty() && name.data() == scratch.data()) {
+      made.push_back(std::make_unique<std::string>(scratch));
+      name = *made.back();
+    }
+    names[i] = name;
+  }
+  // The first sixteen upper-cased bytes of each name as two numbers that
   // order as those bytes do: nearly every comparison ends there.
   struct Key {
     std::uint64_t head[2];
@@ -160,16 +174,16 @@ void SortLinesUpper(std::vector<std::string>& lines) {
   std::vector<Key> keys;
   keys.reserve(lines.size());
   for (std::uint32_t i = 0; i < lines.size(); ++i) {
-    const std::string& line = lines[i];
+    std::string_view name = names[i];
     Key k{{0, 0}, i};
     std::uint64_t w[2];
-    if (line.size() >= 16 && (std::memcpy(w, line.data(), 16), ((w[0] | w[1]) & kHighBits) == 0)) {
-      // Sixteen ASCII bytes, the usual start of a line: upper-cased eight
+    if (name.size() >= 16 && (std::memcpy(w, name.data(), 16), ((w[0] | w[1]) & kHighBits) == 0)) {
+      // Sixteen ASCII bytes, the usual start of a name: upper-cased eight
       // at a time.
       k.head[0] = __builtin_bswap64(UpperAscii8(w[0]));
       k.head[1] = __builtin_bswap64(UpperAscii8(w[1]));
     } else {
-      UpperBytes u(line);
+      UpperBytes u(name);
       for (int b = 0; b < 16; ++b) {
         unsigned char c = u.done() ? 0 : u.next();
         k.head[b / 8] = (k.head[b / 8] << 8) | c;
@@ -177,11 +191,16 @@ void SortLinesUpper(std::vector<std::string>& lines) {
     }
     keys.push_back(k);
   }
-  // Equal lines keep their order: the line number decides between them, so
-  // the order is total and any sort gives the stable one.
+  // By name, as the look-up halves by it, whether it is quoted or not;
+  // then by the whole line. Equal lines keep their order: the line number
+  // decides between them, so the order is total and any sort gives the
+  // stable one.
   std::sort(keys.begin(), keys.end(), [&](const Key& a, const Key& b) {
     if (a.head[0] != b.head[0]) return a.head[0] < b.head[0];
     if (a.head[1] != b.head[1]) return a.head[1] < b.head[1];
+    std::string_view p = names[a.line], q = names[b.line];
+    if (UpperLess(p, q)) return true;
+    if (UpperLess(q, p)) return false;
     const std::string& x = lines[a.line];
     const std::string& y = lines[b.line];
     if (UpperLess(x, y)) return true;

@@ -110,7 +110,9 @@ class AppListCatalogue {
   std::function<void()> categoriesChanged_;
 };
 
-// Sorts lines stably by their upper-cased bytes (the order of SortAppLists).
+// Sorts lines stably by their upper-cased file name (field 0), then by the
+// whole line upper-cased (the order of SortAppLists, which the look-up by
+// file name relies on).
 void SortLinesUpper(std::vector<std::string>& lines);
 
 // Text order without regard to letter case: upper-cased, then by character

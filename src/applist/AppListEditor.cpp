@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "common/MessageBoxes.h"
+#include "common/PalmName.h"
 #include "platform/Codepage.h"
 #include "platform/FileSystem.h"
 #include "platform/WholeFile.h"
@@ -51,7 +52,7 @@ std::string CutToSjisBytes(const std::string& utf8, int maxBytes) {
 AppListEditor::AppListEditor(AppListCatalogue& catalogue, EditorFile file)
     : catalogue_(catalogue), mode_(Mode::File), file_(std::move(file)) {
   fileName = file_.name;
-  shownTitle_ = Cp932ToUtf8(DatabaseNameOf(file_.folder + file_.name));
+  shownTitle_ = PalmNameToUtf8(DatabaseNameOf(file_.folder + file_.name));
   title = shownTitle_;
   entryLine_ = catalogue_.FindAppListEntry(AppListId::MyAppList, file_.name);
   entryList_ = AppListId::MyAppList;
@@ -122,7 +123,7 @@ AppListEditor::Result AppListEditor::Ok() {
   if (mode_ == Mode::File) {
     if (titleMarked_ && title != shownTitle_ && RewriteTitle()) {
       result.titleWritten = true;
-      result.title = Cp932ToUtf8(DatabaseNameOf(file_.folder + file_.name));
+      result.title = PalmNameToUtf8(DatabaseNameOf(file_.folder + file_.name));
     }
     if (fileName != file_.name && RenameFile()) {
       result.renamed = true;

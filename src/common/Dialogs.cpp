@@ -34,6 +34,12 @@ std::optional<FontSpec> HeadlessDialogs::chooseFont(const FontRequest& request) 
   return std::nullopt;
 }
 
+std::optional<FirstStartAnswer> HeadlessDialogs::firstStart(const FirstStartRequest&) {
+  Say("set up the Palm Desktop side (kestrel-tool setup does it without a window)",
+      kFirstStartCaption);
+  return std::nullopt;
+}
+
 Dialogs& TheDialogs() { return g_dialogs ? *g_dialogs : g_headless; }
 
 void SetDialogs(Dialogs* dialogs) { g_dialogs = dialogs; }

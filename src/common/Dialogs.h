@@ -10,7 +10,7 @@
 
 namespace kestrel {
 
-enum class DialogKind { OpenFiles, Folder, Text, Font };
+enum class DialogKind { OpenFiles, Folder, Text, Font, FirstStart };
 
 struct FileOpenRequest {
   std::string caption;               // the dialog's title
@@ -48,6 +48,20 @@ struct FontRequest {
   std::string name;
 };
 
+// The first start's setup of a machine that never had a Palm Desktop:
+// what it offers, and what the person chose.
+struct FirstStartRequest {
+  std::string palmFolder;      // the Palm data folder offered
+  std::string hotSyncProgram;  // what "HotSyncPath" becomes
+  std::string port;            // what "DirectComPort" becomes
+  bool networkHotSync = false; // the check box at start
+};
+
+struct FirstStartAnswer {
+  std::string palmFolder;
+  bool networkHotSync = false;  // "NetHotSync"
+};
+
 class Dialogs {
  public:
   virtual ~Dialogs() = default;
@@ -59,6 +73,8 @@ class Dialogs {
   virtual std::optional<std::string> askText(const TextRequest& request) = 0;
   // The chosen font; nullopt when cancelled.
   virtual std::optional<FontSpec> chooseFont(const FontRequest& request) = 0;
+  // The first start's setup; nullopt when cancelled.
+  virtual std::optional<FirstStartAnswer> firstStart(const FirstStartRequest& request) = 0;
 };
 
 // Prints what each dialog asked to stderr and cancels it.
@@ -68,6 +84,7 @@ class HeadlessDialogs : public Dialogs {
   std::optional<std::string> chooseFolder(const FolderRequest& request) override;
   std::optional<std::string> askText(const TextRequest& request) override;
   std::optional<FontSpec> chooseFont(const FontRequest& request) override;
+  std::optional<FirstStartAnswer> firstStart(const FirstStartRequest& request) override;
 };
 
 // The dialogs in use; headless until others are installed.
@@ -76,5 +93,6 @@ Dialogs& TheDialogs();
 void SetDialogs(Dialogs* dialogs);
 
 inline constexpr const char* kChooseFolderCaption = "フォルダを選択してください";
+inline constexpr const char* kFirstStartCaption = "Palm Desktopのセットアップ";
 
 }  // namespace kestrel

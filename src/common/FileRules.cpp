@@ -1,11 +1,22 @@
 #include "common/FileRules.h"
 
+#include <sys/stat.h>
+
 #include "common/MessageBoxes.h"
 #include "common/MessageTable.h"
 #include "common/Paths.h"
 #include "platform/FileSystem.h"
 
 namespace kestrel {
+
+namespace {
+
+bool SameFile(const std::string& a, const std::string& b) {
+  struct stat x {}, y {};
+  return stat(a.c_str(), &x) == 0 && stat(b.c_str(), &y) == 0 && x.st_dev == y.st_dev && x.st_ino == y.st_ino;
+}
+
+}  // namespace
 
 bool CopyIntoFolder(const std::string& source, const std::string& folderIn, bool ask, bool move,
                     bool* kept) {
@@ -21,6 +32,12 @@ bool CopyIntoFolder(const std::string& source, const std::string& folderIn, bool
     }
   }
   std::string target = folder + FileNameOf(source);
+  // The file itself (a backup of a file in the backup folder): nothing to
+  // copy and nothing to ask; a Yes would have had a move delete it.
+  if (SameFile(source, target)) {
+    if (kept) *kept = true;
+    return false;
+  }
   if (fs.exists(target)) {
     if (kept) *kept = true;
     if (!ask) return false;

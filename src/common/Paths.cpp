@@ -1,11 +1,14 @@
 #include "common/Paths.h"
 
 #include <cstdio>
+#include <fcntl.h>
 #include <strings.h>
+#include <unistd.h>
 #include <sys/stat.h>
 
 #include <filesystem>
 
+#include "hotsync/PalmDatabase.h"
 #include "platform/Codepage.h"
 #include "platform/FileSystem.h"
 
@@ -116,18 +119,16 @@ std::uint64_t FileSizeOf(const std::string& path) {
 }
 
 std::string DatabaseNameOf(const std::string& path) {
-  std::FILE* f = std::fopen(path.c_str(), "rb");
-  if (!f) return "";
-  std::string line;
-  int c;
-  while (line.size() < 50 && (c = std::fgetc(f)) != EOF) {
-    line += static_cast<char>(c);
-    if (c == '\n') break;
-  }
-  std::fclose(f);
-  line = line.substr(0, line.find('\0'));
-  while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
-  return line;
+  // A FIFO or device named *.prc must not hold the list: opened without
+  // waiting, and only a regular file is read.
+  int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return "";
+  struct stat st {};
+  char head[hotsync::kPalmTitleBytes];
+  ssize_t got = fstat(fd, &st) == 0 && S_ISREG(st.st_mode) ? read(fd, head, sizeof head) : -1;
+  close(fd);
+  if (got <= 0) return "";
+  return hotsync::DatabaseTitle(std::string_view(head, static_cast<std::size_t>(got)));
 }
 
 std::string AbsolutePath(const std::string& path) {

@@ -57,9 +57,8 @@ bool IsRegularFile(const std::string& path);
 // The size of a file in bytes, 0 when it cannot be read.
 std::uint64_t FileSizeOf(const std::string& path);
 
-// The database name of a Palm file: its first text line, at most 50 bytes,
-// cut at the first zero byte (a database starts with its zero-terminated
-// name); "" when it cannot be read. Shift_JIS.
+// The database name of a Palm file as hotsync::DatabaseTitle reads it from
+// the file's first bytes; "" when it cannot be read. Shift_JIS.
 std::string DatabaseNameOf(const std::string& path);
 
 }  // namespace kestrel

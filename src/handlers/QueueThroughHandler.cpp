@@ -133,6 +133,8 @@ std::vector<std::string> QueueBatch::Finish() {
 
 QueueCounts QueueThroughHandlerCounts() { return Counts(); }
 
+void CountNotQueued(std::size_t files) { Counts().failed += static_cast<int>(files); }
+
 int QueueThroughHandler(UserInfo& user, const std::string& given, const std::string& installFolder,
                         const std::function<void()>& onFlagRaised) {
   const std::string file = AbsolutePath(given);

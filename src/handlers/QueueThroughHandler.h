@@ -56,6 +56,9 @@ struct QueueCounts {
   int failed = 0;
 };
 QueueCounts QueueThroughHandlerCounts();
+// Files given to be queued that never reached QueueThroughHandler (no user
+// was selected, the install folder could not be made) count as failed.
+void CountNotQueued(std::size_t files);
 
 // The settings launch of a converter ("Go!"): opens Path with ConfOption in
 // WorkDir, without waiting. True when it was started.

@@ -10,6 +10,7 @@
 #include "common/Paths.h"
 #include "platform/Codepage.h"
 #include "platform/Home.h"
+#include "platform/WholeFile.h"
 
 namespace kestrel {
 namespace {
@@ -114,14 +115,11 @@ bool IsListChar(std::string_view list, std::string_view ch) {
   return false;
 }
 
-std::string ReadWholeFile(const std::string& path) {
-  std::error_code ec;
-  if (std::filesystem::is_directory(path, ec)) throw TextFileError("cannot read " + path);
-  std::ifstream in(path, std::ios::binary);
-  if (!in) throw TextFileError("cannot read " + path);
-  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (in.bad()) throw TextFileError("cannot read " + path);
-  return bytes;
+std::string ReadTextFile(const std::string& path) {
+  std::string why;
+  std::optional<std::string> bytes = ReadRegularFile(path, kMaxWholeFileBytes, &why);
+  if (!bytes) throw TextFileError("cannot read " + path + ": " + why);
+  return std::move(*bytes);
 }
 
 // Writes beside the target and renames over it, so a failed write leaves an
@@ -305,7 +303,7 @@ std::string ShapeText(std::string_view bytes, const ShapeSettings& settings) {
 std::string TextTempFolder() { return WithTrailingBackslash(ProgramFolder() + MessageText(558)); }
 
 std::string ShapeTextFile(const ShapeSettings& settings, const std::string& source) {
-  std::string shaped = ShapeText(ReadWholeFile(source), settings);
+  std::string shaped = ShapeText(ReadTextFile(source), settings);
   const std::string folder = TextTempFolder();
   if (!EnsureFolder(folder)) return std::string();
   const std::string target = folder + FileNameOf(source);

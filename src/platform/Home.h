@@ -29,4 +29,9 @@ void RemoveLeftoversOfEndedRuns(const std::string& palmFolder = "");
 // folder of the configured install prefix. Empty when none exists.
 std::string InstalledFile(const std::string& name);
 
+// Another of the installed programs: `name` in the running program's own
+// folder (its bin folder), whether it is there or not; the bare name when
+// that folder is unknown.
+std::string ProgramBeside(const std::string& name);
+
 }  // namespace kestrel

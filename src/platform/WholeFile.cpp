@@ -1,13 +1,15 @@
 #include "platform/WholeFile.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
-#include <sstream>
 
 #include "platform/FileSystem.h"
 
@@ -27,12 +29,50 @@ mode_t ProcessUmask() {
 
 }  // namespace
 
+std::optional<std::string> ReadRegularFile(const std::string& path, std::size_t maxBytes,
+                                           std::string* error) {
+  auto fail = [error](std::string why) -> std::optional<std::string> {
+    if (error) *error = std::move(why);
+    return std::nullopt;
+  };
+  // Not blocking: opening a FIFO would otherwise wait for a writer.
+  int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return fail(std::strerror(errno));
+  struct stat st {};
+  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    close(fd);
+    return fail("not a regular file");
+  }
+  std::string tooLarge = "larger than " + std::to_string(maxBytes >> 20) + " MB";
+  if (static_cast<std::uint64_t>(st.st_size) > maxBytes) {
+    close(fd);
+    return fail(tooLarge);
+  }
+  std::string bytes;
+  bytes.reserve(static_cast<std::size_t>(st.st_size));
+  char buf[1 << 16];
+  for (;;) {
+    ssize_t got = read(fd, buf, sizeof buf);
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) {
+      int e = errno;
+      close(fd);
+      return fail(std::strerror(e));
+    }
+    if (got == 0) break;
+    // It may have grown since it was looked at.
+    if (bytes.size() + static_cast<std::size_t>(got) > maxBytes) {
+      close(fd);
+      return fail(tooLarge);
+    }
+    bytes.append(buf, static_cast<std::size_t>(got));
+  }
+  close(fd);
+  return bytes;
+}
+
 std::optional<std::string> ReadWholeFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return std::nullopt;
-  std::stringstream buf;
-  buf << in.rdbuf();
-  return buf.str();
+  return ReadRegularFile(path, kMaxWholeFileBytes);
 }
 
 bool ReplaceFileContents(const std::string& path, const std::string& bytes) {

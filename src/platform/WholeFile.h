@@ -3,12 +3,23 @@
 // and are renamed over it.
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 
 namespace kestrel {
 
-// The file's bytes; nullopt when it cannot be opened.
+// The most a whole-file read takes: a document, list or Palm file is far
+// smaller, and a hostile one must not exhaust memory.
+inline constexpr std::size_t kMaxWholeFileBytes = std::size_t{64} << 20;
+
+// The bytes of a regular file of at most `maxBytes`. Nullopt, with `error`
+// (when given) saying why, for what cannot be opened or read, for what is
+// not a regular file (a FIFO, a device or a folder: refused at once, never
+// waited for) and for a file larger than `maxBytes`.
+std::optional<std::string> ReadRegularFile(const std::string& path, std::size_t maxBytes,
+                                           std::string* error = nullptr);
+// The same with the bound above.
 std::optional<std::string> ReadWholeFile(const std::string& path);
 // Replaces (or creates) the file with `bytes`, keeping an existing file's
 // mode; false when it could not be written, and then an existing file is

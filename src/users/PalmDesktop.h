@@ -18,6 +18,9 @@ inline constexpr const char* kPalmCoreKey = "Software\\U.S. Robotics\\Pilot Desk
 inline constexpr const char* kHotSyncKey =
     "Software\\U.S. Robotics\\Pilot Desktop\\HotSync Manager";
 
+// Integer under the HotSync Manager key: 1 when network HotSync is served.
+inline constexpr const char* kNetHotSyncValue = "NetHotSync";
+
 // The outside programs' windows and what stops them.
 inline constexpr const char* kHotSyncTitle = "HotSync Manager";
 inline constexpr const char* kUsbSwitcherTitle = "PEGMon";

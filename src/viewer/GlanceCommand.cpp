@@ -1,6 +1,7 @@
 #include "viewer/GlanceCommand.h"
 
 #include "common/FileRules.h"
+#include "common/MessageBoxes.h"
 #include "install/ArchiveFolder.h"
 #include "platform/FileSystem.h"
 #include "users/UserInfo.h"
@@ -43,6 +44,12 @@ bool OpenGlance(UserInfo& user, const std::string& archive, const std::string& m
   if (path.empty()) return false;
   ExtractedCopy copy(path);
   if (!TheFileSystem().exists(path)) return false;
+  // What the viewer cannot show (too large, not a file) opens no window.
+  std::string refusal = GlanceRefusal(copy.path());
+  if (!refusal.empty()) {
+    ErrorBox("ファイルを読めません\n%s\n%s", copy.path().c_str(), refusal.c_str());
+    return false;
+  }
   GlanceRequest request;
   request.path = copy.path();
   request.htmlConv = user.glanceHtmlConv();

@@ -1,11 +1,15 @@
 #include "viewer/GlanceView.h"
 
+#include <sys/stat.h>
+
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 
 #include "common/Paths.h"
 #include "platform/Codepage.h"
+#include "platform/WholeFile.h"
 #include "viewer/HtmlRenderer.h"
 #include "viewer/Jconvert.h"
 
@@ -74,28 +78,23 @@ GlanceContent MakeGlanceContent(std::string_view bytes, const std::string& fileN
 
 std::optional<GlanceContent> LoadGlanceContent(const std::string& path, bool htmlConv, int wrapWidth,
                                                std::string* error) {
-  std::FILE* f = std::fopen(path.c_str(), "rb");
-  if (!f) {
-    if (error) *error = std::strerror(errno);
+  std::string why;
+  std::optional<std::string> bytes = ReadRegularFile(path, kMaxWholeFileBytes, &why);
+  if (!bytes) {
+    if (error) *error = why;
     return std::nullopt;
   }
-  std::string bytes;
-  if (std::fseek(f, 0, SEEK_END) == 0) {
-    long size = std::ftell(f);
-    if (size > 0) bytes.reserve(static_cast<std::size_t>(size));
-    std::rewind(f);
+  return MakeGlanceContent(*bytes, path, htmlConv, wrapWidth);
+}
+
+std::string GlanceRefusal(const std::string& path) {
+  struct stat st {};
+  if (stat(path.c_str(), &st) != 0) return std::strerror(errno);
+  if (!S_ISREG(st.st_mode)) return "not a regular file";
+  if (static_cast<std::uint64_t>(st.st_size) > kMaxWholeFileBytes) {
+    return "larger than " + std::to_string(kMaxWholeFileBytes >> 20) + " MB";
   }
-  char buf[1 << 16];
-  std::size_t got;
-  while ((got = std::fread(buf, 1, sizeof buf, f)) > 0) bytes.append(buf, got);
-  bool failed = std::ferror(f) != 0;
-  int err = errno;
-  std::fclose(f);
-  if (failed) {
-    if (error) *error = std::strerror(err);
-    return std::nullopt;
-  }
-  return MakeGlanceContent(bytes, path, htmlConv, wrapWidth);
+  return "";
 }
 
 HighlightRules GlanceHighlightRules() {

@@ -34,6 +34,11 @@ GlanceContent MakeGlanceContent(std::string_view bytes, const std::string& fileN
 std::optional<GlanceContent> LoadGlanceContent(const std::string& path, bool htmlConv, int wrapWidth,
                                                std::string* error);
 
+// Why the viewer cannot show a file: "" when it can; else the reason (not
+// a regular file, larger than the bound of a whole-file read, or the
+// system's). Such a file gets a message instead of a window.
+std::string GlanceRefusal(const std::string& path);
+
 // The three lines shown for binary data, in Shift_JIS.
 std::string BinaryMessageText();
 

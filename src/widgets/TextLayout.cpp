@@ -152,16 +152,9 @@ std::string TextLayout::fileText() const {
 }
 
 bool TextLayout::loadFromFile(const std::string& path) {
-  std::FILE* f = std::fopen(path.c_str(), "rb");
-  if (!f) return false;
-  std::string bytes;
-  char buf[1 << 16];
-  std::size_t got;
-  while ((got = std::fread(buf, 1, sizeof buf, f)) > 0) bytes.append(buf, got);
-  bool failed = std::ferror(f) != 0;
-  std::fclose(f);
-  if (failed) return false;
-  setText(bytes);
+  std::optional<std::string> bytes = ReadWholeFile(path);
+  if (!bytes) return false;
+  setText(*bytes);
   return true;
 }
 

@@ -3,7 +3,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
-#include <spawn.h>
+#include <sys/prctl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -21,6 +21,83 @@ namespace kestrel {
 namespace {
 constexpr std::size_t kChunk = 64 * 1024;
 constexpr int kPollMs = 100;
+
+// In the child between fork and exec: only async-signal-safe calls.
+[[noreturn]] void ChildFails(int errorPipe) {
+  int e = errno;
+  [[maybe_unused]] ssize_t n = write(errorPipe, &e, sizeof e);
+  _exit(127);
+}
+
+// Starts the child with its output into `out`, in a process group of its
+// own (Terminate reaches whatever it starts too) and bound to the life of
+// this program: were it killed outright, the child gets SIGKILL instead of
+// holding the port on for ever. fork and exec rather than posix_spawn, which
+// cannot ask for the parent-death signal. 0 when it cannot be started.
+pid_t Spawn(std::vector<std::string>& words, const std::string& workDir, int out,
+            std::string* error) {
+  std::string program = words[0];
+  // Looked up here: the child may not allocate.
+  if (program.find('/') == std::string::npos) program = FindOnPath(program);
+  if (program.empty()) {
+    *error = std::strerror(ENOENT);
+    return 0;
+  }
+  std::vector<char*> argv;
+  for (std::string& w : words) argv.push_back(w.data());
+  argv.push_back(nullptr);
+  int errorPipe[2];
+  if (pipe2(errorPipe, O_CLOEXEC) != 0) {
+    *error = std::strerror(errno);
+    return 0;
+  }
+  int devNull = open("/dev/null", O_RDONLY | O_CLOEXEC);
+  pid_t parent = getpid();
+  // No handler of this program may run in the child before its exec.
+  sigset_t all, old;
+  sigfillset(&all);
+  pthread_sigmask(SIG_BLOCK, &all, &old);
+  pid_t pid = fork();
+  if (pid == 0) {
+    struct sigaction dfl {};
+    dfl.sa_handler = SIG_DFL;
+    for (int s : {SIGTERM, SIGINT, SIGHUP, SIGPIPE}) sigaction(s, &dfl, nullptr);
+    pthread_sigmask(SIG_SETMASK, &old, nullptr);
+    setpgid(0, 0);
+    prctl(PR_SET_PDEATHSIG, SIGKILL);
+    if (getppid() != parent) _exit(127);  // the program died before the line above
+    // No input: reads see the end at once rather than the terminal.
+    if (devNull < 0 || dup2(devNull, 0) < 0 || dup2(out, 1) < 0 || dup2(out, 2) < 0) {
+      ChildFails(errorPipe[1]);
+    }
+    if (!workDir.empty() && chdir(workDir.c_str()) != 0) ChildFails(errorPipe[1]);
+    execve(program.c_str(), argv.data(), environ);
+    ChildFails(errorPipe[1]);
+  }
+  int forkError = errno;
+  pthread_sigmask(SIG_SETMASK, &old, nullptr);
+  if (devNull >= 0) close(devNull);
+  close(errorPipe[1]);
+  if (pid < 0) {
+    close(errorPipe[0]);
+    *error = std::strerror(forkError);
+    return 0;
+  }
+  setpgid(pid, pid);  // also here, so a Terminate right away reaches the group
+  int childError = 0;
+  ssize_t got;
+  while ((got = read(errorPipe[0], &childError, sizeof childError)) < 0 && errno == EINTR) {
+  }
+  close(errorPipe[0]);
+  if (got == static_cast<ssize_t>(sizeof childError)) {
+    while (waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
+    }
+    *error = std::strerror(childError);
+    return 0;
+  }
+  return pid;
+}
+
 }  // namespace
 
 int NiceValueOf(TDosCommandPriorityType priority) {
@@ -67,32 +144,10 @@ bool TDosCommand::Execute(const std::string& commandLine, const std::string& wor
     lastError_ = std::strerror(errno);
     return false;
   }
-  std::vector<char*> argv;
-  for (std::string& w : words) argv.push_back(w.data());
-  argv.push_back(nullptr);
-
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  // No input: reads see the end at once rather than the terminal.
-  posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-  posix_spawn_file_actions_adddup2(&actions, fds[1], 1);
-  posix_spawn_file_actions_adddup2(&actions, fds[1], 2);
-  if (!workDir.empty()) posix_spawn_file_actions_addchdir_np(&actions, workDir.c_str());
-  posix_spawnattr_t attr;
-  posix_spawnattr_init(&attr);
-  // Its own process group, so Terminate reaches whatever it started too.
-  posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETPGROUP);
-  posix_spawnattr_setpgroup(&attr, 0);
-  pid_t pid = 0;
-  int rc = words[0].find('/') == std::string::npos
-               ? posix_spawnp(&pid, words[0].c_str(), &actions, &attr, argv.data(), environ)
-               : posix_spawn(&pid, words[0].c_str(), &actions, &attr, argv.data(), environ);
-  posix_spawn_file_actions_destroy(&actions);
-  posix_spawnattr_destroy(&attr);
+  pid_t pid = Spawn(words, workDir, fds[1], &lastError_);
   close(fds[1]);
-  if (rc != 0) {
+  if (pid <= 0) {
     close(fds[0]);
-    lastError_ = std::strerror(rc);
     return false;
   }
   int nice = NiceValueOf(priority_);
@@ -103,6 +158,7 @@ bool TDosCommand::Execute(const std::string& commandLine, const std::string& wor
   runChar_ = OnOutputChar;
   runLine_ = OnOutputLine;
   line_.clear();
+  toCp932_ = ChildTextToCp932();
   {
     std::lock_guard<std::mutex> lock(mutex_);
     mail_.reset();
@@ -233,8 +289,8 @@ bool TDosCommand::DeliverPending() {
     mail = std::move(*mail_);
     mail_.reset();
   }
-  if (!mail.end) {
-    for (char c : mail.bytes) {
+  auto deliver = [this](const std::string& bytes) {
+    for (char c : bytes) {
       if (runChar_) runChar_(*this, c);
       if (c == '\n') {
         DeliverLine();
@@ -243,6 +299,9 @@ bool TDosCommand::DeliverPending() {
         if (line_.size() >= kMaxLine) DeliverLine();
       }
     }
+  };
+  if (!mail.end) {
+    deliver(toCp932_.Feed(mail.bytes));
     {
       std::lock_guard<std::mutex> lock(mutex_);
       delivered_ = true;
@@ -250,6 +309,7 @@ bool TDosCommand::DeliverPending() {
     cv_.notify_all();
     return true;
   }
+  deliver(toCp932_.Flush());
   if (!line_.empty()) DeliverLine();
   if (!terminated_) exitCode_ = mail.exitCode;
   pid_ = 0;

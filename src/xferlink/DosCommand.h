@@ -1,7 +1,8 @@
 // TDosCommand runs one console program at a time as a child without input,
 // reads what it writes to standard output and standard error (one pipe, in
 // the order written) on a reader thread, and hands every byte and every line
-// to its owner's handlers on the owner's thread.
+// to its owner's handlers on the owner's thread, in Shift_JIS (converted
+// from the locale's encoding, see ChildText.h).
 //
 // The hand-over is synchronous: the reader hands over what it has read and
 // reads on only after the owner's thread has run the handlers for all of it,
@@ -23,6 +24,8 @@
 #include <optional>
 #include <string>
 #include <thread>
+
+#include "xferlink/ChildText.h"
 
 namespace kestrel {
 
@@ -123,6 +126,7 @@ class TDosCommand {
   OutputCharEvent runChar_;
   OutputLineEvent runLine_;
   std::string line_;
+  ChildTextToCp932 toCp932_;
 
   // Shared with the reader.
   std::mutex mutex_;

@@ -1,5 +1,7 @@
 #include "xferlink/KestlinkText.h"
 
+#include <filesystem>
+
 #include "platform/Codepage.h"
 #include "platform/Process.h"
 
@@ -18,6 +20,18 @@ std::string Word(const std::string& w) {
   return w.find_first_of(" \t\"") == std::string::npos && !w.empty() ? w : QuoteArgument(w);
 }
 }  // namespace
+
+std::string XferFolder(const std::string& field) {
+  std::string p = field;
+  while (p.size() > 1 && (p.back() == '/' || p.back() == '\\')) p.pop_back();
+  if (p.empty() || p.front() == '/') return p;
+  std::error_code ec;
+  std::filesystem::path full = std::filesystem::absolute(p, ec);
+  if (ec) return p;
+  p = full.lexically_normal().string();
+  while (p.size() > 1 && p.back() == '/') p.pop_back();
+  return p;
+}
 
 std::string XferCommandLine(XferCommand cmd, const std::string& toolFolder,
                             const std::string& port, const std::string& backupFolder) {
@@ -45,15 +59,38 @@ std::string XferAnnouncement(XferCommand cmd) {
   return "";
 }
 
+long ElapsedSeconds(std::chrono::steady_clock::duration sinceStart) {
+  auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(sinceStart).count();
+  return static_cast<long>((ms + 100) / 1000);
+}
+
 std::string ElapsedText(long seconds) {
   std::string s = std::to_string(seconds % 60) + " 秒";
   if (seconds >= 60) s = std::to_string(seconds / 60) + " 分 " + s;
   return s;
 }
 
+void KestlinkText::Added(std::size_t bytes) {
+  bytes_ += bytes;
+  if (bytes_ <= kMaxBytes) return;
+  // Counted afresh: the owner may have changed the lines meanwhile.
+  std::size_t total = 0;
+  for (const std::string& l : lines_) total += l.size() + 1;
+  std::size_t drop = 0;
+  // A quarter at once, so that trimming is rare.
+  while (total > kMaxBytes / 4 * 3 && drop + 1 < lines_.size()) total -= lines_[drop++].size() + 1;
+  lines_.erase(lines_.begin(), lines_.begin() + static_cast<std::ptrdiff_t>(drop));
+  bytes_ = total;
+}
+
+void KestlinkText::AddLine(const std::string& cp932) {
+  lines_.push_back(cp932);
+  Added(cp932.size() + 1);
+}
+
 void KestlinkText::Announce(const std::string& announcementUtf8) {
-  if (lines_.size() > 1) lines_.push_back(kKestlinkRuler);
-  lines_.push_back(Utf8ToCp932(announcementUtf8));
+  if (lines_.size() > 1) AddLine(kKestlinkRuler);
+  AddLine(Utf8ToCp932(announcementUtf8));
   waiting_ = true;
 }
 
@@ -62,16 +99,16 @@ bool KestlinkText::OnLine(const std::string& line) {
   if (line.compare(0, 9, "Connected") == 0) {
     waiting_ = false;
     breakPending_ = lastWasCr_ = false;
-    lines_.emplace_back();
+    AddLine("");
     return true;
   }
-  if (waiting_) lines_.push_back(line);
+  if (waiting_) AddLine(line);
   return false;
 }
 
 void KestlinkText::OnChar(char c) {
   if (waiting_) return;
-  if (lines_.empty()) lines_.emplace_back();
+  if (lines_.empty()) AddLine("");
   if (c == '\n') {
     if (!lastWasCr_) breakPending_ = true;
     lastWasCr_ = false;
@@ -82,9 +119,10 @@ void KestlinkText::OnChar(char c) {
     breakPending_ = true;
     return;
   }
-  if (breakPending_) lines_.emplace_back();
+  if (breakPending_ || lines_.back().size() >= kMaxLineBytes) AddLine("");
   breakPending_ = false;
   lines_.back().push_back(c);
+  Added(1);
 }
 
 std::string KestlinkText::Joined(const char* eol) const {

@@ -2,6 +2,7 @@
 // its command lines and the lines of its pane. Pane texts are Shift_JIS.
 #pragma once
 
+#include <chrono>
 #include <string>
 #include <vector>
 
@@ -16,12 +17,22 @@ extern const char* const kXferRates[5];   // "9600".."115200"
 std::string XferPortText(int index);
 std::string XferRateText(int index);
 
+// A folder field as the check and the start both use it: without trailing
+// separators, and a relative one made absolute against the program's
+// current folder, once (the child starts inside the tool folder, where the
+// same relative text would name another folder). "" stays "".
+std::string XferFolder(const std::string& field);
+
 // "<tool>/pilot-xfer PORT -b DIR" etc. A folder holding a blank or a quote
 // is quoted, so that the line splits back into the same words.
 std::string XferCommandLine(XferCommand cmd, const std::string& toolFolder,
                             const std::string& port, const std::string& backupFolder);
 // The announcement of a command, UTF-8.
 std::string XferAnnouncement(XferCommand cmd);
+// Whole seconds since the start, from a monotonic clock. A tick of the
+// one-second timer that comes a little early (timers may, by up to a
+// twentieth) counts as the second it was meant for, not one less.
+long ElapsedSeconds(std::chrono::steady_clock::duration sinceStart);
 // "59 秒", "1 分 1 秒" (UTF-8).
 std::string ElapsedText(long seconds);
 
@@ -34,6 +45,12 @@ extern const char* const kKestlinkRuler;
 // alone, which would otherwise run every line into one.
 class KestlinkText {
  public:
+  // The pane keeps the newest output: a line runs to at most kMaxLineBytes
+  // before the next one starts, and past kMaxBytes the oldest lines go, so
+  // a child that never stops writing cannot exhaust memory.
+  static constexpr std::size_t kMaxLineBytes = 1 << 20;
+  static constexpr std::size_t kMaxBytes = 16 << 20;
+
   std::vector<std::string>& lines() { return lines_; }
   const std::vector<std::string>& lines() const { return lines_; }
   bool waiting() const { return waiting_; }
@@ -41,7 +58,7 @@ class KestlinkText {
   // A command passed its checks: the ruler (when the pane holds more than
   // one line) and the announcement (UTF-8); waits for "Connected" again.
   void Announce(const std::string& announcementUtf8);
-  void AddLine(const std::string& cp932) { lines_.push_back(cp932); }
+  void AddLine(const std::string& cp932);
   // Answers true when the line was the "Connected" line.
   bool OnLine(const std::string& line);
   void OnChar(char c);
@@ -49,7 +66,10 @@ class KestlinkText {
   std::string Joined(const char* eol = "\r\n") const;
 
  private:
+  void Added(std::size_t bytes);
+
   std::vector<std::string> lines_;
+  std::size_t bytes_ = 0;  // what this class added since it last counted
   bool waiting_ = false;
   bool breakPending_ = false;
   bool lastWasCr_ = false;

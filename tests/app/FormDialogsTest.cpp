@@ -12,6 +12,8 @@
 #include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
+#include <sys/stat.h>
+
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
@@ -23,6 +25,7 @@
 #include "dialogs/qt/FormAddUser.h"
 #include "dialogs/qt/FormKSConfig.h"
 #include "install/ArchiveZipWriter.h"
+#include "platform/Home.h"
 #include "support/ScriptedPrompter.h"
 
 using namespace kestrel;
@@ -161,6 +164,34 @@ TEST_F(FormDialogsTest, ConfigOffersTheNetworkManagerProfilesAsPhoneBook) {
   EXPECT_EQ(entries(), QStringList{"ダイアルしない"});
   setenv("PATH", oldPath.c_str(), 1);
   setenv("HOME", oldHome.c_str(), 1);
+}
+
+TEST_F(FormDialogsTest, WithNothingToOpenThemHelpAndLinksSaySo) {
+  // xdg-open on a machine without a desktop or a browser.
+  WriteFile(home / "no-browser.sh", "#!/bin/sh\nexit 3\n");
+  chmod((home / "no-browser.sh").c_str(), 0755);
+  setenv("KESTREL_OPENER", (home / "no-browser.sh").c_str(), 1);
+  const std::string helpBox =
+      "ヘルプファイル " + ShippedFile("Kestrel.html") + " を表示できません。\nブラウザで開いてください。";
+  prompter.expect(BoxKind::Error, Button::Ok);
+  form->action(Command::Help)->trigger();
+  EXPECT_EQ(prompter.lastText(), helpBox);
+  RunWith<TFormKSConfig>(Command::Config, [&](TFormKSConfig& dialog) {
+    prompter.expect(BoxKind::Error, Button::Ok);
+    QTest::mouseClick(dialog.findChild<QPushButton*>("BtnHelp"), Qt::LeftButton);
+    EXPECT_EQ(prompter.lastText(), helpBox);
+    dialog.reject();
+  });
+  RunWith<TAboutBox>(Command::About, [&](TAboutBox& box) {
+    prompter.expect(BoxKind::Error, Button::Ok).expect(BoxKind::Error, Button::Ok);
+    emit box.LblWEB()->linkActivated("http://kestrel-plus.example.org/");
+    emit box.LblMail()->linkActivated("mailto:kestrel-plus@example.org");
+    box.accept();
+  });
+  ASSERT_EQ(prompter.shown().size(), 4u);
+  EXPECT_EQ(prompter.shown()[2].text, "リンクの実行ができません");
+  EXPECT_EQ(prompter.shown()[3].text, "リンクの実行ができません");
+  unsetenv("KESTREL_OPENER");
 }
 
 }  // namespace

@@ -26,7 +26,9 @@
 
 #include "AppFixture.h"
 #include "app/SingleInstance.h"
+#include "hotsync/PalmDatabase.h"
 #include "platform/Shell.h"
+#include "support/LocalServers.h"
 #include "support/ScriptedDialogs.h"
 #include "support/ScriptedPrompter.h"
 
@@ -465,7 +467,13 @@ TEST_F(FormKestrelTest, CommandsFollowTheKindOfTheSelectedNode) {
 TEST_F(FormKestrelTest, TheCheckMarkClearsWhenHotSyncTookTheFiles) {
   AddUser("Taro Yamada", "TaroY", 7);
   SetLastUser("TaroY");
-  WriteFile(home / "Memo.prc", "m");
+  hotsync::PalmDatabase memo;
+  memo.name = "Memo";
+  memo.attributes = hotsync::kAttrResourceDb;
+  memo.type = "appl";
+  memo.creator = "MEMO";
+  memo.resources = {{"code", 1, "m"}};
+  WriteFile(home / "Memo.prc", hotsync::WritePalmDatabase(memo));
   Open();
   form->DropFiles({home / "Memo.prc"});
   ASSERT_TRUE(Checked(Command::InstallFlag));
@@ -473,7 +481,13 @@ TEST_F(FormKestrelTest, TheCheckMarkClearsWhenHotSyncTookTheFiles) {
   EXPECT_EQ(Column(0), QStringList({"Memo.prc"}));
   EXPECT_TRUE(FileExists(BackupOf("TaroY") + "Memo.prc"));
 
-  ASSERT_EQ(RunCommand(ShellQuote(BuiltProgram("hotsync-manager")) + " --sync-once"), 0);
+  // Taro's handheld HotSyncs with the service.
+  HotSyncServiceProcess service;
+  ASSERT_EQ(RunCommand(ShellQuote(BuiltProgram("kestrel-tool")) + " handheld sync --net " +
+                       service.address() + " --user 'Taro Yamada' --id 7 --dir " +
+                       ShellQuote(palm + "/TaroY/Handheld")),
+            0)
+      << service.output();
   EXPECT_TRUE(QTest::qWaitFor([&] { return !Checked(Command::InstallFlag); }, 2500));
   EXPECT_EQ(Status(0), "");
   EXPECT_EQ(form->action(Command::InstallFlag)->text(), "インストール予約");

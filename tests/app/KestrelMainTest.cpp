@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <filesystem>
 
 #include "AppFixture.h"
@@ -64,6 +66,29 @@ TEST(ListText, PalmTitleIsTheDatabaseNameUpToItsZeroByte) {
   WriteFile(home / "c.pdb", "line one\nline two");  // a first line without zero
   EXPECT_EQ(PalmTitleOf(home / "c.pdb"), "line one");
   EXPECT_EQ(PalmTitleOf(home / "missing.pdb"), "");
+  // A FIFO named like a Palm file gives no title at once instead of holding the list.
+  ASSERT_EQ(mkfifo((home / "fifo.pdb").c_str(), 0600), 0);
+  EXPECT_EQ(PalmTitleOf(home / "fifo.pdb"), "");
+}
+
+TEST(ListText, PalmTitleInUtf8OrShiftJisIsDecidedPerName) {
+  struct Case {
+    std::string raw;
+    std::string shown;
+  } cases[] = {
+      {"メモ", "メモ"},                                  // UTF-8 from a Linux converter
+      {Utf8ToCp932("メモ"), "メモ"},                     // Shift_JIS, as Palm Desktop writes
+      {Utf8ToCp932("辞書 v2"), "辞書 v2"},
+      {"Caf\xC3\xA9 \xE6\x97\xA5\xE8\xA8\x98", "Café 日記"},  // UTF-8, not valid Shift_JIS
+      {"\xC3\xBD", "ﾃｽ"},                                // half-width katakana, also valid UTF-8 "ý"
+      {"\xE3\x83", Cp932ToUtf8("\xE3\x83")},            // cut UTF-8: Shift_JIS
+      {"plain", "plain"},
+  };
+  TempHome home;
+  for (const Case& c : cases) {
+    WriteFile(home / "t.pdb", c.raw + std::string(1, '\0') + "appl");
+    EXPECT_EQ(PalmTitleOf(home / "t.pdb"), c.shown) << c.shown;
+  }
 }
 
 TEST(WindowStateRecord, MinusNineThousandNineHundredNinetyNineAndZeroCountAsNotStored) {
@@ -87,8 +112,10 @@ TEST_F(KestrelMainTest, NoUserSelectedMeansNothingQueuedAndTheWindowOpens) {
   WriteFile(home / "a.prc", "x");
   ScriptedPrompter prompter;
   prompter.expect(BoxKind::Error, Button::Ok);
+  int failed = QueueThroughHandlerCounts().failed;
   EXPECT_FALSE(main.QueueFiles({home / "a.prc"}));
   EXPECT_EQ(prompter.lastText(), "カレントのユーザ名が不明です。");
+  EXPECT_EQ(QueueThroughHandlerCounts().failed, failed + 1);  // kestrel-plus then ends with 1
   // Without a user the install command only moves its check mark.
   main.InstallFlag();
   EXPECT_TRUE(main.commands().isChecked(Command::InstallFlag));
@@ -138,6 +165,19 @@ TEST_F(KestrelMainTest, ShowWindowKeepsTheWindowAndGoArchiveFolderSelectsTheArch
   EXPECT_EQ(main.tree().caption(main.selected()), "b.lzh");
   EXPECT_EQ(main.caption(), "Kestrel Plus - Taro Yamada");
   EXPECT_FALSE(FileExists(BackupOf("TaroY") + "b.lzh"));  // "BackupArchive" off
+}
+
+TEST_F(KestrelMainTest, DeletedFilesLeaveTheFolderTotalAtOnce) {
+  AddUser("Taro Yamada", "TaroY", 1, [](UserInfo& u) { u.setConfirmDelete(false); });
+  WriteFile(BackupOf("TaroY") + "big.prc", std::string(5000, 'b'));
+  WriteFile(BackupOf("TaroY") + "small.prc", std::string(10, 's'));
+  Start();
+  main.Select(Node(Node(-1, "Taro Yamada"), "バックアップ"));
+  EXPECT_EQ(main.status(2), "6KB");
+  for (FileItem& item : main.list().items) item.selected = item.caption == "big.prc";
+  main.FDelete(Focus::List);
+  EXPECT_FALSE(FileExists(BackupOf("TaroY") + "big.prc"));
+  EXPECT_EQ(main.status(2), "1KB");
 }
 
 TEST_F(KestrelMainTest, ArchivesShownInTheTreeLeaveTheListAndItsTotal) {

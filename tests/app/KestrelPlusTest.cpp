@@ -48,6 +48,20 @@ TEST_F(KestrelPlusTest, AFirstStartWithAPalmFileQueuesItAndEndsWithoutAWindow) {
   EXPECT_FALSE(TheRegistry().keyExists(Hive::CurrentUser, kWindowKey));  // never shown
 }
 
+TEST_F(KestrelPlusTest, ATerminationSignalClosesTheWindowAsAClose) {
+  for (int sig : {SIGTERM, SIGINT, SIGHUP}) {
+    TheRegistry().deleteKeyTree(Hive::CurrentUser, kWindowKey);
+    Program program({});
+    ASSERT_TRUE(WindowUp());
+    kill(program.pid(), sig);
+    ASSERT_TRUE(program.Ended(10000)) << sig;
+    EXPECT_EQ(program.exitCode(), 128 + sig);
+    // Closed as a close does: the window state saved, the instance gone.
+    EXPECT_TRUE(TheRegistry().keyExists(Hive::CurrentUser, kWindowKey)) << sig;
+    EXPECT_FALSE(TheDesktop().mutexExists(kInstanceMutex));
+  }
+}
+
 TEST_F(KestrelPlusTest, AnArchiveKeepsTheWindowUntilItIsClosed) {
   WriteFile(home / "Tools.zip", "zip");
   Program program({home / "Tools.zip"});
@@ -138,12 +152,13 @@ TEST_F(KestrelPlusTest, WithoutADisplayFilesAreStillQueued) {
   EXPECT_NE(err.find(kNoDisplayNotice), std::string::npos) << err;
   EXPECT_EQ(ReadFile(BackupOf("TaroY") + "Tools.zip"), "zip");
 
-  // No last user: the error goes to stderr, nothing is queued.
+  // No last user: the error goes to stderr, nothing is queued, and the
+  // exit code says so.
   CurrentUserKey(kKestrelKey).deleteValue("LastUser");
   WriteFile(home / "Other.prc", "o");
   EXPECT_EQ(RunCommand(bare + ShellQuote(BuiltProgram("kestrel-plus")) + " " + ShellQuote(home / "Other.prc"),
                        nullptr, &err),
-            0);
+            1);
   EXPECT_NE(err.find("カレントのユーザ名が不明です。"), std::string::npos) << err;
   EXPECT_NE(err.find(kNoDisplayNotice), std::string::npos) << err;
   EXPECT_FALSE(FileExists(InstallOf("TaroY") + "Other.prc"));

@@ -61,6 +61,7 @@ class Program {
     }, ms);
   }
   int exitCode() const { return exitCode_; }
+  pid_t pid() const { return pid_; }
 
  private:
   pid_t pid_ = -1;

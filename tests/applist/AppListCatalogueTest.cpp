@@ -12,6 +12,7 @@
 
 #include "applist/AppListCatalogue.h"
 #include "applist/AppListFile.h"
+#include "applist/CommaText.h"
 #include "applist/AppListTestSupport.h"
 #include "support/ScriptedPrompter.h"
 
@@ -81,14 +82,16 @@ TEST_F(CatalogueTest, LinesCrossingEveryReadBoundaryComeOutWhole) {
   EXPECT_EQ(ReadLinesFile(home / "none.txt", lines), ReadResult::Missing);
 }
 
-// The order the lists have always had: an insertion sort of the lines by
-// their upper-cased bytes, equal lines keeping their order.
+// The order of the lists: an insertion sort of the lines by their
+// upper-cased file name, then their upper-cased bytes, equal lines keeping
+// their order.
 std::vector<std::string> InsertionSorted(std::vector<std::string> lines) {
+  auto key = [](const std::string& l) { return std::pair{UpperSjis(FirstCommaField(l)), UpperSjis(l)}; };
   for (std::size_t i = 1; i < lines.size(); ++i) {
     std::string line = lines[i];
-    std::string key = UpperSjis(line);
+    auto k = key(line);
     std::size_t j = i;
-    while (j > 0 && UpperSjis(lines[j - 1]) > key) {
+    while (j > 0 && key(lines[j - 1]) > k) {
       lines[j] = lines[j - 1];
       --j;
     }
@@ -115,6 +118,28 @@ TEST_F(CatalogueTest, SortingGivesTheInsertionSortsOrderExactly) {
   std::vector<std::string> same = {"b", "a,1", "A,1", "a,1 "};
   SortLinesUpper(same);
   EXPECT_EQ(same, (std::vector<std::string>{"a,1", "A,1", "a,1 ", "b"}));
+}
+
+TEST_F(CatalogueTest, QuotedBareAndIndentedNamesMixedAreEveryOneFound) {
+  // One quoted name in a downloaded list, or a line starting with blanks,
+  // is enough to part the order of the names from that of the lines.
+  const std::vector<std::string> given = {
+      "\"b.prc\",appl,quoted b", "a.prc,appl,bare a", "  c.prc,appl,indented c",
+      "\"a b.prc\",appl,quoted with a blank", "ab.prc,appl,bare ab", "\t\"Z.PRC\",appl,tab and quotes",
+      "aa.prc,appl,bare aa", "\"A.prc\"\"x\",appl,doubled quote", " \"m.pdb\",data,blank and quotes",
+      "m.prc,appl,bare m", "\"メモ.pdb\",data,japanese"};
+  for (unsigned seed = 1; seed <= 5; ++seed) {
+    std::vector<std::string> lines = given;
+    std::shuffle(lines.begin(), lines.end(), std::mt19937(seed));
+    WriteAppList(home, lines);
+    AppListCatalogue c = catalogue();
+    for (const std::string& line : given) {
+      std::string name = FirstCommaField(line);
+      int index = c.FindAppListEntry(AppListId::AppList, name);
+      ASSERT_GE(index, 0) << name << " seed " << seed;
+      EXPECT_EQ(Cp932ToUtf8(c.EntryAt(AppListId::AppList, index).field(2)), SplitCommaText(line)[2]) << name;
+    }
+  }
 }
 
 TEST_F(CatalogueTest, LookUpIgnoresLetterCaseAndFindsTheFirstAndEveryEntry) {

@@ -167,6 +167,21 @@ TEST_F(EditorTest, TheTitleChangesOnlyAfterTheQuestionAndIsThirtyOneBytes) {
   EXPECT_EQ(names, (std::vector<std::string>{"Mine.prc", "New.prc", "Vexed.prc"}));
 }
 
+TEST_F(EditorTest, ANameAConverterWroteInUtf8ShowsRightAndIsRewrittenInShiftJis) {
+  WriteFile(home / "files/Memo.pdb", PalmFile("メモ帳"));  // UTF-8, as from メモ帳.txt
+  AppListEditor editor(catalogue, File("Memo.pdb"));
+  EXPECT_EQ(editor.title, "メモ帳");
+  // Unchanged, it is not rewritten.
+  editor.Ok();
+  EXPECT_EQ(ReadFile(home / "files/Memo.pdb"), PalmFile("メモ帳"));
+  AppListEditor change(catalogue, File("Memo.pdb"));
+  prompter.expect(BoxKind::Confirm, Button::Yes);
+  change.ChangeTitle();
+  change.title = "メモ";
+  EXPECT_EQ(change.Ok().title, "メモ");
+  EXPECT_EQ(ReadFile(home / "files/Memo.pdb"), PalmFile(Utf8ToCp932("メモ")));
+}
+
 TEST_F(EditorTest, TheNameFieldHoldsThirtyBytesAtMostAndKeepsCharactersWhole) {
   EXPECT_EQ(NameField(std::string(40, 'a')), std::string(30, 'a') + std::string(1, '\0'));
   std::string kana = Utf8ToCp932("あいうえおかきくけこさしすせそた");  // 32 bytes

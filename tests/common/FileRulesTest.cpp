@@ -45,6 +45,17 @@ TEST_F(FileRulesTest, OverwriteNeedsYesAndThenReplacesEvenAReadOnlyFile) {
   EXPECT_EQ(ReadFile(home / "Install/Game.prc"), "new");
 }
 
+TEST_F(FileRulesTest, ACopyOrMoveOfAFileOntoItselfIsSkippedWithoutAQuestion) {
+  for (bool move : {false, true}) {
+    bool kept = false;
+    // No box is expected: the scripted prompter fails on any.
+    EXPECT_FALSE(CopyIntoFolder(home / "src/Game.prc", home / "src/", true, move, &kept));
+    EXPECT_TRUE(kept);
+    EXPECT_EQ(ReadFile(home / "src/Game.prc"), "new");
+  }
+  EXPECT_TRUE(prompter.shown().empty());
+}
+
 TEST_F(FileRulesTest, WithoutAskingAnExistingFileStaysAndNothingIsCopied) {
   WriteFile(home / "Install/Game.prc", "old");
   EXPECT_FALSE(CopyIntoFolder(home / "src/Game.prc", home / "Install/", false, false));

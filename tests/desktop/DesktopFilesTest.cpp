@@ -128,6 +128,8 @@ TEST(BashCompletion, OffersTheVerbsTheInstalledToolKnows) {
   std::string tool = ShellQuote(prefix + "/bin/kestrel-tool");
   EXPECT_EQ(Completions(completions + "kestrel-tool", "_kestrel_tool", tool + " sh"), "shape shipped\n");
   EXPECT_EQ(Completions(completions + "kestrel-tool", "_kestrel_tool", tool + " --v"), "--version\n");
+  EXPECT_EQ(Completions(completions + "kestrel-tool", "_kestrel_tool", tool + " se"), "setup\n");
+  EXPECT_EQ(Completions(completions + "kestrel-tool", "_kestrel_tool", tool + " setup --n"), "--network\n");
   std::string reg = ShellQuote(prefix + "/bin/kestrel-reg");
   EXPECT_EQ(Completions(completions + "kestrel-reg", "_kestrel_reg", reg + " ex"), "export\n");
   EXPECT_EQ(Completions(completions + "kestrel-reg", "_kestrel_reg", reg + " add KEY --type REG_D"),

@@ -32,11 +32,11 @@ class InstallTest : public AppFixture {
 };
 
 TEST_F(InstallTest, PutsEveryFileWhereTheDesktopLooksForIt) {
-  for (const char* program : {"kestrel-plus", "kestrel-reg", "kestrel-tool"}) {
+  for (const char* program : {"kestrel-plus", "kestrel-reg", "kestrel-tool", "kestrel-hotsync"}) {
     EXPECT_TRUE(Executable(prefix + "/bin/" + program)) << program;
   }
   // The stand-ins are no real HotSync tools: never on the user's PATH.
-  for (const char* standin : {"hotsync-manager", "usb-switcher", "kestrel-tool-fetch"}) {
+  for (const char* standin : {"usb-switcher", "kestrel-tool-fetch"}) {
     EXPECT_TRUE(Executable(prefix + "/libexec/kestrel-plus/" + standin)) << standin;
     EXPECT_FALSE(FileExists(prefix + "/bin/" + standin)) << standin;
   }

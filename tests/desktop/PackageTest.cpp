@@ -76,9 +76,11 @@ TEST_F(PackageTest, UnpackedProgramsRunAndQueueWithoutADisplay) {
 
   ASSERT_EQ(run(bin + "kestrel-tool", "--version"), 0) << err;
   EXPECT_EQ(out, "kestrel-tool " KESTREL_PROJECT_VERSION "\n");
-  ASSERT_EQ(run(root + "/usr/libexec/kestrel-plus/hotsync-manager", "--version"), 0) << err;
-  EXPECT_EQ(out, "hotsync-manager " KESTREL_PROJECT_VERSION "\n");
-  EXPECT_FALSE(FileExists(bin + "hotsync-manager"));
+  // The HotSync service is a real program, on the PATH; the stand-ins are not.
+  ASSERT_EQ(run(bin + "kestrel-hotsync", "--version"), 0) << err;
+  EXPECT_EQ(out, "kestrel-hotsync " KESTREL_PROJECT_VERSION "\n");
+  EXPECT_FALSE(FileExists(root + "/usr/libexec/kestrel-plus/hotsync-manager"));
+  EXPECT_TRUE(FileExists(root + "/usr/libexec/kestrel-plus/usb-switcher"));
   ASSERT_EQ(run(bin + "kestrel-tool", "shipped KSExt.ini"), 0) << err;
   EXPECT_EQ(out, root + "/usr/share/kestrel-plus/KSExt.ini\n");
 

@@ -71,6 +71,14 @@ TEST(ShellTest, AMissingProgramIsAFailure) {
   WriteFile(home / "notrunnable", "#!/no/such/interpreter\n");
   chmod((home / "notrunnable").c_str(), 0755);
   EXPECT_FALSE(TheShell().open(home / "notrunnable"));
+  // An opener that finds no program for the address (xdg-open without a
+  // desktop or browser) fails the open too.
+  WriteScript(home / "no-browser.sh", "exit 3\n");
+  setenv("KESTREL_OPENER", (home / "no-browser.sh").c_str(), 1);
+  WriteFile(home / "page.html", "<p>");
+  EXPECT_FALSE(TheShell().open("http://example.org/"));
+  EXPECT_FALSE(TheShell().open(home / "page.html"));
+  unsetenv("KESTREL_OPENER");
 }
 
 }  // namespace

@@ -104,8 +104,13 @@ bool ServerProcess::Running() {
   if (pid_ <= 0) return false;
   int status = 0;
   if (waitpid(pid_, &status, WNOHANG) == 0) return true;
+  exitCode_ = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   pid_ = -1;
   return false;
+}
+
+bool ServerProcess::Ended(int ms) {
+  return Poll([this] { return !Running(); }, ms);
 }
 
 void ServerProcess::Stop() {
@@ -139,6 +144,19 @@ AppListServerProcess::AppListServerProcess(const std::string& mode, const std::s
 
 std::string AppListServerProcess::url() const {
   return "http://127.0.0.1:" + std::to_string(port_) + "/data/AppList.txt";
+}
+
+HotSyncServiceProcess::HotSyncServiceProcess(bool once, const std::string& env) {
+  const std::string portFile = folder() + "/port";
+  std::vector<std::string> args{BuiltProgram("kestrel-hotsync"), "--net", "127.0.0.1:0",
+                                "--port-file", portFile};
+  if (once) args.push_back("--once");
+  if (!env.empty()) args.insert(args.begin(), {"/usr/bin/env", env});
+  Start(args);
+  bool up = Poll([&] { return !ReadFile(portFile).empty() || !Running(); }, kStartMs);
+  if (!up || ReadFile(portFile).empty()) Fail("kestrel-hotsync did not start");
+  port_ = std::atoi(ReadFile(portFile).c_str());
+  if (port_ <= 0) Fail("kestrel-hotsync wrote no port");
 }
 
 bool TinyproxyProcess::available() { return access("/usr/bin/tinyproxy", X_OK) == 0; }

@@ -1,5 +1,5 @@
-// Servers on loopback ports for the AppList fetch tests: the stand-in
-// AppList server and a real HTTP proxy (tinyproxy). Each one runs while
+// Servers on loopback ports for the end-to-end tests: the stand-in AppList
+// server, a real HTTP proxy (tinyproxy) and the HotSync service. Each one runs while
 // its object lives and is stopped by the destructor; one that does not come
 // up throws std::runtime_error with what it said.
 #pragma once
@@ -23,6 +23,10 @@ class ServerProcess {
   const std::string& folder() const { return folder_; }
   // What the program wrote on standard output and error.
   std::string output() const;
+  // True once the program ended by itself within `ms`; its exit code then
+  // (-1 when a signal ended it).
+  bool Ended(int ms);
+  int exitCode() const { return exitCode_; }
 
  protected:
   void Start(const std::vector<std::string>& argv);
@@ -34,6 +38,7 @@ class ServerProcess {
  private:
   std::string folder_;
   pid_t pid_ = -1;
+  int exitCode_ = -1;
 };
 
 // applist-server in one of its modes (ok, empty, 404, 500, slow, drop,
@@ -59,6 +64,20 @@ class TinyproxyProcess : public ServerProcess {
   int port() const { return port_; }
   // tinyproxy's log so far (a forwarded request shows as "GET http://…").
   std::string log() const;
+
+ private:
+  int port_ = 0;
+};
+
+// kestrel-hotsync serving network HotSync on a free loopback port for the
+// current home; with `once` it ends after one HotSync. `env` is put before
+// the program (e.g. "KESTREL_HOTSYNC_SILENCE_MS=500").
+class HotSyncServiceProcess : public ServerProcess {
+ public:
+  explicit HotSyncServiceProcess(bool once = true, const std::string& env = "");
+  int port() const { return port_; }
+  // "127.0.0.1:PORT", for the fake handheld's --net.
+  std::string address() const { return "127.0.0.1:" + std::to_string(port_); }
 
  private:
   int port_ = 0;

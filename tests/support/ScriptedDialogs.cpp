@@ -11,6 +11,7 @@ const char* KindName(DialogKind kind) {
     case DialogKind::Folder: return "folder";
     case DialogKind::Text: return "text";
     case DialogKind::Font: return "font";
+    case DialogKind::FirstStart: return "first-start";
   }
   return "?";
 }
@@ -41,6 +42,11 @@ ScriptedDialogs& ScriptedDialogs::expectText(std::optional<std::string> text) {
 
 ScriptedDialogs& ScriptedDialogs::expectFont(std::optional<FontSpec> font) {
   answers_.push_back({DialogKind::Font, {}, std::nullopt, std::move(font)});
+  return *this;
+}
+
+ScriptedDialogs& ScriptedDialogs::expectFirstStart(std::optional<FirstStartAnswer> answer) {
+  answers_.push_back({DialogKind::FirstStart, {}, std::nullopt, std::nullopt, std::move(answer)});
   return *this;
 }
 
@@ -80,6 +86,12 @@ std::optional<std::string> ScriptedDialogs::askText(const TextRequest& request) 
 std::optional<FontSpec> ScriptedDialogs::chooseFont(const FontRequest& request) {
   auto answer = Take({DialogKind::Font, request.caption, "", "", {}, request.font});
   return answer ? answer->font : std::nullopt;
+}
+
+std::optional<FirstStartAnswer> ScriptedDialogs::firstStart(const FirstStartRequest& request) {
+  auto answer = Take({DialogKind::FirstStart, kFirstStartCaption, "", request.palmFolder,
+                      {request.hotSyncProgram, request.port}, {}});
+  return answer ? answer->setup : std::nullopt;
 }
 
 }  // namespace kestrel::test

@@ -35,11 +35,16 @@ class ScriptedDialogs : public Dialogs {
   ScriptedDialogs& expectFolder(std::optional<std::string> folder);
   ScriptedDialogs& expectText(std::optional<std::string> text);
   ScriptedDialogs& expectFont(std::optional<FontSpec> font);
+  // The next is the first start's setup; nullopt cancels it. The offer is
+  // recorded in the shown dialog (folder as `initial`, program and port in
+  // `filters`).
+  ScriptedDialogs& expectFirstStart(std::optional<FirstStartAnswer> answer);
 
   std::vector<std::string> openFiles(const FileOpenRequest& request) override;
   std::optional<std::string> chooseFolder(const FolderRequest& request) override;
   std::optional<std::string> askText(const TextRequest& request) override;
   std::optional<FontSpec> chooseFont(const FontRequest& request) override;
+  std::optional<FirstStartAnswer> firstStart(const FirstStartRequest& request) override;
 
   // Called with each dialog as it opens, before it is answered.
   void onShow(std::function<void(const ShownDialog&)> hook) { hook_ = std::move(hook); }
@@ -53,6 +58,7 @@ class ScriptedDialogs : public Dialogs {
     std::vector<std::string> files;
     std::optional<std::string> text;
     std::optional<FontSpec> font;
+    std::optional<FirstStartAnswer> setup;
   };
   // The next answer when it is of `kind`; nullopt (after failing) otherwise.
   std::optional<Answer> Take(const ShownDialog& shown);

@@ -61,6 +61,16 @@ std::string ShellQuote(const std::string& word) {
   return out + "'";
 }
 
+bool ProcessGone(int pid, int ms) {
+  for (int waited = 0;; waited += 50) {
+    std::string state;
+    RunCommand("ps -o stat= -p " + std::to_string(pid), &state);
+    if (state.empty() || state[0] == 'Z') return true;
+    if (waited >= ms) return false;
+    usleep(50 * 1000);
+  }
+}
+
 int RunCommand(const std::string& command, std::string* out, std::string* err,
                const std::string& input) {
   char outName[] = "/tmp/kestrel-out-XXXXXX";

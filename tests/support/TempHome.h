@@ -31,6 +31,9 @@ bool FileExists(const std::string& path);
 // standard output and error.
 int RunCommand(const std::string& command, std::string* out = nullptr, std::string* err = nullptr,
                const std::string& input = "");
+// Whether the process is gone (or only a zombie waiting for a reaper that
+// is not its parent) within `ms`.
+bool ProcessGone(int pid, int ms = 10000);
 // The path of one of the project's programs in the build tree.
 std::string BuiltProgram(const std::string& name);
 // Quotes a word for /bin/sh.

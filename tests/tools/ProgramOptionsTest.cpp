@@ -44,7 +44,7 @@ std::string TestName(const ::testing::TestParamInfo<const char*>& param) {
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryProgram, ProgramOptionsTest,
-                         ::testing::Values("kestrel-plus", "kestrel-tool", "kestrel-reg", "hotsync-manager",
+                         ::testing::Values("kestrel-plus", "kestrel-tool", "kestrel-reg", "kestrel-hotsync",
                                            "usb-switcher"),
                          TestName);
 

@@ -1,4 +1,4 @@
-// kestrel-tool's user and HotSync verbs and the stand-ins, run as programs
+// kestrel-tool's user and HotSync verbs, the HotSync service and the stand-ins, run as programs
 // over one temporary home.
 #include <gtest/gtest.h>
 
@@ -7,8 +7,10 @@
 #include <filesystem>
 #include <thread>
 
+#include "hotsync/PalmDatabase.h"
 #include "platform/Codepage.h"
 #include "platform/Registry.h"
+#include "support/LocalServers.h"
 #include "support/TempHome.h"
 
 using namespace kestrel;
@@ -29,7 +31,7 @@ class UsersToolTest : public ::testing::Test {
   UsersToolTest() {
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     Key(kCore).writeString("Path", palm);
-    Key(kCore).writeString("HotSyncPath", BuiltProgram("hotsync-manager"));
+    Key(kCore).writeString("HotSyncPath", BuiltProgram("kestrel-hotsync"));
     Key(kHotSync).writeString("DirectComPort", "COM1");
   }
   ~UsersToolTest() override {
@@ -187,27 +189,45 @@ TEST_F(UsersToolTest, HotSyncManagerAndTheUsbSwitcherStartAndStopThroughTheTool)
   EXPECT_NE(err.find("HotSync Managerの起動ができません"), std::string::npos);
 }
 
-TEST_F(UsersToolTest, ASimulatedHotSyncInstallsTheFlaggedUsersFilesAndClearsTheFlag) {
+// A small database of each kind, as the handheld stores them again.
+std::string PalmFile(const std::string& name, bool resources, const std::string& content) {
+  hotsync::PalmDatabase db;
+  db.name = name;
+  db.attributes = resources ? hotsync::kAttrResourceDb : 0;
+  db.type = resources ? "appl" : "DATA";
+  db.creator = "KsTs";
+  if (resources) db.resources = {{"code", 1, content}};
+  else db.records = {{0x40, 0x1000, content}};
+  return hotsync::WritePalmDatabase(db);
+}
+
+TEST_F(UsersToolTest, AHotSyncInstallsTheFlaggedUsersFilesAndClearsTheFlag) {
   AddHotSyncUser("Taro", "TaroY", "1");
   AddHotSyncUser("Hanako", "HanakoS", "2");
   ASSERT_EQ(Tool("register Taro"), 0);
   ASSERT_EQ(Tool("register Hanako"), 0);
-  WriteFile(palm + "/TaroY/Install/Memo.pdb", "memo");
-  WriteFile(palm + "/TaroY/Install/App.prc", "app");
-  WriteFile(palm + "/TaroY/Handheld/App.prc", "old app");
-  WriteFile(palm + "/HanakoS/Install/Wait.prc", "wait");
+  WriteFile(palm + "/TaroY/Install/Memo.pdb", PalmFile("Memo", false, "memo"));
+  WriteFile(palm + "/TaroY/Install/App.prc", PalmFile("App", true, "app"));
+  WriteFile(palm + "/TaroY/Handheld/App.prc", PalmFile("App", true, "old app"));
+  WriteFile(palm + "/HanakoS/Install/Wait.prc", PalmFile("Wait", true, "wait"));
   ASSERT_EQ(Tool("flag set Taro"), 0);
 
+  // Taro's handheld HotSyncs with the service.
+  HotSyncServiceProcess service;
   std::string out;
-  ASSERT_EQ(RunCommand(ShellQuote(BuiltProgram("hotsync-manager")) + " --sync-once", &out), 0);
-  EXPECT_EQ(out, "HotSync: 2 file(s) installed for 1 user(s)\n");
-  EXPECT_EQ(ReadFile(palm + "/TaroY/Handheld/Memo.pdb"), "memo");
-  EXPECT_EQ(ReadFile(palm + "/TaroY/Handheld/App.prc"), "app");
+  ASSERT_EQ(Tool("handheld sync --net " + service.address() + " --user Taro --id 1 --dir " +
+                     ShellQuote(palm + "/TaroY/Handheld"),
+                 &out),
+            0)
+      << service.output();
+  EXPECT_NE(out.find("HotSync: 2 database(s) installed\n"), std::string::npos) << out;
+  EXPECT_EQ(ReadFile(palm + "/TaroY/Handheld/Memo.pdb"), PalmFile("Memo", false, "memo"));
+  EXPECT_EQ(ReadFile(palm + "/TaroY/Handheld/App.prc"), PalmFile("App", true, "app"));
   EXPECT_TRUE(std::filesystem::is_empty(palm + "/TaroY/Install"));
   ASSERT_EQ(Tool("flag get Taro", &out), 0);
   EXPECT_EQ(out, "0\n");
   // Hanako's flag was not raised: her queue waits.
-  EXPECT_EQ(ReadFile(palm + "/HanakoS/Install/Wait.prc"), "wait");
+  EXPECT_EQ(ReadFile(palm + "/HanakoS/Install/Wait.prc"), PalmFile("Wait", true, "wait"));
   EXPECT_FALSE(FileExists(palm + "/HanakoS/Handheld"));
 }
 

@@ -61,3 +61,24 @@ TEST(ViewVerbsTest, BadArgumentsAndUnreadableFilesAreClearErrors) {
   EXPECT_EQ(View("").rc, 2);
   EXPECT_EQ(View("--colour red a.txt").rc, 2);
 }
+
+TEST(ViewVerbsTest, AFifoADeviceAndAHugeFileAreRefusedAtOnce) {
+  TempHome home;
+  std::string fifo = home / "pipe.txt", huge = home / "huge.txt";
+  ASSERT_EQ(RunCommand("mkfifo " + ShellQuote(fifo)), 0);
+  // Sparse: 65 MB on paper, nothing on disk.
+  ASSERT_EQ(RunCommand("truncate -s 65M " + ShellQuote(huge)), 0);
+  struct Case {
+    std::string path, reason;
+  } cases[] = {{fifo, "not a regular file"}, {"/dev/zero", "not a regular file"},
+               {home.path(), "not a regular file"}, {huge, "larger than 64 MB"}};
+  for (const Case& c : cases) {
+    // `timeout` ends a run that waits on the FIFO or reads on without end.
+    ToolRun r{};
+    r.rc = RunCommand("timeout 20 " + ShellQuote(BuiltProgram("kestrel-tool")) + " view " + ShellQuote(c.path),
+                      &r.out, &r.err);
+    EXPECT_EQ(r.rc, 1) << c.path;
+    EXPECT_EQ(r.err, "kestrel-tool view: cannot read " + c.path + ": " + c.reason + "\n");
+    EXPECT_EQ(r.out, "");
+  }
+}

@@ -2,10 +2,14 @@
 // pilot-xfer and its handheld folder, for a registered user.
 #include <gtest/gtest.h>
 
+#include <signal.h>
+#include <unistd.h>
+
 #include <cstdlib>
 #include <filesystem>
 
 #include "platform/Codepage.h"
+#include "xferlink/KestlinkText.h"
 #include "platform/Registry.h"
 #include "support/TempHome.h"
 
@@ -131,6 +135,66 @@ TEST_F(XferVerbsTest, MissingToolFolderOrPortAreClearErrorsAndNothingIsCopied) {
   EXPECT_NE(err.find("・pilot-xferが見つからない"), std::string::npos);
   EXPECT_EQ(Tool("xfer Nobody list"), 1);
   EXPECT_EQ(Tool("xfer Taro sideways"), 2);
+}
+
+TEST_F(XferVerbsTest, AUtf8PathTheToolPrintsArrivesInShiftJis) {
+  setenv("LC_ALL", "C.UTF-8", 1);
+  std::string jp = home / "バックアップ";
+  std::filesystem::create_directories(jp);
+  int rc = -1;
+  std::string text = Xfer("backup --dir " + ShellQuote(jp), &rc);
+  unsetenv("LC_ALL");
+  EXPECT_EQ(rc, 0);
+  EXPECT_NE(text.find("Backing up '" + jp + "/MemoDB.pdb'. OK"), std::string::npos) << text;
+  EXPECT_NE(ReadFile(home / "Kestlink.log").find(Utf8ToCp932("Backing up '" + jp + "/MemoDB.pdb'")),
+            std::string::npos);
+}
+
+TEST_F(XferVerbsTest, ARelativeToolFolderIsTheOneTheCheckFound) {
+  Key("Software\\Tolva\\Kestrel+\\Users\\Taro\\pilot-xfer").writeString("Path", "pilot link/");
+  std::string out;
+  int rc = RunCommand("cd " + ShellQuote(home.path()) + " && " + ShellQuote(BuiltProgram("kestrel-tool")) +
+                          " xfer Taro list", &out);
+  EXPECT_EQ(rc, 0);
+  EXPECT_NE(Cp932ToUtf8(out).find("MemoDB"), std::string::npos) << out;
+}
+
+TEST_F(XferVerbsTest, ASignalOrAKillOfTheToolEndsPilotXferToo) {
+  std::string pidFile = home / "child.pid";
+  WriteFile(tools + "/pilot-xfer", "#!/bin/sh\necho $$ > '" + pidFile + "'\necho \"   Port: $1\"\nexec sleep 60\n");
+  std::filesystem::permissions(tools + "/pilot-xfer", std::filesystem::perms::owner_all);
+  for (int sig : {SIGTERM, SIGINT, SIGHUP, SIGKILL}) {
+    std::filesystem::remove(pidFile);
+    std::string out;
+    // In the background the shell would have the tool ignore SIGINT; the
+    // tool catches it all the same.
+    RunCommand(ShellQuote(BuiltProgram("kestrel-tool")) + " xfer Taro list >/dev/null & t=$!; "
+               "while [ ! -s " + ShellQuote(pidFile) + " ]; do sleep 0.05; done; kill -" +
+                   std::to_string(sig) + " $t; wait $t; echo $?",
+               &out);
+    pid_t child = std::stoi(ReadFile(pidFile));
+    bool gone = ProcessGone(child, 5000);
+    EXPECT_TRUE(gone) << "signal " << sig;
+    if (!gone) kill(child, SIGKILL);
+    EXPECT_EQ(std::stoi(out), 128 + sig);
+    if (sig != SIGKILL) {
+      EXPECT_NE(Cp932ToUtf8(ReadFile(home / "Kestlink.log")).find("pilot-xferの実行を中止しました"), std::string::npos);
+    }
+  }
+}
+
+TEST_F(XferVerbsTest, EndlessOutputWithoutLineEndsStaysBounded) {
+  WriteFile(tools + "/pilot-xfer", "#!/bin/sh\necho Connected\nhead -c 100000000 /dev/zero | tr '\\0' x\n");
+  std::filesystem::permissions(tools + "/pilot-xfer", std::filesystem::perms::owner_all);
+  std::string out, err;
+  int rc = RunCommand("/usr/bin/time -f %M " + ShellQuote(BuiltProgram("kestrel-tool")) + " xfer Taro list", &out, &err);
+  EXPECT_EQ(rc, 0);
+  EXPECT_LE(out.size(), KestlinkText::kMaxBytes + 4096);
+  EXPECT_GE(out.size(), KestlinkText::kMaxBytes / 2);
+#ifndef __SANITIZE_ADDRESS__  // its shadow memory would count too
+  // Peak memory in KB: a bounded pane and its copies, far below the 100 MB written.
+  EXPECT_LT(std::stol(err.substr(err.rfind('\n', err.size() - 2) + 1)), 80 * 1024) << err;
+#endif
 }
 
 }  // namespace

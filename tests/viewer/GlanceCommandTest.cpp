@@ -2,10 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <stdexcept>
 
 #include "install/ArchiveFolder.h"
 #include "install/ArchiveZipWriter.h"
+#include "platform/WholeFile.h"
 #include "support/ScriptedPrompter.h"
 #include "users/PalmSetup.h"
 
@@ -134,4 +137,16 @@ TEST_F(GlanceCommandTest, TheCopyGoesEvenWhenTheWindowFails) {
                std::runtime_error);
   EXPECT_FALSE(path.empty());
   EXPECT_FALSE(FileExists(path));
+}
+
+TEST_F(GlanceCommandTest, AMemberAboveTheBoundGetsAMessageInsteadOfAWindow) {
+  std::string huge = home / "__temp__/unpack/huge.txt";
+  WriteFile(huge, "");
+  ASSERT_EQ(truncate(huge.c_str(), static_cast<off_t>(kMaxWholeFileBytes) + 1), 0);  // sparse
+  prompter.expect(BoxKind::Error, Button::Ok);
+  EXPECT_FALSE(OpenGlance(*user, archive, "huge.txt", mainWindow, [this](const GlanceRequest& r) { return Show(r); },
+                          [&](const std::string&, const std::string&) { return huge; }));
+  EXPECT_EQ(shown, 0);
+  EXPECT_EQ(prompter.lastText(), "ファイルを読めません\n" + huge + "\nlarger than 64 MB");
+  EXPECT_FALSE(FileExists(huge));
 }

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/Codepage.h"
 #include "platform/Process.h"
 #include "support/TempHome.h"
 #include "xferlink/DosCommand.h"
@@ -169,14 +170,7 @@ TEST(DosCommandTest, AChildIgnoringTerminateIsKilledAndLeavesNoProcessBehind) {
   EXPECT_EQ(r.terminates, 1);
   EXPECT_NE(kill(child, 0), 0);
   // The grandchild was in the child's group: gone too (give its reaper time).
-  bool gone = false;
-  for (int i = 0; i < 100 && !gone; ++i) {
-    std::string state;
-    RunCommand("ps -o stat= -p " + std::to_string(grandchild), &state);
-    gone = state.empty() || state[0] == 'Z';
-    if (!gone) usleep(100 * 1000);
-  }
-  EXPECT_TRUE(gone);
+  EXPECT_TRUE(ProcessGone(grandchild));
 }
 
 TEST(DosCommandTest, DestroyingTheRunnerEndsTheChild) {
@@ -208,4 +202,26 @@ TEST(DosCommandTest, ALotOfOutputArrivesWholeAndALongLineInBoundedPieces) {
   EXPECT_EQ(bytes, 8388608u);
   EXPECT_EQ(longest, TDosCommand::kMaxLine);
   EXPECT_EQ(lines, 8388608u / TDosCommand::kMaxLine);
+}
+
+TEST(DosCommandTest, Utf8OutputArrivesInShiftJisInvalidBytesUnchanged) {
+  TempHome home;
+  setenv("LC_ALL", "C.UTF-8", 1);
+  TDosCommand dc;
+  Recorder r(dc);
+  // A character split between two writes, a Shift_JIS byte pair that is no
+  // UTF-8, and a character Shift_JIS lacks.
+  ASSERT_TRUE(dc.Execute(Sh("printf '/home/\\343\\203'; sleep 0.2; printf '\\220\\343\\203\\203\\343\\202\\257"
+                            "\\343\\202\\242\\343\\203\\203\\343\\203\\227\\n\\203\\101 \\360\\237\\230\\200\\n'"),
+                         ""));
+  dc.WaitForTermination();
+  unsetenv("LC_ALL");
+  ASSERT_EQ(r.lines.size(), 2u);
+  EXPECT_EQ(r.lines[0], Utf8ToCp932("/home/バックアップ"));
+  EXPECT_EQ(r.lines[1], "\x83\x41 ?");
+  EXPECT_EQ(r.chars, r.lines[0] + "\n" + r.lines[1] + "\n");
+
+  // A locale in Shift_JIS writes it already: nothing changes.
+  ChildTextToCp932 sjis(false);
+  EXPECT_EQ(sjis.Feed("\xE3\x83\x90"), "\xE3\x83\x90");
 }

@@ -2,6 +2,8 @@
 // its command lines.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "platform/Codepage.h"
 #include "platform/Process.h"
 #include "xferlink/KestlinkText.h"
@@ -48,6 +50,40 @@ TEST(KestlinkTextTest, ElapsedTime) {
   EXPECT_EQ(ElapsedText(59), "59 秒");
   EXPECT_EQ(ElapsedText(61), "1 分 1 秒");
   EXPECT_EQ(ElapsedText(187), "3 分 7 秒");
+}
+
+TEST(KestlinkTextTest, ElapsedSecondsFromTheStartDoNotLoseOneToAnEarlyTick) {
+  using std::chrono::milliseconds;
+  struct Case {
+    int ms;
+    long seconds;
+  } cases[] = {{0, 0}, {400, 0}, {996, 1}, {1000, 1}, {1500, 1}, {1950, 2}, {58997, 59}, {59990, 60}, {61000, 61}};
+  for (const Case& c : cases) EXPECT_EQ(ElapsedSeconds(milliseconds(c.ms)), c.seconds) << c.ms;
+}
+
+TEST(KestlinkTextTest, EndlessOutputWithoutLineEndsStaysBoundedAndKeepsTheNewest) {
+  KestlinkText text;
+  text.Announce("一覧の取得を行います・・・");
+  text.OnLine("Connected");
+  const std::size_t total = KestlinkText::kMaxBytes * 2;
+  for (std::size_t i = 0; i < total; ++i) text.OnChar(static_cast<char>('a' + i % 26));
+  text.OnChar('!');
+  std::size_t held = 0;
+  for (const std::string& l : text.lines()) {
+    EXPECT_LE(l.size(), KestlinkText::kMaxLineBytes);
+    held += l.size();
+  }
+  EXPECT_LE(held, KestlinkText::kMaxBytes);
+  EXPECT_GE(held, KestlinkText::kMaxBytes / 2);
+  EXPECT_EQ(text.lines().back().back(), '!');
+}
+
+TEST(KestlinkTextTest, ARelativeFolderIsResolvedOnceAgainstTheCurrentFolder) {
+  std::string cwd = std::filesystem::current_path().string();
+  EXPECT_EQ(XferFolder("px"), cwd + "/px");
+  EXPECT_EQ(XferFolder("./a/../px/"), cwd + "/px");
+  EXPECT_EQ(XferFolder("/opt/pilot link//"), "/opt/pilot link");
+  EXPECT_EQ(XferFolder(""), "");
 }
 
 TEST(KestlinkTextTest, LinesUntilConnectedThenBytesAsTheyCome) {

@@ -123,12 +123,32 @@ std::unique_ptr<UserInfo> LastUser() {
   return nullptr;
 }
 
+// "NetHotSync" under the HotSync Manager key: off until the person turns it
+// on, as with Palm Desktop.
+int NetworkVerb(const VerbArgs& args) {
+  if (args.size() > 2) throw UsageError("network on or off");
+  if (args.size() == 1) {
+    auto key = RegKey::Open(TheRegistry(), Hive::CurrentUser, kHotSyncKey, false);
+    bool on = key && key->readDword(kNetHotSyncValue, 0) == 1;
+    std::printf("%s\n", on ? "on" : "off");
+    return 0;
+  }
+  if (args[1] != "on" && args[1] != "off") throw UsageError("network on or off, not " + args[1]);
+  auto key = RegKey::Open(TheRegistry(), Hive::CurrentUser, kHotSyncKey, true);
+  if (!key) throw std::runtime_error("cannot open the HotSync Manager key");
+  key->writeDword(kNetHotSyncValue, args[1] == "on" ? 1 : 0);
+  std::printf("%s (read when kestrel-hotsync starts)\n", args[1].c_str());
+  return 0;
+}
+
 VerbRegistration hotsync(
     "hotsync",
-    "hotsync status|start|stop    (status: exit 0 running, 1 not running; start and stop as "
-    "the program does them, for the last user)",
+    "hotsync status|start|stop | hotsync network [on|off]    (status: exit 0 running, 1 not "
+    "running; start and stop as the program does them, for the last user; network: whether "
+    "kestrel-hotsync serves network HotSync, \"NetHotSync\", read by it at start)",
     [](const VerbArgs& args) {
-      if (args.size() != 1) throw UsageError("status, start or stop");
+      if (!args.empty() && args[0] == "network") return NetworkVerb(args);
+      if (args.size() != 1) throw UsageError("status, start, stop or network");
       if (args[0] == "status") {
         bool running = FindHotSyncManager().has_value();
         std::printf("%s\n", running ? "running" : "not running");

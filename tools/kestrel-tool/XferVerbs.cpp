@@ -10,6 +10,7 @@
 #include "Verbs.h"
 #include "platform/Codepage.h"
 #include "platform/Home.h"
+#include "platform/Termination.h"
 #include "xferlink/DosCommand.h"
 #include "xferlink/KestlinkText.h"
 
@@ -19,11 +20,6 @@ namespace {
 bool IsFolder(const std::string& p) {
   struct stat st {};
   return stat(p.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
-
-std::string WithoutTrailingSlash(std::string p) {
-  while (p.size() > 1 && p.back() == '/') p.pop_back();
-  return p;
 }
 
 VerbRegistration xfer(
@@ -53,8 +49,8 @@ VerbRegistration xfer(
       auto user = OpenRegisteredUser(name);
       if (!user) return 1;
       if (!haveDir) dir = user->consoleBackupFolder();
-      dir = WithoutTrailingSlash(dir);
-      std::string tool = WithoutTrailingSlash(user->consoleProgram());
+      dir = XferFolder(dir);
+      std::string tool = XferFolder(user->consoleProgram());
 
       std::string reasons;
       struct stat st {};
@@ -72,16 +68,28 @@ VerbRegistration xfer(
       TDosCommand dc;
       dc.OnOutputLine = [&](TDosCommand&, const std::string& s) { text.OnLine(s); };
       dc.OnOutputChar = [&](TDosCommand&, char c) { text.OnChar(c); };
+      // Ctrl+C, a closed terminal or a kill end the tool as the console's
+      // stop does: the tool's whole group first, then what was shown.
+      CatchTerminationSignals();
       if (!dc.Execute(line, tool)) {
         std::fprintf(stderr, "kestrel-tool xfer: pilot-xferの実行に失敗しました。\n\n  %s\n  %s\n",
                      line.c_str(), tool.c_str());
         return 1;
       }
-      dc.WaitForTermination();
+      bool stopped = false;
+      while (dc.IsOnExecution()) {
+        dc.WaitAndDeliver(20);
+        if (TerminationSignal() && !stopped) {
+          dc.Terminate();
+          stopped = true;
+        }
+      }
+      if (stopped) text.AddLine(Utf8ToCp932("pilot-xferの実行を中止しました"));
       WriteOutput(text.Joined("\n"));
       std::ofstream log(ProgramFolder() + "Kestlink.log", std::ios::binary | std::ios::app);
       log << text.Joined();
       if (!log) std::fprintf(stderr, "kestrel-tool xfer: cannot append to Kestlink.log\n");
+      if (stopped) return 128 + TerminationSignal();
       return static_cast<int>(dc.ExitCode() & 0xff);
     });
 

@@ -31,11 +31,10 @@
 #include "app/SingleInstance.h"
 #include "app/WindowState.h"
 #include "app/qt/Icons.h"
+#include "common/Links.h"
 #include "common/MessageBoxes.h"
 #include "common/qt/QtPrompter.h"
-#include "platform/Home.h"
 #include "platform/SerialPorts.h"
-#include "platform/Shell.h"
 #include "platform/qt/QtBusWindow.h"
 
 namespace kestrel {
@@ -43,8 +42,6 @@ namespace {
 
 // List items dragged onto the tree; the logic knows which (the selection).
 constexpr const char* kListDragMime = "application/x-kestrel-list-items";
-constexpr const char* kHelpFile = "Kestrel.html";
-constexpr const char* kNoHelp = "ヘルプファイル %s が見つかりません。";
 
 QString Q(const std::string& text) { return QString::fromStdString(text); }
 
@@ -486,6 +483,7 @@ void TFormKestrel::ApplyWindowState() {
 // --- life of the window
 
 bool TFormKestrel::FormCreate(const std::vector<std::string>& files, bool show) {
+  bool setUp = logic_.OfferFirstStart();
   logic_.ReadLocations();
   // The users' folders are read on another core while the window is built.
   logic_.PrepareTree();
@@ -500,6 +498,8 @@ bool TFormKestrel::FormCreate(const std::vector<std::string>& files, bool show) 
   }
   if (show) this->show();
   logic_.Refresh();
+  // A new Palm Desktop side has no user of Kestrel+ yet.
+  if (setUp && show) logic_.RunCommand("ActNewUser");
   return false;
 }
 
@@ -586,14 +586,7 @@ void TFormKestrel::Run(const std::string& name) {
   if (!closed_) logic_.RunCommand(name);
 }
 
-void TFormKestrel::ActHelpExecute() {
-  std::string page = ShippedFile(kHelpFile);
-  if (page.empty()) {
-    ErrorBox(kNoHelp, kHelpFile);
-    return;
-  }
-  TheShell().open(QUrl::fromLocalFile(Q(page)).toString(QUrl::FullyEncoded).toStdString());
-}
+void TFormKestrel::ActHelpExecute() { OpenHelp(0); }
 
 void TFormKestrel::PopupMenu1Popup() {
   restoreTools_->clear();

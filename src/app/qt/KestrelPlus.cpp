@@ -10,6 +10,7 @@
 
 #include "app/KestrelMain.h"
 #include "app/SingleInstance.h"
+#include "app/qt/EndOnSignal.h"
 #include "app/qt/FormKestrel.h"
 #include "app/qt/Icons.h"
 #include "app/qt/InterfaceFont.h"
@@ -21,6 +22,7 @@
 #include "dialogs/qt/RegisterDialogs.h"
 #include "handlers/QueueThroughHandler.h"
 #include "platform/Home.h"
+#include "platform/Termination.h"
 #include "users/PalmDesktop.h"
 #include "viewer/qt/ViewerCommands.h"
 #include "xferlink/qt/XferCommands.h"
@@ -86,6 +88,9 @@ int RunKestrelPlus(int argc, char** argv) {
   // A running instance that ended meanwhile took only the first ones.
   args.erase(args.begin(), args.begin() + static_cast<std::ptrdiff_t>(forwarded));
   RemoveLeftoversOfEndedRunsEverywhere();
+  // From here a termination signal closes the program as a close does; one
+  // during the start closes the window as soon as it is up.
+  CatchTerminationSignals();
 
   // Without a display the files are still queued (over ssh, say); the
   // questions go to stderr with their default answers.
@@ -112,6 +117,7 @@ int RunKestrelPlus(int argc, char** argv) {
         std::fprintf(stderr, "%s\n", kNoDisplayNotice);
         form.TakeForwardedFiles();
       } else {
+        EndOnTerminationSignal(form);
         app.exec();
       }
     }
@@ -122,6 +128,8 @@ int RunKestrelPlus(int argc, char** argv) {
   }
   SetDialogs(nullptr);
   SetPrompter(nullptr);
+  // Ended by a signal: the shells' 128 + its number, after the close.
+  if (int sig = TerminationSignal()) return 128 + sig;
   // Non-zero when a file given (or forwarded) was not queued.
   return failed || QueueThroughHandlerCounts().failed > 0 ? 1 : 0;
 }

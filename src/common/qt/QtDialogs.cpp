@@ -12,6 +12,11 @@ namespace {
 
 QString Q(const std::string& text) { return QString::fromStdString(text); }
 
+QtDialogs::FirstStartWindow& FirstStartWindowSlot() {
+  static QtDialogs::FirstStartWindow window;
+  return window;
+}
+
 }  // namespace
 
 QWidget* QtDialogs::owner() const {
@@ -60,12 +65,26 @@ std::optional<FontSpec> QtDialogs::chooseFont(const FontRequest& request) {
   if (!request.name.empty()) dialog.setObjectName(Q(request.name));
   if (!request.caption.empty()) dialog.setWindowTitle(Q(request.caption));
   dialog.setOption(QFontDialog::DontUseNativeDialog, true);
-  if (request.fixedPitchOnly) dialog.setOption(QFontDialog::MonospacedFonts, true);
+  if (request.fixedPitchOnly) {
+    dialog.setOption(QFontDialog::MonospacedFonts, true);
+    // The family list was made when the dialog was, before the option;
+    // setting the font makes it again, now with fixed-pitch families only.
+    dialog.setCurrentFont(start);
+  }
   dialog.adjustSize();
   PlaceDialogOver(&dialog, owner());
   if (dialog.exec() != QDialog::Accepted) return std::nullopt;
   QFont chosen = dialog.selectedFont();
   return FontSpec{chosen.family().toStdString(), chosen.pointSize()};
+}
+
+void QtDialogs::SetFirstStartWindow(FirstStartWindow window) {
+  FirstStartWindowSlot() = std::move(window);
+}
+
+std::optional<FirstStartAnswer> QtDialogs::firstStart(const FirstStartRequest& request) {
+  if (!FirstStartWindowSlot()) return std::nullopt;
+  return FirstStartWindowSlot()(request, owner());
 }
 
 }  // namespace kestrel

@@ -6,8 +6,8 @@
 #include <QPushButton>
 #include <QStyle>
 
+#include "common/Links.h"
 #include "dialogs/About.h"
-#include "platform/Shell.h"
 #include "platform/VersionInfo.h"
 
 namespace kestrel {
@@ -21,7 +21,7 @@ QLabel* LinkLabel(QWidget* parent, const char* name, const char* address) {
   label->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
   label->setCursor(Qt::PointingHandCursor);
   QObject::connect(label, &QLabel::linkActivated, label,
-                   [](const QString& link) { TheShell().open(link.toStdString()); });
+                   [](const QString& link) { OpenLink(link.toStdString()); });
   return label;
 }
 

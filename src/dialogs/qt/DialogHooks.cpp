@@ -1,11 +1,7 @@
 #include "dialogs/qt/DialogHooks.h"
 
-#include <QUrl>
-
-#include "common/MessageBoxes.h"
 #include "common/Dialogs.h"
-#include "platform/Home.h"
-#include "platform/Shell.h"
+#include "common/Links.h"
 
 namespace kestrel {
 
@@ -39,15 +35,6 @@ std::optional<QFont> ChooseFixedFont(const QFont& initial) {
   return font;
 }
 
-void OpenHelpTopic(int topic) {
-  std::string page = ShippedFile("Kestrel.html");
-  if (page.empty()) {
-    ErrorBox("ヘルプファイル %s が見つかりません。", "Kestrel.html");
-    return;
-  }
-  QUrl url = QUrl::fromLocalFile(QString::fromStdString(page));
-  if (topic > 0) url.setFragment(QStringLiteral("topic%1").arg(topic));
-  TheShell().open(url.toString(QUrl::FullyEncoded).toStdString());
-}
+void OpenHelpTopic(int topic) { OpenHelp(topic); }
 
 }  // namespace kestrel

@@ -5,9 +5,11 @@
 #include "app/CommandRouter.h"
 #include "app/MainContext.h"
 #include "app/Session.h"
+#include "common/qt/QtDialogs.h"
 #include "common/qt/QtPrompter.h"
 #include "dialogs/qt/AboutBox.h"
 #include "dialogs/qt/FormAddUser.h"
+#include "dialogs/qt/FormFirstStart.h"
 #include "dialogs/qt/FormKSConfig.h"
 #include "platform/DialUp.h"
 #include "users/UserInfo.h"
@@ -60,6 +62,7 @@ void ActChangeUserExecute(MainContext& ctx, QWidget& mainWindow) {
 }  // namespace
 
 void RegisterDialogs(CommandRouter& router, QWidget& mainWindow) {
+  QtDialogs::SetFirstStartWindow(&TFormFirstStart::Ask);
   router.SetHandler("ActConfig", [&mainWindow](MainContext& ctx) { ActConfigExecute(ctx, mainWindow); });
   router.SetHandler("ActNewUser", [&mainWindow](MainContext& ctx) { ActNewUserExecute(ctx, mainWindow); });
   router.SetHandler("ActChangeUser", [&mainWindow](MainContext& ctx) { ActChangeUserExecute(ctx, mainWindow); });

@@ -24,6 +24,7 @@
 #include <stdexcept>
 #include <vector>
 
+#include "platform/PercentEncoding.h"
 #include "platform/Desktop.h"
 #include "platform/Home.h"
 #include "platform/WholeFile.h"
@@ -77,20 +78,7 @@ bool OwnBusFile(const std::string& path, mode_t kind) {
 }
 
 // Mutex names may hold any character; file names get the safe ones only.
-std::string SafeName(const std::string& name) {
-  static const char* hex = "0123456789ABCDEF";
-  std::string out;
-  for (unsigned char c : name) {
-    if (std::isalnum(c) || c == '.' || c == '_' || c == '+' || c == '-') {
-      out += static_cast<char>(c);
-    } else {
-      out += '%';
-      out += hex[c >> 4];
-      out += hex[c & 15];
-    }
-  }
-  return out;
-}
+std::string SafeName(const std::string& name) { return PercentEncoded(name, "._+-"); }
 
 // A socket address for a path. A path too long for sun_path is reached
 // through an open descriptor of its folder (/proc/self/fd/N/name).

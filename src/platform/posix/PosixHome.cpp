@@ -53,6 +53,11 @@ std::string InstalledFile(const std::string& name) {
   return "";
 }
 
+std::string ProgramBeside(const std::string& name) {
+  std::string bin = ProgramBinFolder();
+  return bin.empty() ? name : bin + "/" + name;
+}
+
 std::string ShippedFile(const std::string& name) {
   if (std::string path = Readable(HomeFolder(), name); !path.empty()) return path;
   return InstalledFile(name);

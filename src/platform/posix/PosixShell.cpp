@@ -1,7 +1,9 @@
 // The shell's "open" on POSIX: an executable file is started directly, a
 // document, folder or address goes to xdg-open ($KESTREL_OPENER when set).
 // The started program is detached (its own session, reparented to init), so
-// nothing waits for it and no zombie is left.
+// nothing waits for it and no zombie is left. The opener is given a moment
+// to fail: xdg-open ends at once with an error when there is no desktop or
+// no program for the address, and that must not pass for success.
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/stat.h>
@@ -11,6 +13,7 @@
 #include <cctype>
 #include <cerrno>
 #include <cstdlib>
+#include <ctime>
 #include <mutex>
 #include <vector>
 
@@ -54,8 +57,29 @@ std::string ResolveProgram(const std::string& name) {
   return "";
 }
 
-// Starts argv[0] (a full path) detached; true once it has been executed.
-bool SpawnDetached(const std::vector<std::string>& args, const std::string& folder) {
+// How long an opener may take to fail. One that is still running then (a
+// browser started in the foreground) has shown something.
+constexpr int kOpenerVerdictMs = 2000;
+
+// In the intermediate child: waits up to `ms` for the started program and
+// answers its verdict as an exit status (0: running or ended well).
+// Async-signal-safe calls only.
+int Verdict(pid_t started, int ms) {
+  const timespec step{0, 20 * 1000 * 1000};
+  for (int waited = 0; waited < ms; waited += 20) {
+    int status = 0;
+    pid_t r = waitpid(started, &status, WNOHANG);
+    if (r == started) return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? 0 : 1;
+    if (r < 0 && errno != EINTR) return 0;
+    nanosleep(&step, nullptr);
+  }
+  return 0;
+}
+
+// Starts argv[0] (a full path) detached; true once it has been executed
+// and, with `verdictMs`, has not failed within that time.
+bool SpawnDetached(const std::vector<std::string>& args, const std::string& folder,
+                   int verdictMs = 0) {
   std::vector<char*> argv;
   for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
   argv.push_back(nullptr);
@@ -70,7 +94,8 @@ bool SpawnDetached(const std::vector<std::string>& args, const std::string& fold
     // Only async-signal-safe calls from here on.
     setsid();
     pid_t grandchild = fork();
-    if (grandchild != 0) _exit(grandchild < 0 ? 1 : 0);
+    if (grandchild < 0) _exit(1);
+    if (grandchild != 0) _exit(verdictMs > 0 ? Verdict(grandchild, verdictMs) : 0);
     sigset_t all;
     sigemptyset(&all);
     sigprocmask(SIG_SETMASK, &all, nullptr);
@@ -130,7 +155,7 @@ class PosixShell : public Shell {
     if (program.empty()) return false;
     args.push_back(program);
     args.push_back(target);
-    return SpawnDetached(args, folder);
+    return SpawnDetached(args, folder, kOpenerVerdictMs);
   }
 };
 

@@ -8,8 +8,8 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "common/Links.h"
 #include "common/MessageBoxes.h"
-#include "platform/Shell.h"
 
 namespace kestrel {
 namespace {
@@ -129,8 +129,7 @@ void TfrmEye::FindNext() {
 
 void TfrmEye::Editor1Click() {
   std::string address = AddressToOpen(Editor1->tokenAtCaret());
-  // A shell "open" that fails shows nothing.
-  if (!address.empty()) TheShell().open(address);
+  if (!address.empty()) OpenLink(address);
 }
 
 bool TfrmEye::eventFilter(QObject* watched, QEvent* event) {

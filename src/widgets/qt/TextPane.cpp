@@ -8,6 +8,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <QStyle>
 #include <QStringList>
 #include <QTimer>
 #include <algorithm>
@@ -167,6 +168,12 @@ void TextPane::setWrapColumns(int bytes) {
 int TextPane::fittingWrapWidth() const {
   int w = (viewport()->width() - kPaneLeftMargin - 3) / columnWidth_;
   return std::max(w, kMinWrapWidth);
+}
+
+int TextPane::widthForColumns(int columns) const {
+  int bar = std::max(verticalScrollBar()->sizeHint().width(),
+                     style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this));
+  return kPaneLeftMargin + columns * columnWidth_ + 3 + 2 * frameWidth() + bar;
 }
 
 void TextPane::rewrap() {

@@ -52,6 +52,9 @@ class TextPane : public QAbstractScrollArea {
   void setWrapColumns(int bytes);
   // The wrap width the client width allows: (width - margin - 3) / column, at least 2.
   int fittingWrapWidth() const;
+  // The pane's width that shows `columns` whole columns of its font, with
+  // room for the vertical scroll bar.
+  int widthForColumns(int columns) const;
   void rewrap();
 
   void setRules(const HighlightRules& rules);

@@ -20,15 +20,18 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
+#include <optional>
 
 #include "common/Dialogs.h"
 #include "common/MessageBoxes.h"
 #include "platform/Codepage.h"
 #include "platform/Home.h"
+#include "platform/Termination.h"
+#include "platform/WholeFile.h"
 #include "users/UserInfo.h"
 #include "widgets/TextHighlight.h"
 #include "widgets/qt/TextPane.h"
@@ -85,7 +88,6 @@ std::string LogPath() { return ProgramFolder() + "Kestlink.log"; }
 TfrmKestlink::TfrmKestlink(UserInfo& user, QWidget* parent) : QDialog(parent), user_(user) {
   setObjectName("frmKestlink");
   setWindowTitle("Kestlink");
-  setFixedWidth(542);
   setMinimumHeight(300);
   resize(542, 506);
   handOver_ = std::make_unique<QtHandOver>(runner_);
@@ -212,15 +214,15 @@ TfrmKestlink::TfrmKestlink(UserInfo& user, QWidget* parent) : QDialog(parent), u
   edCsl->setRules(ConsoleRules());
   edCsl->setFollowEnd(true);
   top->addWidget(edCsl, 1);
+  // 542 pixels hold the pane's 80 columns in the font it was made for; the
+  // font found here may be wider, and nothing of a row may be cut off.
+  setFixedWidth(std::max(542, edCsl->widthForColumns(80)));
 
   timer = new QTimer(this);
   timer->setInterval(1000);
+  timer->setTimerType(Qt::PreciseTimer);
   connect(timer, &QTimer::timeout, this, [this] {
-    if (runner_.IsOnExecution()) {
-      Tick(static_cast<long>(std::chrono::duration_cast<std::chrono::seconds>(
-                                 std::chrono::steady_clock::now() - start_)
-                                 .count()));
-    }
+    if (runner_.IsOnExecution()) Tick(ElapsedSeconds(std::chrono::steady_clock::now() - start_));
   });
 
   connect(acBackup, &QAction::triggered, this, [this] { Run(XferCommand::Backup); });
@@ -306,18 +308,17 @@ void TfrmKestlink::FormShow() {
     case 2: BindDefault(acSync, miDefSync); break;
     default: BindDefault(acBackup, miDefBackup); break;
   }
-  std::ifstream log(LogPath(), std::ios::binary);
-  if (log) {
-    std::stringstream s;
-    s << log.rdbuf();
-    std::string all = s.str();
+  // A log that is no file or has grown past the bound of a whole-file read
+  // starts an empty pane; the pane itself keeps its newest lines.
+  if (std::optional<std::string> log = ReadWholeFile(LogPath())) {
+    const std::string& all = *log;
     text_.lines().clear();
     std::size_t from = 0;
     while (from < all.size()) {
       std::size_t end = all.find('\n', from);
       std::string line = all.substr(from, end == std::string::npos ? std::string::npos : end - from);
       if (!line.empty() && line.back() == '\r') line.pop_back();
-      text_.lines().push_back(line);
+      text_.AddLine(line);
       if (end == std::string::npos) break;
       from = end + 1;
     }
@@ -355,8 +356,8 @@ void TfrmKestlink::SyncPane() {
 bool TfrmKestlink::Check(bool tool, bool folder) {
   std::string reasons;
   std::error_code ec;
-  std::string px = WithoutTrailingSeparator(edPXPath->text().toStdString());
-  std::string bk = WithoutTrailingSeparator(edBackPath->text().toStdString());
+  std::string px = XferFolder(edPXPath->text().toStdString());
+  std::string bk = XferFolder(edBackPath->text().toStdString());
   if (tool && !std::filesystem::exists(px + "/pilot-xfer", ec)) reasons += "・pilot-xferが見つからない\n";
   if (folder && !std::filesystem::is_directory(bk, ec)) {
     if (ConfirmBox("フォルダが存在しません。\n作成しますか？") == Button::Yes) {
@@ -373,7 +374,9 @@ bool TfrmKestlink::Check(bool tool, bool folder) {
     ErrorBox("pilot-xferが実行できませんでした\n\nエラー原因\n%s", reasons.c_str());
     return false;
   }
-  Normalise();
+  // What was checked is what starts.
+  edPXPath->setText(QString::fromStdString(px));
+  edBackPath->setText(QString::fromStdString(bk));
   return true;
 }
 
@@ -424,7 +427,8 @@ void TfrmKestlink::reject() { close(); }
 
 void TfrmKestlink::closeEvent(QCloseEvent* event) {
   if (runner_.IsOnExecution()) {
-    if (ConfirmBox("pilot-xferが実行中ですが、終了しますか？") != Button::Yes) {
+    // A program asked to end by a signal does not ask.
+    if (!TerminationSignal() && ConfirmBox("pilot-xferが実行中ですが、終了しますか？") != Button::Yes) {
       event->ignore();
       return;
     }

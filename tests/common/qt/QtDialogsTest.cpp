@@ -7,7 +7,9 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QFontDatabase>
 #include <QFontDialog>
+#include <QListView>
 #include <QInputDialog>
 #include <QMainWindow>
 #include <QTimer>
@@ -114,6 +116,25 @@ TEST_F(QtDialogsTest, TheFolderChoiceAnswersTheFolderOrNothing) {
   EXPECT_EQ(dialogs.chooseFolder({"", home / "Backup", ""}), home / "Backup/Taro");
   WhenOpen<QFileDialog>([](QFileDialog* d) { d->reject(); });
   EXPECT_EQ(dialogs.chooseFolder({"", home / "Backup", ""}), std::nullopt);
+}
+
+TEST_F(QtDialogsTest, AFixedPitchFontDialogListsFixedPitchFamiliesOnlyFromTheStart) {
+  for (bool fixedOnly : {true, false}) {
+    QStringList families;
+    WhenOpen<QFontDialog>([&](QFontDialog* d) {
+      // The first list is the families'.
+      if (auto* list = d->findChild<QListView*>()) {
+        for (int r = 0; r < list->model()->rowCount(); ++r) families << list->model()->index(r, 0).data().toString();
+      }
+      d->reject();
+    });
+    dialogs.chooseFont({"", {"Monospace", 10}, fixedOnly, ""});
+    ASSERT_FALSE(families.isEmpty());
+    int proportional = 0;
+    for (const QString& f : families) proportional += QFontDatabase::isFixedPitch(f) ? 0 : 1;
+    if (fixedOnly) EXPECT_EQ(proportional, 0) << families.join(", ").toStdString();
+    else EXPECT_GT(proportional, 0);  // the machine has some, so the above means something
+  }
 }
 
 TEST_F(QtDialogsTest, TheFontDialogStartsWithTheFontAndAnswersTheChoice) {

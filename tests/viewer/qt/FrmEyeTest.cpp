@@ -32,17 +32,20 @@ struct App {
   }
 };
 
-// Records what would have been opened.
+// Records what would have been opened; `opens` false plays a machine with
+// nothing to open addresses with.
 class RecordingShell : public Shell {
  public:
-  explicit RecordingShell(std::vector<std::string>* opened) : opened_(opened) {}
+  explicit RecordingShell(std::vector<std::string>* opened, bool opens = true)
+      : opened_(opened), opens_(opens) {}
   bool open(const std::string& target, const std::string&, const std::string&) override {
     opened_->push_back(target);
-    return false;  // a failing open shows nothing
+    return opens_;
   }
 
  private:
   std::vector<std::string>* opened_;
+  bool opens_;
 };
 
 std::string S(std::string_view utf8) { return Utf8ToCp932(utf8); }
@@ -122,8 +125,13 @@ TEST_F(FrmEyeTest, ClickOnAnAddressOpensIt) {
   QTest::mouseClick(pane->viewport(), Qt::LeftButton, {}, Cell(pane, 1, 8));
   QTest::mouseClick(pane->viewport(), Qt::LeftButton, {}, Cell(pane, 1, 25));
   QTest::mouseClick(pane->viewport(), Qt::LeftButton, {}, Cell(pane, 2, 2));
-  SetShell(nullptr);
   EXPECT_EQ(opened, (std::vector<std::string>{"http://example.jp/", "mailto:x", "mailto:taro@example.jp"}));
+  // Nothing to open it with: the person is told.
+  SetShell(std::make_unique<RecordingShell>(&opened, false));
+  prompter.expect(BoxKind::Error, Button::Ok);
+  QTest::mouseClick(pane->viewport(), Qt::LeftButton, {}, Cell(pane, 0, 6));
+  EXPECT_EQ(prompter.lastText(), "リンクの実行ができません");
+  SetShell(nullptr);
 }
 
 TEST_F(FrmEyeTest, FindWithRegularExpressionsAndF3) {

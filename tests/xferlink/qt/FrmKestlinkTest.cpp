@@ -6,15 +6,18 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QScrollBar>
 #include <QToolButton>
 #include <filesystem>
 #include <signal.h>
+#include <sys/stat.h>
 
 #include "platform/Codepage.h"
 #include "platform/Registry.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TempHome.h"
 #include "users/UserInfo.h"
+#include "widgets/qt/TextPane.h"
 #include "xferlink/qt/FrmKestlink.h"
 
 using namespace kestrel;
@@ -164,6 +167,27 @@ TEST_F(FrmKestlinkTest, ClosingWhileRunningAsksAndYesLeavesNoChild) {
   EXPECT_FALSE(f.runner().IsOnExecution());
   EXPECT_NE(kill(child, 0), 0);
   EXPECT_EQ(Lines(f).back(), "pilot-xferの実行を中止しました");
+}
+
+TEST_F(FrmKestlinkTest, ALogThatIsNoFileStartsAnEmptyPaneAtOnce) {
+  ASSERT_EQ(mkfifo((home / "Kestlink.log").c_str(), 0600), 0);
+  UserInfo user("Taro");
+  TfrmKestlink f(user);
+  f.show();  // would wait for a writer for ever
+  EXPECT_TRUE(f.text().lines().empty());
+}
+
+TEST_F(FrmKestlinkTest, ThePaneShowsEightyColumnsOfTheFontItFoundBesideItsScrollBar) {
+  UserInfo user("Taro");
+  TfrmKestlink f(user);
+  f.show();
+  std::string many;
+  for (int i = 0; i < 200; ++i) many += std::string(80, 'x') + "\n";
+  f.edCsl->setText(many);
+  QApplication::processEvents();
+  EXPECT_TRUE(f.edCsl->verticalScrollBar()->isVisible());
+  EXPECT_GE(f.edCsl->fittingWrapWidth(), 80) << "column " << f.edCsl->columnWidth() << " px, window " << f.width();
+  EXPECT_GE(f.width(), 542);
 }
 
 }  // namespace

@@ -4,6 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <signal.h>
+
+#include <filesystem>
+
 #include <QAction>
 #include <QApplication>
 #include <QLineEdit>
@@ -15,6 +19,9 @@
 #include "app/qt/FormKestrel.h"
 #include "app/qt/KestrelPlus.h"
 #include "common/MessageTable.h"
+#include "app/qt/EndOnSignal.h"
+#include "platform/Termination.h"
+#include "users/PalmDesktop.h"
 #include "support/ScriptedPrompter.h"
 #include "xferlink/qt/FrmKestlink.h"
 
@@ -57,4 +64,43 @@ TEST_F(XferCommandsTest, TheConsoleOpensOnTheBackupNodesFolder) {
   want.pop_back();
   EXPECT_EQ(shownFolder, want);
   EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+}
+
+TEST_F(XferCommandsTest, ASignalEndsPilotXferClosesTheConsoleAndStartsHotSyncManagerAgain) {
+  AddUser("Taro Yamada", "TaroY", 7);
+  SetLastUser("TaroY");
+  std::string tools = home / "pilot link";
+  std::filesystem::create_directories(tools);
+  std::filesystem::copy_file(BuiltProgram("pilot-xfer"), tools + "/pilot-xfer");
+  CurrentUserKey(JoinKeyPath(kUsersKey, "Taro Yamada\\pilot-xfer")).writeString("Path", tools);
+  CurrentUserKey(kPalmCoreKey).writeString("HotSyncPath", BuiltProgram("kestrel-hotsync"));
+  setenv("KESTREL_PILOT_CONNECT_MS", "600000", 1);  // never connects
+  std::string tool = ShellQuote(BuiltProgram("kestrel-tool"));
+  for (int sig : {SIGTERM, SIGINT, SIGHUP}) {
+    ASSERT_EQ(RunCommand(tool + " hotsync start"), 0);
+    ASSERT_TRUE(QTest::qWaitFor([] { return FindHotSyncManager().has_value(); }, 10000));
+    form = std::make_unique<TFormKestrel>();
+    WireSubsystems(*form);
+    form->FormCreate({}, true);
+    CatchTerminationSignals();
+    EndOnTerminationSignal(*form, 0);  // the test pumps events outside any loop
+    Select({"Taro Yamada"});
+    pid_t child = 0;
+    QTimer::singleShot(0, [&] {
+      auto* console = dynamic_cast<TfrmKestlink*>(QApplication::activeModalWidget());
+      if (!console) return;
+      console->acList->trigger();
+      child = console->runner().childPid();
+      raise(sig);
+    });
+    form->action(Command::PilotXfer)->trigger();
+    ASSERT_GT(child, 0);
+    EXPECT_NE(kill(child, 0), 0) << "pilot-xfer outlived the console, signal " << sig;
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !form->isVisible(); }, 5000));  // the window closed after it
+    EXPECT_TRUE(QTest::qWaitFor([] { return FindHotSyncManager().has_value(); }, 10000)) << sig;
+    EXPECT_EQ(prompter.shown().size(), 0u);  // nothing was asked
+    form.reset();
+    RunCommand(tool + " hotsync stop");
+  }
+  CatchTerminationSignals();  // forgets the last one
 }
