@@ -291,11 +291,15 @@ void AppListCatalogue::BuildCategories() {
   categories_.clear();
   std::unordered_set<std::string> spellings;  // as written: most lines repeat one
   std::unordered_set<std::string> seen;       // upper-cased
+  std::string_view fields[kFieldCategory + 1];
+  std::string scratch, category;
   for (const std::string& line : appList_) {
-    // Empty when the line has no field 4.
-    std::string category = CommaField(line, kFieldCategory);
-    if (category.empty() || !spellings.insert(category).second) continue;
-    if (seen.insert(UpperSjis(category)).second) categories_.push_back(std::move(category));
+    if (CommaFieldViews(line, fields, kFieldCategory + 1, scratch) <= kFieldCategory) continue;
+    if (fields[kFieldCategory].empty()) continue;
+    // Looked up in a reused text: most lines name a category seen before.
+    category.assign(fields[kFieldCategory]);
+    if (!spellings.insert(category).second) continue;
+    if (seen.insert(UpperSjis(category)).second) categories_.push_back(category);
   }
   std::stable_sort(categories_.begin(), categories_.end(), [](const std::string& a, const std::string& b) {
     return CompareSjisNoCase(a, b) < 0;

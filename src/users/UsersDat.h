@@ -66,9 +66,29 @@ constexpr std::size_t kMaxShortName = 12;
 // Parses a file of that layout; nullopt with a reason for anything else.
 std::optional<std::vector<UsersDatRecord>> ParseUsersDat(std::string_view bytes,
                                                         std::string* error);
+// The records of a file of that layout, also when bytes it does not explain
+// follow them; nullopt with a reason otherwise.
+std::optional<std::vector<UsersDatRecord>> ReadUsersDatRecords(std::string_view bytes,
+                                                              std::string* error);
 // The bytes of a file holding these records; nullopt with a reason when a
 // record does not fit the layout.
 std::optional<std::string> FormatUsersDat(const std::vector<UsersDatRecord>& records,
                                           std::string* error);
+
+// A file of that layout with one record more, behind the last one; every
+// other byte stays as it was, also bytes after the records that this
+// layout does not explain. nullopt with a reason for a file of another
+// layout, or one whose records do not read.
+std::optional<std::string> AddUsersDatRecord(std::string_view bytes, const UsersDatRecord& record,
+                                             std::string* error);
+
+// A short name for a new user, made from the user name (Shift_JIS): the
+// characters a folder name may hold on Linux and Windows alike (no control
+// bytes, separators, spaces, :*?"<>| or dots at either end; a double-byte
+// character whole or not at all), at most 12 bytes, and different, ignoring
+// ASCII case, from each of `taken` (Shift_JIS too): "Taro2", "Taro3", ...
+// when it is not. A name Windows keeps for a device (CON, LPT1.x) gets a
+// "_" in front; a name with nothing usable gives "User", "User2", ...
+std::string MakeShortName(std::string_view nameSjis, const std::vector<std::string>& taken);
 
 }  // namespace kestrel
