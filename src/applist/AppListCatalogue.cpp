@@ -17,6 +17,9 @@ namespace {
 
 constexpr const char* kCannotRead = "ファイルが読み込めません\n\n  %s";
 constexpr const char* kCannotSave = "ファイルが保存できません\n\n  %s";
+// Writing a list that could not be read would replace its entries with
+// the few this run has.
+constexpr const char* kNotSavedUnread = "ファイルが読み込めなかったため、保存しません\n\n  %s";
 
 // A line without any field: empty, or blanks only.
 bool NoFields(const std::string& line) {
@@ -262,11 +265,13 @@ void AppListCatalogue::LoadAppLists() {
   if (loaded_) return;
   loaded_ = true;
   if (ReadLinesFile(PathOf(AppListId::AppList), appList_) == ReadResult::Unreadable) {
+    appListUnread_ = true;
     ErrorBox(kCannotRead, PathOf(AppListId::AppList).c_str());
   }
   appListInOrder_ = false;
   BuildCategories();
   if (ReadLinesFile(PathOf(AppListId::MyAppList), myAppList_) == ReadResult::Unreadable) {
+    myAppListUnread_ = true;
     ErrorBox(kCannotRead, PathOf(AppListId::MyAppList).c_str());
   }
 }
@@ -331,6 +336,10 @@ bool AppListCatalogue::Save(AppListId id) {
   auto& l = mutableLines(id);
   std::erase_if(l, [](const std::string& line) { return line.empty(); });
   std::string path = PathOf(id);
+  if (unread(id)) {
+    ErrorBox(kNotSavedUnread, path.c_str());
+    return false;
+  }
   if (!WriteLinesFile(path, l)) {
     ErrorBox(kCannotSave, path.c_str());
     return false;

@@ -32,6 +32,19 @@ void PutLe(std::string& out, std::uint32_t value, int width) {
 
 }  // namespace
 
+bool IsUsableShortName(std::string_view name, bool sjis) {
+  if (name.empty() || name == "." || name == "..") return false;
+  for (std::size_t i = 0; i < name.size(); ++i) {
+    auto c = static_cast<unsigned char>(name[i]);
+    if (sjis && ((c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC)) && i + 1 < name.size()) {
+      ++i;  // a double-byte character: its trail byte is no separator
+      continue;
+    }
+    if (c < 0x20 || c == 0x7F || c == '/' || c == '\\') return false;
+  }
+  return true;
+}
+
 UsersDatMatch FindUserInUsersDat(std::string_view bytes, std::string_view nameSjis) {
   UsersDatMatch result;
   if (bytes.empty()) {
@@ -49,7 +62,8 @@ UsersDatMatch FindUserInUsersDat(std::string_view bytes, std::string_view nameSj
     std::size_t n = Byte(bytes, i + length);
     std::size_t start = i + length + 1;
     if (start + n > size) return result;  // a short name past the end: not a record
-    if (n == 0) {
+    // A name that leads out of the Palm Desktop folder counts as none.
+    if (!IsUsableShortName(bytes.substr(start, n), true)) {
       result.answer = kLookupNoShortName;
       return result;
     }

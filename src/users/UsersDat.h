@@ -15,7 +15,7 @@ namespace kestrel {
 constexpr int kLookupFound = 0;
 constexpr int kLookupNotOpened = 1;   // the file could not be opened
 constexpr int kLookupEmpty = 2;       // empty or unreadable
-constexpr int kLookupNoShortName = 3; // the match has an empty short name
+constexpr int kLookupNoShortName = 3; // the match has an empty or unusable short name
 constexpr int kLookupNotFound = 9;
 
 struct UsersDatMatch {
@@ -24,6 +24,12 @@ struct UsersDatMatch {
   std::int32_t userId = 0;
 };
 
+// Whether a short name can be the name of a folder inside the Palm Desktop
+// folder: not empty, not "." or "..", no separator ('/' or '\\'), no NUL or
+// other control byte. `sjis`: the name is Shift_JIS, whose trail bytes may
+// equal a backslash without being one; else UTF-8.
+bool IsUsableShortName(std::string_view name, bool sjis);
+
 // Finds a user name (Shift_JIS) in the file's bytes. The file's layout is
 // not assumed: a name is any run of its bytes preceded by a length byte
 // equal to its length, followed by the short name's length byte and the
@@ -31,7 +37,8 @@ struct UsersDatMatch {
 // (little-endian, signed). The first such run wins, so "Taro Yamada" does
 // not match inside "Taro Yamada2" (its length byte differs). A match whose
 // user ID would lie before the file's start or whose short name runs past
-// its end is no match.
+// its end is no match. A short name that IsUsableShortName refuses answers
+// kLookupNoShortName, as an empty one does.
 UsersDatMatch FindUserInUsersDat(std::string_view bytes, std::string_view nameSjis);
 
 // One user of a Users.dat written by this system; names in Shift_JIS.

@@ -62,6 +62,11 @@ int List(const VerbArgs& args) {
     }
   }
   if (my && category) throw UsageError("categories are the AppList's, not My AppList's");
+  AppListCatalogue& catalogue = Catalogue();
+  const AppListId id = my ? AppListId::MyAppList : AppListId::AppList;
+  catalogue.LoadAppLists();
+  // Its error box said why; an empty list would look like a list.
+  if (catalogue.unread(id)) return 1;
   // The rows go out in pieces, each converted as a whole: tabs and line
   // breaks are never part of a double-byte character, so a piece converts
   // as its fields one by one would.
@@ -70,7 +75,7 @@ int List(const VerbArgs& args) {
     WriteOutput(Cp932ToUtf8(piece));
     piece.clear();
   };
-  ForEachAppListRow(Catalogue(), my ? AppListId::MyAppList : AppListId::AppList, category,
+  ForEachAppListRow(catalogue, id, category,
                     [&](int, const std::string_view* fields, int n) {
                       for (int f = 0; f < n; ++f) {
                         if (f) piece += '\t';
