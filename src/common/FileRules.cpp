@@ -32,6 +32,12 @@ bool CopyIntoFolder(const std::string& source, const std::string& folderIn, bool
     }
   }
   std::string target = folder + FileNameOf(source);
+  // A path without a file name (an empty argument, a folder's path) would
+  // make the folder itself the target and ask to overwrite it.
+  if (FileNameOf(source).empty()) {
+    ErrorBox(MessageText(457), source.c_str(), target.c_str());
+    return false;
+  }
   // The file itself (a backup of a file in the backup folder): nothing to
   // copy and nothing to ask; a Yes would have had a move delete it.
   if (SameFile(source, target)) {

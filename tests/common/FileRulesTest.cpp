@@ -114,6 +114,15 @@ TEST_F(FileRulesTest, VanishedSourceReports457) {
   EXPECT_NE(prompter.lastText().find("ファイルがコピーできません"), std::string::npos);
 }
 
+TEST_F(FileRulesTest, APathWithoutAFileNameReports457AndAsksNothingAboutTheFolder) {
+  for (std::string source : {std::string(), home / "src/"}) {
+    prompter.expect(BoxKind::Error, Button::Ok);
+    EXPECT_FALSE(CopyIntoFolder(source, home / "Install/", true, false));
+    EXPECT_EQ(prompter.lastText(), "ファイルがコピーできません\n  " + source + "\n  " + (home / "Install/"));
+  }
+  EXPECT_TRUE(FileExists(home / "src/Game.prc"));
+}
+
 TEST_F(FileRulesTest, DeleteAsksForReadOnlyFilesUnlessForced) {
   WriteFile(home / "Install/a.prc", "a");
   WriteFile(home / "Install/b.prc", "b");
