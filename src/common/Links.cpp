@@ -1,5 +1,7 @@
 #include "common/Links.h"
 
+#include "common/Translate.h"
+
 #include "common/MessageBoxes.h"
 #include "common/MessageTable.h"
 #include "platform/Home.h"
@@ -19,14 +21,14 @@ std::string FileAddress(const std::string& path) { return "file://" + PercentEnc
 bool OpenHelp(int topic) {
   std::string page = ShippedFile(kHelpFile);
   if (page.empty()) {
-    ErrorBox("ヘルプファイル %s が見つかりません。", kHelpFile);
+    ErrorBox(QT_TRANSLATE_NOOP("Kestrel", "ヘルプファイル %s が見つかりません。"), kHelpFile);
     return false;
   }
   std::string address = FileAddress(page);
   if (topic > 0) address += "#topic" + std::to_string(topic);
   if (TheShell().open(address)) return true;
   // The person can still open the page by hand.
-  ErrorBox("ヘルプファイル %s を表示できません。\nブラウザで開いてください。", page.c_str());
+  ErrorBox(QT_TRANSLATE_NOOP("Kestrel", "ヘルプファイル %s を表示できません。\nブラウザで開いてください。"), page.c_str());
   return false;
 }
 

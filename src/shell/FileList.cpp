@@ -1,5 +1,7 @@
 #include "shell/FileList.h"
 
+#include "common/Translate.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -15,11 +17,11 @@ namespace kestrel {
 namespace {
 
 // Column titles the message table does not number.
-constexpr const char* kTitleItem = "項目";
-constexpr const char* kTitleContent = "内容";
-constexpr const char* kTitleSize = "サイズ";
-constexpr const char* kTitleTitle = "タイトル";
-constexpr const char* kTitlePath = "パス";
+constexpr const char* kTitleItem = QT_TRANSLATE_NOOP("Kestrel", "項目");
+constexpr const char* kTitleContent = QT_TRANSLATE_NOOP("Kestrel", "内容");
+constexpr const char* kTitleSize = QT_TRANSLATE_NOOP("Kestrel", "サイズ");
+constexpr const char* kTitleTitle = QT_TRANSLATE_NOOP("Kestrel", "タイトル");
+constexpr const char* kTitlePath = QT_TRANSLATE_NOOP("Kestrel", "パス");
 
 std::string Title(int id) { return MessageText(id); }
 
@@ -68,24 +70,24 @@ std::vector<Column> ColumnsFor(ColumnSet set, const UserInfo* user) {
   bool description = user && user->showDescription();
   switch (set) {
     case ColumnSet::UserInfo:
-      c = {{kTitleItem, 150}, {kTitleContent, 200}};
+      c = {{Tr(kTitleItem), 150}, {Tr(kTitleContent), 200}};
       break;
     case ColumnSet::AppList:
       c = {{Title(572), 150}, {Title(573), 50},  {Title(571), 200},
            {Title(574), 200}, {Title(575), 150}, {Title(579), 75}};
       break;
     case ColumnSet::AppLists:
-      c = {{Title(572), 150}, {kTitleSize, 50, true}, {Title(579), 120}};
+      c = {{Title(572), 150}, {Tr(kTitleSize), 50, true}, {Title(579), 120}};
       break;
     case ColumnSet::Folder:
-      c = {{Title(572), 150}, {kTitleSize, 50, true}, {Title(579), 120}};
-      if (user && user->showTitle()) c.push_back({kTitleTitle, 100});
+      c = {{Title(572), 150}, {Tr(kTitleSize), 50, true}, {Title(579), 120}};
+      if (user && user->showTitle()) c.push_back({Tr(kTitleTitle), 100});
       if (description) c.push_back({Title(571), 250});
       break;
     case ColumnSet::Archive:
-      c = {{Title(572), 150}, {kTitleSize, 50, true}, {Title(579), 120}};
+      c = {{Title(572), 150}, {Tr(kTitleSize), 50, true}, {Title(579), 120}};
       if (description) c.push_back({Title(571), 250});
-      c.push_back({kTitlePath, 150});
+      c.push_back({Tr(kTitlePath), 150});
       break;
   }
   return c;
