@@ -1,5 +1,7 @@
 #include "applist/AppListCatalogue.h"
 
+#include "common/Translate.h"
+
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
@@ -15,8 +17,8 @@
 namespace kestrel {
 namespace {
 
-constexpr const char* kCannotRead = "ファイルが読み込めません\n\n  %s";
-constexpr const char* kCannotSave = "ファイルが保存できません\n\n  %s";
+constexpr const char* kCannotRead = QT_TRANSLATE_NOOP("Kestrel", "ファイルが読み込めません\n\n  %s");
+constexpr const char* kCannotSave = QT_TRANSLATE_NOOP("Kestrel", "ファイルが保存できません\n\n  %s");
 
 // A line without any field: empty, or blanks only.
 bool NoFields(const std::string& line) {

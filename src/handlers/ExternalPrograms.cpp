@@ -1,5 +1,7 @@
 #include "handlers/ExternalPrograms.h"
 
+#include "common/Translate.h"
+
 #include <optional>
 
 #include "common/MessageBoxes.h"
@@ -55,7 +57,7 @@ std::string Run(const ExtHandler& entry, const std::string& templ, const std::st
   ProcessResult r = RunAndWait(CommandLineFor(entry, templ, file, installFolder), workDir,
                                entry.ShowWindow);
   if (!r.started) {
-    ErrorBox("%s が実行できません。\n\n %s", FileNameOf(entry.Path).c_str(), r.error.c_str());
+    ErrorBox(QT_TRANSLATE_NOOP("Kestrel", "%s が実行できません。\n\n %s"), FileNameOf(entry.Path).c_str(), r.error.c_str());
     return "";
   }
   return file;

@@ -1,5 +1,7 @@
 #include "users/PalmDesktop.h"
 
+#include "common/Translate.h"
+
 #include <chrono>
 #include <thread>
 
@@ -15,8 +17,8 @@
 namespace kestrel {
 namespace {
 
-constexpr const char* kSetUpPalmDesktop = "Palm Desktopの 2.0以降をセットアップして下さい";
-constexpr const char* kPalmRegistryUnreadable = "Palm Desktopのレジストリが読み込めません";
+constexpr const char* kSetUpPalmDesktop = QT_TRANSLATE_NOOP("Kestrel", "Palm Desktopの 2.0以降をセットアップして下さい");
+constexpr const char* kPalmRegistryUnreadable = QT_TRANSLATE_NOOP("Kestrel", "Palm Desktopのレジストリが読み込めません");
 
 std::optional<RegKey> OpenExisting(const char* path) {
   return RegKey::Open(TheRegistry(), Hive::CurrentUser, path, false);
@@ -37,20 +39,20 @@ PalmLocations ReadPalmLocations() {
       loc.desktopFolder = core->readString("Path");
       loc.usbSwitcherProgram = WithTrailingBackslash(loc.desktopFolder) + "USBSwt.exe";
     } else {
-      ErrorBox("%s", kPalmRegistryUnreadable);
+      ErrorBox("%s", Tr(kPalmRegistryUnreadable));
     }
     if (core->hasValue("HotSyncPath")) {
       loc.hotSyncProgram = core->readString("HotSyncPath");
     } else {
-      ErrorBox("%s", kPalmRegistryUnreadable);
+      ErrorBox("%s", Tr(kPalmRegistryUnreadable));
     }
   } else {
-    ErrorBox("%s", kSetUpPalmDesktop);
+    ErrorBox("%s", Tr(kSetUpPalmDesktop));
   }
   if (auto hotSync = OpenExisting(kHotSyncKey)) {
     loc.hotSyncPort = hotSync->readString("DirectComPort", "");
   } else {
-    ErrorBox("%s", kSetUpPalmDesktop);
+    ErrorBox("%s", Tr(kSetUpPalmDesktop));
   }
   return loc;
 }
@@ -69,7 +71,7 @@ int LookUpUser(UserInfo& user) {
   std::string path = UsersDatPath(PalmDesktopFolder().value_or(""));
   auto bytes = ReadWholeFile(path);
   if (!bytes) {
-    ErrorBox("Users.datが読み込めません。");
+    ErrorBox(QT_TRANSLATE_NOOP("Kestrel", "Users.datが読み込めません。"));
     return kLookupNotOpened;
   }
   UsersDatMatch match = FindUserInUsersDat(*bytes, Utf8ToCp932(user.userName()));
@@ -128,12 +130,12 @@ std::optional<WindowId> FindUsbSwitcher() {
 bool StartHotSync(const PalmLocations& locations, const UserInfo* user) {
   bool ok = true;
   if (!FindHotSyncManager() && !TheShell().open(locations.hotSyncProgram)) {
-    ErrorBox("HotSync Managerの起動ができません");
+    ErrorBox(QT_TRANSLATE_NOOP("Kestrel", "HotSync Managerの起動ができません"));
     ok = false;
   }
   if (user && user->usbSwitcher() && !FindUsbSwitcher() &&
       !TheShell().open(locations.usbSwitcherProgram)) {
-    ErrorBox("SonyPDA USB Switcherが起動できません");
+    ErrorBox(QT_TRANSLATE_NOOP("Kestrel", "SonyPDA USB Switcherが起動できません"));
     ok = false;
   }
   return ok;

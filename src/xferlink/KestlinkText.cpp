@@ -4,6 +4,8 @@
 
 #include "platform/Codepage.h"
 #include "platform/Process.h"
+#include "common/MessageBoxes.h"
+#include "common/Translate.h"
 
 namespace kestrel {
 
@@ -65,9 +67,8 @@ long ElapsedSeconds(std::chrono::steady_clock::duration sinceStart) {
 }
 
 std::string ElapsedText(long seconds) {
-  std::string s = std::to_string(seconds % 60) + " 秒";
-  if (seconds >= 60) s = std::to_string(seconds / 60) + " 分 " + s;
-  return s;
+  if (seconds < 60) return FormatText(Tr(QT_TRANSLATE_NOOP("Kestrel", "%ld 秒")), seconds);
+  return FormatText(Tr(QT_TRANSLATE_NOOP("Kestrel", "%ld 分 %ld 秒")), seconds / 60, seconds % 60);
 }
 
 void KestlinkText::Added(std::size_t bytes) {

@@ -8,7 +8,10 @@
 #include <QLabel>
 #include <QMenu>
 #include <QStringList>
+#include <QTextDocumentFragment>
 #include <QWidget>
+#include <algorithm>
+#include <string>
 
 namespace kestrel::test {
 
@@ -54,14 +57,22 @@ inline QStringList CutTexts(QWidget* root) {
   for (QWidget* w : root->findChildren<QWidget*>()) {
     if (!w->isVisible()) continue;
     if (auto* l = qobject_cast<QLabel*>(w); l && !l->wordWrap() && !l->text().isEmpty()) {
-      int need = l->fontMetrics().horizontalAdvance(l->text());
+      QString shown = Qt::mightBeRichText(l->text()) ? QTextDocumentFragment::fromHtml(l->text()).toPlainText()
+                                                     : l->text();
+      int need = 0;
+      for (const QString& line : shown.split('\n')) need = std::max(need, l->fontMetrics().horizontalAdvance(line));
       if (need > l->contentsRect().width()) out << l->objectName() + ": " + l->text();
     }
     if (auto* b = qobject_cast<QAbstractButton*>(w); b && !b->text().isEmpty()) {
-      if (b->sizeHint().width() > b->width()) out << b->objectName() + ": " + b->text();
+      if (b->sizeHint().width() > b->width()) {
+        out << b->objectName() + ": " + b->text() + QString(" (%1 > %2)").arg(b->sizeHint().width()).arg(b->width());
+      }
     }
   }
   return out;
 }
+
+// The findings one a line, for a failure message that can be read.
+inline std::string Lines(const QStringList& found) { return found.join('\n').toStdString(); }
 
 }  // namespace kestrel::test

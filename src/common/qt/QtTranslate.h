@@ -7,6 +7,7 @@
 #include "common/Translate.h"
 
 class QApplication;
+class QWidget;
 
 namespace kestrel {
 
@@ -20,6 +21,12 @@ QString EnglishTranslationFile();
 // False when the English translation cannot be loaded (the texts stay
 // Japanese). Call once, before any window.
 bool InstallInterfaceLanguage(QApplication& app, Language language);
+
+// Gives the texts a window was built with (captions, labels, buttons, tabs,
+// group titles, combo items, hints, actions and menus) in the interface
+// language. A text that is no source text stays as it is. The installed
+// language does this for every window as it is shown.
+void TranslateWidgets(QWidget* root);
 
 // An interface text in the interface language, for a Qt widget.
 QString Ui(const char* text);

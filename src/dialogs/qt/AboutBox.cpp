@@ -1,5 +1,7 @@
 #include "dialogs/qt/AboutBox.h"
 
+#include "common/Translate.h"
+
 #include <QApplication>
 #include <QGridLayout>
 #include <QLabel>
@@ -29,7 +31,7 @@ QLabel* LinkLabel(QWidget* parent, const char* name, const char* address) {
 
 TAboutBox::TAboutBox(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::WindowStaysOnTopHint | Qt::MSWindowsFixedSizeDialogHint) {
-  setWindowTitle("バージョン情報");
+  setWindowTitle(QT_TRANSLATE_NOOP("Kestrel", "バージョン情報"));
   setModal(true);
   auto* grid = new QGridLayout(this);
   auto* icon = new QLabel(this);

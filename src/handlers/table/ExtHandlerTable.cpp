@@ -1,5 +1,7 @@
 #include "handlers/table/ExtHandlerTable.h"
 
+#include "common/Translate.h"
+
 #include <strings.h>
 
 #include <algorithm>
@@ -64,12 +66,12 @@ void WriteEntry(const RegKey& key, const ExtHandler& e) {
 
 const char* InstallModeText(TInstallMode mode) {
   switch (mode) {
-    case TInstallMode::CopyOriginal: return "元ファイルをコピーする";
-    case TInstallMode::CopyConvertedPrc: return "変換後の prcファイルをコピーする";
-    case TInstallMode::CopyConvertedPdb: return "変換後の pdbファイルをコピーする";
-    case TInstallMode::DoNothing: return "何もしない";
-    case TInstallMode::MoveConvertedPrc: return "変換後の prcファイルを移動する";
-    case TInstallMode::MoveConvertedPdb: return "変換後の pdbファイルを移動する";
+    case TInstallMode::CopyOriginal: return QT_TRANSLATE_NOOP("Kestrel", "元ファイルをコピーする");
+    case TInstallMode::CopyConvertedPrc: return QT_TRANSLATE_NOOP("Kestrel", "変換後の prcファイルをコピーする");
+    case TInstallMode::CopyConvertedPdb: return QT_TRANSLATE_NOOP("Kestrel", "変換後の pdbファイルをコピーする");
+    case TInstallMode::DoNothing: return QT_TRANSLATE_NOOP("Kestrel", "何もしない");
+    case TInstallMode::MoveConvertedPrc: return QT_TRANSLATE_NOOP("Kestrel", "変換後の prcファイルを移動する");
+    case TInstallMode::MoveConvertedPdb: return QT_TRANSLATE_NOOP("Kestrel", "変換後の pdbファイルを移動する");
   }
   return "";
 }
@@ -288,11 +290,11 @@ namespace {
 
 bool MayReplace(const std::string& programPath, const std::string& field) {
   if (FileNameOf(programPath).empty()) {
-    ErrorBox("連携プログラムが指定されてません");
+    ErrorBox(QT_TRANSLATE_NOOP("Kestrel", "連携プログラムが指定されてません"));
     return false;
   }
   if (!field.empty() &&
-      ConfirmBox("既に '%s'が設定されてますが、変更してよろしいですか？", field.c_str()) !=
+      ConfirmBox(QT_TRANSLATE_NOOP("Kestrel", "既に '%s'が設定されてますが、変更してよろしいですか？"), field.c_str()) !=
           Button::Yes) {
     return false;
   }
