@@ -2,30 +2,39 @@
 # Listing archives: kestrel-tool archive list against unzip -l on a
 # 10,000-member zip and lhasa l on a 2,000-member lzh, both made here.
 # Prints the best of several runs of each and the ratio of processor times
-# (ours / theirs; at most 1.0 means no slower).
+# (ours / theirs; at most 1.0 means no slower). Then the extraction of the
+# last member of a 50,000-member zip against unzip -p, as a ratio of
+# processor times the other way round (theirs / ours) with its goal.
 set -euo pipefail
 BUILD_DIR=${BUILD_DIR:-build}
 TOOL=$(cd "$BUILD_DIR/bin" && pwd)/kestrel-tool
 RUNS=${KESTREL_BENCH_RUNS:-7}
+HERE=$(cd "$(dirname "$0")" && pwd)
+# shellcheck source=measure.bash
+source "$HERE/measure.bash"
 
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
 export KESTREL_HOME=$tmp/home
 
-# 10,000 small files in 100 folders, zipped with Info-ZIP's zip.
-perl - "$tmp/src" <<'PERL'
+# zip_tree ARCHIVE PER-FOLDER: PER-FOLDER small files in each of 100
+# folders, zipped with Info-ZIP's zip.
+zip_tree() {
+  perl - "$1.src" "$2" <<'PERL'
 use strict;
-my $root = shift;
+my ($root, $per) = @ARGV;
 mkdir $root;
 for my $d (0 .. 99) {
   mkdir sprintf("%s/d%02d", $root, $d);
-  for my $i (0 .. 99) {
-    open(my $fh, '>', sprintf("%s/d%02d/member%05d.prc", $root, $d, $d * 100 + $i)) or die;
+  for my $i (0 .. $per - 1) {
+    open(my $fh, '>', sprintf("%s/d%02d/member%05d.prc", $root, $d, $d * $per + $i)) or die;
     print $fh "member $d $i\n" x 10;
   }
 }
 PERL
-(cd "$tmp/src" && zip -q -r ../big.zip .)
+  (cd "$1.src" && zip -q -r "$1" .)
+}
+zip_tree "$tmp/big.zip" 100
 
 # 2,000 stored members with level-1 headers, written byte by byte (Debian
 # has no lzh archiver).
@@ -91,3 +100,16 @@ compare() {
 
 compare "zip, 10,000 members" "$tmp/big.zip" 10000 unzip -l
 compare "lzh, 2,000 members" "$tmp/big.lzh" 2000 lhasa l
+
+# 50,000 small members; the last one in the directory.
+zip_tree "$tmp/50k.zip" 500
+last=$(unzip -Z1 "$tmp/50k.zip" | tail -1)
+mkdir -p "$tmp/out"
+"$TOOL" archive extract "$tmp/50k.zip" "$last" "$tmp/out" >/dev/null
+if ! cmp -s "$tmp/out/${last##*/}" "$tmp/50k.zip.src/$last"; then
+  echo "zip extract: $last did not come out whole" >&2
+  exit 1
+fi
+ours=$(precise "$RUNS" "$TOOL" archive extract "$tmp/50k.zip" "$last" "$tmp/out")
+theirs=$(precise "$RUNS" unzip -p "$tmp/50k.zip" "$last")
+report "zip extract, last of 50,000" "$(du -m "$tmp/50k.zip" | cut -f1)" "$ours" "$theirs" "unzip -p" 0.5

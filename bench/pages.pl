@@ -5,13 +5,15 @@
 # Shapes: mix (the usual page: meta charset, a style block, centred headings,
 # long paragraphs with inline font and link tags, mixed kanji/kana/ASCII),
 # tags (tag-heavy), text (text-heavy), table (table-heavy), entity
-# (entity-heavy).
+# (entity-heavy), page (a mix of all of them: headings, paragraphs with inline
+# font and link tags, tables, entities, and kanji that only code page 932
+# has: NEC specials and IBM extensions).
 use strict;
 use warnings;
 
 my ($shape, $bytes, $seed) = @ARGV;
-die "usage: pages.pl mix|tags|text|table|entity BYTES [SEED]\n"
-  unless defined $bytes && $shape =~ /^(mix|tags|text|table|entity)$/;
+die "usage: pages.pl mix|tags|text|table|entity|page BYTES [SEED]\n"
+  unless defined $bytes && $shape =~ /^(mix|tags|text|table|entity|page)$/;
 srand(defined $seed ? $seed : 1);
 binmode STDOUT;
 
@@ -21,6 +23,10 @@ my @hira = map { "\x82" . chr($_) } 0x9F .. 0xF1;
 my @kata = map { "\x83" . chr($_) } (0x40 .. 0x7E, 0x80 .. 0x96);
 my @ascii = qw(Palm HotSync install backup OS5 PalmPilot Visor CLIE prc pdb Kestrel Memo
   version update freeware shareware 2024 Graffiti handheld);
+# Only in code page 932: circled numbers and other NEC specials, NEC-selected
+# and IBM extension kanji.
+my @cp932 = ((map { "\x87" . chr($_) } 0x40 .. 0x75),
+             (map { "\xED" . chr($_) } 0x40 .. 0x7E), (map { "\xFA" . chr($_) } 0x5C .. 0x7E));
 sub pick { $_[rand @_] }
 sub word {
   my $p = rand();
@@ -88,6 +94,18 @@ while (length($out) < $bytes) {
     $out .= sprintf(qq(<tr><td nowrap align=right>%d</td><td><a href="soft%d.lzh">%s</a></td><td align=center>%s</td><td>%s</td></tr>\r\n),
                     $n, $n, word() . ' ' . pick(@ascii), pick(@ascii), words(4));
     $out .= "</table>\r\n" if $n % 20 == 0;
+  } elsif ($shape eq 'page') {
+    $out .= sprintf(qq(<h2 align="center">%s%s</h2>\r\n), words(2), pick(@cp932)) if $n % 4 == 1;
+    my $p = paragraph_mix();
+    $p =~ s/<\/p>/pick(@cp932) . words(3) . '&nbsp;&amp;&quot;' . pick(@cp932) . '&copy;<\/p>'/e;
+    $out .= $p;
+    if ($n % 6 == 0) {
+      $out .= qq(<table border=1 cellpadding=2>\r\n);
+      $out .= sprintf(qq(<tr><td nowrap>%d</td><td><a href="soft%d.lzh">%s</a></td><td>%s&lt;%s&gt;</td></tr>\r\n),
+                      $n + $_, $n, words(2) . pick(@cp932), pick(@ascii), words(3)) for 1 .. 5;
+      $out .= "</table>\r\n";
+    }
+    $out .= "<hr>\r\n" if $n % 16 == 0;
   } else {
     # Entities everywhere, known ones and others.
     my @ent = ('&nbsp;', '&lt;', '&gt;', '&amp;', '&quot;', '&copy;', '&reg;', '&eacute;', '&#12354;',

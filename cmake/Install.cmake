@@ -35,6 +35,8 @@ if(KESTREL_HAVE_PNG_ICONS)
 endif()
 install(FILES ${desktop}/completions/kestrel-tool ${desktop}/completions/kestrel-reg
   DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions)
+# USB handhelds for the person at the desktop (udev reads /usr/lib/udev).
+install(FILES ${desktop}/60-kestrel-plus-palm.rules DESTINATION lib/udev/rules.d)
 install(FILES ${desktop}/copyright DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/kestrel-plus)
 install(FILES ${KESTREL_CHANGELOG} DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/kestrel-plus RENAME changelog.gz)
 install(FILES ${KESTREL_MAN_PAGES} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)

@@ -19,6 +19,9 @@ namespace {
 
 constexpr const char* kCannotRead = QT_TRANSLATE_NOOP("Kestrel", "ファイルが読み込めません\n\n  %s");
 constexpr const char* kCannotSave = QT_TRANSLATE_NOOP("Kestrel", "ファイルが保存できません\n\n  %s");
+// Writing a list that could not be read would replace its entries with
+// the few this run has.
+constexpr const char* kNotSavedUnread = QT_TRANSLATE_NOOP("Kestrel", "ファイルが読み込めなかったため、保存しません\n\n  %s");
 
 // A line without any field: empty, or blanks only.
 bool NoFields(const std::string& line) {
@@ -264,11 +267,13 @@ void AppListCatalogue::LoadAppLists() {
   if (loaded_) return;
   loaded_ = true;
   if (ReadLinesFile(PathOf(AppListId::AppList), appList_) == ReadResult::Unreadable) {
+    appListUnread_ = true;
     ErrorBox(kCannotRead, PathOf(AppListId::AppList).c_str());
   }
   appListInOrder_ = false;
   BuildCategories();
   if (ReadLinesFile(PathOf(AppListId::MyAppList), myAppList_) == ReadResult::Unreadable) {
+    myAppListUnread_ = true;
     ErrorBox(kCannotRead, PathOf(AppListId::MyAppList).c_str());
   }
 }
@@ -288,11 +293,15 @@ void AppListCatalogue::BuildCategories() {
   categories_.clear();
   std::unordered_set<std::string> spellings;  // as written: most lines repeat one
   std::unordered_set<std::string> seen;       // upper-cased
+  std::string_view fields[kFieldCategory + 1];
+  std::string scratch, category;
   for (const std::string& line : appList_) {
-    // Empty when the line has no field 4.
-    std::string category = CommaField(line, kFieldCategory);
-    if (category.empty() || !spellings.insert(category).second) continue;
-    if (seen.insert(UpperSjis(category)).second) categories_.push_back(std::move(category));
+    if (CommaFieldViews(line, fields, kFieldCategory + 1, scratch) <= kFieldCategory) continue;
+    if (fields[kFieldCategory].empty()) continue;
+    // Looked up in a reused text: most lines name a category seen before.
+    category.assign(fields[kFieldCategory]);
+    if (!spellings.insert(category).second) continue;
+    if (seen.insert(UpperSjis(category)).second) categories_.push_back(category);
   }
   std::stable_sort(categories_.begin(), categories_.end(), [](const std::string& a, const std::string& b) {
     return CompareSjisNoCase(a, b) < 0;
@@ -329,6 +338,10 @@ bool AppListCatalogue::Save(AppListId id) {
   auto& l = mutableLines(id);
   std::erase_if(l, [](const std::string& line) { return line.empty(); });
   std::string path = PathOf(id);
+  if (unread(id)) {
+    ErrorBox(kNotSavedUnread, path.c_str());
+    return false;
+  }
   if (!WriteLinesFile(path, l)) {
     ErrorBox(kCannotSave, path.c_str());
     return false;

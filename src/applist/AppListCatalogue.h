@@ -38,11 +38,15 @@ class AppListCatalogue {
   bool myAppListModified = false;
   bool listsSorted() const { return listsSorted_; }
   bool loaded() const { return loaded_; }
+  // The list's file exists but could not be read: it is never saved.
+  bool unread(AppListId id) const { return id == AppListId::AppList ? appListUnread_ : myAppListUnread_; }
 
   // --- the work
   // Reads AppList.txt (then BuildCategories) and MyAppList.txt, once in
   // the life of the object: later calls do nothing. A missing file leaves
-  // its list empty; one that exists but cannot be read gets an error box.
+  // its list empty; one that exists but cannot be read (also a folder or
+  // any other file that is not a regular one) gets an error box and stays
+  // unread.
   void LoadAppLists();
   // Loads first if need be; sorts My AppList, and the AppList when asked,
   // by the whole line upper-cased, byte by byte; equal lines keep their
@@ -60,8 +64,9 @@ class AppListCatalogue {
   std::string DescriptionForSjis(std::string_view fileName);
 
   // Remove the empty lines and write the list to its file (beside it, then
-  // renamed over it). On failure an error box names the file, the lines
-  // stay in memory and the flag stays set. True when written.
+  // renamed over it). On failure, and for a list that could not be read,
+  // an error box names the file, the lines stay in memory and the flag
+  // stays set. True when written.
   bool SaveAppList();
   bool SaveMyAppList();
   // At program exit: each list whose flag is set.
@@ -97,6 +102,8 @@ class AppListCatalogue {
   std::vector<std::string> myAppList_;
   std::vector<std::string> categories_;
   bool loaded_ = false;
+  bool appListUnread_ = false;
+  bool myAppListUnread_ = false;
   bool listsSorted_ = false;
   // A pass that sorted only My AppList leaves the AppList as it was.
   bool appListInOrder_ = false;

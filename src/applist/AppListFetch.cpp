@@ -211,10 +211,20 @@ void AppListFetch::Succeeded() {
   std::string total = std::to_string(http_.bytesTotal());
   Status(Tr(QT_TRANSLATE_NOOP("Kestrel", "受信：")) + total + "/" + total + EntrySuffix());
   const std::string& body = http_.body();
-  if (body.empty()) {
+  // The first byte that is no blank, line end or byte order mark.
+  std::size_t first = body.find_first_not_of(" \t\r\n\f\v");
+  while (first != std::string::npos && body.compare(first, 3, "\xEF\xBB\xBF") == 0) {
+    first = body.find_first_not_of(" \t\r\n\f\v", first + 3);
+  }
+  if (first == std::string::npos) {
     // Nothing that could be called an update: no hang-up question either.
     outcome_ = Outcome::Failed;
     ErrorBox("%s", Tr(kFetchEmpty));
+    return;
+  }
+  if (body[first] == '<') {
+    // A web page (a captive portal's, an error page) is no list.
+    OnFailure(kHttpGet, "HTML");
     return;
   }
   catalogue_.ReplaceAppList(body);

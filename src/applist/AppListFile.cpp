@@ -1,5 +1,10 @@
 #include "applist/AppListFile.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 
@@ -55,11 +60,26 @@ std::string JoinLines(const std::vector<std::string>& lines) {
 }
 
 ReadResult ReadLinesFile(const std::string& path, std::vector<std::string>& lines) {
-  FileSystem& fs = TheFileSystem();
-  if (!fs.exists(path)) return ReadResult::Missing;
-  if (fs.isDirectory(path)) return ReadResult::Unreadable;
-  std::FILE* f = std::fopen(path.c_str(), "rb");
-  if (!f) return ReadResult::Unreadable;
+  if (!TheFileSystem().exists(path)) {
+    struct stat st;
+    // A folder that cannot be searched may well hold the file.
+    return stat(path.c_str(), &st) != 0 && (errno == ENOENT || errno == ENOTDIR) ? ReadResult::Missing
+                                                                               : ReadResult::Unreadable;
+  }
+  // Non-blocking, so that a FIFO without a writer cannot hold the reader;
+  // only a regular file is a list.
+  int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) return ReadResult::Unreadable;
+  struct stat st;
+  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    close(fd);
+    return ReadResult::Unreadable;
+  }
+  std::FILE* f = fdopen(fd, "rb");
+  if (!f) {
+    close(fd);
+    return ReadResult::Unreadable;
+  }
   // Read in pieces and cut into lines as they come: the whole file is never
   // held twice.
   std::vector<std::string> read;

@@ -18,7 +18,9 @@ std::vector<std::string> SplitLines(std::string_view text);
 std::string JoinLines(const std::vector<std::string>& lines);
 
 enum class ReadResult { Read, Missing, Unreadable };
-// Reads the lines of a file into `lines` (replaced only when read).
+// Reads the lines of a file into `lines` (replaced only when read). A name
+// that is there but is no regular file, or fails to read, is Unreadable;
+// the read never blocks (a FIFO without a writer).
 ReadResult ReadLinesFile(const std::string& path, std::vector<std::string>& lines);
 // Replaces the file with the lines: written beside it and renamed over it,
 // so a failed write leaves the old file whole. False when that failed.

@@ -1,5 +1,6 @@
 #include "applist/AppListViews.h"
 
+#include "applist/CommaText.h"
 #include "platform/Codepage.h"
 
 namespace kestrel {
@@ -63,22 +64,30 @@ std::vector<std::string> SjisTextsToUtf8(const std::vector<std::string>& texts) 
   return out;
 }
 
-std::vector<AppListRow> AppListRows(AppListCatalogue& catalogue, AppListId id,
-                                    const std::optional<std::string>& category) {
+void ForEachAppListRow(AppListCatalogue& catalogue, AppListId id,
+                       const std::optional<std::string>& category, const AppListRowVisitor& visit) {
   catalogue.SortAppLists(true);
   const std::vector<std::string>& lines = catalogue.lines(id);
+  std::string_view fields[kAppListFieldCount];
+  std::string scratch;
+  for (int i = 0; i < static_cast<int>(lines.size()); ++i) {
+    int n = CommaFieldViews(lines[static_cast<std::size_t>(i)], fields, kAppListFieldCount, scratch);
+    if (n == 0) continue;
+    if (category && (n < 5 || fields[kFieldCategory] != *category)) continue;
+    visit(i, fields, n);
+  }
+}
+
+std::vector<AppListRow> AppListRows(AppListCatalogue& catalogue, AppListId id,
+                                    const std::optional<std::string>& category) {
   std::vector<int> picked;
   std::vector<std::string> texts;
   std::vector<std::size_t> sizes;
-  for (int i = 0; i < static_cast<int>(lines.size()); ++i) {
-    AppListEntry entry(lines[static_cast<std::size_t>(i)]);
-    if (entry.empty()) continue;
-    if (category && (entry.fieldCount() < 5 || entry.field(kFieldCategory) != *category)) continue;
-    picked.push_back(i);
-    int n = std::min(entry.fieldCount(), kAppListFieldCount);
+  ForEachAppListRow(catalogue, id, category, [&](int line, const std::string_view* fields, int n) {
+    picked.push_back(line);
     sizes.push_back(static_cast<std::size_t>(n));
-    for (int f = 0; f < n; ++f) texts.push_back(entry.field(f));
-  }
+    for (int f = 0; f < n; ++f) texts.emplace_back(fields[f]);
+  });
   std::vector<std::string> utf8 = SjisTextsToUtf8(texts);
   std::vector<AppListRow> rows;
   rows.reserve(picked.size());

@@ -59,6 +59,31 @@ class Scanner {
     return out;
   }
 
+  // The next field as a view of the line, or made in `scratch` (with room
+  // for the whole line, so nothing made before moves) when it holds a
+  // doubled quote.
+  std::string_view fieldView(std::string& scratch) {
+    if (p_[i_] != '"') {
+      std::size_t from = i_;
+      skipUnquoted();
+      return {p_ + from, i_ - from};
+    }
+    std::size_t from = ++i_;
+    while (i_ < n_) {
+      const char* q = static_cast<const char*>(std::memchr(p_ + i_, '"', n_ - i_));
+      if (!q) break;
+      std::size_t at = static_cast<std::size_t>(q - p_);
+      if (at + 1 < n_ && p_[at + 1] == '"') {
+        i_ = from;
+        return made(scratch);
+      }
+      i_ = at + 1;
+      return {p_ + from, at - from};
+    }
+    i_ = n_;
+    return {p_ + from, n_ - from};
+  }
+
   // Steps over the next field without keeping it.
   void skipField() {
     if (p_[i_] != '"') {
@@ -78,6 +103,29 @@ class Scanner {
       return;
     }
     i_ = n_;
+  }
+
+  // The rest of a quoted field from just after its opening quote, its
+  // doubled quotes made single, appended to `scratch`.
+  std::string_view made(std::string& scratch) {
+    if (scratch.capacity() < n_) scratch.reserve(n_);
+    std::size_t start = scratch.size();
+    while (i_ < n_) {
+      const char* q = static_cast<const char*>(std::memchr(p_ + i_, '"', n_ - i_));
+      if (!q) break;
+      std::size_t at = static_cast<std::size_t>(q - p_);
+      scratch.append(p_ + i_, at - i_);
+      if (at + 1 < n_ && p_[at + 1] == '"') {
+        scratch += '"';
+        i_ = at + 2;
+        continue;
+      }
+      i_ = at + 1;
+      return std::string_view(scratch).substr(start);
+    }
+    scratch.append(p_ + i_, n_ - i_);
+    i_ = n_;
+    return std::string_view(scratch).substr(start);
   }
 
   // After a field: blanks, then one comma with the blanks after it.
@@ -123,6 +171,18 @@ std::vector<std::string> SplitCommaText(std::string_view line) {
     s.separator();
   }
   return fields;
+}
+
+int CommaFieldViews(std::string_view line, std::string_view* fields, int max, std::string& scratch) {
+  scratch.clear();
+  Scanner s(line);
+  s.skipBlanks();
+  int n = 0;
+  while (n < max && !s.atEnd()) {
+    fields[n++] = s.fieldView(scratch);
+    s.separator();
+  }
+  return n;
 }
 
 std::string FirstCommaField(std::string_view line) { return CommaField(line, 0); }

@@ -23,6 +23,12 @@ namespace kestrel {
 // A comma at the very end adds no empty field; an empty line has no field.
 std::vector<std::string> SplitCommaText(std::string_view line);
 
+// The first `max` fields as views, without a copy where a field needs no
+// unquoting; those that do are made in `scratch`, which is sized once so
+// that the views stay valid while `line` and `scratch` are. Answers how many
+// fields the views hold (at most `max`; fewer when the line has fewer).
+int CommaFieldViews(std::string_view line, std::string_view* fields, int max, std::string& scratch);
+
 // Field 0 alone, as SplitCommaText would give it ("" for a line without
 // fields); the look-up reads nothing else of the lines it probes.
 std::string FirstCommaField(std::string_view line);

@@ -143,4 +143,15 @@ bool IsRegularFile(const std::string& path) {
   return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
+bool IsWebOrMailAddress(const std::string& link) {
+  for (char c : link) {
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) return false;
+  }
+  std::size_t colon = link.find(':');
+  if (colon == std::string::npos) return false;
+  std::string scheme = link.substr(0, colon);
+  for (char& c : scheme) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+  return scheme == "http" || scheme == "https" || scheme == "ftp" || scheme == "mailto";
+}
+
 }  // namespace kestrel

@@ -18,6 +18,12 @@ bool EndsInRealBackslash(const std::string& sjis);
 std::string WithTrailingBackslashSjis(const std::string& sjis);
 std::string WithoutTrailingBackslashSjis(const std::string& sjis);
 
+// Whether a link may be handed to the shell's "open": a web or mail
+// address ("http:", "https:", "ftp:", "mailto:", in any case) without
+// control characters. Anything else (a program, a document, another
+// scheme) would be started by the shell.
+bool IsWebOrMailAddress(const std::string& link);
+
 // Inserts `separator` every `group` digits left of the first "." (or the end):
 // GroupDigits("1234567", 3, ",") is "1,234,567".
 std::string GroupDigits(const std::string& number, int group, const std::string& separator);

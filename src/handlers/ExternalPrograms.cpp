@@ -2,7 +2,9 @@
 
 #include "common/Translate.h"
 
+#include <algorithm>
 #include <optional>
+#include <vector>
 
 #include "common/MessageBoxes.h"
 #include "common/Paths.h"
@@ -63,10 +65,39 @@ std::string Run(const ExtHandler& entry, const std::string& templ, const std::st
   return file;
 }
 
-}  // namespace
+// An expanded template: the text, and for each of its bytes whether it came
+// from a placeholder. Such a byte is part of a path and nothing else: no
+// blank, quote or angle bracket in a file name can end an argument, start
+// another one or make an optional segment.
+struct Expansion {
+  std::string text;
+  std::vector<bool> fromName;
+};
 
-std::string ExpandArguments(const std::string& templ, const std::string& file,
-                            const std::string& installFolder) {
+// The template with its placeholders replaced, before the segments.
+struct Replaced {
+  enum Kind : char { kTemplate, kName, kGone };
+  std::string text;
+  std::vector<Kind> kinds;
+
+  // The first '<' or '>' at or after `from` that the template wrote.
+  std::size_t bracket(char c, std::size_t from) const {
+    for (std::size_t i = text.find(c, from); i != std::string::npos; i = text.find(c, i + 1)) {
+      if (kinds[i] == kTemplate) return i;
+    }
+    return std::string::npos;
+  }
+  // The bytes of [from, to) still there, appended to `out`.
+  void copy(std::size_t from, std::size_t to, Expansion& out) const {
+    for (std::size_t i = from; i < to; ++i) {
+      if (kinds[i] == kGone) continue;
+      out.text += text[i];
+      out.fromName.push_back(kinds[i] == kName);
+    }
+  }
+};
+
+Expansion Expand(const std::string& templ, const std::string& file, const std::string& installFolder) {
   // Placeholders, in one pass: a replacement is not searched again (a file
   // whose name holds "$P" would otherwise grow the text without end), and
   // each letter's text is worked out once however often it is used.
@@ -76,55 +107,72 @@ std::string ExpandArguments(const std::string& templ, const std::string& file,
     if (!slot) slot = Placeholder(c, file, installFolder);
     return *slot;
   };
-  std::string s;
-  s.reserve(templ.size());
+  Replaced s;
+  s.text.reserve(templ.size());
+  s.kinds.reserve(templ.size());
   for (std::size_t i = 0; i < templ.size();) {
     if (templ[i] != '$' || i + 1 >= templ.size()) {
-      s += templ[i++];
+      s.text += templ[i++];
+      s.kinds.push_back(Replaced::kTemplate);
       continue;
     }
     const std::string& r = placeholder(templ[i + 1]);
     if (r.empty()) {
       ++i;  // the letter stays; "$$N" becomes "$N" and expands next
     } else {
-      s += r;
+      s.text += r;
+      s.kinds.insert(s.kinds.end(), r.size(), Replaced::kName);
       i += 2;
     }
   }
-  // Optional segments: kept without brackets when they name an existing
-  // file, and then looked at again; the ">" is looked for after the "<", so
-  // a stray ">" before it cannot stop the pass from ending. What is still to
-  // be looked at is kept reversed, so that taking from its front and putting
-  // a kept segment back costs only the segment.
-  std::string rest(s.rbegin(), s.rend());
-  std::string out;
-  out.reserve(s.size());
+  // Optional segments, from the template's own brackets: kept without them
+  // when they name an existing file, and then looked at again; the ">" is
+  // looked for after the "<", so a stray ">" before it cannot stop the pass
+  // from ending. A kept segment's ">" is only marked gone, so keeping one
+  // costs no more than the segment.
+  Expansion out;
+  out.text.reserve(s.text.size());
+  std::size_t at = 0;
   for (;;) {
-    std::size_t open = rest.rfind('<');
-    if (open == std::string::npos || open == 0) break;
-    out.append(rest.rbegin(), rest.rbegin() + static_cast<std::ptrdiff_t>(rest.size() - open - 1));
-    std::size_t close = rest.rfind('>', open - 1);
+    std::size_t open = s.bracket('<', at);
+    std::size_t close = open == std::string::npos ? open : s.bracket('>', open + 1);
     if (close == std::string::npos) {
-      rest.resize(open + 1);
+      s.copy(at, s.text.size(), out);
       break;
     }
-    std::string inner(rest.rbegin() + static_cast<std::ptrdiff_t>(rest.size() - open),
-                      rest.rbegin() + static_cast<std::ptrdiff_t>(rest.size() - close - 1));
-    rest.resize(open);
-    if (NamesExistingFile(inner)) {
-      rest.erase(close, 1);
+    s.copy(at, open, out);
+    Expansion inner;
+    s.copy(open + 1, close, inner);
+    if (NamesExistingFile(inner.text)) {
+      s.kinds[close] = Replaced::kGone;
+      at = open + 1;
     } else {
-      rest.resize(close);
+      at = close + 1;
     }
   }
-  out.append(rest.rbegin(), rest.rend());
   return out;
+}
+
+}  // namespace
+
+std::string ExpandArguments(const std::string& templ, const std::string& file,
+                            const std::string& installFolder) {
+  return Expand(templ, file, installFolder).text;
+}
+
+std::vector<std::string> ArgumentWords(const std::string& templ, const std::string& file,
+                                       const std::string& installFolder) {
+  Expansion e = Expand(templ, file, installFolder);
+  return SplitCommandLine(e.text, &e.fromName);
 }
 
 std::string CommandLineFor(const ExtHandler& entry, const std::string& templ,
                            const std::string& file, const std::string& installFolder) {
-  // Without 8.3 names a program path may hold blanks: quote it.
-  return QuoteArgument(ProgramPathOf(entry)) + " " + ExpandArguments(templ, file, installFolder);
+  // Without 8.3 names a program path may hold blanks: quote it. Each word is
+  // quoted so that the start splits exactly these words again.
+  std::string line = QuoteArgument(ProgramPathOf(entry));
+  for (const std::string& word : ArgumentWords(templ, file, installFolder)) line += " " + QuoteArgument(word);
+  return line;
 }
 
 std::string RunForInstall(const ExtHandler& entry, const std::string& file,

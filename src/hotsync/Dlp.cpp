@@ -215,6 +215,13 @@ std::string RomVersionText(std::uint32_t v) {
 DlpRequest ToRequest(const SysInfoRequest& r) {
   return Request(DlpFunc::ReadSysInfo, ByteWriter().u16(r.hostMajor).u16(r.hostMinor).take());
 }
+DlpRequest ToRequest(const WriteUserInfoRequest& r) {
+  ByteWriter out;
+  out.u32(r.userId).u32(r.viewerId).u32(r.lastSyncPc);
+  PutDate(out, r.lastSync);
+  out.u8(r.modFlags).u8(r.userName.size() + 1).cstring(r.userName);
+  return Request(DlpFunc::WriteUserInfo, out.take());
+}
 DlpRequest ToRequest(const DeleteDbRequest& r) {
   return Request(DlpFunc::DeleteDB, ByteWriter().u8(r.card).u8(0).cstring(r.name).take());
 }
@@ -284,6 +291,20 @@ HsStatus Parse(const DlpRequest& in, SysInfoRequest& out) {
   out.hostMajor = r.u16();
   out.hostMinor = r.u16();
   return Done(r, DlpFunc::ReadSysInfo);
+}
+
+HsStatus Parse(const DlpRequest& in, WriteUserInfoRequest& out) {
+  auto r = MainArg(in, DlpFunc::WriteUserInfo);
+  if (!r) return r.error();
+  out.userId = r->u32();
+  out.viewerId = r->u32();
+  out.lastSyncPc = r->u32();
+  out.lastSync = GetDate(*r);
+  out.modFlags = r->u8();
+  std::string_view name = r->bytes(r->u8());
+  if (auto s = Done(*r, DlpFunc::WriteUserInfo); !s) return s;
+  out.userName = std::string(name.substr(0, name.find('\0')));
+  return {};
 }
 
 HsStatus Parse(const DlpRequest& in, DeleteDbRequest& out) {

@@ -118,6 +118,15 @@ struct UserInfo {  // ReadUserInfo's answer; the request has no arguments
   std::string password;
 };
 
+// WriteUserInfo: the fields named in modFlags are set on the handheld.
+constexpr std::uint8_t kModUserId = 0x80;
+struct WriteUserInfoRequest {
+  std::uint32_t userId = 0, viewerId = 0, lastSyncPc = 0;
+  DlpDateTime lastSync;
+  std::uint8_t modFlags = 0;
+  std::string userName;  // device encoding, without the zero
+};
+
 struct DeleteDbRequest {
   std::uint8_t card = 0;
   std::string name;
@@ -182,6 +191,7 @@ struct DbList {
 };
 
 DlpRequest ToRequest(const SysInfoRequest& r);
+DlpRequest ToRequest(const WriteUserInfoRequest& r);
 DlpRequest ToRequest(const DeleteDbRequest& r);
 DlpRequest ToRequest(const CreateDbRequest& r);
 DlpRequest ToRequest(const CloseDbRequest& r);
@@ -195,6 +205,7 @@ DlpRequest ToRequest(const DbListRequest& r);
 DlpRequest ToRequest(DlpFunc func);
 
 HsStatus Parse(const DlpRequest& in, SysInfoRequest& out);
+HsStatus Parse(const DlpRequest& in, WriteUserInfoRequest& out);
 HsStatus Parse(const DlpRequest& in, DeleteDbRequest& out);
 HsStatus Parse(const DlpRequest& in, CreateDbRequest& out);
 HsStatus Parse(const DlpRequest& in, CloseDbRequest& out);

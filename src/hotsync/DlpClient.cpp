@@ -45,6 +45,10 @@ HsResult<UserInfo> DlpClient::readUserInfo() {
   return Typed<UserInfo>(call(ToRequest(DlpFunc::ReadUserInfo)));
 }
 
+HsStatus DlpClient::writeUserInfo(const WriteUserInfoRequest& request) {
+  return callNoAnswer(ToRequest(request));
+}
+
 HsStatus DlpClient::openConduit() { return callNoAnswer(ToRequest(DlpFunc::OpenConduit)); }
 
 HsStatus DlpClient::deleteDb(const DeleteDbRequest& request) { return callNoAnswer(ToRequest(request)); }

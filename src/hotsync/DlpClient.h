@@ -18,6 +18,7 @@ class DlpClient {
   // Also remembers the answer (see maxRecordSize()).
   HsResult<SysInfo> readSysInfo(const SysInfoRequest& host = {});
   HsResult<UserInfo> readUserInfo();
+  HsStatus writeUserInfo(const WriteUserInfoRequest& request);
   HsStatus openConduit();
   HsStatus deleteDb(const DeleteDbRequest& request);
   HsResult<std::uint8_t> createDb(const CreateDbRequest& request);

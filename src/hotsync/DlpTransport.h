@@ -17,6 +17,8 @@ constexpr Millis kDefaultDlpTimeout{30000};
 class DlpTransport {
  public:
   virtual ~DlpTransport() = default;
+  // The transport's own opening, before the first request.
+  virtual HsStatus handshake() { return {}; }
   // Sends one request and returns the one response to it.
   virtual HsResult<std::string> exchange(std::string_view request) = 0;
   virtual void setTimeout(Millis timeout) = 0;
@@ -26,6 +28,7 @@ class DlpTransport {
 class DlpHandheldTransport {
  public:
   virtual ~DlpHandheldTransport() = default;
+  virtual HsStatus handshake() { return {}; }
   // The desktop's next request; kErrClosed when the desktop has gone.
   virtual HsResult<std::string> receiveRequest() = 0;
   // The response to the request last received.

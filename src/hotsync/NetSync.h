@@ -53,7 +53,7 @@ class NetSyncDesktop : public DlpTransport {
   // Reads the handheld's 22-byte message, sends the constant reply (xid 1),
   // reads its 50-byte one, sends the second reply (xid 2), reads the 8-byte
   // one. Only the lengths of the handheld's messages are checked.
-  HsStatus handshake();
+  HsStatus handshake() override;
   HsResult<std::string> exchange(std::string_view request) override;
   void setTimeout(Millis timeout) override { timeout_ = timeout; }
 
@@ -70,7 +70,7 @@ class NetSyncHandheld : public DlpHandheldTransport {
   explicit NetSyncHandheld(ByteStream& stream, Millis timeout = kDefaultDlpTimeout)
       : stream_(stream), timeout_(timeout) {}
   // Sends steps 1, 3 and 5 and checks the desktop's replies byte for byte.
-  HsStatus handshake();
+  HsStatus handshake() override;
   // Checks that the desktop's xids run without gaps.
   HsResult<std::string> receiveRequest() override;
   HsStatus sendResponse(std::string_view response) override;

@@ -25,6 +25,7 @@
 #include "shell/qt/FormKestrel.h"
 #include "shell/qt/Icons.h"
 #include "shell/qt/InterfaceFont.h"
+#include "users/PalmDesktop.h"
 #include "users/UserInfo.h"
 #include "viewer/qt/ViewerCommands.h"
 #include "xferlink/qt/XferCommands.h"
@@ -103,7 +104,7 @@ int RunKestrelPlus(int argc, char** argv) {
   if (!mutex) return 0;
   // A running instance that ended meanwhile took only the first ones.
   args.erase(args.begin(), args.begin() + static_cast<std::ptrdiff_t>(forwarded));
-  RemoveLeftoversOfEndedRuns();
+  RemoveLeftoversOfEndedRunsEverywhere();
   // From here a termination signal closes the program as a close does; one
   // during the start closes the window as soon as it is up.
   CatchTerminationSignals();

@@ -104,4 +104,11 @@ class FileSystem {
 
 FileSystem& TheFileSystem();
 
+// Creates the file a whole-file write of `target` goes to before it is
+// renamed over it, as a copy's: on the target's file system, in the home's
+// scratch folder when it is there, never among the files of an Install
+// folder (HotSync installs every file it holds). Answers the open
+// descriptor (-1 with errno) and its path in `part`.
+int OpenPartFileFor(const std::string& target, std::string& part);
+
 }  // namespace kestrel

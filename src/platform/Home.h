@@ -17,9 +17,11 @@ std::string ProgramFolder();
 // installed one (InstalledFile). Empty when none exists.
 std::string ShippedFile(const std::string& name);
 
-// Removes the partial files that runs killed while copying or extracting
-// left in the home's __temp__ (a run still going keeps its own).
-void RemoveLeftoversOfEndedRuns();
+// Removes the partial files that runs killed while copying, extracting or
+// writing left in the home's __temp__ and the home (a run still going keeps
+// its own); with the Palm Desktop folder, also those beside and in each of
+// its users' Install folders.
+void RemoveLeftoversOfEndedRuns(const std::string& palmFolder = "");
 
 // A shipped file as installed, without looking into the home: the data
 // folder beside the running program (<bin>/../share/kestrel-plus; in a

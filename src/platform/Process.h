@@ -13,8 +13,11 @@ namespace kestrel {
 // Splits a command line the way the Microsoft C runtime does: blanks
 // separate words, double quotes group, 2n backslashes before a quote give n
 // backslashes and an opening/closing quote, 2n+1 give n and a literal quote,
-// and "" inside a quoted word is a literal quote.
-std::vector<std::string> SplitCommandLine(const std::string& commandLine);
+// and "" inside a quoted word is a literal quote. With `literal` (one flag
+// per byte), a flagged byte is a plain byte of the word it lies in, never a
+// blank, quote or backslash of the syntax.
+std::vector<std::string> SplitCommandLine(const std::string& commandLine,
+                                          const std::vector<bool>* literal = nullptr);
 
 // Quotes one word so that SplitCommandLine gives it back unchanged.
 std::string QuoteArgument(const std::string& word);

@@ -19,6 +19,10 @@ class SerialPorts {
 // ("COM1,COM3"; empty for none) overrides the probe.
 SerialPorts& TheSerialPorts();
 
+// The device a port name stands for: COMn is /dev/ttyS(n-1); a path under
+// /dev/ (a USB-serial adapter's /dev/ttyUSB0, say) is itself; else "".
+std::string SerialPortDevice(const std::string& name);
+
 // The ports among COM1..COM10 that exist, ascending.
 std::vector<std::string> ProbeSerialPorts();
 

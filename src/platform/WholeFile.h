@@ -1,5 +1,6 @@
 // Whole-file reads and writes. A write never leaves a half-written file:
-// the bytes go beside the target and are renamed over it.
+// the bytes go to a part file on the target's file system (OpenPartFileFor)
+// and are renamed over it.
 #pragma once
 
 #include <cstddef>
@@ -20,8 +21,9 @@ std::optional<std::string> ReadRegularFile(const std::string& path, std::size_t 
                                            std::string* error = nullptr);
 // The same with the bound above.
 std::optional<std::string> ReadWholeFile(const std::string& path);
-// Replaces (or creates) the file with `bytes`; false when it could not be
-// written, and then an existing file is left as it was.
+// Replaces (or creates) the file with `bytes`, keeping an existing file's
+// mode; false when it could not be written, and then an existing file is
+// left as it was.
 bool ReplaceFileContents(const std::string& path, const std::string& bytes);
 
 }  // namespace kestrel

@@ -8,6 +8,7 @@
 #include "common/MessageBoxes.h"
 #include "common/Paths.h"
 #include "platform/Codepage.h"
+#include "platform/Home.h"
 #include "platform/Registry.h"
 #include "platform/WholeFile.h"
 #include "platform/Shell.h"
@@ -61,6 +62,16 @@ std::optional<std::string> PalmDesktopFolder() {
   auto core = OpenExisting(kPalmCoreKey);
   if (!core || !core->hasValue("Path")) return std::nullopt;
   return core->readString("Path");
+}
+
+void RemoveLeftoversOfEndedRunsEverywhere() {
+  std::string palm;
+  try {
+    palm = PalmDesktopFolder().value_or("");
+  } catch (const RegistryError&) {
+    // A store that cannot be read names no folder; the home is still tidied.
+  }
+  RemoveLeftoversOfEndedRuns(palm);
 }
 
 std::string UsersDatPath(const std::string& desktopFolder) {

@@ -42,6 +42,10 @@ PalmLocations ReadPalmLocations();
 // A fresh read of the Palm Desktop folder; nullopt when the key or the
 // value is missing.
 std::optional<std::string> PalmDesktopFolder();
+// RemoveLeftoversOfEndedRuns (platform/Home.h) in the home and, when the
+// store names one, in the Palm Desktop folder's user folders: what a run
+// killed while it queued files or rewrote a title left there.
+void RemoveLeftoversOfEndedRunsEverywhere();
 // <Palm Desktop folder>/Users.dat ("" folder: "Users.dat").
 std::string UsersDatPath(const std::string& desktopFolder);
 

@@ -45,22 +45,32 @@ std::optional<int> ParseInt(const std::string& text) {
   return static_cast<int>(n);
 }
 
-void LoadRow(const SettingRow& row, const RegKey& key, UserInfo& user) {
+// The row's value in the store, in its text form (Absent when missing).
+std::string StoredText(const SettingRow& row, const RegKey& key) {
   switch (row.type) {
-    case SettingType::Text:
-      row.put(user, ReadStringDefault(key, row.valueName, row.absent));
-      break;
+    case SettingType::Text: return ReadStringDefault(key, row.valueName, row.absent);
     case SettingType::Flag:
-      row.put(user, ReadBoolDefault(key, row.valueName, std::string(row.absent) != "0") ? "1" : "0");
-      break;
+      return ReadBoolDefault(key, row.valueName, std::string(row.absent) != "0") ? "1" : "0";
     case SettingType::Number:
-      row.put(user, std::to_string(ReadIntDefault(key, row.valueName, *ParseInt(row.absent))));
-      break;
+      return std::to_string(ReadIntDefault(key, row.valueName, *ParseInt(row.absent)));
   }
+  return "";
 }
 
-void SaveRow(const SettingRow& row, const RegKey& key, const UserInfo& user) {
-  std::string text = row.get(user);
+void LoadRow(const SettingRow& row, const RegKey& key, UserInfo& user) { row.put(user, StoredText(row, key)); }
+
+std::size_t RowIndex(const SettingRow& row) { return static_cast<std::size_t>(&row - SettingRows().data()); }
+
+}  // namespace
+
+// Writes the row's text unless this object did not change it since the
+// store last held it and the store has a value of the row's type (another
+// program's, maybe newer than ours). True when written.
+bool UserInfo::SaveRow(const SettingRow& row, const RegKey& key, const std::string& text) const {
+  if (savedTexts_ && (*savedTexts_)[RowIndex(row)] == text &&
+      key.valueType(row.valueName) == (row.type == SettingType::Text ? ValueType::String : ValueType::Dword)) {
+    return false;
+  }
   switch (row.type) {
     case SettingType::Text: key.writeString(row.valueName, text); break;
     case SettingType::Flag: key.writeBool(row.valueName, text != "0"); break;
@@ -68,7 +78,10 @@ void SaveRow(const SettingRow& row, const RegKey& key, const UserInfo& user) {
       key.writeDword(row.valueName, static_cast<std::uint32_t>(ParseInt(text).value_or(0)));
       break;
   }
+  return true;
 }
+
+namespace {
 
 bool SameName(const std::string& a, const std::string& b) {
   return a.size() == b.size() && strncasecmp(a.c_str(), b.c_str(), a.size()) == 0;
@@ -231,6 +244,7 @@ UserInfo::~UserInfo() = default;
 
 void UserInfo::ResetDefaults() {
   f_ = Fields{};
+  savedTexts_.reset();
   for (const SettingRow& row : SettingRows()) row.put(*this, row.initial);
 }
 
@@ -251,7 +265,9 @@ int UserInfo::OpenUser(const std::string& userName, bool duplicateCheck) {
     // Read as before, one value at a time; each read says what is wrong.
   }
   LoadSettings();
-  bool stored = !f_.shortName.empty() && !f_.userId.empty();
+  // A stored short name that could lead out of the Palm Desktop folder is
+  // no short name: the user is looked up again.
+  bool stored = IsUsableShortName(f_.shortName, false) && !f_.userId.empty();
   if (!stored) {
     // The look-up may show a message box: no read stays open meanwhile.
     if (read) {
@@ -287,12 +303,15 @@ int UserInfo::LoadSettings() {
         LoadRow(row, *sub, *this);
       }
     }
+    savedTexts_.emplace();
+    for (const SettingRow& row : SettingRows()) savedTexts_->push_back(row.get(*this));
     // The Palm Desktop folder and the flag in the same read.
     f_.installFolder = InstallFolderFor(f_.shortName);
     ReadInstallFlag(*this);
     read.Commit();
     return 0;
   }
+  savedTexts_.reset();
   f_.installFolder = InstallFolderFor(f_.shortName);
   ReadInstallFlag(*this);
   return 0;
@@ -312,19 +331,29 @@ int UserInfo::SaveSettings() {
   if (!key) return 1;
   std::optional<RegKey> sub;
   bool subOpened = false;
+  std::vector<std::string> saved(SettingRows().size());
   for (const SettingRow* row : SettingSaveOrder()) {
-    if (!*row->subkey) {
-      SaveRow(*row, *key, *this);
-      continue;
+    const RegKey* target = &*key;
+    if (*row->subkey) {
+      if (!subOpened) {
+        sub = OpenKey(JoinKeyPath(keyPath(), row->subkey), true);
+        subOpened = true;
+      }
+      if (!sub) continue;
+      target = &*sub;
     }
-    if (!subOpened) {
-      sub = OpenKey(JoinKeyPath(keyPath(), row->subkey), true);
-      subOpened = true;
+    std::string& now = saved[RowIndex(*row)];
+    now = row->get(*this);
+    if (!SaveRow(*row, *target, now)) {
+      // Unchanged here since it was loaded: what another program stored
+      // meanwhile stays, and this object takes it.
+      now = StoredText(*row, *target);
+      row->put(*this, now);
     }
-    if (sub) SaveRow(*row, *sub, *this);
   }
   handlers_->SaveToRegistry();
   batch->Commit();
+  savedTexts_ = std::move(saved);
   return 0;
 }
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -31,6 +32,7 @@ extern const char* const kDefaultZenUserDef2;
 enum : int { kConvNone = 0, kConvToFullWidth = 1, kConvToHalfWidth = 2 };
 
 class UserInfo;
+class RegKey;
 
 enum class SettingType { Text, Flag, Number };
 
@@ -100,7 +102,10 @@ class UserInfo {
   int OpenUser(const std::string& userName, bool duplicateCheck);
   // 0 loaded, 1 no user name. Creates the user's key when missing.
   int LoadSettings();
-  // 0 saved, 1 no user name or the key could not be made.
+  // 0 saved, 1 no user name or the key could not be made. Writes the values
+  // this object changed since it loaded or last saved them; for the others
+  // it takes what the store holds now, so a value another program saved
+  // meanwhile is never put back to an old one. The handler table likewise.
   int SaveSettings();
   // Remembers the short name as "LastUser"; 1 (refused) without a user name.
   int StoreLastUser();
@@ -247,6 +252,7 @@ class UserInfo {
  private:
   friend const std::vector<SettingRow>& SettingRows();
   bool refused() const { return f_.userName.empty(); }
+  bool SaveRow(const SettingRow& row, const RegKey& key, const std::string& text) const;
 
   // The stored fields get their Initial values from SettingRows(); the
   // others (user name, install folder and flag) start empty.
@@ -306,6 +312,9 @@ class UserInfo {
     int consoleBackupMode{};
   };
   Fields f_;
+  // Each row's text (SettingRows order) as the store held it when this
+  // object loaded or saved it; nullopt before, and then a save writes all.
+  std::optional<std::vector<std::string>> savedTexts_;
   std::unique_ptr<ExtHandlerTable> handlers_;
 };
 

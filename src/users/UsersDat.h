@@ -15,7 +15,7 @@ namespace kestrel {
 constexpr int kLookupFound = 0;
 constexpr int kLookupNotOpened = 1;   // the file could not be opened
 constexpr int kLookupEmpty = 2;       // empty or unreadable
-constexpr int kLookupNoShortName = 3; // the match has an empty short name
+constexpr int kLookupNoShortName = 3; // the match has an empty or unusable short name
 constexpr int kLookupNotFound = 9;
 
 struct UsersDatMatch {
@@ -24,6 +24,12 @@ struct UsersDatMatch {
   std::int32_t userId = 0;
 };
 
+// Whether a short name can be the name of a folder inside the Palm Desktop
+// folder: not empty, not "." or "..", no separator ('/' or '\\'), no NUL or
+// other control byte. `sjis`: the name is Shift_JIS, whose trail bytes may
+// equal a backslash without being one; else UTF-8.
+bool IsUsableShortName(std::string_view name, bool sjis);
+
 // Finds a user name (Shift_JIS) in the file's bytes. The file's layout is
 // not assumed: a name is any run of its bytes preceded by a length byte
 // equal to its length, followed by the short name's length byte and the
@@ -31,7 +37,8 @@ struct UsersDatMatch {
 // (little-endian, signed). The first such run wins, so "Taro Yamada" does
 // not match inside "Taro Yamada2" (its length byte differs). A match whose
 // user ID would lie before the file's start or whose short name runs past
-// its end is no match.
+// its end is no match. A short name that IsUsableShortName refuses answers
+// kLookupNoShortName, as an empty one does.
 UsersDatMatch FindUserInUsersDat(std::string_view bytes, std::string_view nameSjis);
 
 // One user of a Users.dat written by this system; names in Shift_JIS.
@@ -59,9 +66,29 @@ constexpr std::size_t kMaxShortName = 12;
 // Parses a file of that layout; nullopt with a reason for anything else.
 std::optional<std::vector<UsersDatRecord>> ParseUsersDat(std::string_view bytes,
                                                         std::string* error);
+// The records of a file of that layout, also when bytes it does not explain
+// follow them; nullopt with a reason otherwise.
+std::optional<std::vector<UsersDatRecord>> ReadUsersDatRecords(std::string_view bytes,
+                                                              std::string* error);
 // The bytes of a file holding these records; nullopt with a reason when a
 // record does not fit the layout.
 std::optional<std::string> FormatUsersDat(const std::vector<UsersDatRecord>& records,
                                           std::string* error);
+
+// A file of that layout with one record more, behind the last one; every
+// other byte stays as it was, also bytes after the records that this
+// layout does not explain. nullopt with a reason for a file of another
+// layout, or one whose records do not read.
+std::optional<std::string> AddUsersDatRecord(std::string_view bytes, const UsersDatRecord& record,
+                                             std::string* error);
+
+// A short name for a new user, made from the user name (Shift_JIS): the
+// characters a folder name may hold on Linux and Windows alike (no control
+// bytes, separators, spaces, :*?"<>| or dots at either end; a double-byte
+// character whole or not at all), at most 12 bytes, and different, ignoring
+// ASCII case, from each of `taken` (Shift_JIS too): "Taro2", "Taro3", ...
+// when it is not. A name Windows keeps for a device (CON, LPT1.x) gets a
+// "_" in front; a name with nothing usable gives "User", "User2", ...
+std::string MakeShortName(std::string_view nameSjis, const std::vector<std::string>& taken);
 
 }  // namespace kestrel

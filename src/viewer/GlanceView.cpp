@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "common/Paths.h"
 #include "platform/Codepage.h"
 #include "platform/WholeFile.h"
 #include "viewer/HtmlRenderer.h"
@@ -119,12 +120,14 @@ HighlightRules GlanceHighlightRules() {
 int PointsToPixels(int points) { return (points * 96 + 36) / 72; }
 
 std::string AddressToOpen(const TextToken& token) {
-  if (token.kind == TokenKind::Web) return token.text;
-  if (token.kind == TokenKind::Mail) {
-    if (token.text.compare(0, 7, "mailto:") == 0) return token.text;
-    return "mailto:" + token.text;
+  std::string address;
+  if (token.kind == TokenKind::Web) {
+    address = token.text;
+  } else if (token.kind == TokenKind::Mail) {
+    address = token.text.compare(0, 7, "mailto:") == 0 ? token.text : "mailto:" + token.text;
   }
-  return {};
+  // The shell starts whatever else it is given.
+  return IsWebOrMailAddress(address) ? address : std::string();
 }
 
 }  // namespace kestrel

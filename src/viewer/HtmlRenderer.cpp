@@ -26,6 +26,20 @@ constexpr Entity kEntities[] = {
 };
 constexpr std::size_t kAmp = 3;
 
+// The index of the entity whose name has `c` after its "&", or the count.
+std::size_t EntityBySecondByte(char c) {
+  switch (c) {
+    case 'n': return 0;
+    case 'l': return 1;
+    case 'g': return 2;
+    case 'a': return 3;
+    case 'q': return 4;
+    case 'c': return 5;
+    case 'r': return 6;
+    default: return std::size(kEntities);
+  }
+}
+
 bool At(const char* p, const char* end, std::string_view word) {
   return static_cast<std::size_t>(end - p) >= word.size() &&
          std::memcmp(p, word.data(), word.size()) == 0;
@@ -46,21 +60,21 @@ std::size_t DecodeEntities(char* line, std::size_t size) {
     out += amp - in;
     in = amp;
     if (in == end) break;
-    std::size_t k = 0;
-    while (k < std::size(kEntities) && !At(in, end, kEntities[k].name)) ++k;
-    if (k == std::size(kEntities)) {
+    // The names differ in their second byte: that byte picks the one name
+    // to compare.
+    std::size_t k = std::size(kEntities);
+    if (end - in > 1) k = EntityBySecondByte(in[1]);
+    if (k == std::size(kEntities) || !At(in, end, kEntities[k].name)) {
       *out++ = *in++;
       continue;
     }
     in += kEntities[k].name.size();
     std::string_view with = kEntities[k].with;
-    if (k == kAmp) {
-      for (std::size_t later = kAmp + 1; later < std::size(kEntities); ++later) {
-        if (At(in, end, kEntities[later].name.substr(1))) {
-          in += kEntities[later].name.size() - 1;
-          with = kEntities[later].with;
-          break;
-        }
+    if (k == kAmp && in < end) {
+      std::size_t later = EntityBySecondByte(*in);
+      if (later > kAmp && later < std::size(kEntities) && At(in, end, kEntities[later].name.substr(1))) {
+        in += kEntities[later].name.size() - 1;
+        with = kEntities[later].with;
       }
     }
     std::memcpy(out, with.data(), with.size());

@@ -157,6 +157,7 @@ bool TDosCommand::Execute(const std::string& commandLine, const std::string& wor
   pid_ = pid;
   runChar_ = OnOutputChar;
   runLine_ = OnOutputLine;
+  runBlock_ = runChar_ || runLine_ ? nullptr : OnOutputBlock;
   line_.clear();
   toCp932_ = ChildTextToCp932();
   {
@@ -290,6 +291,10 @@ bool TDosCommand::DeliverPending() {
     mail_.reset();
   }
   auto deliver = [this](const std::string& bytes) {
+    if (runBlock_) {
+      if (!bytes.empty()) runBlock_(*this, bytes);
+      return;
+    }
     for (char c : bytes) {
       if (runChar_) runChar_(*this, c);
       if (c == '\n') {

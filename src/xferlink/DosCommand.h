@@ -23,6 +23,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <thread>
 
 #include "xferlink/ChildText.h"
@@ -50,6 +51,7 @@ class TDosCommand {
   using OutputCharEvent = std::function<void(TDosCommand& sender, char ch)>;
   using OutputLineEvent = std::function<void(TDosCommand& sender, const std::string& str)>;
   using TerminateEvent = std::function<void(TDosCommand& sender)>;
+  using OutputBlockEvent = std::function<void(TDosCommand& sender, std::string_view bytes)>;
 
   // A line longer than this without LF is handed on in pieces of this size,
   // so a child that never ends its line cannot exhaust memory.
@@ -97,6 +99,10 @@ class TDosCommand {
   OutputCharEvent OnOutputChar;
   OutputLineEvent OnOutputLine;
   TerminateEvent OnTerminate;
+  // For an owner that observes no single byte or line: when neither of
+  // those events is set for a run, the output is handed over in the blocks
+  // it was read in, in pipe order, and no lines are made.
+  OutputBlockEvent OnOutputBlock;
 
  private:
   struct Mail {
@@ -125,6 +131,7 @@ class TDosCommand {
   // Copies of the output handlers for the current run.
   OutputCharEvent runChar_;
   OutputLineEvent runLine_;
+  OutputBlockEvent runBlock_;
   std::string line_;
   ChildTextToCp932 toCp932_;
 

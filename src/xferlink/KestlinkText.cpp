@@ -1,11 +1,14 @@
 #include "xferlink/KestlinkText.h"
 
+#include <algorithm>
+#include <cstring>
 #include <filesystem>
 
 #include "platform/Codepage.h"
 #include "platform/Process.h"
 #include "common/MessageBoxes.h"
 #include "common/Translate.h"
+#include "xferlink/DosCommand.h"
 
 namespace kestrel {
 
@@ -124,6 +127,80 @@ void KestlinkText::OnChar(char c) {
   breakPending_ = false;
   lines_.back().push_back(c);
   Added(1);
+}
+
+namespace {
+// OnLine looks at no more of a line than this once the connection stands.
+constexpr std::size_t kPrefixLooked = 22;
+}  // namespace
+
+void KestlinkText::ReceivedLineEnds() {
+  if (!received_.empty() && received_.size() == receivedSize_ && received_.back() == '\r') {
+    received_.pop_back();
+  }
+  // Once connected, only a line beginning "Connected" does anything.
+  if (waiting_ || received_.compare(0, 9, "Connected") == 0) OnLine(received_);
+  received_.clear();
+  receivedSize_ = 0;
+}
+
+void KestlinkText::OnOutput(std::string_view bytes) {
+  const char* p = bytes.data();
+  const char* end = p + bytes.size();
+  const char* nextCr = nullptr;
+  while (p < end) {
+    // A run of bytes that end no line, and no longer than what fills the
+    // runner's longest line.
+    std::size_t room = TDosCommand::kMaxLine - receivedSize_;
+    const char* stop = p + std::min<std::size_t>(room, static_cast<std::size_t>(end - p));
+    // Most lines end in LF alone: the next LF, or the next CR when that
+    // comes first (looked for once until it is passed).
+    const char* q = static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(stop - p)));
+    if (!q) q = stop;
+    if (!nextCr || nextCr < p) {
+      nextCr = static_cast<const char*>(std::memchr(p, '\r', static_cast<std::size_t>(end - p)));
+      if (!nextCr) nextCr = end;
+    }
+    if (nextCr < q) q = nextCr;
+    if (q > p) {
+      std::size_t n = static_cast<std::size_t>(q - p);
+      if (!waiting_) {
+        if (lines_.empty()) AddLine("");
+        if (breakPending_) AddLine("");
+        breakPending_ = lastWasCr_ = false;
+        // The same bounds as byte by byte: a line breaks at kMaxLineBytes.
+        for (const char* r = p; r < q;) {
+          if (lines_.back().size() >= kMaxLineBytes) AddLine("");
+          std::size_t take = std::min(static_cast<std::size_t>(q - r), kMaxLineBytes - lines_.back().size());
+          lines_.back().append(r, take);
+          Added(take);
+          r += take;
+        }
+      }
+      // Kept only while the line is kept whole: short, or shown whole.
+      if (waiting_ || (received_.size() == receivedSize_ && receivedSize_ + n <= kPrefixLooked)) {
+        received_.append(p, n);
+      } else if (received_.size() == receivedSize_) {
+        received_.append(p, std::min(n, kPrefixLooked - std::min(kPrefixLooked, received_.size())));
+      }
+      receivedSize_ += n;
+      p = q;
+    } else {
+      char c = *p++;
+      OnChar(c);
+      if (c == '\n') {
+        ReceivedLineEnds();
+        continue;
+      }
+      if (waiting_ || received_.size() == receivedSize_) received_ += c;
+      ++receivedSize_;
+    }
+    if (receivedSize_ >= TDosCommand::kMaxLine) ReceivedLineEnds();
+  }
+}
+
+void KestlinkText::EndOfOutput() {
+  if (receivedSize_ > 0) ReceivedLineEnds();
 }
 
 std::string KestlinkText::Joined(const char* eol) const {

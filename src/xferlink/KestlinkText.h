@@ -3,7 +3,9 @@
 #pragma once
 
 #include <chrono>
+#include <cstddef>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace kestrel {
@@ -62,6 +64,11 @@ class KestlinkText {
   // Answers true when the line was the "Connected" line.
   bool OnLine(const std::string& line);
   void OnChar(char c);
+  // The runner's output in blocks, shown as OnChar and OnLine would show it
+  // byte by byte and line by line (lines cut as the runner cuts them); then
+  // EndOfOutput for a last line without LF.
+  void OnOutput(std::string_view bytes);
+  void EndOfOutput();
   // The pane as text, every line ended by `eol` (the log file: CR LF).
   std::string Joined(const char* eol = "\r\n") const;
 
@@ -73,6 +80,11 @@ class KestlinkText {
   bool waiting_ = false;
   bool breakPending_ = false;
   bool lastWasCr_ = false;
+  // The line OnOutput is receiving: whole while waiting, where it is shown;
+  // else only as far as the prefixes OnLine looks at.
+  std::string received_;
+  std::size_t receivedSize_ = 0;
+  void ReceivedLineEnds();
 };
 
 }  // namespace kestrel

@@ -2,8 +2,12 @@
 // look-up, the categories, deleting and saving.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <filesystem>
+#include <functional>
 #include <random>
 
 #include "applist/AppListCatalogue.h"
@@ -229,8 +233,9 @@ TEST_F(CatalogueTest, AFailedSaveNamesTheFileAndKeepsFileAndMemory) {
   AppListCatalogue c = catalogue();
   c.SortAppLists(true);
   c.BlankLines(AppListId::MyAppList, {0});
-  // The file beside the target cannot be made: the write fails.
-  WriteFile(home / "MyAppList.txt.new/x", "");
+  // The file the list is written to first cannot be made: the write fails.
+  std::filesystem::remove_all(home / "__temp__");
+  WriteFile(home / "__temp__", "");
   prompter.expect(BoxKind::Error, Button::Ok);
   EXPECT_FALSE(c.SaveMyAppList());
   ASSERT_EQ(prompter.shown().size(), 1u);
@@ -239,7 +244,7 @@ TEST_F(CatalogueTest, AFailedSaveNamesTheFileAndKeepsFileAndMemory) {
   EXPECT_TRUE(c.myAppListModified);
   EXPECT_EQ(c.lines(AppListId::MyAppList), std::vector<std::string>{"\"b.prc\",\"\",\"\",\"\""});
   // Once the way is free the next try writes it.
-  std::filesystem::remove_all(home / "MyAppList.txt.new");
+  std::filesystem::remove_all(home / "__temp__");
   c.SaveModified();
   EXPECT_EQ(ReadFile(home / "MyAppList.txt"), "\"b.prc\",\"\",\"\",\"\"\r\n");
   EXPECT_FALSE(c.myAppListModified);
@@ -252,6 +257,61 @@ TEST_F(CatalogueTest, AnUnreadableFileIsReportedAndTheOtherListStillLoads) {
   AppListCatalogue c = catalogue();
   EXPECT_EQ(c.DescriptionFor("m.prc"), "mine");
   EXPECT_EQ(prompter.lastText(), "ファイルが読み込めません\n\n  " + (home / "AppList.txt"));
+}
+
+// A list that could not be read is never written over: an edit and the
+// close refuse to save it, naming it, and the other list is saved.
+TEST_F(CatalogueTest, AnUnreadableListOutlivesAnEditAndTheClose) {
+  const std::string path = home / "MyAppList.txt";
+  struct Case {
+    const char* kind;
+    std::function<void()> make;
+    std::function<bool()> unchanged;
+  };
+  const std::vector<Case> cases = {
+      {"folder", [&] { WriteFile(path + "/inside.txt", "kept"); },
+       [&] { return ReadFile(path + "/inside.txt") == "kept"; }},
+      {"fifo", [&] { ASSERT_EQ(mkfifo(path.c_str(), 0600), 0); },
+       [&] {
+         struct stat st;
+         return lstat(path.c_str(), &st) == 0 && S_ISFIFO(st.st_mode);
+       }},
+      {"no read permission",
+       [&] {
+         WriteFile(path, "\"a.prc\",\"\",\"old\",\"\"\r\n");
+         chmod(path.c_str(), 0200);
+       },
+       [&] {
+         struct stat st;
+         chmod(path.c_str(), 0600);
+         bool same = ReadFile(path) == "\"a.prc\",\"\",\"old\",\"\"\r\n";
+         return lstat(path.c_str(), &st) == 0 && same;
+       }},
+  };
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.kind);
+    std::filesystem::remove_all(path);
+    k.make();
+    // Root reads a file without read permission.
+    if (std::string(k.kind) == "no read permission" && geteuid() == 0) continue;
+    WriteAppList(home, {"a.prc,appl,x"});
+    prompter.expect(BoxKind::Error, Button::Ok);
+    AppListCatalogue c = catalogue();
+    c.SortAppLists(true);
+    EXPECT_EQ(prompter.lastText(), "ファイルが読み込めません\n\n  " + path);
+    EXPECT_TRUE(c.unread(AppListId::MyAppList));
+    c.AddMyAppListLine("\"new.prc\",\"\",\"\",\"\"");
+    c.myAppListModified = true;
+    c.BlankLines(AppListId::AppList, {0});
+    prompter.expect(BoxKind::Error, Button::Ok);
+    c.SaveModified();
+    EXPECT_EQ(prompter.lastText(), "ファイルが読み込めなかったため、保存しません\n\n  " + path);
+    EXPECT_TRUE(k.unchanged());
+    EXPECT_FALSE(FileExists(path + ".new"));
+    EXPECT_EQ(ReadFile(home / "AppList.txt"), "");
+    EXPECT_FALSE(c.appListModified);
+    EXPECT_TRUE(c.myAppListModified);
+  }
 }
 
 TEST_F(CatalogueTest, AFetchedAppListReplacesTheOldOneAndRebuildsTheCategories) {

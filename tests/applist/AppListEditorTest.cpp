@@ -2,6 +2,7 @@
 // entry, and what OK leaves in My AppList and on disk.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "applist/AppListEditor.h"
@@ -130,6 +131,7 @@ TEST_F(EditorTest, TheTitleChangesOnlyAfterTheQuestionAndIsThirtyOneBytes) {
   // The file grew since the list showed 132 bytes: all of it stays.
   std::string body(5000, 'b');
   WriteFile(home / "files/Vexed.prc", PalmFile("Vexed", body));
+  std::filesystem::permissions(home / "files/Vexed.prc", std::filesystem::perms(0640));
   AppListEditor yes(catalogue, File("Vexed.prc"));
   prompter.expect(BoxKind::Confirm, Button::Yes);
   EXPECT_TRUE(yes.ChangeTitle());
@@ -141,6 +143,13 @@ TEST_F(EditorTest, TheTitleChangesOnlyAfterTheQuestionAndIsThirtyOneBytes) {
   std::string name = Utf8ToCp932("落ち物パズル");
   std::string field = name + std::string(31 - name.size(), '\0');
   EXPECT_EQ(bytes, field + std::string(1, '\0') + body);
+  // Rewritten whole elsewhere and renamed over: its mode stays, and nothing
+  // half written ever stood beside it.
+  EXPECT_EQ(std::filesystem::status(home / "files/Vexed.prc").permissions(), std::filesystem::perms(0640));
+  std::vector<std::string> names;
+  for (const auto& e : std::filesystem::directory_iterator(home / "files")) names.push_back(e.path().filename());
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::string>{"Mine.prc", "New.prc", "Vexed.prc"}));
 }
 
 TEST_F(EditorTest, ANameAConverterWroteInUtf8ShowsRightAndIsRewrittenInShiftJis) {

@@ -108,3 +108,25 @@ TEST(DateNumberTest, TextsThatAreNoDateGiveNothing) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(CommaTextTest, FieldViewsAreTheSplitFieldsAsFarAsAsked) {
+  const char* lines[] = {
+      R"("Vexed.prc","appl","Say ""hi"", then go","x","say ""a""",b,c)",
+      " \t a ,  b\t,c  ", "a,,c", ",a", "a,", "", " \x01 ", R"("a"b,c)", "\"ab\x81", R"("""",""""")",
+  };
+  std::string scratch;
+  for (const char* line : lines) {
+    SCOPED_TRACE(line);
+    Fields all = SplitCommaText(line);
+    for (int max : {1, 3, 6}) {
+      std::string_view views[6];
+      int n = kestrel::CommaFieldViews(line, views, max, scratch);
+      ASSERT_EQ(n, std::min<int>(max, static_cast<int>(all.size())));
+      for (int i = 0; i < n; ++i) EXPECT_EQ(views[i], all[static_cast<std::size_t>(i)]) << i;
+    }
+  }
+}
+
+}  // namespace

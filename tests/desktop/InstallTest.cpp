@@ -2,9 +2,11 @@
 // from there against a temporary home, without a display.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <filesystem>
 
 #include "Installed.h"
+#include "hotsync/Usb.h"
 #include "support/AppFixture.h"
 
 using namespace kestrel;
@@ -56,6 +58,14 @@ TEST_F(InstallTest, PutsEveryFileWhereTheDesktopLooksForIt) {
   EXPECT_TRUE(Installed(prefix + "/share/bash-completion/completions/kestrel-tool"));
   EXPECT_TRUE(Installed(prefix + "/share/bash-completion/completions/kestrel-reg"));
   EXPECT_TRUE(Installed(prefix + "/share/doc/kestrel-plus/copyright"));
+  // Every USB handheld the service knows is the desktop user's to open.
+  std::string rules = ReadFile(prefix + "/lib/udev/rules.d/60-kestrel-plus-palm.rules");
+  for (const hotsync::PalmUsbModel& m : hotsync::KnownPalmUsbModels()) {
+    char line[96];
+    std::snprintf(line, sizeof line, "ATTR{idVendor}==\"%04x\", ATTR{idProduct}==\"%04x\", TAG+=\"uaccess\"",
+                  m.vendor, m.product);
+    EXPECT_NE(rules.find(line), std::string::npos) << line;
+  }
 }
 
 TEST_F(InstallTest, InstalledProgramsFindTheirFilesAndQueueWithoutADisplay) {

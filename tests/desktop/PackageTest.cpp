@@ -47,7 +47,8 @@ TEST_F(PackageTest, ControlFieldsNameThePackageVersionAndLibraries) {
   EXPECT_EQ(Field("Version"), KESTREL_PROJECT_VERSION);
   std::string depends = Field("Depends");
   // Found by dpkg-shlibdeps from the programs themselves.
-  for (const char* lib : {"libc6", "libqt6core6", "libqt6widgets6", "libsqlite3-0", "libzip4", "liblhasa0"}) {
+  for (const char* lib : {"libc6", "libqt6core6", "libqt6widgets6", "libsqlite3-0", "libzip4", "liblhasa0",
+                          "libusb-1.0-0"}) {
     EXPECT_NE(depends.find(lib), std::string::npos) << lib << " missing from: " << depends;
   }
   // Qt finds no window system without its platform plugins.
@@ -81,6 +82,8 @@ TEST_F(PackageTest, UnpackedProgramsRunAndQueueWithoutADisplay) {
   EXPECT_EQ(out, "kestrel-hotsync " KESTREL_PROJECT_VERSION "\n");
   EXPECT_FALSE(FileExists(root + "/usr/libexec/kestrel-plus/hotsync-manager"));
   EXPECT_TRUE(FileExists(root + "/usr/libexec/kestrel-plus/usb-switcher"));
+  EXPECT_NE(ReadFile(root + "/usr/lib/udev/rules.d/60-kestrel-plus-palm.rules").find("TAG+=\"uaccess\""),
+            std::string::npos);
   ASSERT_EQ(run(bin + "kestrel-tool", "shipped KSExt.ini"), 0) << err;
   EXPECT_EQ(out, root + "/usr/share/kestrel-plus/KSExt.ini\n");
 

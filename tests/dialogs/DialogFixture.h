@@ -7,7 +7,7 @@
 
 #include "platform/DesktopAssociations.h"
 #include "support/ScriptedPrompter.h"
-#include "users/PalmSetup.h"
+#include "support/PalmSetup.h"
 
 namespace kestrel::test {
 

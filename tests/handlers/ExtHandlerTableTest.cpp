@@ -172,6 +172,45 @@ TEST_F(ExtHandlerTableTest, OnlyAChangedTableIsWrittenBackAndAnUndoneSaveKeepsTh
   EXPECT_EQ(entryKey("01").readString("Title"), "mine");
 }
 
+// Two tables of one user saved one after the other: each keeps the other's
+// edits of the entries it left alone; an entry both changed is the last
+// saver's; a table reshaped on both sides is the last saver's.
+TEST_F(ExtHandlerTableTest, TablesSavedByTwoProgramsKeepEachOthersEdits) {
+  auto titled = [](ExtHandlerTable& t, int i, const std::string& title) {
+    ExtHandler e = *t.get(i);
+    e.Title = title;
+    t.put(i, e);
+  };
+  auto titles = [] {
+    ExtHandlerTable t;
+    t.LoadForUser("Taro Yamada", false);
+    std::vector<std::string> out;
+    for (int i = 0; i < t.count(); ++i) out.push_back(t.get(i)->Title);
+    return out;
+  };
+  ExtHandlerTable first, second;
+  first.LoadForUser("Taro Yamada", false);
+  first.SaveToRegistry();  // a stored table both load
+  first.clear();
+  first.LoadForUser("Taro Yamada", false);
+  second.LoadForUser("Taro Yamada", false);
+  titled(first, 0, "first");
+  titled(second, 1, "second");
+  titled(first, 2, "first too");
+  titled(second, 2, "second too");
+  first.SaveToRegistry();
+  second.SaveToRegistry();
+  EXPECT_EQ(titles(), (std::vector<std::string>{"first", "second", "second too"}));
+  EXPECT_EQ(second.get(0)->Title, "first");  // the saver holds what it wrote
+  first.clear();
+  first.LoadForUser("Taro Yamada", false);
+  second.insert(0, ExtHandler{.Extension = ".txt", .Title = "added"});
+  first.remove(1);
+  second.SaveToRegistry();
+  first.SaveToRegistry();
+  EXPECT_EQ(titles(), (std::vector<std::string>{"first", "second too"}));
+}
+
 TEST_F(ExtHandlerTableTest, PresetsFromKSExtIni) {
   WriteFile(home / "KSExt.ini",
             "[txt2pdbdoc]\nOption1=\"$N\" \"$P\" \"$O$N.pdb\"\nInstall=5\n\n"

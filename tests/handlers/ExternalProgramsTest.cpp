@@ -3,6 +3,10 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <filesystem>
+#include <functional>
+
+#include "common/Paths.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TempHome.h"
 
@@ -88,6 +92,49 @@ TEST_F(RunTest, RunsTheConverterInItsOwnFolderAndWaits) {
   e.RestOption = "\"$P\" \"$O$N.bak\"";
   EXPECT_EQ(RunForRestore(e, home / "Memo.txt", ""), home / "Memo.txt");
   EXPECT_EQ(ReadFile(home / "Memo.bak.log"), home.path() + "\n");
+}
+
+// Whatever a file's name holds, each placeholder reaches the converter
+// inside one argument, whole; only the template's brackets are segments.
+TEST_F(RunTest, HostileFileNamesArriveAsOneWholeArgument) {
+  std::string args = home / "args";
+  WriteFile(converter, "#!/bin/sh\nprintf '%s\\0' \"$@\" > " + ShellQuote(args) + "\n");
+  const std::vector<std::string> names = {"x\" \"--output=elsewhere\" \".txt", "q\"uote.txt", "a<b>.txt",
+                                          "sp ace\tand tab.txt", "back\\\".txt", "tail\\", "<$O>.txt"};
+  struct Case {
+    std::string templ;
+    std::function<std::vector<std::string>(const std::string& path, const std::string& name)> wanted;
+  };
+  const std::string folder = home / "src/";
+  const std::vector<Case> cases = {
+      {"\"$P\"", [](const std::string& p, const std::string&) { return std::vector<std::string>{p}; }},
+      {"$P", [](const std::string& p, const std::string&) { return std::vector<std::string>{p}; }},
+      {"-i \"$P\" --name=$F -o \"$O$N.pdb\"",
+       [&](const std::string& p, const std::string& n) {
+         std::string stem = n.substr(0, n.size() - ExtensionOf(n).size());
+         return std::vector<std::string>{"-i", p, "--name=" + n, "-o", folder + stem + ".pdb"};
+       }},
+      {"<$P> <$O$N.none>", [](const std::string& p, const std::string&) { return std::vector<std::string>{p}; }},
+  };
+  ExtHandler e;
+  e.Path = converter;
+  for (const std::string& name : names) {
+    std::string path = folder + name;
+    WriteFile(path, "x");
+    for (const Case& c : cases) {
+      SCOPED_TRACE(name + " with " + c.templ);
+      e.Option = c.templ;
+      std::filesystem::remove(args);
+      ASSERT_EQ(RunForInstall(e, path, home / "Install/"), path);
+      std::string got = ReadFile(args);
+      std::vector<std::string> words;
+      for (std::size_t at = 0, end; (end = got.find('\0', at)) != std::string::npos; at = end + 1) {
+        words.push_back(got.substr(at, end - at));
+      }
+      EXPECT_EQ(words, c.wanted(path, name));
+    }
+  }
+  EXPECT_FALSE(FileExists(home / "elsewhere"));
 }
 
 TEST_F(RunTest, AProgramThatCannotStartSaysWhyAndQueuesNothing) {

@@ -10,7 +10,7 @@
 #include "common/FileRules.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TempHome.h"
-#include "users/PalmSetup.h"
+#include "support/PalmSetup.h"
 #include "users/UserInfo.h"
 
 namespace kestrel::test {

@@ -9,7 +9,7 @@
 #include "platform/Shell.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TempHome.h"
-#include "users/PalmSetup.h"
+#include "support/PalmSetup.h"
 
 using namespace kestrel;
 using namespace kestrel::test;

@@ -109,6 +109,15 @@ TEST(DlpRequests, TheHandheldReadsBackEveryCallTheDesktopSends) {
   EXPECT_EQ(res2.id, 1000);
   EXPECT_EQ(res2.data, res.data);
 
+  WriteUserInfoRequest user, user2;
+  user.userId = 0x12345678;
+  user.modFlags = kModUserId;
+  user.userName = "\x8e\x52\x93\x63";  // 山田 in Shift_JIS
+  ASSERT_TRUE(Parse(*DecodeDlpRequest(EncodeDlpRequest(ToRequest(user))), user2));
+  EXPECT_EQ(user2.userId, 0x12345678u);
+  EXPECT_EQ(user2.modFlags, kModUserId);
+  EXPECT_EQ(user2.userName, user.userName);
+
   CloseDbRequest all{true, 0}, all2;
   ASSERT_TRUE(Parse(ToRequest(all), all2));
   EXPECT_TRUE(all2.all);

@@ -22,6 +22,15 @@ inline std::string Hex(std::string_view hex) {
   return out;
 }
 
+// Everything the other end has written so far: reads until `quiet` passes
+// without a byte.
+inline std::string Drain(hotsync::ByteStream& s, hotsync::Millis quiet = hotsync::Millis(50)) {
+  std::string out;
+  char buffer[4096];
+  while (auto n = s.readSome(buffer, sizeof buffer, quiet)) out.append(buffer, *n);
+  return out;
+}
+
 class FakeHandheld : public hotsync::DlpTransport {
  public:
   std::vector<std::string> raw;               // every request payload as sent

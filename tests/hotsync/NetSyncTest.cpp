@@ -10,18 +10,12 @@
 #include "hotsync/TcpStream.h"
 
 using namespace kestrel::hotsync;
+using kestrel::test::Drain;
 using kestrel::test::Hex;
 
 namespace {
 
 constexpr Millis kWait{2000};
-
-std::string Drain(ByteStream& s) {
-  std::string out;
-  char buffer[4096];
-  while (auto n = s.readSome(buffer, sizeof buffer, Millis(50))) out.append(buffer, *n);
-  return out;
-}
 
 TEST(NetSyncHandshake, TheDesktopRepliesWithTheRecordedBytesAndThenNumbersItsRequestsFromThree) {
   auto [desktopEnd, handheldEnd] = MakeMemoryPipe();

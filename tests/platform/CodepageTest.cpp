@@ -29,6 +29,28 @@ TEST(CodepageTest, UnmappableInputIsMarkedNotDropped) {
   EXPECT_EQ(Cp932ToUtf8("\x85\x40z"), "\xEF\xBF\xBDz");
 }
 
+TEST(CodepageTest, LongTextsConvertAsShortOnes) {
+  // Every pair of bytes, each followed by a line break so that no unit runs
+  // into the next; the same bytes in short pieces give the reference.
+  std::string all, expected, piece;
+  for (int x = 0; x < 256; ++x) {
+    for (int y = 0; y < 256; ++y) {
+      piece += static_cast<char>(x);
+      piece += static_cast<char>(y);
+      piece += '\n';
+      if (piece.size() >= 3000) {
+        expected += Cp932ToUtf8(piece);
+        all += piece;
+        piece.clear();
+      }
+    }
+  }
+  expected += Cp932ToUtf8(piece);
+  all += piece;
+  EXPECT_TRUE(Cp932ToUtf8(all) == expected);
+  EXPECT_EQ(Cp932ToUtf8(std::string(5000, 'a') + "\x95"), std::string(5000, 'a') + "\xEF\xBF\xBD");
+}
+
 TEST(CodepageTest, LeadBytes) {
   EXPECT_TRUE(IsLeadByte('\x81'));
   EXPECT_TRUE(IsLeadByte('\x9F'));

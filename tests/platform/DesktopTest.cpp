@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 #include <unistd.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <thread>
@@ -106,6 +108,44 @@ TEST_F(DesktopTest, AWindowOfADeadProcessIsNotFoundAndItsFilesGo) {
   EXPECT_FALSE(std::filesystem::is_empty(windows));
   EXPECT_FALSE(desktop.findWindowByTitle("HotSync Manager"));
   EXPECT_TRUE(std::filesystem::is_empty(windows));
+}
+
+// The bus is the account's own whatever the umask; what another account
+// put there (or an older run left with a wide mode) is refused or mended.
+TEST_F(DesktopTest, TheBusIsPrivateToItsAccount) {
+  auto modeOf = [](const std::string& path) {
+    struct stat st;
+    return lstat(path.c_str(), &st) == 0 ? st.st_mode & 07777 : 01;
+  };
+  std::filesystem::create_directories(home / "run/atoms");
+  chmod((home / "run").c_str(), 0775);
+  chmod((home / "run/atoms").c_str(), 0777);
+  mode_t old = umask(002);
+  auto window = desktop.createWindow("TFormKestrel", "Kestrel+");
+  std::uint16_t atom = desktop.addAtom("queued.prc");
+  umask(old);
+  EXPECT_EQ(modeOf(home / "run"), 0700u);
+  EXPECT_EQ(modeOf(home / "run/windows"), 0700u);
+  EXPECT_EQ(modeOf(home / "run/atoms"), 0700u);
+  auto found = desktop.findWindowByClass("TFormKestrel");
+  ASSERT_TRUE(found);
+  EXPECT_EQ(modeOf(home / "run/windows/" + found->name + ".sock"), 0600u);
+  EXPECT_EQ(desktop.atomName(atom), "queued.prc");
+
+  // Another account's window, atom and socket: not found, not posted to.
+  if (geteuid() != 0) GTEST_SKIP() << "only root can give files to another account";
+  const uid_t other = 65534;
+  for (const char* ext : {".win", ".sock"}) {
+    std::string path = home / "run/windows/" + found->name + ext;
+    ASSERT_EQ(lchown(path.c_str(), other, other), 0) << path;
+  }
+  EXPECT_FALSE(desktop.findWindowByClass("TFormKestrel"));
+  EXPECT_FALSE(desktop.postMessage(*found, BusMessage{2024, 1, 2, "x"}));
+  EXPECT_FALSE(window->take());
+  char name[8];
+  std::snprintf(name, sizeof name, "%04X", atom);
+  ASSERT_EQ(chown((home / "run/atoms/" + name).c_str(), other, other), 0);
+  EXPECT_FALSE(desktop.atomName(atom));
 }
 
 TEST_F(DesktopTest, WorksUnderAHomeWithALongPath) {

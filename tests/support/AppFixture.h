@@ -12,7 +12,7 @@
 #include "platform/Registry.h"
 #include "support/TempHome.h"
 #include "users/PalmDesktop.h"
-#include "users/PalmSetup.h"
+#include "support/PalmSetup.h"
 #include "users/UserInfo.h"
 
 namespace kestrel::test {

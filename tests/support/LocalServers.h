@@ -42,7 +42,7 @@ class ServerProcess {
 };
 
 // applist-server in one of its modes (ok, empty, 404, 500, slow, drop,
-// silent) serving `file`; `delayMs` paces the slow mode (-1: its default).
+// silent, gzip, deflate, br, html, page, blank) serving `file`; `delayMs` paces the slow mode (-1: its default).
 class AppListServerProcess : public ServerProcess {
  public:
   explicit AppListServerProcess(const std::string& mode = "ok", const std::string& file = "",

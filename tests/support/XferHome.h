@@ -12,6 +12,7 @@
 #include <string>
 
 #include "platform/Registry.h"
+#include "support/PalmSetup.h"
 #include "support/TempHome.h"
 
 namespace kestrel::test {
@@ -25,13 +26,13 @@ class XferHome {
     setenv("KESTREL_PILOT_CONNECT_MS", "0", 1);
     setenv("KESTREL_PILOT_STEP_MS", "0", 1);
     setenv("KESTREL_HANDHELD", handheld.c_str(), 1);
-    XferKey("Software\\U.S. Robotics\\Pilot Desktop\\Core").writeString("Path", home / "Palm");
+    CurrentUserKey(kPalmCoreKey).writeString("Path", home / "Palm");
     std::string tool = ShellQuote(BuiltProgram("kestrel-tool"));
     EXPECT_EQ(RunCommand(tool + " usersdat add Taro TaroY 7"), 0);
     EXPECT_EQ(RunCommand(tool + " register Taro"), 0);
     std::filesystem::create_directories(tools);
     std::filesystem::copy_file(BuiltProgram("pilot-xfer"), tools + "/pilot-xfer");
-    RegKey x = XferKey(kTaroXferKey);
+    RegKey x = CurrentUserKey(kTaroXferKey);
     x.writeString("Path", tools + toolsPathEnd);
     x.writeString("BackupPath", backup + "/");
     x.writeDword("Port", 1);
@@ -39,10 +40,6 @@ class XferHome {
     WriteFile(handheld + "/MemoDB.pdb", memo);
     std::filesystem::create_directories(backup);
   }
-  static RegKey XferKey(const std::string& path) {
-    return *RegKey::Open(TheRegistry(), Hive::CurrentUser, path, true);
-  }
-
   TempHome home;
   std::string handheld = home / "handheld";
   std::string tools = home / "pilot link";

@@ -94,6 +94,34 @@ TEST_F(AppListFetchVerbTest, AFailedFetchExitsOneAndLeavesTheFileAlone) {
   EXPECT_EQ(ReadFile(home / "AppList.txt"), kOld);
 }
 
+// A document is a list only when it is one: a compressed answer nobody
+// asked for is decoded (or refused), a web page and a document of blanks
+// are refused, and a refused one keeps the list as it was.
+TEST_F(AppListFetchVerbTest, AnAnswerThatIsNoListKeepsTheList) {
+  const std::string served = "Clock.prc,appl,時計,,Utility\r\nVexed.prc,appl,パズル,http://vexed/,ゲーム\r\n";
+  struct Case {
+    const char* mode;
+    const char* says;  // "" when the list is replaced
+  };
+  for (const Case& c : {Case{"gzip", ""}, Case{"deflate", ""}, Case{"br", "Content-Encoding: br"},
+                        Case{"html", "Content-Type: text/html"}, Case{"page", "HTTPのエラー\n\n　エラー：HTML"},
+                        Case{"blank", "AppListの取得に失敗しました"}}) {
+    SCOPED_TRACE(c.mode);
+    WriteFile(home / "AppList.txt", kOld);
+    AppListServerProcess server(c.mode, home / "served.txt");
+    std::string err;
+    const bool replaced = !*c.says;
+    EXPECT_EQ(Fetch("Taro --url " + ShellQuote(server.url()), &err), replaced ? 0 : 1) << err;
+    if (replaced) {
+      EXPECT_EQ(kestrel::Cp932ToUtf8(ReadFile(home / "AppList.txt")), served);
+    } else {
+      EXPECT_EQ(ReadFile(home / "AppList.txt"), kOld);
+      EXPECT_NE(err.find(c.says), std::string::npos) << err;
+      EXPECT_EQ(err.find("AppListを更新しました"), std::string::npos) << err;
+    }
+  }
+}
+
 TEST_F(AppListFetchVerbTest, ABadProxyPortFailsBeforeAnyRequest) {
   Set("UseProxy", "1", true);
   Set("Proxy", "127.0.0.1");

@@ -1,6 +1,9 @@
 // kestrel-tool applist on homes made by the project's own tools: the demo's
 // home maker, and AppList files with files dated by touch.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
 
 #include "platform/Codepage.h"
 #include "support/TempHome.h"
@@ -122,6 +125,21 @@ TEST_F(AppListVerbsTest, BadInputLoadsAndLosesNoOtherLine) {
   EXPECT_EQ(out, "Last.prc\tappl\tfine\thttp://l/\tGames\n");
   ASSERT_EQ(tool("find huge.prc", &out), 0);
   EXPECT_EQ(out.size(), 15u + (1u << 20));
+}
+
+// Whatever the name holds, the answer comes at once: an error, no rows.
+TEST_F(AppListVerbsTest, AListThatIsNoFileIsAnErrorAtOnce) {
+  ASSERT_EQ(mkfifo((home / "AppList.txt").c_str(), 0600), 0);
+  std::filesystem::create_directories(home / "MyAppList.txt");
+  for (const char* args : {"list", "list --my"}) {
+    std::string out, err;
+    EXPECT_EQ(RunCommand("timeout 10 " + ShellQuote(BuiltProgram("kestrel-tool")) + " applist " + args, &out,
+                         &err),
+              1)
+        << args;
+    EXPECT_EQ(out, "");
+    EXPECT_NE(err.find("ファイルが読み込めません"), std::string::npos) << err;
+  }
 }
 
 TEST_F(AppListVerbsTest, BadArgumentsAreRefusedClearly) {

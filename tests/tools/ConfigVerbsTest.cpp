@@ -2,10 +2,18 @@
 // a desktop made of temporary folders.
 #include <gtest/gtest.h>
 
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include <chrono>
 #include <cstdlib>
+#include <thread>
 
 #include "platform/Registry.h"
 #include "support/TempHome.h"
+#include "users/UserInfo.h"
+
+extern char** environ;
 
 using namespace kestrel;
 using namespace kestrel::test;
@@ -113,6 +121,47 @@ TEST_F(ConfigVerbsTest, ConfigSetAppliesTheDialogsChecksAndChangesNothingOnRefus
   EXPECT_EQ(Get("AppListURL"), "http://a.example/AppList.txt");
   EXPECT_EQ(Get("Backup"), "1");
   EXPECT_EQ(Get("ConvAlpha"), "2");
+}
+
+// Two programs saving one user at the same time: a kestrel-tool loop that
+// counts a setting up (read, then set), and this process saving other
+// values and handler edits from a copy loaded before. No update is lost.
+TEST_F(ConfigVerbsTest, TwoProgramsSavingOneUserLoseNoUpdate) {
+  Register("Taro Yamada");
+  const std::string tool = ShellQuote(BuiltProgram("kestrel-tool"));
+  const std::string loop = "i=0; while [ $i -lt 40 ]; do v=$(" + tool + " config get 'Taro Yamada' GlancePosX) &&" +
+                           tool + " config set 'Taro Yamada' GlancePosX $((v + 1)) || exit 1; i=$((i + 1)); done";
+  std::vector<std::string> words{"/bin/sh", "-c", loop};
+  std::vector<char*> argv;
+  for (std::string& w : words) argv.push_back(w.data());
+  argv.push_back(nullptr);
+  pid_t pid = -1;
+  ASSERT_EQ(posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), environ), 0);
+  UserInfo mine("Taro Yamada");
+  ASSERT_EQ(mine.userName(), "Taro Yamada");
+  int saves = 0, status = 0;
+  while (waitpid(pid, &status, WNOHANG) == 0) {
+    ++saves;
+    mine.setProxyPort(std::to_string(saves));
+    ExtHandler entry = *mine.handlers().get(0);
+    entry.Title = "edit " + std::to_string(saves);
+    mine.handlers().put(0, entry);
+    ASSERT_EQ(mine.SaveSettings(), 0);
+    std::this_thread::sleep_for(std::chrono::milliseconds(3));
+  }
+  ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  EXPECT_GT(saves, 1);
+  EXPECT_EQ(Get("GlancePosX"), "40");
+  EXPECT_EQ(Get("ProxyPort"), std::to_string(saves));
+  {
+    UserInfo stored("Taro Yamada");
+    EXPECT_EQ(stored.handlers().get(0)->Title, "edit " + std::to_string(saves));
+    stored.handlers().setSaveOnDestroy(false);
+  }
+  // A save takes what the other program stored of the values it left alone.
+  ASSERT_EQ(mine.SaveSettings(), 0);
+  EXPECT_EQ(mine.glanceRect().left, 40);
+  EXPECT_EQ(Get("GlancePosX"), "40");
 }
 
 }  // namespace

@@ -15,6 +15,7 @@
 #include <thread>
 
 #include "HotSyncLog.h"
+#include "NewUser.h"
 #include "hotsync/PalmDatabase.h"
 #include "platform/Codepage.h"
 #include "platform/Registry.h"
@@ -255,25 +256,67 @@ TEST_F(HotSyncServiceTest, WhatTheHandheldCouldNotTakeStaysQueuedWithTheFlag) {
   }
 }
 
-TEST_F(HotSyncServiceTest, AnUnknownHandheldGetsNothingEvenUnderAKnownName) {
+TEST_F(HotSyncServiceTest, AnUnknownNameBecomesAUserAndNoHandheldTakesAnothersQueue) {
   QueueThree();
-  for (const auto& [user, id] :
-       {std::pair<std::string, std::string>{"Hanako", "1001"}, {"Taro", "999"}}) {
-    SCOPED_TRACE(user + " " + id);
+  struct Case {
+    std::string user, id;
+    const char* told;    // the handheld's sync log
+    const char* logged;  // the desktop's HotSync.log
+  };
+  const Case cases[] = {
+      {"Taro", "999", "not known to this desktop", "the ID differs"},
+      // Two records of one ID would share one install flag.
+      {"Hanako", "1001", "not known to this desktop", "ID 1001 is another user's"},
+      {"", "0", "has no user name", "has no user name"},
+      {"Hanako", "2002", "is now a user of this desktop; nothing was installed",
+       "user made: handheld user \"Hanako\", ID 2002, folder Hanako"},
+      {"Hanako", "3003", "not known to this desktop", "the ID differs"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.user + " " + c.id);
     HotSyncServiceProcess service;
-    EXPECT_EQ(Handheld(service, "", user, id), 0) << handheldErr;
-    EXPECT_NE(handheldOut.find("not known to this desktop"), std::string::npos) << handheldOut;
+    EXPECT_EQ(Handheld(service, "", c.user, c.id), 0) << handheldErr;
+    EXPECT_NE(handheldOut.find(c.told), std::string::npos) << handheldOut;
     ASSERT_TRUE(service.Ended(10000));
     EXPECT_EQ(Names(install), (std::vector<std::string>{"Alpha.prc", "Beta.prc", "Memo.pdb"}));
     EXPECT_TRUE(Names(handheld).empty());
     EXPECT_TRUE(FlagRaised());
     EXPECT_FALSE(FileExists(palm + "/TaroY/HotSync.log"));
+    EXPECT_NE(Lines(ReadFile(palm + "/HotSync.log")).back().find(c.logged), std::string::npos)
+        << ReadFile(palm + "/HotSync.log");
   }
-  std::vector<std::string> log = Lines(ReadFile(palm + "/HotSync.log"));
-  ASSERT_EQ(log.size(), 2u);
-  EXPECT_NE(log[0].find("unknown user: handheld user \"Hanako\", ID 1001"), std::string::npos)
-      << log[0];
-  EXPECT_NE(log[1].find("the ID differs"), std::string::npos) << log[1];
+  std::string out;
+  EXPECT_EQ(Tool("usersdat list", &out), 0);
+  EXPECT_EQ(out, "1001\tTaro\tTaroY\n2002\tHanako\tHanako\n");
+  EXPECT_TRUE(Names(palm + "/Hanako/Install").empty());
+  EXPECT_NE(ReadFile(palm + "/Hanako/HotSync.log").find("user made"), std::string::npos);
+  EXPECT_EQ(Lines(ReadFile(palm + "/HotSync.log")).size(), 5u);
+}
+
+TEST(NewUserTest, AUsersDatOfAnotherLayoutIsNotRewritten) {
+  TempHome home;
+  std::string palm = home / "Palm";
+  const std::string other = std::string("HDR.\x05\0\0\0\x04Taro\x01T", 15);
+  WriteFile(palm + "/Users.dat", other);
+  hotsyncd::NewUser plan = hotsyncd::PlanNewUser(palm, "Hanako", 7);
+  EXPECT_EQ(plan.answer, hotsyncd::NewUser::Refused);
+  EXPECT_NE(plan.why.find("not of the layout written here"), std::string::npos) << plan.why;
+  EXPECT_EQ(hotsyncd::PlanNewUser(palm, "Taro", 7).answer, hotsyncd::NewUser::Known);
+  EXPECT_EQ(ReadFile(palm + "/Users.dat"), other);
+
+  // A file written meanwhile is not overwritten with the plan.
+  WriteFile(palm + "/Users.dat", *FormatUsersDat({}, nullptr));
+  plan = hotsyncd::PlanNewUser(palm, "Hanako", 0);
+  ASSERT_EQ(plan.answer, hotsyncd::NewUser::Planned) << plan.why;
+  EXPECT_TRUE(plan.freshId);
+  EXPECT_GT(plan.record.userId, 0);
+  std::string changed = *FormatUsersDat({{5, "Jiro", "Jiro"}}, nullptr);
+  WriteFile(palm + "/Users.dat", changed);
+  std::string why;
+  EXPECT_FALSE(hotsyncd::MakeNewUser(palm, plan, &why));
+  EXPECT_NE(why.find("changed during the HotSync"), std::string::npos) << why;
+  EXPECT_EQ(ReadFile(palm + "/Users.dat"), changed);
+  EXPECT_FALSE(FileExists(palm + "/Hanako"));
 }
 
 TEST_F(HotSyncServiceTest, ABrokenHandheldEndsItsSyncButNeverTheService) {

@@ -69,6 +69,19 @@ class QueueVerbsTest : public ::testing::Test {
     std::sort(names.begin(), names.end());
     return names;
   }
+  // kestrel-tool queue of `files` for Taro, killed (SIGKILL) after `delay`.
+  void QueueKilledAfter(const std::vector<std::string>& files, std::chrono::microseconds delay) {
+    std::vector<std::string> words{BuiltProgram("kestrel-tool"), "queue", "Taro Yamada"};
+    words.insert(words.end(), files.begin(), files.end());
+    std::vector<char*> argv;
+    for (std::string& w : words) argv.push_back(w.data());
+    argv.push_back(nullptr);
+    pid_t pid = -1;
+    ASSERT_EQ(posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), environ), 0);
+    std::this_thread::sleep_for(delay);
+    kill(pid, SIGKILL);
+    waitpid(pid, nullptr, 0);
+  }
   TempHome home;
 };
 
@@ -182,18 +195,9 @@ TEST_F(QueueVerbsTest, AQueueKilledAtAnyPointLeavesNoHalfWrittenFileInTheInstall
   const std::string big(8 << 20, 'p');
   WriteFile(home / "doc/Big.prc", big);
   std::mt19937 random(20261208);
-  std::string tool = BuiltProgram("kestrel-tool");
   for (int trial = 0; trial < 10; ++trial) {
     std::filesystem::remove(install() + "Big.prc");
-    std::vector<std::string> words{tool, "queue", "Taro Yamada", home / "doc/Big.prc"};
-    std::vector<char*> argv;
-    for (std::string& w : words) argv.push_back(w.data());
-    argv.push_back(nullptr);
-    pid_t pid = -1;
-    ASSERT_EQ(posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), environ), 0);
-    std::this_thread::sleep_for(std::chrono::milliseconds(random() % 200));
-    kill(pid, SIGKILL);
-    waitpid(pid, nullptr, 0);
+    QueueKilledAfter({home / "doc/Big.prc"}, std::chrono::milliseconds(random() % 200));
     // Whatever the moment: the install folder holds the whole file or nothing.
     for (const std::string& name : installed()) {
       EXPECT_EQ(name, "Big.prc");
@@ -224,7 +228,6 @@ TEST_F(QueueVerbsTest, AQueueOfManyFilesKilledAnywhereLeavesWholeFilesAndNoFlagW
     sources.push_back(home / ("doc/App" + std::to_string(i) + ".prc"));
     WriteFile(sources.back(), std::string(20000 + 97 * i, static_cast<char>('A' + i % 26)));
   }
-  std::string tool = BuiltProgram("kestrel-tool");
   std::random_device seedSource;
   unsigned seed = seedSource();
   std::mt19937 random(seed);
@@ -232,16 +235,7 @@ TEST_F(QueueVerbsTest, AQueueOfManyFilesKilledAnywhereLeavesWholeFilesAndNoFlagW
   for (int trial = 0; trial < 30; ++trial) {
     for (const std::string& name : installed()) std::filesystem::remove(install() + name);
     ASSERT_EQ(run("kestrel-tool", "flag clear 'Taro Yamada'"), 0);
-    std::vector<std::string> words{tool, "queue", "Taro Yamada"};
-    words.insert(words.end(), sources.begin(), sources.end());
-    std::vector<char*> argv;
-    for (std::string& w : words) argv.push_back(w.data());
-    argv.push_back(nullptr);
-    pid_t pid = -1;
-    ASSERT_EQ(posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), environ), 0);
-    std::this_thread::sleep_for(std::chrono::microseconds(random() % 50000));
-    kill(pid, SIGKILL);
-    waitpid(pid, nullptr, 0);
+    QueueKilledAfter(sources, std::chrono::microseconds(random() % 50000));
 
     std::size_t present = 0;
     for (const std::string& name : installed()) {
@@ -275,6 +269,62 @@ TEST_F(QueueVerbsTest, AQueueOfManyFilesKilledAnywhereLeavesWholeFilesAndNoFlagW
   std::error_code ec;
   for (const auto& e : std::filesystem::directory_iterator(home / "__temp__", ec)) {
     EXPECT_EQ(e.path().filename().string().find(".kestrel-part"), std::string::npos) << e.path();
+  }
+}
+
+// The Palm Desktop folder on another file system than the home: a queue
+// killed anywhere leaves nothing in Install but whole files (its copies are
+// made beside it), and the next start removes what killed runs left, also
+// under the names earlier versions used inside Install.
+TEST_F(QueueVerbsTest, KilledQueuesIntoAnotherFileSystemLeaveOnlyWholeFilesInInstall) {
+  std::filesystem::create_directories(palm());
+  if (RunCommand("mount -t tmpfs -o size=128m tmpfs " + ShellQuote(palm()) + " 2>/dev/null") != 0) {
+    GTEST_SKIP() << "no tmpfs could be mounted here (needs root)";
+  }
+  struct Unmount {
+    std::string at;
+    ~Unmount() { RunCommand("umount " + ShellQuote(at)); }
+  } unmount{palm()};
+  SetUpUserWithConverters();
+  std::vector<std::string> sources;
+  for (int i = 0; i < 12; ++i) {
+    sources.push_back(home / ("doc/App" + std::to_string(i) + ".prc"));
+    WriteFile(sources.back(), std::string((2 << 20) + 97 * i, static_cast<char>('A' + i)));
+  }
+  // The kills land anywhere in a whole run, however long one takes here.
+  auto started = std::chrono::steady_clock::now();
+  std::string all = "queue 'Taro Yamada'";
+  for (const std::string& src : sources) all += " " + ShellQuote(src);
+  ASSERT_EQ(run("kestrel-tool", all), 0);
+  auto whole = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - started);
+  std::random_device seedSource;
+  unsigned seed = seedSource();
+  std::mt19937 random(seed);
+  for (int trial = 0; trial < 15; ++trial) {
+    for (const std::string& name : installed()) std::filesystem::remove_all(install() + name);
+    QueueKilledAfter(sources, std::chrono::microseconds(random() % (whole.count() + 1)));
+    for (const std::string& name : installed()) {
+      auto it = std::find_if(sources.begin(), sources.end(),
+                             [&](const std::string& src) { return std::filesystem::path(src).filename() == name; });
+      ASSERT_NE(it, sources.end()) << name << " (trial " << trial << ", seed " << seed << ")";
+      ASSERT_EQ(ReadFile(install() + name), ReadFile(*it)) << name << " is not whole (seed " << seed << ")";
+    }
+  }
+  // What killed runs of this version and of earlier ones left.
+  const std::string user = palm() + "/TaroY/";
+  const std::vector<std::string> leftovers = {user + ".kestrel-part/.kestrel-part-999999999-a",
+                                              install() + ".kestrel-part-999999999-b", install() + "Old.prc.new",
+                                              home / "AppList.txt.new"};
+  WriteFile(install() + "Old.prc", "old");
+  WriteFile(home / "AppList.txt", "a.prc,appl\r\n");
+  for (const std::string& path : leftovers) WriteFile(path, "partial");
+  std::string err;
+  EXPECT_EQ(run("kestrel-tool", "queue 'Taro Yamada' " + ShellQuote(sources[0]), nullptr, &err), 0) << err;
+  for (const std::string& path : leftovers) EXPECT_FALSE(FileExists(path)) << path;
+  EXPECT_EQ(ReadFile(install() + "Old.prc"), "old");
+  std::error_code ec;
+  for (const auto& e : std::filesystem::directory_iterator(user + ".kestrel-part", ec)) {
+    ADD_FAILURE() << "left behind: " << e.path();
   }
 }
 

@@ -2,7 +2,9 @@
 // Palm Desktop, made without a window, and what a newcomer does next.
 #include <gtest/gtest.h>
 
+#include "hotsync/PalmDatabase.h"
 #include "platform/Registry.h"
+#include "support/LocalServers.h"
 #include "support/TempHome.h"
 
 using namespace kestrel;
@@ -53,6 +55,47 @@ TEST_F(SetupVerbTest, TheNewcomersRoadFromAnEmptyHome) {
   EXPECT_EQ(Tool("usersdat list", &out), 0);
   EXPECT_EQ(out, "12345\t山田太郎\tTaroY\n");
   EXPECT_EQ(Key(kHotSync)->readDword("NetHotSync"), 1u);
+}
+
+TEST_F(SetupVerbTest, TheNewcomersHandheldBecomesAUserAtItsFirstHotSync) {
+  ASSERT_EQ(Tool("setup --network"), 0);
+  std::string palm = home / "Palm", handheld = home / "handheld", out, err;
+  // A handheld never synced: a new name and no user ID yet.
+  auto sync = [&](const std::string& id) {
+    HotSyncServiceProcess service;
+    int exit = Tool("handheld sync --net " + service.address() + " --user '花子' --id " + id +
+                        " --dir " + ShellQuote(handheld),
+                    &out, &err);
+    EXPECT_TRUE(service.Ended(10000));
+    return exit;
+  };
+  ASSERT_EQ(sync("0"), 0) << err;
+  std::size_t at = out.find("user ID set: ");
+  ASSERT_NE(at, std::string::npos) << out;
+  std::string id = out.substr(at + 13, out.find('\n', at) - at - 13);
+  EXPECT_NE(out.find("nothing was installed"), std::string::npos) << out;
+  ASSERT_EQ(Tool("usersdat list", &out), 0);
+  EXPECT_EQ(out, id + "\t花子\t花子\n");
+  EXPECT_TRUE(FileExists(palm + "/花子/Install"));
+  EXPECT_NE(ReadFile(palm + "/HotSync.log").find("user made: handheld user \"花子\""),
+            std::string::npos);
+
+  ASSERT_EQ(Tool("register '花子'", nullptr, &err), 0) << err;
+  WriteFile(home / "game.prc",
+            hotsync::WritePalmDatabase({.name = "Game",
+                                        .attributes = hotsync::kAttrResourceDb,
+                                        .type = "appl",
+                                        .creator = "GAME",
+                                        .resources = {{"code", 0, "game code"}}}));
+  ASSERT_EQ(Tool("queue '花子' " + ShellQuote(home / "game.prc")), 0);
+  EXPECT_EQ(Key(kHotSync)->readDword("Install" + id), 1u);
+  ASSERT_EQ(sync(id), 0) << err;
+  auto held = hotsync::ReadPalmDatabase(ReadFile(handheld + "/Game.prc"));
+  ASSERT_TRUE(held.ok()) << out;
+  ASSERT_EQ(held->resources.size(), 1u);
+  EXPECT_EQ(held->resources[0].data, "game code");
+  EXPECT_FALSE(FileExists(palm + "/花子/Install/game.prc"));
+  EXPECT_FALSE(Key(kHotSync)->hasValue("Install" + id));
 }
 
 TEST_F(SetupVerbTest, WhatIsThereStaysAndBadInputWritesNothing) {

@@ -138,6 +138,11 @@ TEST_F(UsersToolTest, BadUsersDatInputIsRefusedAndLosesNothing) {
   EXPECT_NE(err.find("1 to 12 bytes"), std::string::npos);
   EXPECT_NE(Tool("usersdat add Hanako H x2"), 0);
   EXPECT_NE(Tool("usersdat add Taro T2 3"), 0);  // already there
+  // A short name is a folder inside the Palm folder, nothing else.
+  for (const char* shortName : {"..", ".", "a/b", "a\\b", "a\x01", "t\tb"}) {
+    EXPECT_EQ(Tool("usersdat add Jiro " + ShellQuote(shortName) + " 8", nullptr, &err), 2) << shortName;
+    EXPECT_NE(err.find("no folder name"), std::string::npos) << err;
+  }
   EXPECT_EQ(ReadFile(palm + "/Users.dat"), before);
 
   WriteFile(home / "other.dat", "not a user directory");

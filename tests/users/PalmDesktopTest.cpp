@@ -4,7 +4,7 @@
 
 #include <thread>
 
-#include "PalmSetup.h"
+#include "support/PalmSetup.h"
 #include "platform/Shell.h"
 #include "support/RecordingShell.h"
 #include "support/ScriptedPrompter.h"

@@ -9,7 +9,7 @@
 #include <random>
 #include <set>
 
-#include "PalmSetup.h"
+#include "support/PalmSetup.h"
 #include "support/ScriptedPrompter.h"
 
 using namespace kestrel;

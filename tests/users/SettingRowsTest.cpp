@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <set>
 
-#include "PalmSetup.h"
+#include "support/PalmSetup.h"
 #include "support/ScriptedPrompter.h"
 
 using namespace kestrel;

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "PalmSetup.h"
+#include "support/PalmSetup.h"
 #include "platform/Home.h"
 #include "support/ScriptedPrompter.h"
 
@@ -257,6 +257,33 @@ TEST_F(UserInfoTest, OpeningANewUserTakesIdentityFromUsersDatAndSavesIt) {
   EXPECT_EQ(TheRegistry().subkeyNames(Hive::CurrentUser, kUsersKey),
             std::vector<std::string>{"山田太郎"});
   EXPECT_EQ(UserInfo().OpenUser("山田太郎", true), 1);
+}
+
+// A short name is a folder inside the Palm Desktop folder, never a way out
+// of it: one that could be is refused like an empty one, from Users.dat and
+// from the store alike; a double-byte character whose trail byte is 0x5C
+// is no separator.
+TEST_F(UserInfoTest, ShortNamesThatLeaveThePalmFolderAreRefused) {
+  const std::vector<std::string> hostile = {"..", ".", "../../x", "a/b", "a\\b", std::string("a\0b", 3),
+                                            "a\x01", "\x7F", "x\ty"};
+  for (const std::string& shortName : hostile) {
+    SCOPED_TRACE(Hex(shortName));
+    std::vector<UsersDatRecord> records = {{7, "Taro", shortName}};
+    std::string bytes = *FormatUsersDat(records, nullptr);
+    WriteFile(palm + "/Users.dat", bytes);
+    EXPECT_EQ(FindUserInUsersDat(bytes, "Taro").answer, kLookupNoShortName);
+    UserInfo u;
+    EXPECT_EQ(u.OpenUser("Taro", false), 2);
+    EXPECT_EQ(u.shortName(), "");
+    EXPECT_EQ(u.installFolder(), "");
+    // Stored by an earlier run (or another program): looked up again, and
+    // refused there too.
+    StoreUser("Taro", shortName, "7");
+    EXPECT_EQ(u.OpenUser("Taro", false), 2);
+    EXPECT_EQ(u.installFolder(), "");
+  }
+  EXPECT_TRUE(IsUsableShortName("\x83\x5C", true));  // ソ
+  EXPECT_FALSE(IsUsableShortName("\x83\x5C", false));
 }
 
 TEST_F(UserInfoTest, EnumerationDropsKeysWithoutUserAndKeepsFailedUsersInPlace) {

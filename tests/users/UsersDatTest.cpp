@@ -91,4 +91,54 @@ TEST(UsersDatTest, BadFilesAndRecordsAreRefusedWithAReason) {
   EXPECT_FALSE(FormatUsersDat({{1, std::string(256, 'a'), "T"}}, &error));
 }
 
+TEST(UsersDatTest, AShortNameIsAWholeCharacterFolderNameOfAtMost12BytesNoneHasYet) {
+  const std::string hyo6 = Utf8ToCp932("表表表表表表");  // trail bytes 0x5C, a backslash
+  struct Case {
+    std::string name;
+    std::vector<std::string> taken;
+    std::string shortName;
+  };
+  const Case cases[] = {
+      {"Taro", {}, "Taro"},
+      {"Taro Yamada", {}, "TaroYamada"},
+      {"Taro Yamada-san", {}, "TaroYamada-s"},  // 12 bytes
+      {"Taro", {"TARO"}, "Taro2"},
+      {"Taro", {"taro", "Taro2"}, "Taro3"},
+      {"TaroYamadaSan", {"TaroYamadaSa"}, "TaroYamadaS2"},
+      {"a/b\\c:d*e?f\"g<h>i|j\x01k\x7F", {}, "abcdefghijk"},
+      {"..", {}, "User"},
+      {".hidden.", {}, "hidden"},
+      {"con", {}, "_con"},
+      {"LPT1.x", {}, "_LPT1.x"},
+      {"\x01\x02", {"User"}, "User2"},
+      {"", {}, "User"},
+      // Double-byte characters stay whole, also one whose trail byte is '\'.
+      {Utf8ToCp932("山田表示太郎さん"), {}, Utf8ToCp932("山田表示太郎")},
+      {"T" + Utf8ToCp932("山田表示太郎"), {}, "T" + Utf8ToCp932("山田表示太")},
+      {hyo6, {hyo6}, hyo6.substr(0, 10) + "2"},
+      {std::string("\x81"), {}, "User"},            // a lead byte without its trail
+      {std::string("\x85\x40") + "Ab", {}, "Ab"},  // a pair the code page lacks
+      {std::string("\xB1\xB2"), {}, std::string("\xB1\xB2")},  // half-width katakana
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(MakeShortName(c.name, c.taken), c.shortName) << Cp932ToUtf8(c.name);
+  }
+}
+
+TEST(UsersDatTest, AnAddedRecordKeepsEveryByteAndIsFound) {
+  std::string error;
+  std::string file = *FormatUsersDat({{1001, "Taro", "TaroY"}}, nullptr) + "unknown tail";
+  auto added = AddUsersDatRecord(file, {2002, "Hanako", "Hanako"}, &error);
+  ASSERT_TRUE(added) << error;
+  auto both = FormatUsersDat({{1001, "Taro", "TaroY"}, {2002, "Hanako", "Hanako"}}, nullptr);
+  EXPECT_EQ(*added, *both + "unknown tail");
+  EXPECT_EQ(FindUserInUsersDat(*added, "Hanako").userId, 2002);
+  EXPECT_EQ(ReadUsersDatRecords(*added, nullptr)->size(), 2u);
+  // Another layout, or records that do not read, is not rewritten.
+  EXPECT_FALSE(AddUsersDatRecord("HDR." + Record(Id(5), "Taro", "T"), {1, "H", "H"}, &error));
+  EXPECT_NE(error.find("UDAT"), std::string::npos);
+  EXPECT_FALSE(AddUsersDatRecord(file.substr(0, 12), {1, "H", "H"}, &error));
+  EXPECT_FALSE(AddUsersDatRecord(file, {1, "H", "ThirteenChars"}, &error));
+}
+
 }  // namespace

@@ -10,7 +10,7 @@
 #include "install/ArchiveZipWriter.h"
 #include "platform/WholeFile.h"
 #include "support/ScriptedPrompter.h"
-#include "users/PalmSetup.h"
+#include "support/PalmSetup.h"
 
 using namespace kestrel;
 using namespace kestrel::test;

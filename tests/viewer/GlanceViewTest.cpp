@@ -86,6 +86,8 @@ TEST(GlanceViewTest, AddressesToOpen) {
   EXPECT_EQ(AddressToOpen({TokenKind::Mail, 0, 10, "taro@ex.jp"}), "mailto:taro@ex.jp");
   EXPECT_EQ(AddressToOpen({TokenKind::Web, 0, 13, "http://ex.jp/"}), "http://ex.jp/");
   EXPECT_EQ(AddressToOpen({}), "");
+  // Only web and mail addresses reach the shell.
+  EXPECT_EQ(AddressToOpen({TokenKind::Web, 0, 15, "file:///bin/sh"}), "");
 }
 
 TEST(GlanceViewTest, UnreadableFileIsAnErrorNotAnEmptyView) {

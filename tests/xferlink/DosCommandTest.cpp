@@ -225,3 +225,25 @@ TEST(DosCommandTest, Utf8OutputArrivesInShiftJisInvalidBytesUnchanged) {
   ChildTextToCp932 sjis(false);
   EXPECT_EQ(sjis.Feed("\xE3\x83\x90"), "\xE3\x83\x90");
 }
+
+TEST(DosCommandTest, BlocksGoToAnOwnerThatObservesNoByteOrLine) {
+  TempHome home;
+  TDosCommand dc;
+  std::string blocks;
+  int terminates = 0;
+  dc.OnOutputBlock = [&](TDosCommand&, std::string_view b) { blocks.append(b); };
+  dc.OnTerminate = [&](TDosCommand&) { ++terminates; };
+  ASSERT_TRUE(dc.Execute(Sh("printf 'abc\\r\\n'; head -c 300000 /dev/zero | tr '\\0' x; printf def"), ""));
+  dc.WaitForTermination();
+  EXPECT_EQ(blocks, "abc\r\n" + std::string(300000, 'x') + "def");
+  EXPECT_EQ(terminates, 1);
+
+  // With a byte or line event set, those get the output and blocks none.
+  Recorder r(dc);
+  blocks.clear();
+  ASSERT_TRUE(dc.Execute(Sh("printf 'ab\\n'"), ""));
+  dc.WaitForTermination();
+  EXPECT_EQ(r.lines, std::vector<std::string>{"ab"});
+  EXPECT_EQ(r.chars, "ab\n");
+  EXPECT_EQ(blocks, "");
+}

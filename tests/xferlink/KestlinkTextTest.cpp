@@ -6,6 +6,7 @@
 
 #include "platform/Codepage.h"
 #include "platform/Process.h"
+#include "xferlink/DosCommand.h"
 #include "xferlink/KestlinkText.h"
 
 using namespace kestrel;
@@ -123,3 +124,53 @@ TEST(KestlinkTextTest, NeverConnectedShowsEveryLineAndRulerOnlyAfterTheFirstLine
   EXPECT_EQ(lines[5], "PCから Palmへのリストアを行います・・・");
   EXPECT_EQ(t.Joined("\n").substr(0, 1), Utf8ToCp932("一").substr(0, 1));
 }
+
+namespace {
+
+// The runner's byte and line events for `bytes`, a line cut at its longest
+// and the last one given at the end.
+KestlinkText ByteByByte(const std::string& bytes) {
+  KestlinkText t;
+  t.Announce("一覧の取得を行います・・・");
+  std::string line;
+  auto deliver = [&] {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    t.OnLine(line);
+    line.clear();
+  };
+  for (char c : bytes) {
+    t.OnChar(c);
+    if (c == '\n') {
+      deliver();
+    } else {
+      line.push_back(c);
+      if (line.size() >= TDosCommand::kMaxLine) deliver();
+    }
+  }
+  if (!line.empty()) deliver();
+  return t;
+}
+
+TEST(KestlinkTextTest, OutputInBlocksShowsWhatBytesAndLinesShow) {
+  std::string longLine(TDosCommand::kMaxLine - 3, 'x');
+  const std::string outputs[] = {
+      "Waiting for connection on COM1\nPort: COM1\r\nConnected\r\nBacking up 'a'... OK\n"
+      "dots...\r..\rNo change,\r\n\n\nConnected again\nlast",
+      "never connected\r\n a\rb \n\nConnected",
+      "Connected\n" + longLine + "abcConnected\r\nConnected\r" + std::string(30, 'y') + "\nend\r",
+      "line\n" + longLine + "\r\r\r\rConnected\n" + "tail",
+  };
+  for (const std::string& bytes : outputs) {
+    std::vector<std::string> want = ByteByByte(bytes).lines();
+    for (std::size_t block : {std::size_t{1}, std::size_t{7}, std::size_t{65536}, bytes.size()}) {
+      SCOPED_TRACE(block);
+      KestlinkText t;
+      t.Announce("一覧の取得を行います・・・");
+      for (std::size_t at = 0; at < bytes.size(); at += block) t.OnOutput(std::string_view(bytes).substr(at, block));
+      t.EndOfOutput();
+      EXPECT_TRUE(t.lines() == want) << bytes.substr(0, 40);
+    }
+  }
+}
+
+}  // namespace

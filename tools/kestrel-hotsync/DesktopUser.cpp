@@ -11,15 +11,6 @@
 
 namespace kestrel::hotsyncd {
 
-bool IsPlainFolderName(const std::string& name) {
-  if (name.empty() || name == "." || name == "..") return false;
-  for (char c : name) {
-    auto u = static_cast<unsigned char>(c);
-    if (c == '/' || c == '\\' || u < 0x20 || u == 0x7F) return false;
-  }
-  return true;
-}
-
 std::optional<DesktopUser> FindDesktopUser(const std::string& desktopFolder,
                                            const std::string& nameSjis, std::uint32_t userId,
                                            std::string* why) {
@@ -32,6 +23,9 @@ std::optional<DesktopUser> FindDesktopUser(const std::string& desktopFolder,
   auto bytes = ReadWholeFile(datPath);
   if (!bytes) return fail("cannot read " + datPath);
   UsersDatMatch match = FindUserInUsersDat(*bytes, nameSjis);
+  // The look-up takes an empty short name and one that could lead out of
+  // the Palm Desktop folder for none.
+  if (match.answer == kLookupNoShortName) return fail("the user's short name is not a folder name");
   if (match.answer != kLookupFound) return fail("unknown user");
   if (static_cast<std::uint32_t>(match.userId) != userId) {
     return fail("unknown user (the ID differs from the desktop's)");
@@ -40,7 +34,7 @@ std::optional<DesktopUser> FindDesktopUser(const std::string& desktopFolder,
   user.shortName = Cp932ToUtf8(match.shortName);
   // The conversion turns bytes that are no Shift_JIS into U+FFFD; a name
   // that does not survive it is no folder name either.
-  if (!IsPlainFolderName(user.shortName) || Utf8ToCp932(user.shortName) != match.shortName) {
+  if (!IsUsableShortName(user.shortName, false) || Utf8ToCp932(user.shortName) != match.shortName) {
     return fail("the user's short name is not a folder name");
   }
   user.palmFolder = WithTrailingBackslash(desktopFolder) + user.shortName + "/";

@@ -25,10 +25,6 @@ std::optional<DesktopUser> FindDesktopUser(const std::string& desktopFolder,
                                            const std::string& nameSjis, std::uint32_t userId,
                                            std::string* why);
 
-// Whether a short name may be used as a folder inside the Palm Desktop
-// folder: not empty, no separator, not "." or "..", no control bytes.
-bool IsPlainFolderName(const std::string& name);
-
 // The .prc, .pdb and .pqa files (any case) of a folder, by name; only
 // regular files, so a link cannot lead the install out of the folder.
 std::vector<std::string> InstallableFiles(const std::string& folder);

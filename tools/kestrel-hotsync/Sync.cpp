@@ -8,6 +8,7 @@
 
 #include "DesktopUser.h"
 #include "HotSyncLog.h"
+#include "NewUser.h"
 #include "common/Paths.h"
 #include "hotsync/DlpClient.h"
 #include "hotsync/InstallConduit.h"
@@ -50,14 +51,15 @@ struct Counts {
 
 class Sync {
  public:
-  Sync(ByteStream& stream, std::string peer, const SyncSettings& settings)
-      : net_(stream, Millis(settings.silenceMs)),
-        client_(net_),
+  Sync(DlpTransport& link, std::string peer, const SyncSettings& settings)
+      : link_(link),
+        client_(link_),
         peer_(std::move(peer)),
         settings_(settings) {}
 
   bool run() {
-    if (auto s = net_.handshake(); !s) return fail(nullptr, s.error());
+    link_.setTimeout(Millis(settings_.silenceMs));
+    if (auto s = link_.handshake(); !s) return fail(nullptr, s.error());
     auto sys = client_.readSysInfo();
     if (!sys) return fail(nullptr, sys.error());
     auto info = client_.readUserInfo();
@@ -70,9 +72,20 @@ class Sync {
       return finish("This desktop has no Palm Desktop folder; nothing was installed.");
     }
     desktopLog_.emplace(WithTrailingBackslash(*palm) + "HotSync.log");
+    if (info->userName.empty()) {
+      desktopLog_->add("", "",
+                       "the handheld at " + peer_ +
+                           " has no user name (name it on the handheld, or through a first "
+                           "HotSync); nothing done");
+      report("the handheld has no user name");
+      return finish("This handheld has no user name; name it, then HotSync again.");
+    }
     std::string why;
     auto user = FindDesktopUser(*palm, info->userName, info->userId, &why);
     if (!user) {
+      NewUser plan = PlanNewUser(*palm, info->userName, info->userId);
+      if (plan.answer == NewUser::Planned) return makeUser(*palm, plan);
+      if (plan.answer == NewUser::Refused) why = "no user made (" + plan.why + ")";
       desktopLog_->add("", "",
                        why + ": handheld user \"" + handheldName_ + "\", ID " +
                            std::to_string(info->userId) + ", at " + peer_ + "; nothing installed");
@@ -102,6 +115,45 @@ class Sync {
   }
 
  private:
+  // A first HotSync: the handheld's user becomes a desktop user; nothing is
+  // installed, since nobody could have queued anything for it yet.
+  bool makeUser(const std::string& palm, const NewUser& plan) {
+    const UsersDatRecord& r = plan.record;
+    auto id = static_cast<std::uint32_t>(r.userId);
+    if (plan.freshId) {
+      // The handheld keeps its new ID first: a record it does not match
+      // would make it unknown for good.
+      WriteUserInfoRequest set;
+      set.userId = id;
+      set.modFlags = kModUserId;
+      set.userName = r.name;
+      if (auto s = client_.writeUserInfo(set); !s) {
+        if (EndsTheSync(s.error())) return fail(nullptr, s.error());
+        desktopLog_->add("", "",
+                         "no user made: the handheld did not take the user ID " +
+                             std::to_string(id) + " (" + Describe(s.error()) + ")");
+        report("the handheld did not take its new user ID");
+        return finish("This handheld did not take its user ID; nothing was done.");
+      }
+    }
+    std::string why;
+    if (!MakeNewUser(palm, plan, &why)) {
+      desktopLog_->add("", "", "no user made for \"" + handheldName_ + "\": " + why);
+      report("no user made: " + why);
+      return finish("This desktop could not make this handheld's user; see its HotSync.log.");
+    }
+    std::string shortName = Cp932ToUtf8(r.shortName);
+    std::string line = "user made: handheld user \"" + handheldName_ + "\", ID " +
+                       std::to_string(id) + (plan.freshId ? " (new)" : "") + ", folder " +
+                       shortName + ", at " + peer_ + "; nothing installed on this first HotSync";
+    desktopLog_->add("", "", line);
+    HotSyncLog(WithTrailingBackslash(palm) + shortName + "/HotSync.log").add("", "", line);
+    report("user made, folder " + shortName);
+    return finish(
+        "Kestrel+: this handheld's user is now a user of this desktop; nothing was installed. "
+        "Add the user in Kestrel+ by name.");
+  }
+
   Counts installQueue(const DesktopUser& user) {
     Counts counts;
     auto key = RegKey::Open(TheRegistry(), Hive::CurrentUser, kHotSyncKey, false);
@@ -178,7 +230,7 @@ class Sync {
                  handheldName_.empty() ? "" : " ", handheldName_.c_str(), what.c_str());
   }
 
-  NetSyncDesktop net_;
+  DlpTransport& link_;
   DlpClient client_;
   std::string peer_;
   const SyncSettings& settings_;
@@ -198,16 +250,21 @@ int SilenceLimitMs() {
 
 bool RunSync(std::unique_ptr<ByteStream> stream, const std::string& peer,
              const SyncSettings& settings) {
-  bool ok = false;
+  NetSyncDesktop net(*stream, Millis(settings.silenceMs));
+  bool ok = RunSyncOver(net, peer, settings);
+  stream->close();
+  return ok;
+}
+
+bool RunSyncOver(DlpTransport& link, const std::string& peer, const SyncSettings& settings) {
   try {
-    ok = Sync(*stream, peer, settings).run();
+    return Sync(link, peer, settings).run();
   } catch (const std::exception& e) {
     // A store that cannot be written, a full disk: this sync ends, the
     // service goes on.
     std::fprintf(stderr, "kestrel-hotsync: %s: %s\n", peer.c_str(), e.what());
+    return false;
   }
-  stream->close();
-  return ok;
 }
 
 }  // namespace kestrel::hotsyncd

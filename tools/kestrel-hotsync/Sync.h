@@ -1,6 +1,6 @@
 // One HotSync with a handheld, from the handshake to EndOfSync: the
-// handheld's user looked up, that user's queue installed, HotSync.log
-// written.
+// handheld's user looked up (or made, at its first HotSync), that user's
+// queue installed, HotSync.log written.
 #pragma once
 
 #include <atomic>
@@ -8,6 +8,7 @@
 #include <string>
 
 #include "hotsync/ByteStream.h"
+#include "hotsync/DlpTransport.h"
 
 namespace kestrel::hotsyncd {
 
@@ -27,5 +28,10 @@ int SilenceLimitMs();
 // or broke the protocol. One line on standard error says what happened.
 bool RunSync(std::unique_ptr<hotsync::ByteStream> stream, const std::string& peer,
              const SyncSettings& settings);
+
+// The same over any transport, its handshake first; the stream under it
+// stays the caller's.
+bool RunSyncOver(hotsync::DlpTransport& link, const std::string& peer,
+                 const SyncSettings& settings);
 
 }  // namespace kestrel::hotsyncd

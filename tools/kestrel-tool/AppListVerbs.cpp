@@ -63,14 +63,28 @@ int List(const VerbArgs& args) {
   }
   if (my && category) throw UsageError("categories are the AppList's, not My AppList's");
   AppListCatalogue& catalogue = Catalogue();
-  std::vector<std::vector<std::string>> rows;
-  for (AppListRow& row : AppListRows(catalogue, my ? AppListId::MyAppList : AppListId::AppList,
-                                     category)) {
-    std::vector<std::string> fields{std::move(row.caption)};
-    for (std::string& s : row.subItems) fields.push_back(std::move(s));
-    rows.push_back(std::move(fields));
-  }
-  PrintRows(rows);
+  const AppListId id = my ? AppListId::MyAppList : AppListId::AppList;
+  catalogue.LoadAppLists();
+  // Its error box said why; an empty list would look like a list.
+  if (catalogue.unread(id)) return 1;
+  // The rows go out in pieces, each converted as a whole: tabs and line
+  // breaks are never part of a double-byte character, so a piece converts
+  // as its fields one by one would.
+  std::string piece;
+  auto flush = [&piece] {
+    WriteOutput(Cp932ToUtf8(piece));
+    piece.clear();
+  };
+  ForEachAppListRow(catalogue, id, category,
+                    [&](int, const std::string_view* fields, int n) {
+                      for (int f = 0; f < n; ++f) {
+                        if (f) piece += '\t';
+                        piece += fields[f];
+                      }
+                      piece += '\n';
+                      if (piece.size() >= (1 << 18)) flush();
+                    });
+  flush();
   return 0;
 }
 

@@ -13,9 +13,6 @@ int List(const VerbArgs& args) {
   if (args.size() != 2) throw UsageError("archive list FILE");
   const std::string& file = args[1];
   if (!IsRegularFile(file)) throw UsageError("cannot read " + file);
-  // libzip turns every member's DOS time into a time_t with mktime, which
-  // looks at the zone file again on each call unless TZ names the zone.
-  if (!std::getenv("TZ")) setenv("TZ", ":/etc/localtime", 1);
   std::vector<ArchiveListItem> items;
   if (!ListArchive(file, ArchiveListOptions{}, &items)) return 1;
   for (const auto& item : items) {
@@ -39,6 +36,10 @@ VerbRegistration archive(
     "archive list FILE | archive extract FILE MEMBER DIR\n"
     "          (members of a .zip/.lzh: name, size, date, path; extract prints the file made)",
     [](const VerbArgs& args) {
+      // Opening a zip turns every member's DOS time into a time_t with
+      // mktime, which looks at the zone file again on each call unless TZ
+      // names the zone: listing and extraction alike.
+      if (!std::getenv("TZ")) setenv("TZ", ":/etc/localtime", 1);
       if (!args.empty() && args[0] == "list") return List(args);
       if (!args.empty() && args[0] == "extract") return Extract(args);
       throw UsageError("list or extract expected");

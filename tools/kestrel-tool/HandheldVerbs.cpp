@@ -1,5 +1,5 @@
 // `handheld sync`: a fake Palm handheld for the tests and the demo. It
-// connects to a HotSync service over NetSync, answers the service's DLP calls
+// connects to a HotSync service over NetSync or a serial line, answers the service's DLP calls
 // as a handheld does, holds the databases of a folder and stores each
 // database installed onto it there as a .pdb or .prc file.
 #include <cstdio>
@@ -8,6 +8,7 @@
 #include <map>
 #include <thread>
 
+#include "HandheldLink.h"
 #include "Verbs.h"
 #include "hotsync/Dlp.h"
 #include "hotsync/NetSync.h"
@@ -32,7 +33,7 @@ struct Knobs {
 };
 
 struct Options {
-  HostPort service;
+  LinkOptions link;
   std::string userSjis;
   std::uint32_t userId = 0;
   std::string folder;
@@ -64,9 +65,9 @@ class FakeHandheld {
 
   // 0 when the sync ended normally (EndOfSync answered), 1 otherwise.
   int run() {
-    auto stream = TcpStream::Connect(o_.service, Millis(10000));
-    if (!stream) return fail(stream.error());
-    NetSyncHandheld link(**stream, Millis(120000));
+    auto opened = OpenHandheldLink(o_.link);
+    if (!opened) return fail(opened.error());
+    DlpHandheldTransport& link = *opened->link;
     if (auto s = link.handshake(); !s) return fail(s.error());
     for (;;) {
       auto payload = link.receiveRequest();
@@ -77,9 +78,11 @@ class FakeHandheld {
       auto request = DecodeDlpRequest(*payload);
       if (!request) return fail(request.error());
       std::optional<DlpResponse> answer = answerTo(*request);
-      if (!answer) return misbehave(**stream);
+      if (!answer) return misbehave(*opened->stream, opened->sinkSilence);
       if (o_.knobs.delayMs > 0) std::this_thread::sleep_for(Millis(o_.knobs.delayMs));
       if (auto s = link.sendResponse(EncodeDlpResponse(*answer)); !s) return fail(s.error());
+      // A serial line is never closed: EndOfSync's acknowledged answer ends it.
+      if (ended_ && !opened->waitsForClose) break;
     }
     std::printf("HotSync: %d database(s) installed\n", installed_);
     return 0;
@@ -122,6 +125,15 @@ class FakeHandheld {
         user.userId = o_.userId;
         user.userName = o_.userSjis;
         return ToResponse(user);
+      }
+      case DlpFunc::WriteUserInfo: {
+        WriteUserInfoRequest r;
+        if (auto s = Parse(request, r); !s) return bad(s);
+        if (r.modFlags & kModUserId) {
+          o_.userId = r.userId;
+          std::printf("user ID set: %u\n", static_cast<unsigned>(r.userId));
+        }
+        return ToResponse(func);
       }
       case DlpFunc::OpenConduit:
       case DlpFunc::ResetSystem:
@@ -248,11 +260,11 @@ class FakeHandheld {
 
   // --cut-at drops the connection; --silent-at says nothing more and waits
   // for the service to give up.
-  int misbehave(TcpStream& stream) {
+  int misbehave(ByteStream& stream, Millis sinkSilence) {
     if (o_.knobs.silentAt > 0 && created_ == o_.knobs.silentAt) {
       char sink[4096];
       for (;;) {
-        auto n = stream.readSome(sink, sizeof sink, Millis(120000));
+        auto n = stream.readSome(sink, sizeof sink, sinkSilence);
         if (!n) break;
       }
       std::fprintf(stderr, "kestrel-tool: handheld: fell silent at database %d\n", created_);
@@ -290,19 +302,16 @@ int Number(const std::string& option, const std::string& text, long long max) {
 
 Options ParseSyncOptions(const VerbArgs& args) {
   Options o;
-  bool net = false, user = false, id = false;
+  bool user = false, id = false;
   for (std::size_t i = 1; i < args.size(); ++i) {
     const std::string& a = args[i];
     if (i + 1 >= args.size()) throw UsageError(a + " needs a value");
     const std::string& v = args[++i];
-    if (a == "--net") {
-      auto hp = ParseHostPort(v, "127.0.0.1");
-      if (!hp) throw UsageError("--net: " + hp.error().text);
-      o.service = *hp;
-      net = true;
+    if (ParseLinkOption(a, v, o.link)) {
+      continue;
     } else if (a == "--user") {
-      if (v.empty() || !FitsCp932(v))
-        throw UsageError("the user name must be Shift_JIS text: " + v);
+      // An empty name is a handheld never named.
+      if (!FitsCp932(v)) throw UsageError("the user name must be Shift_JIS text: " + v);
       o.userSjis = Utf8ToCp932(v);
       user = true;
     } else if (a == "--id") {
@@ -327,21 +336,26 @@ Options ParseSyncOptions(const VerbArgs& args) {
       throw UsageError("unknown option " + a);
     }
   }
-  if (!net || !user || !id || o.folder.empty()) {
-    throw UsageError("sync needs --net HOST:PORT --user NAME --id N --dir FOLDER");
+  if (o.link.kind == LinkOptions::Kind::None || !user || !id || o.folder.empty()) {
+    throw UsageError(
+        "sync needs --net HOST:PORT (or --serial DEVICE or --serial-net HOST:PORT) --user NAME "
+        "--id N --dir FOLDER");
   }
   return o;
 }
 
 VerbRegistration handheld(
     "handheld",
-    "handheld sync --net HOST:PORT --user NAME --id N --dir FOLDER [--full-at N] [--cut-at N] "
-    "[--silent-at N] [--garble-at N] [--delay-ms MS]    (a fake handheld: HotSyncs with the "
-    "service as that user, holding FOLDER's databases and storing there each one installed; exit 0 "
-    "when the "
-    "sync ended normally. The knobs misbehave from the Nth database the service creates: "
+    "handheld sync --net HOST:PORT|--serial DEVICE|--serial-net HOST:PORT --user NAME --id N "
+    "--dir FOLDER [--rate N] [--full-at N] [--cut-at N] [--silent-at N] [--garble-at N] "
+    "[--delay-ms MS] [--corrupt-frame N] [--drop-ack N]    (a fake handheld: HotSyncs with the "
+    "service as that user over NetSync or the serial stack (ID 0: never synced; an ID the "
+    "service gives it is printed), holding FOLDER's databases and storing there each one "
+    "installed; exit 0 when the sync ended normally. --rate is the fastest serial rate it "
+    "offers (9600: no change). The knobs misbehave from the Nth database the service creates: "
     "memory full, the connection dropped, silence, an answer to another call; --delay-ms slows "
-    "every answer)",
+    "every answer; on a serial line --corrupt-frame spoils the CRC of the Nth data frame sent "
+    "and --drop-ack leaves the Nth acknowledgement unsent, once each)",
     [](const VerbArgs& args) {
       if (args.empty() || args[0] != "sync") throw UsageError("handheld sync ...");
       return FakeHandheld(ParseSyncOptions(args)).run();

@@ -80,9 +80,8 @@ VerbRegistration usersdat(
       record.shortName = SjisName(args[2], "short name");
       record.userId = ParseUserId(args[3]);
       const std::string& shortName = args[2];
-      if (shortName == "." || shortName == ".." ||
-          shortName.find_first_of("/\\") != std::string::npos) {
-        throw UsageError("the short name is a folder name: " + shortName);
+      if (!IsUsableShortName(shortName, false)) {
+        throw UsageError("the short name is no folder name: " + shortName);
       }
       std::string palm = PalmFolderOrFail();
       std::string path = UsersDatPath(palm);

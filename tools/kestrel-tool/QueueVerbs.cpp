@@ -9,6 +9,7 @@
 #include "platform/FileSystem.h"
 #include "platform/Home.h"
 #include "platform/Registry.h"
+#include "users/PalmDesktop.h"
 #include "users/UserInfo.h"
 
 namespace kestrel::tool {
@@ -22,7 +23,7 @@ VerbRegistration queue(
       std::unique_ptr<UserInfo> opened = OpenRegisteredUser(name);
       if (!opened) return 2;
       UserInfo& user = *opened;
-      RemoveLeftoversOfEndedRuns();
+      RemoveLeftoversOfEndedRunsEverywhere();
       if (!EnsureFolder(user.installFolder())) {
         std::fprintf(stderr, "kestrel-tool: the install folder %s cannot be made\n",
                      user.installFolder().c_str());

@@ -1,7 +1,8 @@
 // Stand-in for the web server that publishes the AppList, for the tests and
 // the demo. It serves one file at every path, on 127.0.0.1 only:
 //   applist-server [--file PATH] [--port N] [--port-file PATH]
-//                  [--mode ok|empty|404|500|slow|drop|silent] [--delay-ms N]
+//                  [--mode ok|empty|404|500|slow|drop|silent|gzip|deflate|br|html|page|blank]
+//                  [--delay-ms N]
 // The file is read afresh for every request, so it may be rewritten while
 // the server runs. Modes:
 //   ok      200 and the file
@@ -11,6 +12,11 @@
 //   drop    200 announcing the whole file, half of it, then the connection
 //           is closed
 //   silent  the request is read and never answered
+//   gzip, deflate, br   200 and the file with that Content-Encoding, asked
+//           for or not (br is the file as it is, labelled so)
+//   html    200, the file as Content-Type text/html
+//   page    200, a captive portal's login page as Content-Type text/plain
+//   blank   200 and a body of blanks and line ends only
 // --port 0 (the default) takes a free port; --port-file receives the port
 // once the server listens. Nothing is printed but errors; SIGTERM ends it.
 #include <QCoreApplication>
@@ -31,6 +37,7 @@
 #include <cstdio>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 
 #include "platform/ProgramOptions.h"
@@ -41,7 +48,8 @@ namespace {
 
 const char* kUsage =
     "usage: applist-server [--file PATH] [--port N] [--port-file PATH]\n"
-    "                      [--mode ok|empty|404|500|slow|drop|silent] [--delay-ms N]\n"
+    "                      [--mode ok|empty|404|500|slow|drop|silent|gzip|deflate|br|html|page|blank]\n"
+    "                      [--delay-ms N]\n"
     "Serves the file at every path on 127.0.0.1 (read afresh for each request).\n"
     "  ok      200 and the file (the default)\n"
     "  empty   200 and no body\n"
@@ -105,16 +113,28 @@ std::optional<int> ParseOptions(int argc, char** argv, Options& o) {
     }
   }
   const std::string m = o.mode;
-  if (m != "ok" && m != "empty" && m != "404" && m != "500" && m != "slow" && m != "drop" &&
-      m != "silent") {
+  static const std::set<std::string> modes = {"ok",   "empty", "404",     "500", "slow", "drop", "silent",
+                                               "gzip", "deflate", "br", "html", "page", "blank"};
+  if (!modes.count(m)) {
     Complain("unknown mode \"" + m + "\"");
     return kExitUsage;
   }
-  if ((m == "ok" || m == "slow" || m == "drop") && o.file.isEmpty()) {
+  if (m != "empty" && m != "404" && m != "500" && m != "silent" && m != "page" && m != "blank" &&
+      o.file.isEmpty()) {
     Complain("mode " + m + " needs --file");
     return kExitUsage;
   }
   return std::nullopt;
+}
+
+// The CRC-32 a gzip trailer carries.
+quint32 Crc32(const QByteArray& bytes) {
+  quint32 crc = 0xFFFFFFFFu;
+  for (char c : bytes) {
+    crc ^= static_cast<unsigned char>(c);
+    for (int k = 0; k < 8; ++k) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+  }
+  return ~crc;
 }
 
 QByteArray ErrorPage(int status, const char* reason) {
@@ -144,6 +164,15 @@ class AppListServer : public QAbstractHttpServer {
       responder.write(ErrorPage(500, "Internal Server Error"), "text/html", Status::InternalServerError);
       return true;
     }
+    if (mode == "page") {
+      responder.write("\r\n  <!DOCTYPE html><html><body><form>Log in to the network</form></body></html>\r\n",
+                      "text/plain");
+      return true;
+    }
+    if (mode == "blank") {
+      responder.write(" \r\n\t\r\n\r\n   ", "text/plain");
+      return true;
+    }
     QFile file(options_.file);
     if (!file.open(QIODevice::ReadOnly)) {
       Complain("cannot read " + options_.file.toStdString() + ": " + file.errorString().toStdString());
@@ -153,6 +182,31 @@ class AppListServer : public QAbstractHttpServer {
     const QByteArray document = file.readAll();
     if (mode == "ok") {
       responder.write(document, "text/plain");
+      return true;
+    }
+    if (mode == "html") {
+      responder.write(document, "text/html; charset=Shift_JIS");
+      return true;
+    }
+    if (mode == "gzip" || mode == "deflate" || mode == "br") {
+      QByteArray body = document;
+      if (mode != "br") {
+        // qCompress is a zlib stream behind a four-byte length: gzip wraps
+        // the same deflate data in its own header and trailer.
+        QByteArray zlib = qCompress(document, 9).mid(4);
+        if (mode == "deflate") {
+          body = zlib;
+        } else {
+          const QByteArray raw = zlib.mid(2, zlib.size() - 6);
+          const quint32 crc = Crc32(document);
+          const auto size = static_cast<quint32>(document.size());
+          body = QByteArray("\x1f\x8b\x08\x00\x00\x00\x00\x00\x00\xff", 10) + raw;
+          for (quint32 v : {crc, size}) {
+            for (int i = 0; i < 4; ++i) body += static_cast<char>((v >> (8 * i)) & 0xFF);
+          }
+        }
+      }
+      responder.write(body, {{"Content-Type", "text/plain"}, {"Content-Encoding", QByteArray(mode.c_str())}});
       return true;
     }
     // slow and drop: the status line and headers now, the body by hand.

@@ -53,7 +53,8 @@ void GoSite(KestrelMain& main, AppListCatalogue& catalogue) {
     return;
   }
   if (site.url.empty()) return;
-  if (!main.shell().open(site.url)) ErrorBox("%s", MessageText(455));
+  // A downloaded list's link must not start a local program.
+  if (!IsWebOrMailAddress(site.url) || !main.shell().open(site.url)) ErrorBox("%s", MessageText(455));
 }
 
 void ChkDate(KestrelMain& main, AppListCatalogue& catalogue) {

@@ -9,7 +9,10 @@
 #include <QTimer>
 #include <QUrl>
 
+#include <zlib.h>
+
 #include <exception>
+#include <optional>
 #include <utility>
 
 namespace kestrel {
@@ -40,6 +43,44 @@ bool IsConnectionError(QNetworkReply::NetworkError e) {
 
 bool IsSuccessStatus(int status) { return status >= 200 && status <= 299; }
 
+// A gzip or zlib stream (windowBits 15 + 32 tells them apart), or raw
+// deflate as some servers send for "deflate". nullopt when the bytes are
+// neither or the document would outgrow `limit` (0: no bound).
+std::optional<std::string> Inflate(const std::string& packed, bool raw, std::int64_t limit) {
+  z_stream z{};
+  if (inflateInit2(&z, raw ? -15 : 15 + 32) != Z_OK) return std::nullopt;
+  z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(packed.data()));
+  z.avail_in = static_cast<uInt>(packed.size());
+  std::string out;
+  char buffer[1 << 16];
+  int rc = Z_OK;
+  while (rc == Z_OK) {
+    z.next_out = reinterpret_cast<Bytef*>(buffer);
+    z.avail_out = sizeof buffer;
+    rc = inflate(&z, Z_NO_FLUSH);
+    out.append(buffer, sizeof buffer - z.avail_out);
+    if (limit > 0 && static_cast<std::int64_t>(out.size()) > limit) rc = Z_MEM_ERROR;
+    if (rc == Z_BUF_ERROR && z.avail_in == 0) break;  // cut short
+  }
+  inflateEnd(&z);
+  if (rc != Z_STREAM_END) return std::nullopt;
+  return out;
+}
+
+// The document as the server meant it, decoded from the Content-Encoding
+// it gave (we asked for none, but a server may send one anyway); nullopt
+// for an encoding we cannot undo or bytes that are not in it.
+std::optional<std::string> Decoded(const std::string& body, const QByteArray& encoding, std::int64_t limit) {
+  const QByteArray e = encoding.trimmed().toLower();
+  if (e.isEmpty() || e == "identity") return body;
+  if (e == "gzip" || e == "x-gzip") return Inflate(body, false, limit);
+  if (e == "deflate") {
+    if (auto zlib = Inflate(body, false, limit)) return zlib;
+    return Inflate(body, true, limit);
+  }
+  return std::nullopt;
+}
+
 }  // namespace
 
 // What one Get goes through; the manager is kept between requests so that
@@ -63,6 +104,8 @@ struct QtHttpClient::Transfer {
   QString errorText;
   int status = 0;
   QString reason;
+  QByteArray contentType;
+  QByteArray contentEncoding;
   std::exception_ptr handlerError;
 
   // Ends the transfer for `why` unless it already ended.
@@ -119,6 +162,8 @@ void QtHttpClient::Get(const std::string& url) {
   t.errorText.clear();
   t.status = 0;
   t.reason.clear();
+  t.contentType.clear();
+  t.contentEncoding.clear();
   t.handlerError = nullptr;
 
   if (!t.manager) t.manager = std::make_unique<QNetworkAccessManager>();
@@ -205,6 +250,8 @@ void QtHttpClient::Get(const std::string& url) {
     t.errorText = reply->errorString();
     t.status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
     t.reason = reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString().trimmed();
+    t.contentType = reply->rawHeader("Content-Type");
+    t.contentEncoding = reply->rawHeader("Content-Encoding");
     if (t.loop) t.loop->quit();
   });
 
@@ -225,7 +272,21 @@ void QtHttpClient::Get(const std::string& url) {
   const Transfer::End end = t.end;
   const bool success = end == Transfer::End::Finished && t.error == QNetworkReply::NoError &&
                        IsSuccessStatus(t.status);
-  if (!success) t.body.clear();
+  // A document that is not a list never reaches the caller: bytes in an
+  // encoding that cannot be undone, or a web page (a captive portal's).
+  std::string refused;
+  if (success) {
+    if (std::optional<std::string> plain = Decoded(t.body, t.contentEncoding, bodyLimit())) {
+      t.body = std::move(*plain);
+    } else {
+      refused = "Content-Encoding: " + t.contentEncoding.trimmed().toStdString();
+    }
+    const QByteArray type = t.contentType.trimmed().toLower();
+    if (refused.empty() && (type == "text/html" || type.startsWith("text/html;") || type.startsWith("text/html "))) {
+      refused = "Content-Type: " + t.contentType.trimmed().toStdString();
+    }
+  }
+  if (!success || !refused.empty()) t.body.clear();
   if (end == Transfer::End::HandlerThrew) std::rethrow_exception(t.handlerError);
 
   if (t.connected && events_) events_->OnDisconnect();
@@ -237,6 +298,8 @@ void QtHttpClient::Get(const std::string& url) {
     events_->OnConnectionFailed();
   } else if (end == Transfer::End::TooLarge) {
     events_->OnFailure(kHttpGet, "");
+  } else if (!refused.empty()) {
+    events_->OnFailure(kHttpGet, refused);
   } else if (t.status != 0 && !IsSuccessStatus(t.status)) {
     std::string status = std::to_string(t.status);
     if (!t.reason.isEmpty()) status += " " + t.reason.toStdString();

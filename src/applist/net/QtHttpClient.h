@@ -12,7 +12,10 @@
 //   OnSuccess       a 2xx answer, the whole document received
 //   OnFailure       an HTTP error status ("404 Not Found"), a document over
 //                   bodyLimit(), a transfer broken off after the connection
-//                   was made ("" as the status in the last two)
+//                   was made ("" as the status in the last two), an answer
+//                   in a Content-Encoding other than gzip or deflate (those
+//                   are decoded) or of Content-Type text/html (the header
+//                   as the status)
 //   OnConnectionFailed  refused, host or proxy not found, network timeouts,
 //                   or nothing received for silenceLimitMs()
 // The outcome event fires after the transfer has ended (inProgress() is

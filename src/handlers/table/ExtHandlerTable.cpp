@@ -62,6 +62,37 @@ void WriteEntry(const RegKey& key, const ExtHandler& e) {
   key.writeDword("InstallMode", static_cast<std::uint32_t>(e.InstallMode));
 }
 
+// The user's table as the store holds it; empty when none is stored (a
+// table that does not start at "01" counts as absent).
+std::vector<ExtHandler> ReadStoredTable(Registry& reg, const std::string& userName) {
+  std::vector<ExtHandler> stored;
+  if (auto ext = RegKey::Open(reg, Hive::CurrentUser, ExtKeyPath(userName), false)) {
+    std::vector<std::string> names = ext->subkeyNames();
+    std::sort(names.begin(), names.end());
+    if (!names.empty() && names.front() == "01") {
+      for (const std::string& name : names) {
+        if (auto key = ext->openSubkey(name, false)) stored.push_back(ReadEntry(*key));
+      }
+    }
+  }
+  return stored;
+}
+
+// Our table after another program saved `theirs` over the `base` both
+// started from: their entries where ours are as they were, ours where we
+// changed them. A table whose entries were added, removed or moved on both
+// sides is ours.
+std::vector<ExtHandler> Merged(const std::vector<ExtHandler>& base, const std::vector<ExtHandler>& ours,
+                               const std::vector<ExtHandler>& theirs) {
+  if (ours == base) return theirs;
+  if (ours.size() != base.size() || theirs.size() != base.size()) return ours;
+  std::vector<ExtHandler> out = theirs;
+  for (std::size_t i = 0; i < ours.size(); ++i) {
+    if (!(ours[i] == base[i])) out[i] = ours[i];
+  }
+  return out;
+}
+
 }  // namespace
 
 const char* InstallModeText(TInstallMode mode) {
@@ -92,20 +123,10 @@ void ExtHandlerTable::LoadForUser(const std::string& userName, bool saveOnDestro
   saveOnDestroy_ = saveOnDestroy;
   stored_.reset();
   if (!userName.empty()) {
-    stored_.emplace();
     Registry& reg = TheRegistry();
     // The whole table in one read of the store.
     RegistryBatch read(reg, false);
-    if (auto ext = RegKey::Open(reg, Hive::CurrentUser, ExtKeyPath(userName), false)) {
-      std::vector<std::string> names = ext->subkeyNames();
-      std::sort(names.begin(), names.end());
-      // A table that does not start at "01" counts as absent.
-      if (!names.empty() && names.front() == "01") {
-        for (const std::string& name : names) {
-          if (auto key = ext->openSubkey(name, false)) stored_->push_back(ReadEntry(*key));
-        }
-      }
-    }
+    stored_ = ReadStoredTable(reg, userName);
     read.Commit();
     entries_.insert(entries_.end(), stored_->begin(), stored_->end());
   }
@@ -126,6 +147,17 @@ void ExtHandlerTable::SaveToRegistry() {
   // The whole table or nothing: deleting the key first leaves no stale
   // entries behind, and a crash part way must not leave the table deleted.
   RegistryBatch batch(reg);
+  if (stored_) {
+    // Another program may have saved the table since we read it: its
+    // changes stay beside ours.
+    std::vector<ExtHandler> theirs = ReadStoredTable(reg, userName_);
+    if (theirs != *stored_) entries_ = Merged(*stored_, entries_, theirs);
+    if (entries_ == theirs) {
+      batch.Commit();
+      stored_ = std::move(theirs);
+      return;
+    }
+  }
   reg.deleteKeyTree(Hive::CurrentUser, ExtKeyPath(userName_));
   for (int i = 0; i < count(); ++i) {
     auto key = RegKey::Open(reg, Hive::CurrentUser, ExtKeyPath(userName_) + "\\" + EntryName(i + 1),

@@ -57,7 +57,9 @@ class ExtHandlerTable {
   void LoadForUser(const std::string& userName, bool saveOnDestroy);
   // ".prc", ".pdb", "(未登録)" with the defaults of a new entry.
   void InstallDefaults();
-  // Replaces the stored table of the user with this one.
+  // Replaces the stored table of the user with this one. What another
+  // program saved since this table was loaded or saved is merged in first:
+  // its entries where this table left them as they were.
   void SaveToRegistry();
 
   void clear() { entries_.clear(); }

@@ -45,12 +45,36 @@ struct Header {
   std::uint32_t textLength;
 };
 
+// The bus is this account's alone: another account that could write here
+// could post messages (queue any file) or plant windows. The folders are
+// 0700 whatever the umask, also when an older run made them wider.
+void MakePrivateFolder(const std::string& dir) {
+  if (mkdir(dir.c_str(), 0700) == 0) {
+    chmod(dir.c_str(), 0700);  // mkdir's mode is cut by the umask, never widened
+    return;
+  }
+  struct stat st;
+  if (errno == EEXIST && lstat(dir.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == geteuid() &&
+      (st.st_mode & 077) != 0) {
+    chmod(dir.c_str(), 0700);
+  }
+}
+
 std::string RunFolder(const std::string& sub = "") {
   std::string dir = HomeFolder() + "/run";
-  if (!sub.empty()) dir += "/" + sub;
-  std::error_code ec;
-  std::filesystem::create_directories(dir, ec);
+  MakePrivateFolder(dir);
+  if (!sub.empty()) {
+    dir += "/" + sub;
+    MakePrivateFolder(dir);
+  }
   return dir;
+}
+
+// A bus file counts only when this account owns it and it is of the kind
+// expected; anything else was put there by someone else.
+bool OwnBusFile(const std::string& path, mode_t kind) {
+  struct stat st;
+  return lstat(path.c_str(), &st) == 0 && (st.st_mode & S_IFMT) == kind && st.st_uid == geteuid();
 }
 
 // Mutex names may hold any character; file names get the safe ones only.
@@ -160,6 +184,8 @@ class PosixBusWindow : public BusWindow {
       if (sock_ >= 0) close(sock_);
       throw std::runtime_error("cannot put a window on the bus (" + sockPath_ + "): " + why);
     }
+    // bind gives the umask's mode; the folder keeps others out meanwhile.
+    chmod(sockPath_.c_str(), 0600);
     publish();
   }
 
@@ -281,6 +307,7 @@ class PosixDesktop : public Desktop {
   bool postMessage(const WindowId& window, const BusMessage& message) override {
     if (message.text.size() > kMaxText || window.name.empty()) return false;
     if (window.name.find('/') != std::string::npos) return false;
+    if (!OwnBusFile(WindowFile(window.name, ".sock"), S_IFSOCK)) return false;
     Header h{kMagic, message.msg, message.wparam, message.lparam,
              static_cast<std::uint32_t>(message.text.size())};
     std::string bytes(reinterpret_cast<const char*>(&h), sizeof h);
@@ -331,7 +358,9 @@ class PosixDesktop : public Desktop {
 
   std::optional<std::string> atomName(std::uint16_t atom) override {
     if (atom < 0xC000) return std::nullopt;
-    return ReadWholeFile(AtomFile(atom));
+    std::string path = AtomFile(atom);
+    if (!OwnBusFile(path, S_IFREG)) return std::nullopt;
+    return ReadWholeFile(path);
   }
 
   bool deleteAtom(std::uint16_t atom) override {
@@ -358,6 +387,7 @@ class PosixDesktop : public Desktop {
     for (const auto& entry : std::filesystem::directory_iterator(dir, ec)) {
       std::string file = entry.path().filename().string();
       if (file.size() < 5 || file.compare(file.size() - 4, 4, ".win") != 0) continue;
+      if (!OwnBusFile(entry.path().string(), S_IFREG)) continue;
       auto bytes = ReadWholeFile(entry.path().string());
       if (!bytes) continue;
       auto e = ParseEntry(file.substr(0, file.size() - 4), *bytes);
@@ -365,6 +395,7 @@ class PosixDesktop : public Desktop {
     }
     for (const WindowEntry& e : candidates) {
       std::string sock = dir + "/" + e.name + ".sock";
+      if (!OwnBusFile(sock, S_IFSOCK)) continue;
       if (!Listening(sock)) {
         // Left behind by a process that died.
         unlink((dir + "/" + e.name + ".win").c_str());

@@ -64,6 +64,44 @@ std::string ScratchFolder() {
   return folder;
 }
 
+// The hidden folder beside an Install folder that holds partial files for it.
+constexpr const char* kPartFolder = ".kestrel-part";
+
+std::optional<dev_t> DeviceOf(const std::string& path) {
+  struct stat st;
+  if (stat(path.c_str(), &st) != 0) return std::nullopt;
+  return st.st_dev;
+}
+
+// Where partial files for `folder` (on the file system `dest`) are made,
+// when the home's scratch folder lies on another. HotSync installs every
+// file of an Install folder, so for one of those a hidden folder beside it
+// on the same file system, or, when it is a file system of its own, a
+// subfolder of it (still not among its files). Any other folder holds
+// them itself, under hidden names.
+std::string PartFolderFor(const std::string& folder, std::optional<dev_t> dest) {
+  std::string f = folder;
+  while (f.size() > 1 && f.back() == '/') f.pop_back();
+  if (strcasecmp(BaseName(f).c_str(), "Install") != 0) return f;
+  std::string parent = FolderPart(f);
+  std::string beside = (parent == "/" ? "" : parent) + "/" + kPartFolder;
+  if (dest && DeviceOf(parent) == dest && (mkdir(beside.c_str(), 0700) == 0 || errno == EEXIST) &&
+      DeviceOf(beside) == dest) {
+    return beside;
+  }
+  std::string inside = f + "/" + kPartFolder;
+  if (mkdir(inside.c_str(), 0700) == 0 || errno == EEXIST) return inside;
+  return f;
+}
+
+// Makes a part file in `partFolder`: the home's scratch folder when that is
+// on the target's file system, else PartFolderFor's. The name holds our
+// process id, so the next start can tell a leftover from a copy under way.
+int MakePartFile(const std::string& partFolder, std::string& part) {
+  part = partFolder + "/" + kPartPrefix + std::to_string(getpid()) + "-XXXXXX";
+  return mkostemp(part.data(), O_CLOEXEC);
+}
+
 // "PREFIX<pid>-..." of a process that no longer runs (or no pid at all).
 bool LeftoverOf(const std::string& name, const std::string& prefix) {
   if (name.compare(0, prefix.size(), prefix) != 0) return false;
@@ -82,6 +120,27 @@ void RemoveLeftoversIn(const std::string& folder, const std::string& prefix) {
     if (LeftoverOf(name, prefix)) unlink((folder + "/" + name).c_str());
   }
   closedir(dir);
+}
+
+// Earlier versions wrote a whole file as "<name>.new" beside it and
+// renamed it over; one beside its file was left by a run killed meanwhile.
+void RemoveHalfWrittenNewFiles(const std::string& folder) {
+  DIR* dir = opendir(folder.c_str());
+  if (!dir) return;
+  std::vector<std::string> names;
+  while (dirent* e = readdir(dir)) names.push_back(e->d_name);
+  closedir(dir);
+  std::set<std::string> present(names.begin(), names.end());
+  for (const std::string& name : names) {
+    if (name.size() <= 4 || name.compare(name.size() - 4, 4, ".new") != 0) continue;
+    std::string path = folder + "/" + name;
+    std::string whole = folder + "/" + name.substr(0, name.size() - 4);
+    struct stat st, original;
+    if (present.count(name.substr(0, name.size() - 4)) && lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
+        lstat(whole.c_str(), &original) == 0 && S_ISREG(original.st_mode)) {
+      unlink(path.c_str());
+    }
+  }
 }
 
 // Each name in `folder` but "." and "..", with the folder as a prefix
@@ -306,34 +365,31 @@ class PosixFileSystem : public FileSystem {
     return out;
   }
 
-  // Makes the file a copy is written to before it is renamed into place. It
-  // lies in the home's scratch folder when that is on the target's file
-  // system, so that a copy cut short leaves nothing in the target folder
-  // (HotSync takes every file of an install folder to the handheld); else
-  // beside the target under a hidden name that is no Palm file. The name
-  // holds our process id, so the next start can tell a leftover from a copy
-  // under way. `device` is the file system the part file lies on.
+  // Makes the file a copy is written to before it is renamed into place
+  // (MakePartFile, PartFolderFor), so that a copy cut short leaves nothing
+  // among the files of an Install folder (HotSync takes every one to the
+  // handheld). `device` is the file system the part file lies on.
   int OpenPartFile(const std::string& target, std::string& part, dev_t& device, bool lookAgain = true) {
     std::string folder = FolderPart(target);
     // Inside a batch the folders are looked at once, not for every file.
     if (batchDepth_ == 0 || scratch_.empty()) {
       scratch_ = ScratchFolder();
-      struct stat here;
-      scratchDevice_ = stat(scratch_.c_str(), &here) == 0 ? std::optional<dev_t>(here.st_dev) : std::nullopt;
+      scratchDevice_ = DeviceOf(scratch_);
       folderDevices_.clear();
     }
     auto known = folderDevices_.find(folder);
     std::optional<dev_t> dest;
+    std::string partFolder;
     if (known != folderDevices_.end()) {
-      dest = known->second;
+      dest = known->second.device;
+      partFolder = known->second.partFolder;
     } else {
-      struct stat st;
-      if (stat(folder.c_str(), &st) == 0) dest = st.st_dev;
-      if (batchDepth_ > 0) folderDevices_[folder] = dest;
+      dest = DeviceOf(folder);
+      bool sameDevice = dest && scratchDevice_ && *dest == *scratchDevice_;
+      partFolder = sameDevice ? scratch_ : PartFolderFor(folder, dest);
+      if (batchDepth_ > 0) folderDevices_[folder] = {dest, partFolder};
     }
-    bool sameDevice = dest && scratchDevice_ && *dest == *scratchDevice_;
-    part = (sameDevice ? scratch_ : folder) + "/" + kPartPrefix + std::to_string(getpid()) + "-XXXXXX";
-    int fd = mkostemp(part.data(), O_CLOEXEC);
+    int fd = MakePartFile(partFolder, part);
     if (fd < 0 && errno == ENOENT && batchDepth_ > 0 && lookAgain) {
       // A folder went away during the batch: look again, once.
       scratch_.clear();
@@ -504,7 +560,11 @@ class PosixFileSystem : public FileSystem {
   // What the open batch knows of the folders it copies into.
   std::string scratch_;
   std::optional<dev_t> scratchDevice_;
-  std::map<std::string, std::optional<dev_t>> folderDevices_;
+  struct TargetFolder {
+    std::optional<dev_t> device;
+    std::string partFolder;
+  };
+  std::map<std::string, TargetFolder> folderDevices_;
   std::vector<Waiting> waiting_;
   std::set<std::string> waitingTargets_;
   std::set<std::string> waitingFolders_;
@@ -513,10 +573,34 @@ class PosixFileSystem : public FileSystem {
 
 }  // namespace
 
-void RemoveLeftoversOfEndedRuns() {
+void RemoveLeftoversOfEndedRuns(const std::string& palmFolder) {
   std::string scratch = ScratchFolder();
   RemoveLeftoversIn(scratch, kPartPrefix);
   RemoveLeftoversIn(scratch + "/unpack", ".unpack-");
+  RemoveHalfWrittenNewFiles(HomeFolder());
+  if (palmFolder.empty()) return;
+  // Each user's folder, where the copies into its Install folder are made
+  // when the home is on another file system; and Install itself, where
+  // earlier versions made them.
+  std::string palm = palmFolder;
+  while (palm.size() > 1 && palm.back() == '/') palm.pop_back();
+  EachNameIn(palm, [](const std::string& base, const std::string& name, unsigned char type) {
+    if (type != DT_DIR && type != DT_UNKNOWN && type != DT_LNK) return;
+    std::string user = base + name;
+    std::string install = user + "/Install";
+    for (const std::string& folder : {user + "/" + kPartFolder, install + "/" + kPartFolder, install}) {
+      RemoveLeftoversIn(folder, kPartPrefix);
+    }
+    RemoveHalfWrittenNewFiles(install);
+  });
+}
+
+int OpenPartFileFor(const std::string& target, std::string& part) {
+  std::string folder = FolderPart(target);
+  std::optional<dev_t> dest = DeviceOf(folder);
+  std::string scratch = ScratchFolder();
+  bool sameDevice = dest && DeviceOf(scratch) == dest;
+  return MakePartFile(sameDevice ? scratch : PartFolderFor(folder, dest), part);
 }
 
 FileSystem& TheFileSystem() {

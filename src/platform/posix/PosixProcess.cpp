@@ -11,24 +11,32 @@ extern char** environ;
 
 namespace kestrel {
 
-std::vector<std::string> SplitCommandLine(const std::string& line) {
+std::vector<std::string> SplitCommandLine(const std::string& line, const std::vector<bool>* literal) {
+  // A literal byte is only ever a byte of the word it stands in.
+  auto plain = [&](std::size_t i) { return !literal || !(*literal)[i]; };
+  auto syntax = [&](std::size_t i, char c) { return line[i] == c && plain(i); };
   std::vector<std::string> words;
   std::size_t i = 0, n = line.size();
   while (i < n) {
-    while (i < n && (line[i] == ' ' || line[i] == '\t')) ++i;
+    while (i < n && (syntax(i, ' ') || syntax(i, '\t'))) ++i;
     if (i >= n) break;
     std::string word;
     bool quoted = false;
     while (i < n) {
       char c = line[i];
+      if (!plain(i)) {
+        word += c;
+        ++i;
+        continue;
+      }
       if (!quoted && (c == ' ' || c == '\t')) break;
       if (c == '\\') {
         std::size_t slashes = 0;
-        while (i < n && line[i] == '\\') {
+        while (i < n && syntax(i, '\\')) {
           ++slashes;
           ++i;
         }
-        if (i < n && line[i] == '"') {
+        if (i < n && syntax(i, '"')) {
           word.append(slashes / 2, '\\');
           if (slashes % 2) {
             word += '"';
@@ -40,7 +48,7 @@ std::vector<std::string> SplitCommandLine(const std::string& line) {
         continue;
       }
       if (c == '"') {
-        if (quoted && i + 1 < n && line[i + 1] == '"') {
+        if (quoted && i + 1 < n && syntax(i + 1, '"')) {
           word += '"';
           i += 2;
           continue;

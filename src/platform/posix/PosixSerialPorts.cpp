@@ -32,10 +32,8 @@ class PosixSerialPorts : public SerialPorts {
   bool hasDefaultConfig(const std::string& name) override {
     if (const char* list = std::getenv("KESTREL_COM_PORTS")) return ListedIn(list, name);
     if (name.size() < 4 || strncasecmp(name.c_str(), "COM", 3) != 0) return false;
-    char* end = nullptr;
-    long n = std::strtol(name.c_str() + 3, &end, 10);
-    if (*end != '\0' || n < 1 || n > 256) return false;
-    std::string device = "/dev/ttyS" + std::to_string(n - 1);
+    std::string device = SerialPortDevice(name);
+    if (device.empty()) return false;
     int fd = open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) return false;
     termios t;
@@ -46,6 +44,15 @@ class PosixSerialPorts : public SerialPorts {
 };
 
 }  // namespace
+
+std::string SerialPortDevice(const std::string& name) {
+  if (name.rfind("/dev/", 0) == 0 && name.find("/../") == std::string::npos) return name;
+  if (name.size() < 4 || strncasecmp(name.c_str(), "COM", 3) != 0) return "";
+  char* end = nullptr;
+  long n = std::strtol(name.c_str() + 3, &end, 10);
+  if (*end != '\0' || n < 1 || n > 256) return "";
+  return "/dev/ttyS" + std::to_string(n - 1);
+}
 
 SerialPorts& TheSerialPorts() {
   static PosixSerialPorts ports;

@@ -234,6 +234,35 @@ TEST_F(AppListWiringTest, TheRelatedSiteOfAnEntryOrAFile) {
   SetShell(nullptr);
 }
 
+// A downloaded list's link that names a local program, a document or any
+// scheme but a web or mail one never reaches the shell.
+TEST_F(AppListWiringTest, ALinkThatIsNoWebOrMailAddressIsRefused) {
+  const std::vector<std::string> links = {"/usr/bin/xterm", "file:///usr/bin/xterm", "xterm",
+                                          "javascript:alert(1)", "smb://host/x", "\\\\host\\x.exe"};
+  std::vector<std::string> opened;
+  SetShell(std::make_unique<RecordingShell>(&opened, true));
+  std::vector<std::string> lines;
+  for (std::size_t i = 0; i < links.size(); ++i) {
+    lines.push_back("Bad" + std::to_string(i) + ".prc,appl,x," + links[i] + ",Games");
+  }
+  for (const char* good : {"HTTPS://ok/", "ftp://ok/", "mailto:a@b.jp"}) {
+    lines.push_back(std::string("Good") + std::to_string(lines.size()) + ".prc,appl,x," + good + ",Games");
+  }
+  WriteAppList(home, lines);
+  Start();
+  main.Select(AppList());
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    std::string name = lines[i].substr(0, lines[i].find(','));
+    SCOPED_TRACE(name);
+    SelectItems({name});
+    if (i < links.size()) prompter.expect(BoxKind::Error, Button::Ok);
+    main.RunCommand(InfoOf(Command::GoSite).name);
+    if (i < links.size()) EXPECT_EQ(prompter.lastText(), "リンクの実行ができません");
+  }
+  EXPECT_EQ(opened, (std::vector<std::string>{"HTTPS://ok/", "ftp://ok/", "mailto:a@b.jp"}));
+  SetShell(nullptr);
+}
+
 TEST_F(AppListWiringTest, PropertiesOfAnEntryWriteMyAppListAndShowInTheList) {
   Start();
   main.Select(AppLists());

@@ -17,7 +17,7 @@
 #include "support/OffscreenApp.h"
 #include "support/RecordingShell.h"
 #include "support/ScriptedPrompter.h"
-#include "users/PalmSetup.h"
+#include "support/PalmSetup.h"
 #include "viewer/Jconvert.h"
 
 using namespace kestrel;

@@ -1,5 +1,5 @@
-// A Palm Desktop installation inside the test's home: the two registry keys
-// and a Users.dat.
+// The test home's registry and a Palm Desktop installation inside it: the
+// two registry keys and a Users.dat.
 #pragma once
 
 #include <string>
