@@ -1399,5 +1399,13 @@ Reason
         <source>Glancer (ESCで終了) - </source>
         <translation>Glancer (Esc closes) - </translation>
     </message>
+    <message>
+        <source>ファイルが読み込めなかったため、保存しません
+
+  %s</source>
+        <translation>The file could not be read, so it is not saved
+
+  %s</translation>
+    </message>
 </context>
 </TS>

@@ -1,7 +1,5 @@
 #include "applist/AppListCatalogue.h"
 
-#include "common/Translate.h"
-
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
@@ -11,6 +9,7 @@
 #include "applist/AppListFile.h"
 #include "applist/CommaText.h"
 #include "common/MessageBoxes.h"
+#include "common/Translate.h"
 #include "platform/Codepage.h"
 #include "platform/Home.h"
 

@@ -1,7 +1,5 @@
 #include "applist/AppListEditor.h"
 
-#include "common/Translate.h"
-
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
@@ -9,6 +7,7 @@
 
 #include "common/MessageBoxes.h"
 #include "common/PalmName.h"
+#include "common/Translate.h"
 #include "platform/Codepage.h"
 #include "platform/FileSystem.h"
 #include "platform/WholeFile.h"

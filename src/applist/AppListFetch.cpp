@@ -1,11 +1,10 @@
 #include "applist/AppListFetch.h"
 
-#include "common/Translate.h"
-
 #include <exception>
 
 #include "applist/AppListCatalogue.h"
 #include "common/MessageBoxes.h"
+#include "common/Translate.h"
 
 namespace kestrel {
 namespace {

@@ -1,9 +1,8 @@
 #include "common/Links.h"
 
-#include "common/Translate.h"
-
 #include "common/MessageBoxes.h"
 #include "common/MessageTable.h"
+#include "common/Translate.h"
 #include "platform/Home.h"
 #include "platform/PercentEncoding.h"
 #include "platform/Shell.h"

@@ -1,9 +1,8 @@
 #include "dialogs/AddUser.h"
 
-#include "common/Translate.h"
-
 #include "common/MessageBoxes.h"
 #include "common/Paths.h"
+#include "common/Translate.h"
 #include "platform/FileSystem.h"
 #include "platform/Registry.h"
 #include "users/UserInfo.h"

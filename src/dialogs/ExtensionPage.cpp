@@ -1,9 +1,8 @@
 #include "dialogs/ExtensionPage.h"
 
-#include "common/Translate.h"
-
 #include "common/MessageBoxes.h"
 #include "common/Paths.h"
+#include "common/Translate.h"
 #include "handlers/Associations.h"
 #include "handlers/QueueThroughHandler.h"
 

@@ -1,11 +1,10 @@
 #include "handlers/Associations.h"
 
-#include "common/Translate.h"
-
 #include <exception>
 #include <optional>
 
 #include "common/MessageBoxes.h"
+#include "common/Translate.h"
 #include "platform/DesktopAssociations.h"
 #include "platform/Registry.h"
 

@@ -1,13 +1,12 @@
 #include "handlers/ExternalPrograms.h"
 
-#include "common/Translate.h"
-
 #include <algorithm>
 #include <optional>
 #include <vector>
 
 #include "common/MessageBoxes.h"
 #include "common/Paths.h"
+#include "common/Translate.h"
 #include "platform/FileSystem.h"
 #include "platform/Process.h"
 

@@ -1,12 +1,11 @@
 #include "install/ArchiveFolder.h"
 
-#include "common/Translate.h"
-
 #include <cstdio>
 
 #include "common/MessageBoxes.h"
 #include "common/MessageTable.h"
 #include "common/Paths.h"
+#include "common/Translate.h"
 #include "platform/FileSystem.h"
 #include "platform/Home.h"
 

@@ -1,7 +1,5 @@
 #include "shell/FileList.h"
 
-#include "common/Translate.h"
-
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -10,6 +8,7 @@
 #include "common/MessageTable.h"
 #include "common/PalmName.h"
 #include "common/Paths.h"
+#include "common/Translate.h"
 #include "platform/Codepage.h"
 #include "users/UserInfo.h"
 

@@ -1,11 +1,10 @@
 #include "users/FirstStart.h"
 
-#include "common/Translate.h"
-
 #include <cstdlib>
 #include <filesystem>
 
 #include "common/MessageBoxes.h"
+#include "common/Translate.h"
 #include "platform/FileSystem.h"
 #include "platform/Home.h"
 #include "platform/Registry.h"

@@ -1,12 +1,11 @@
 #include "users/PalmDesktop.h"
 
-#include "common/Translate.h"
-
 #include <chrono>
 #include <thread>
 
 #include "common/MessageBoxes.h"
 #include "common/Paths.h"
+#include "common/Translate.h"
 #include "platform/Codepage.h"
 #include "platform/Home.h"
 #include "platform/Registry.h"

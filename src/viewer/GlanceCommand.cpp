@@ -1,9 +1,8 @@
 #include "viewer/GlanceCommand.h"
 
-#include "common/Translate.h"
-
 #include "common/FileRules.h"
 #include "common/MessageBoxes.h"
+#include "common/Translate.h"
 #include "install/ArchiveFolder.h"
 #include "platform/FileSystem.h"
 #include "users/UserInfo.h"

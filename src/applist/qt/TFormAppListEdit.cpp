@@ -1,7 +1,5 @@
 #include "applist/qt/TFormAppListEdit.h"
 
-#include "common/Translate.h"
-
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -13,6 +11,7 @@
 #include <QVBoxLayout>
 
 #include "common/MessageTable.h"
+#include "common/Translate.h"
 #include "common/qt/QtPrompter.h"
 #include "platform/Codepage.h"
 

@@ -1,7 +1,5 @@
 #include "dialogs/qt/AboutBox.h"
 
-#include "common/Translate.h"
-
 #include <QApplication>
 #include <QGridLayout>
 #include <QLabel>
@@ -9,6 +7,7 @@
 #include <QStyle>
 
 #include "common/Links.h"
+#include "common/Translate.h"
 #include "dialogs/About.h"
 #include "platform/VersionInfo.h"
 

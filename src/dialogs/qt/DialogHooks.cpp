@@ -1,9 +1,8 @@
 #include "dialogs/qt/DialogHooks.h"
 
-#include "common/Translate.h"
-
 #include "common/Dialogs.h"
 #include "common/Links.h"
+#include "common/Translate.h"
 
 namespace kestrel {
 

@@ -1,13 +1,12 @@
 #include "dialogs/qt/FormAddUser.h"
 
-#include "common/Translate.h"
-
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 
+#include "common/Translate.h"
 #include "dialogs/qt/DialogHooks.h"
 
 namespace kestrel {

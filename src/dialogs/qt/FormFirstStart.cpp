@@ -1,7 +1,5 @@
 #include "dialogs/qt/FormFirstStart.h"
 
-#include "common/Translate.h"
-
 #include <QCheckBox>
 #include <QDialogButtonBox>
 #include <QGridLayout>
@@ -9,6 +7,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include "common/Translate.h"
 #include "common/qt/QtPrompter.h"
 #include "dialogs/qt/DialogHooks.h"
 #include "common/qt/QtTranslate.h"

@@ -1,7 +1,5 @@
 #include "dialogs/qt/FormKSConfig.h"
 
-#include "common/Translate.h"
-
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
@@ -20,6 +18,7 @@
 #include <QVBoxLayout>
 
 #include "common/Paths.h"
+#include "common/Translate.h"
 #include "dialogs/qt/DialogHooks.h"
 #include "dialogs/qt/ProgramIcon.h"
 #include "users/UserInfo.h"

@@ -1,7 +1,5 @@
 #include "handlers/table/ExtHandlerTable.h"
 
-#include "common/Translate.h"
-
 #include <strings.h>
 
 #include <algorithm>
@@ -10,6 +8,7 @@
 
 #include "common/MessageBoxes.h"
 #include "common/Paths.h"
+#include "common/Translate.h"
 #include "platform/Home.h"
 #include "platform/Registry.h"
 #include "platform/WholeFile.h"

@@ -1,7 +1,5 @@
 #include "viewer/qt/FrmEye.h"
 
-#include "common/Translate.h"
-
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -12,6 +10,7 @@
 
 #include "common/Links.h"
 #include "common/MessageBoxes.h"
+#include "common/Translate.h"
 #include "common/qt/QtTranslate.h"
 
 namespace kestrel {

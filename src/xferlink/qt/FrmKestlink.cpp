@@ -1,7 +1,5 @@
 #include "xferlink/qt/FrmKestlink.h"
 
-#include "common/Translate.h"
-
 #include <QAction>
 #include <QActionGroup>
 #include <QApplication>
@@ -30,6 +28,7 @@
 
 #include "common/Dialogs.h"
 #include "common/MessageBoxes.h"
+#include "common/Translate.h"
 #include "platform/Codepage.h"
 #include "platform/Home.h"
 #include "platform/Termination.h"
