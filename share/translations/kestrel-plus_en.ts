@@ -1407,5 +1407,27 @@ Reason
 
   %s</translation>
     </message>
+    <message>
+        <source>関連サイトが見つかりません
+AppListを確認してください</source>
+        <translation>No related site was found
+Please check the AppList</translation>
+    </message>
+    <message>
+        <source> バイト</source>
+        <translation> bytes</translation>
+    </message>
+    <message>
+        <source>AppListを更新しました</source>
+        <translation>The AppList was updated</translation>
+    </message>
+    <message>
+        <source>AppListの取得に失敗しました</source>
+        <translation>Fetching the AppList failed</translation>
+    </message>
+    <message>
+        <source>AppListの取得中です。処理を中断しますか？</source>
+        <translation>The AppList is being fetched. Stop?</translation>
+    </message>
 </context>
 </TS>

@@ -15,8 +15,13 @@ namespace {
 // The index in kLanguageItems of the stored "Language"; an unknown value
 // is the locale's, as at the start.
 int StoredLanguage() {
-  auto key = RegKey::Open(TheRegistry(), Hive::CurrentUser, kKestrelKey, false);
-  std::string value = key ? key->readString(kLanguageValue, "") : "";
+  std::string value;
+  try {
+    auto key = RegKey::Open(TheRegistry(), Hive::CurrentUser, kKestrelKey, false);
+    if (key) value = key->readString(kLanguageValue, "");
+  } catch (const RegistryError&) {
+    // A value of another type is no choice: the locale's.
+  }
   for (int i = 0; i < static_cast<int>(std::size(kLanguageItems)); ++i) {
     if (value == kLanguageItems[i].value) return i;
   }
