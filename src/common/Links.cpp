@@ -18,7 +18,8 @@ bool OpenLink(const std::string& address) {
 std::string FileAddress(const std::string& path) { return "file://" + PercentEncoded(path, "/-._~"); }
 
 bool OpenHelp(int topic) {
-  std::string page = ShippedFile(kHelpFile);
+  std::string page = InterfaceLanguage() == Language::English ? ShippedFile(kEnglishHelpFile) : "";
+  if (page.empty()) page = ShippedFile(kHelpFile);
   if (page.empty()) {
     ErrorBox(QT_TRANSLATE_NOOP("Kestrel", "ヘルプファイル %s が見つかりません。"), kHelpFile);
     return false;

@@ -1,5 +1,6 @@
 #include "common/Translate.h"
 
+#include <atomic>
 #include <mutex>
 #include <utility>
 
@@ -32,6 +33,13 @@ const char* Tr(const char* text) {
 }
 
 std::string Tr(const std::string& text) { return Tr(text.c_str()); }
+
+namespace {
+std::atomic<Language> g_language{Language::Japanese};
+}  // namespace
+
+void SetInterfaceLanguage(Language language) { g_language = language; }
+Language InterfaceLanguage() { return g_language; }
 
 Language ChooseLanguage(const std::string& setting,
                         const std::function<const char*(const char*)>& getenv) {

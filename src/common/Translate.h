@@ -36,6 +36,11 @@ enum class Language { Japanese, English };
 Language ChooseLanguage(const std::string& setting,
                         const std::function<const char*(const char*)>& getenv);
 
+// The language the interface speaks; Japanese until the display layer
+// installs another.
+void SetInterfaceLanguage(Language language);
+Language InterfaceLanguage();
+
 // "Language" under the program's key.
 inline constexpr const char* kLanguageValue = "Language";
 

@@ -5,9 +5,13 @@
 #include <map>
 #include <string>
 
+#include "common/Links.h"
 #include "common/MessageBoxes.h"
 #include "common/MessageTable.h"
+#include "platform/Shell.h"
+#include "support/RecordingShell.h"
 #include "support/ScriptedPrompter.h"
+#include "support/TempHome.h"
 
 using namespace kestrel;
 using namespace kestrel::test;
@@ -54,4 +58,18 @@ TEST(TranslateTest, AMessageBoxShowsItsTranslationWithTheArgumentsAsGiven) {
   EXPECT_EQ(p.shown()[0].text, "Cannot copy\n  東京.prc\n  b.prc");
   EXPECT_EQ(p.shown()[1].caption, "確認");
   EXPECT_EQ(p.shown()[1].text, "untranslated");
+}
+
+TEST(TranslateTest, TheEnglishInterfaceOpensTheEnglishHelpPageAtTheSameTopic) {
+  TempHome home;
+  std::vector<std::string> opened;
+  SetShell(std::make_unique<RecordingShell>(&opened));
+  ASSERT_TRUE(OpenHelp(12));
+  SetInterfaceLanguage(Language::English);
+  ASSERT_TRUE(OpenHelp(12));
+  SetInterfaceLanguage(Language::Japanese);
+  SetShell(nullptr);
+  ASSERT_EQ(opened.size(), 2u);
+  EXPECT_NE(opened[0].find("/Kestrel.html#topic12"), std::string::npos) << opened[0];
+  EXPECT_NE(opened[1].find("/Kestrel_en.html#topic12"), std::string::npos) << opened[1];
 }

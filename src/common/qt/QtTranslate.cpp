@@ -110,6 +110,7 @@ bool InstallInterfaceLanguage(QApplication& app, Language language) {
     return false;
   }
   app.installTranslator(translator);
+  SetInterfaceLanguage(Language::English);
   app.installEventFilter(new ShowTranslator(&app));
   // Tr() hands out C texts that must stay valid: each translation is kept
   // once it was asked for (Tr() calls the hook under its lock).
