@@ -1429,5 +1429,25 @@ Please check the AppList</translation>
         <source>AppListの取得中です。処理を中断しますか？</source>
         <translation>The AppList is being fetched. Stop?</translation>
     </message>
+    <message>
+        <source>Palmから PCへバックアップを行います・・・</source>
+        <translation>Backing up the Palm to the PC...</translation>
+    </message>
+    <message>
+        <source>Palmから PCへのアップデートを行います・・・</source>
+        <translation>Updating the PC from the Palm...</translation>
+    </message>
+    <message>
+        <source>PCをPalmに同期します（Palm上にないファイルは PCから削除されます）・・・</source>
+        <translation>Syncing the PC to the Palm (files not on the Palm are deleted from the PC)...</translation>
+    </message>
+    <message>
+        <source>PCから Palmへのリストアを行います・・・</source>
+        <translation>Restoring the PC to the Palm...</translation>
+    </message>
+    <message>
+        <source>一覧の取得を行います・・・</source>
+        <translation>Listing the databases...</translation>
+    </message>
 </context>
 </TS>

@@ -54,12 +54,12 @@ std::string XferCommandLine(XferCommand cmd, const std::string& toolFolder,
 
 std::string XferAnnouncement(XferCommand cmd) {
   switch (cmd) {
-    case XferCommand::Backup: return "Palmから PCへバックアップを行います・・・";
-    case XferCommand::Update: return "Palmから PCへのアップデートを行います・・・";
+    case XferCommand::Backup: return QT_TRANSLATE_NOOP("Kestrel", "Palmから PCへバックアップを行います・・・");
+    case XferCommand::Update: return QT_TRANSLATE_NOOP("Kestrel", "Palmから PCへのアップデートを行います・・・");
     case XferCommand::Sync:
-      return "PCをPalmに同期します（Palm上にないファイルは PCから削除されます）・・・";
-    case XferCommand::Restore: return "PCから Palmへのリストアを行います・・・";
-    case XferCommand::List: return "一覧の取得を行います・・・";
+      return QT_TRANSLATE_NOOP("Kestrel", "PCをPalmに同期します（Palm上にないファイルは PCから削除されます）・・・");
+    case XferCommand::Restore: return QT_TRANSLATE_NOOP("Kestrel", "PCから Palmへのリストアを行います・・・");
+    case XferCommand::List: return QT_TRANSLATE_NOOP("Kestrel", "一覧の取得を行います・・・");
   }
   return "";
 }

@@ -387,7 +387,7 @@ bool TfrmKestlink::Check(bool tool, bool folder) {
 void TfrmKestlink::Run(XferCommand cmd) {
   if (runner_.IsOnExecution()) return;
   if (!Check(true, cmd != XferCommand::List)) return;
-  text_.Announce(XferAnnouncement(cmd));
+  text_.Announce(Tr(XferAnnouncement(cmd)));
   SyncPane();
   Start(XferCommandLine(cmd, edPXPath->text().toStdString(), cmbbPort->currentText().toStdString(),
                         edBackPath->text().toStdString()));
