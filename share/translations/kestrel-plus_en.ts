@@ -1449,5 +1449,9 @@ Please check the AppList</translation>
         <source>一覧の取得を行います・・・</source>
         <translation>Listing the databases...</translation>
     </message>
+    <message>
+        <source>設</source>
+        <translation>C</translation>
+    </message>
 </context>
 </TS>
