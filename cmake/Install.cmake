@@ -19,7 +19,7 @@ foreach(target ${KESTREL_STANDIN_TARGETS})
 endforeach()
 
 install(DIRECTORY ${CMAKE_SOURCE_DIR}/share/ DESTINATION ${CMAKE_INSTALL_DATADIR}/kestrel-plus
-  PATTERN demo EXCLUDE)
+  PATTERN demo EXCLUDE PATTERN *.ts EXCLUDE)
 
 set(desktop ${CMAKE_SOURCE_DIR}/desktop)
 install(FILES ${desktop}/kestrel-plus.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)

@@ -9,17 +9,18 @@
 #include "applist/AppListFile.h"
 #include "applist/CommaText.h"
 #include "common/MessageBoxes.h"
+#include "common/Translate.h"
 #include "platform/Codepage.h"
 #include "platform/Home.h"
 
 namespace kestrel {
 namespace {
 
-constexpr const char* kCannotRead = "ファイルが読み込めません\n\n  %s";
-constexpr const char* kCannotSave = "ファイルが保存できません\n\n  %s";
+constexpr const char* kCannotRead = QT_TRANSLATE_NOOP("Kestrel", "ファイルが読み込めません\n\n  %s");
+constexpr const char* kCannotSave = QT_TRANSLATE_NOOP("Kestrel", "ファイルが保存できません\n\n  %s");
 // Writing a list that could not be read would replace its entries with
 // the few this run has.
-constexpr const char* kNotSavedUnread = "ファイルが読み込めなかったため、保存しません\n\n  %s";
+constexpr const char* kNotSavedUnread = QT_TRANSLATE_NOOP("Kestrel", "ファイルが読み込めなかったため、保存しません\n\n  %s");
 
 // A line without any field: empty, or blanks only.
 bool NoFields(const std::string& line) {

@@ -7,6 +7,7 @@
 
 #include "common/MessageBoxes.h"
 #include "common/PalmName.h"
+#include "common/Translate.h"
 #include "platform/Codepage.h"
 #include "platform/FileSystem.h"
 #include "platform/WholeFile.h"
@@ -14,10 +15,10 @@
 namespace kestrel {
 namespace {
 
-constexpr const char* kAskChangeTitle = "本当にタイトルを変更しますか？";
-constexpr const char* kCannotRename = "ファイル名が変更できません";
-constexpr const char* kCannotReadFile = "ファイルが読み込めません\n\n  %s";
-constexpr const char* kCannotWriteTitle = "タイトルが変更できません\n\n  %s";
+constexpr const char* kAskChangeTitle = QT_TRANSLATE_NOOP("Kestrel", "本当にタイトルを変更しますか？");
+constexpr const char* kCannotRename = QT_TRANSLATE_NOOP("Kestrel", "ファイル名が変更できません");
+constexpr const char* kCannotReadFile = QT_TRANSLATE_NOOP("Kestrel", "ファイルが読み込めません\n\n  %s");
+constexpr const char* kCannotWriteTitle = QT_TRANSLATE_NOOP("Kestrel", "タイトルが変更できません\n\n  %s");
 
 }  // namespace
 
@@ -81,7 +82,7 @@ void AppListEditor::FillFromEntry(const AppListEntry& entry) {
 }
 
 bool AppListEditor::ChangeTitle() {
-  if (ConfirmBox("%s", kAskChangeTitle) == Button::Yes) titleMarked_ = true;
+  if (ConfirmBox("%s", Tr(kAskChangeTitle)) == Button::Yes) titleMarked_ = true;
   return titleMarked_;
 }
 
@@ -112,7 +113,7 @@ bool AppListEditor::RenameFile() {
   bool ok = !fileName.empty() && fileName.find(kPathSeparator) == std::string::npos &&
             fileName != "." && fileName != ".." &&
             TheFileSystem().moveFile(file_.folder + file_.name, file_.folder + fileName);
-  if (!ok) ErrorBox("%s", kCannotRename);
+  if (!ok) ErrorBox("%s", Tr(kCannotRename));
   return ok;
 }
 

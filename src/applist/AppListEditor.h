@@ -9,6 +9,7 @@
 #include "common/Paths.h"  // DatabaseNameOf
 
 #include "applist/AppListCatalogue.h"
+#include "common/Translate.h"
 
 namespace kestrel {
 
@@ -44,7 +45,7 @@ class AppListEditor {
 
   // --- the file page (file mode only)
   std::string fileName;        // EdFileName
-  std::string sizeText() const { return file_.sizeText + " バイト"; }  // EdFileSize
+  std::string sizeText() const { return file_.sizeText + Tr(QT_TRANSLATE_NOOP("Kestrel", " バイト")); }  // EdFileSize
   const std::string& dateText() const { return file_.dateText; }      // EdFileDate
   std::string title;           // EdTitle
   bool titleMarked() const { return titleMarked_; }

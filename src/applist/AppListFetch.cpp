@@ -4,24 +4,25 @@
 
 #include "applist/AppListCatalogue.h"
 #include "common/MessageBoxes.h"
+#include "common/Translate.h"
 
 namespace kestrel {
 namespace {
 
-constexpr const char* kNotDialling = "AppListを取得します(ダイアルしない)";
-constexpr const char* kAlreadyConnected = "AppListを取得します(接続済み)";
-constexpr const char* kCannotConnect = "接続できません(%d)";
+constexpr const char* kNotDialling = QT_TRANSLATE_NOOP("Kestrel", "AppListを取得します(ダイアルしない)");
+constexpr const char* kAlreadyConnected = QT_TRANSLATE_NOOP("Kestrel", "AppListを取得します(接続済み)");
+constexpr const char* kCannotConnect = QT_TRANSLATE_NOOP("Kestrel", "接続できません(%d)");
 constexpr const char* kFailedBeforeFetch =
-    "AppListの取得ができませんでした(1)\n接続の設定を確認してください\n\n　エラー１：%s";
+    QT_TRANSLATE_NOOP("Kestrel", "AppListの取得ができませんでした(1)\n接続の設定を確認してください\n\n　エラー１：%s");
 constexpr const char* kFailedFetch =
-    "AppListの取得ができませんでした(2)\n接続の設定を確認してください\n\n　エラー：%s";
-constexpr const char* kCancelled = "AppListの取得をキャンセルしました\n\n　状態：%s";
-constexpr const char* kHttpError = "HTTPのエラー\n\n　エラー：%s";
-constexpr const char* kConnectionError = "接続エラー";
-constexpr const char* kUpdatedAskHangUp = "AppListを更新しました\n\n切断しますか？";
-constexpr const char* kLineUpAskHangUp = "回線が接続されています(%d)\n切断しますか？";
+    QT_TRANSLATE_NOOP("Kestrel", "AppListの取得ができませんでした(2)\n接続の設定を確認してください\n\n　エラー：%s");
+constexpr const char* kCancelled = QT_TRANSLATE_NOOP("Kestrel", "AppListの取得をキャンセルしました\n\n　状態：%s");
+constexpr const char* kHttpError = QT_TRANSLATE_NOOP("Kestrel", "HTTPのエラー\n\n　エラー：%s");
+constexpr const char* kConnectionError = QT_TRANSLATE_NOOP("Kestrel", "接続エラー");
+constexpr const char* kUpdatedAskHangUp = QT_TRANSLATE_NOOP("Kestrel", "AppListを更新しました\n\n切断しますか？");
+constexpr const char* kLineUpAskHangUp = QT_TRANSLATE_NOOP("Kestrel", "回線が接続されています(%d)\n切断しますか？");
 constexpr const char* kDialError = "%s(%d)";
-constexpr const char* kHangingUp = "回線切断中";
+constexpr const char* kHangingUp = QT_TRANSLATE_NOOP("Kestrel", "回線切断中");
 constexpr int kHangUpWaitMs = 3000;
 constexpr int kAbortCloseMs = 2000;
 
@@ -33,7 +34,7 @@ std::string Trimmed(const std::string& s) {
 }
 
 std::string BadPortMessage(const std::string& text) {
-  return "プロキシのポート番号が正しくありません(1～65535)：\"" + text + "\"";
+  return Tr(QT_TRANSLATE_NOOP("Kestrel", "プロキシのポート番号が正しくありません(1～65535)：\"")) + text + "\"";
 }
 
 }  // namespace
@@ -58,7 +59,7 @@ const char* FailureKindText(int kind) {
     case kHttpPut: return "HTTP PUT Failed";
     case kHttpDelete: return "HTTP Delete Failed";
     case kHttpTrace: return "HTTP TRACE Failed";
-    default: return "不明";
+    default: return QT_TRANSLATE_NOOP("Kestrel", "不明");
   }
 }
 
@@ -150,7 +151,7 @@ void AppListFetch::HandleException(const std::string& message, const char* failu
 
 bool AppListFetch::FormCloseQuery() {
   if (view_.closeRequested() || !http_.inProgress()) return true;
-  if (ConfirmBox("%s", kFetchAbortQuestion) != Button::No) {
+  if (ConfirmBox("%s", Tr(kFetchAbortQuestion)) != Button::No) {
     http_.Abort();
     view_.RestartTimer(kAbortCloseMs);
     view_.setCloseRequested(true);
@@ -168,23 +169,23 @@ void AppListFetch::FormClose() {
 
 // --- HTTP events
 
-void AppListFetch::OnConnect() { Status("HTTP 接続"); }
+void AppListFetch::OnConnect() { Status(QT_TRANSLATE_NOOP("Kestrel", "HTTP 接続")); }
 
 void AppListFetch::OnHostResolved() { Status("Host Resolved"); }
 
 void AppListFetch::OnPacketRecvd() {
-  Status("受信：" + std::to_string(http_.bytesReceived()) + "/" + std::to_string(http_.bytesTotal()) +
+  Status(Tr(QT_TRANSLATE_NOOP("Kestrel", "受信：")) + std::to_string(http_.bytesReceived()) + "/" + std::to_string(http_.bytesTotal()) +
          EntrySuffix());
   view_.Progress(http_.bytesReceived(), http_.bytesTotal());
 }
 
 void AppListFetch::OnDisconnect() {
-  if (singleText_) Status("HTTP 切断");
+  if (singleText_) Status(QT_TRANSLATE_NOOP("Kestrel", "HTTP 切断"));
 }
 
 void AppListFetch::OnConnectionFailed() {
   outcome_ = Outcome::Failed;
-  ErrorBox(kHttpError, kConnectionError);
+  ErrorBox(kHttpError, Tr(kConnectionError));
   Failed();
 }
 
@@ -207,7 +208,7 @@ void AppListFetch::Failed() {
 void AppListFetch::Succeeded() {
   Enable();
   std::string total = std::to_string(http_.bytesTotal());
-  Status("受信：" + total + "/" + total + EntrySuffix());
+  Status(Tr(QT_TRANSLATE_NOOP("Kestrel", "受信：")) + total + "/" + total + EntrySuffix());
   const std::string& body = http_.body();
   // The first byte that is no blank, line end or byte order mark.
   std::size_t first = body.find_first_not_of(" \t\r\n\f\v");
@@ -217,7 +218,7 @@ void AppListFetch::Succeeded() {
   if (first == std::string::npos) {
     // Nothing that could be called an update: no hang-up question either.
     outcome_ = Outcome::Failed;
-    ErrorBox("%s", kFetchEmpty);
+    ErrorBox("%s", Tr(kFetchEmpty));
     return;
   }
   if (body[first] == '<') {
@@ -229,13 +230,13 @@ void AppListFetch::Succeeded() {
   outcome_ = Outcome::Replaced;
   if (LineUp() && fetchUser_.disconnect) {
     if (fetchUser_.askDisconnect) {
-      if (ConfirmBox("%s", kUpdatedAskHangUp) != Button::No) dialUp_.DisConnect();
+      if (ConfirmBox("%s", Tr(kUpdatedAskHangUp)) != Button::No) dialUp_.DisConnect();
     } else {
       dialUp_.DisConnect();
     }
     return;
   }
-  InfoBox("%s", kFetchUpdated);
+  InfoBox("%s", Tr(kFetchUpdated));
 }
 
 // --- dial-up events
@@ -297,7 +298,7 @@ std::string AppListFetch::EntrySuffix() const {
   return entry.empty() ? "" : "(" + entry + ")";
 }
 
-void AppListFetch::Status(const std::string& text) { view_.SingleText(text); }
+void AppListFetch::Status(const std::string& text) { view_.SingleText(Tr(text)); }
 
 void AppListFetch::EnterSingleText() {
   singleText_ = true;

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "applist/HttpClient.h"
+#include "common/Translate.h"
 #include "platform/DialUp.h"
 
 namespace kestrel {
@@ -54,9 +55,9 @@ class FetchView {
 };
 
 // Texts of the fetch that tests and kestrel-tool meet.
-inline constexpr const char* kFetchUpdated = "AppListを更新しました";
-inline constexpr const char* kFetchEmpty = "AppListの取得に失敗しました";
-inline constexpr const char* kFetchAbortQuestion = "AppListの取得中です。処理を中断しますか？";
+inline constexpr const char* kFetchUpdated = QT_TRANSLATE_NOOP("Kestrel", "AppListを更新しました");
+inline constexpr const char* kFetchEmpty = QT_TRANSLATE_NOOP("Kestrel", "AppListの取得に失敗しました");
+inline constexpr const char* kFetchAbortQuestion = QT_TRANSLATE_NOOP("Kestrel", "AppListの取得中です。処理を中断しますか？");
 
 class AppListFetch : public HttpEvents {
  public:

@@ -1,5 +1,7 @@
 #include "applist/UpdateCheck.h"
 
+#include "common/MessageTable.h"
+#include "common/Translate.h"
 #include "platform/Codepage.h"
 
 namespace kestrel {
@@ -38,9 +40,10 @@ std::string SiteOfFile(AppListCatalogue& catalogue, std::string_view fileName, b
 SiteAnswer RelatedSite(AppListCatalogue& catalogue, std::string_view secondColumn,
                        std::string_view caption, std::string_view linkColumn) {
   SiteAnswer answer;
-  if (secondColumn == "タイプ") {
+  // The column titles as the list shows them, in the interface language.
+  if (secondColumn == MessageText(573)) {
     answer.url = std::string(linkColumn);
-  } else if (secondColumn == "サイズ") {
+  } else if (secondColumn == Tr("サイズ")) {
     bool found = false;
     answer.url = SiteOfFile(catalogue, caption, &found);
     answer.missing = !found;

@@ -6,7 +6,7 @@ namespace kestrel {
 namespace {
 
 void Say(const char* what, const std::string& caption) {
-  std::fprintf(stderr, "[%s] %s: cancelled (no display)\n", caption.c_str(), what);
+  std::fprintf(stderr, "[%s] %s: cancelled (no display)\n", Tr(caption).c_str(), Tr(what));
 }
 
 HeadlessDialogs g_headless;

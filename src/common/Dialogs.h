@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "common/Translate.h"
+
 namespace kestrel {
 
 enum class DialogKind { OpenFiles, Folder, Text, Font, FirstStart };
@@ -92,7 +94,7 @@ Dialogs& TheDialogs();
 // Installs dialogs (not owned); nullptr goes back to the headless ones.
 void SetDialogs(Dialogs* dialogs);
 
-inline constexpr const char* kChooseFolderCaption = "フォルダを選択してください";
-inline constexpr const char* kFirstStartCaption = "Palm Desktopのセットアップ";
+inline constexpr const char* kChooseFolderCaption = QT_TRANSLATE_NOOP("Kestrel", "フォルダを選択してください");
+inline constexpr const char* kFirstStartCaption = QT_TRANSLATE_NOOP("Kestrel", "Palm Desktopのセットアップ");
 
 }  // namespace kestrel

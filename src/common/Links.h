@@ -8,6 +8,8 @@
 namespace kestrel {
 
 inline constexpr const char* kHelpFile = "Kestrel.html";
+// The help page of the English interface; the Japanese one without it.
+inline constexpr const char* kEnglishHelpFile = "Kestrel_en.html";
 
 // Opens the address; on failure the error box 455 "リンクの実行ができません".
 bool OpenLink(const std::string& address);

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "common/Translate.h"
+
 namespace kestrel {
 namespace {
 
@@ -15,8 +17,10 @@ void Limit(std::string& text) {
   text.resize(n);
 }
 
+// A marked format is shown in the interface language; its arguments
+// (names, paths) never are.
 Button Show(BoxKind kind, const char* format, std::va_list args) {
-  return ThePrompter().show(kind, BoxCaption(kind), FormatTextV(format, args));
+  return ThePrompter().show(kind, Tr(BoxCaption(kind)), FormatTextV(Tr(format), args));
 }
 
 }  // namespace

@@ -1,15 +1,17 @@
 #include "common/Prompter.h"
 
+#include "common/Translate.h"
+
 #include <cstdio>
 
 namespace kestrel {
 
 const char* BoxCaption(BoxKind kind) {
   switch (kind) {
-    case BoxKind::Info: return "お知らせ";
-    case BoxKind::Error: return "エラー";
+    case BoxKind::Info: return QT_TRANSLATE_NOOP("Kestrel", "お知らせ");
+    case BoxKind::Error: return QT_TRANSLATE_NOOP("Kestrel", "エラー");
     case BoxKind::Confirm:
-    case BoxKind::ConfirmCancel: return "確認";
+    case BoxKind::ConfirmCancel: return QT_TRANSLATE_NOOP("Kestrel", "確認");
   }
   return "";
 }

@@ -2,6 +2,7 @@
 
 #include "common/MessageBoxes.h"
 #include "common/Paths.h"
+#include "common/Translate.h"
 #include "platform/FileSystem.h"
 #include "platform/Registry.h"
 #include "users/UserInfo.h"
@@ -9,8 +10,8 @@
 namespace kestrel {
 namespace {
 
-constexpr const char* kAskCreate = "フォルダが存在しません。作成しますか？";
-constexpr const char* kNotCreated = "フォルダが作成できませんでした。";
+constexpr const char* kAskCreate = QT_TRANSLATE_NOOP("Kestrel", "フォルダが存在しません。作成しますか？");
+constexpr const char* kNotCreated = QT_TRANSLATE_NOOP("Kestrel", "フォルダが作成できませんでした。");
 
 // Throws away a user object whose add failed: only the key the lookup left
 // under our Users key goes. The user's HotSync install flag is HotSync's
@@ -62,19 +63,19 @@ bool AddUser::OkAdd() {
   auto user = std::make_unique<UserInfo>();
   switch (user->OpenUser(userName, true)) {
     case 1:
-      ErrorBox("ユーザが重複してます");
+      ErrorBox(QT_TRANSLATE_NOOP("Kestrel", "ユーザが重複してます"));
       // The registered user's key and settings stay as they are.
       user->handlers().setSaveOnDestroy(false);
       return false;
     case 2:
-      ErrorBox("ユーザ名が違います");
+      ErrorBox(QT_TRANSLATE_NOOP("Kestrel", "ユーザ名が違います"));
       Discard(std::move(user), userName);
       return false;
     default: break;
   }
   bool passed;
   if (backPath.empty()) {
-    ErrorBox("バックアップフォルダを指定してください");
+    ErrorBox(QT_TRANSLATE_NOOP("Kestrel", "バックアップフォルダを指定してください"));
     passed = false;
   } else {
     passed = EnsureBackupFolder();

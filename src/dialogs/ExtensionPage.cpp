@@ -2,13 +2,14 @@
 
 #include "common/MessageBoxes.h"
 #include "common/Paths.h"
+#include "common/Translate.h"
 #include "handlers/Associations.h"
 #include "handlers/QueueThroughHandler.h"
 
 namespace kestrel {
 namespace {
 
-constexpr const char* kAskApply = "%s は変更されています。反映しますか？";
+constexpr const char* kAskApply = QT_TRANSLATE_NOOP("Kestrel", "%s は変更されています。反映しますか？");
 
 void ToFields(const ExtHandler& e, EntryFields& f) {
   f.extension = e.Extension;
@@ -134,7 +135,7 @@ std::string ExtensionPage::DottedExtension() const {
 
 bool ExtensionPage::CheckExtension(const std::string& ext) const {
   if (ext.empty()) {
-    ErrorBox("拡張子を入力してください");
+    ErrorBox(QT_TRANSLATE_NOOP("Kestrel", "拡張子を入力してください"));
     return false;
   }
   return true;
@@ -142,14 +143,14 @@ bool ExtensionPage::CheckExtension(const std::string& ext) const {
 
 void ExtensionPage::Add() {
   if (fields_.extension == kCatchAllExtension) {
-    ErrorBox("'%s'は追加できません", fields_.extension.c_str());
+    ErrorBox(QT_TRANSLATE_NOOP("Kestrel", "'%s'は追加できません"), fields_.extension.c_str());
     return;
   }
   if (!CheckExtension(fields_.extension)) return;
   fields_.extension = DottedExtension();
   int at = selected_ < 0 ? 0 : selected_;
   if (!table_.insert(at, EntryFromFields())) {
-    ErrorBox("拡張子 '%s' は登録済みです", fields_.extension.c_str());
+    ErrorBox(QT_TRANSLATE_NOOP("Kestrel", "拡張子 '%s' は登録済みです"), fields_.extension.c_str());
     return;
   }
   Show(at);
@@ -158,7 +159,7 @@ void ExtensionPage::Add() {
 void ExtensionPage::Change() {
   auto chosen = table_.get(selected_);
   if (chosen && chosen->Extension == kCatchAllExtension && fields_.extension != kCatchAllExtension) {
-    if (ConfirmBox("'%s'は変更できません。追加しますか？", kCatchAllExtension) != Button::No) Add();
+    if (ConfirmBox(QT_TRANSLATE_NOOP("Kestrel", "'%s'は変更できません。追加しますか？"), kCatchAllExtension) != Button::No) Add();
     return;
   }
   if (!CheckExtension(fields_.extension)) return;
@@ -169,7 +170,7 @@ void ExtensionPage::Change() {
   }
   if (fields_.extension != chosen->Extension) {
     Button b = ConfirmCancelBox(
-        "拡張子が変更されていますが、変更でよろしいですか？\n\n  はい：変更　いいえ：追加　キャンセル：中止");
+        QT_TRANSLATE_NOOP("Kestrel", "拡張子が変更されていますが、変更でよろしいですか？\n\n  はい：変更　いいえ：追加　キャンセル：中止"));
     if (b == Button::Cancel) return;
     if (b == Button::No) {
       Add();
@@ -178,7 +179,7 @@ void ExtensionPage::Change() {
     // Two entries of one extension would leave the second unreachable.
     for (int i = 0; i < table_.count(); ++i) {
       if (i != selected_ && table_.get(i)->Extension == fields_.extension) {
-        ErrorBox("拡張子 '%s' は登録済みです", fields_.extension.c_str());
+        ErrorBox(QT_TRANSLATE_NOOP("Kestrel", "拡張子 '%s' は登録済みです"), fields_.extension.c_str());
         return;
       }
     }
@@ -244,7 +245,7 @@ void ExtensionPage::ApplyPreset(OptionField field, const std::string& iniFile) {
 }
 
 void ExtensionPage::Go() {
-  if (!LaunchSettings(EntryFromFields())) ErrorBox("%s が実行できません。", fields_.title.c_str());
+  if (!LaunchSettings(EntryFromFields())) ErrorBox(QT_TRANSLATE_NOOP("Kestrel", "%s が実行できません。"), fields_.title.c_str());
 }
 
 }  // namespace kestrel

@@ -3,17 +3,39 @@
 #include <algorithm>
 
 #include "common/MessageBoxes.h"
+#include "common/Translate.h"
+#include "platform/Registry.h"
 #include "dialogs/ConfigChecks.h"
 #include "users/OldSettings.h"
 #include "users/UserInfo.h"
 
 namespace kestrel {
+namespace {
+
+// The index in kLanguageItems of the stored "Language"; an unknown value
+// is the locale's, as at the start.
+int StoredLanguage() {
+  std::string value;
+  try {
+    auto key = RegKey::Open(TheRegistry(), Hive::CurrentUser, kKestrelKey, false);
+    if (key) value = key->readString(kLanguageValue, "");
+  } catch (const RegistryError&) {
+    // A value of another type is no choice: the locale's.
+  }
+  for (int i = 0; i < static_cast<int>(std::size(kLanguageItems)); ++i) {
+    if (value == kLanguageItems[i].value) return i;
+  }
+  return 0;
+}
+
+}  // namespace
 
 KSConfig::KSConfig(std::vector<std::unique_ptr<UserInfo>>& users, int userIndex,
                    std::vector<std::string> phoneBook)
     : users_(users), userIndex_(userIndex) {
   v_.rasItems.push_back(kNoDial);
   for (std::string& name : phoneBook) v_.rasItems.push_back(std::move(name));
+  v_.language = storedLanguage_ = StoredLanguage();
   Load();
 }
 
@@ -155,7 +177,7 @@ void KSConfig::UserChanged(int index) {
   int changes = UnsavedChanges();
   UserInfo* previous = shownUser();
   if (changes != 0 && previous &&
-      ConfirmBox("'%s'の設定を保存しますか？", previous->userName().c_str()) == Button::Yes) {
+      ConfirmBox(QT_TRANSLATE_NOOP("Kestrel", "'%s'の設定を保存しますか？"), previous->userName().c_str()) == Button::Yes) {
     if (changes == 1) page_.Change();
     StoreInto(*previous);
   }
@@ -170,10 +192,19 @@ bool KSConfig::Ok() {
     return false;
   }
   if (page_.Edited() &&
-      ConfirmBox("%s は変更されています。反映しますか？", page_.fields().extension.c_str()) == Button::Yes) {
+      ConfirmBox(QT_TRANSLATE_NOOP("Kestrel", "%s は変更されています。反映しますか？"), page_.fields().extension.c_str()) == Button::Yes) {
     page_.Change();
   }
   if (UserInfo* u = shownUser()) StoreInto(*u);
+  // Written only when chosen anew, so that an untouched store stays so.
+  if (v_.language != storedLanguage_ && v_.language >= 0 &&
+      v_.language < static_cast<int>(std::size(kLanguageItems))) {
+    auto key = RegKey::Open(TheRegistry(), Hive::CurrentUser, kKestrelKey, true);
+    if (key) {
+      key->writeString(kLanguageValue, kLanguageItems[v_.language].value);
+      storedLanguage_ = v_.language;
+    }
+  }
   return true;
 }
 
@@ -203,7 +234,7 @@ int KSConfig::HelpTopic(ConfigPage page) {
 }
 
 void KSConfig::DeleteOldVersionInfo() {
-  if (ConfirmBox("0.9x以前のレジストリ情報を削除してよろしいですか？") == Button::Yes) {
+  if (ConfirmBox(QT_TRANSLATE_NOOP("Kestrel", "0.9x以前のレジストリ情報を削除してよろしいですか？")) == Button::Yes) {
     RemoveOldVersionSettings();
   }
 }

@@ -5,6 +5,8 @@
 // values and hands its events here.
 #pragma once
 
+#include "common/Translate.h"
+
 #include <memory>
 #include <string>
 #include <vector>
@@ -18,7 +20,18 @@ class UserInfo;
 // The pages in their order.
 enum class ConfigPage : int { Handlers = 0, TextShape = 1, Behaviour = 2, Connection = 3, Glance = 4 };
 
-inline constexpr const char* kNoDial = "ダイアルしない";
+inline constexpr const char* kNoDial = QT_TRANSLATE_NOOP("Kestrel", "ダイアルしない");
+
+// The choices of the language combo and the "Language" value each stores.
+struct LanguageItem {
+  const char* caption;
+  const char* value;
+};
+inline constexpr LanguageItem kLanguageItems[] = {
+    {QT_TRANSLATE_NOOP("Kestrel", "システムの設定に従う"), ""},
+    {QT_TRANSLATE_NOOP("Kestrel", "日本語"), "ja"},
+    {"English", "en"},
+};
 
 // The controls of every page but "連携", by the setting each one shows.
 struct ConfigValues {
@@ -32,6 +45,9 @@ struct ConfigValues {
   bool execHotSync = false, exitHotSync = false, usbSwitcher = false;
   bool showTitle = false, noInfo = false, showArchiveFolder = false;
   bool showWindow = false, goArchiveFolder = false;
+  // The program's language ("Language", read at the next start): the index
+  // in kLanguageItems.
+  int language = 0;
   // 接続
   std::string appListUrl;
   bool useProxy = false;
@@ -100,6 +116,7 @@ class KSConfig {
 
   std::vector<std::unique_ptr<UserInfo>>& users_;
   int userIndex_;
+  int storedLanguage_ = 0;
   ConfigValues v_;
   ExtensionPage page_;
 };

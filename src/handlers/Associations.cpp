@@ -4,20 +4,21 @@
 #include <optional>
 
 #include "common/MessageBoxes.h"
+#include "common/Translate.h"
 #include "platform/DesktopAssociations.h"
 #include "platform/Registry.h"
 
 namespace kestrel {
 namespace {
 
-constexpr const char* kBadExtension = "拡張子の設定が正しくありません";
-constexpr const char* kOpenFailed = "キーのオープンに失敗しました。";
-constexpr const char* kNotFound = "関連付けの設定が見つかりません。";
+constexpr const char* kBadExtension = QT_TRANSLATE_NOOP("Kestrel", "拡張子の設定が正しくありません");
+constexpr const char* kOpenFailed = QT_TRANSLATE_NOOP("Kestrel", "キーのオープンに失敗しました。");
+constexpr const char* kNotFound = QT_TRANSLATE_NOOP("Kestrel", "関連付けの設定が見つかりません。");
 constexpr const char* kOldCommand = "OldCommand";
 constexpr const char* kDescription = "PalmOS ";
 constexpr const char* kAskRemove =
-    "リストアする関連付けの情報が見つかりません。\n関連付け情報を完全に削除しますか？\n\n"
-    "元からあった関連付け情報も削除されることに注意して下さい";
+    QT_TRANSLATE_NOOP("Kestrel", "リストアする関連付けの情報が見つかりません。\n関連付け情報を完全に削除しますか？\n\n")
+    QT_TRANSLATE_NOOP("Kestrel", "元からあった関連付け情報も削除されることに注意して下さい");
 
 bool ValidExtension(const std::string& ext) { return ext.size() >= 2 && ext[0] == '.'; }
 
@@ -33,7 +34,7 @@ bool TellDesktop(bool associate, const std::string& extension) {
   std::string error;
   DesktopAssociations& desktop = TheDesktopAssociations();
   bool ok = associate ? desktop.associate(extension, &error) : desktop.restore(extension, &error);
-  if (!ok) ErrorBox("デスクトップの関連付けを変更できませんでした。\n%s", error.c_str());
+  if (!ok) ErrorBox(QT_TRANSLATE_NOOP("Kestrel", "デスクトップの関連付けを変更できませんでした。\n%s"), error.c_str());
   return ok;
 }
 
@@ -45,7 +46,7 @@ bool AssociateInStore(const std::string& ext, const std::string& programPath) {
   if (fileType.empty()) {
     if (!extKey) extKey = Open(ext, true);
     if (!extKey) {
-      ErrorBox("%s", kOpenFailed);
+      ErrorBox("%s", Tr(kOpenFailed));
       return false;
     }
     fileType = ext.substr(1) + "File";
@@ -53,13 +54,13 @@ bool AssociateInStore(const std::string& ext, const std::string& programPath) {
   }
   auto typeKey = Open(fileType, true);
   if (!typeKey) {
-    ErrorBox("%s", kOpenFailed);
+    ErrorBox("%s", Tr(kOpenFailed));
     return false;
   }
   if (typeKey->readString("", "").empty()) typeKey->writeString("", kDescription);
   auto command = Open(CommandKeyOf(fileType), true);
   if (!command) {
-    ErrorBox("%s", kOpenFailed);
+    ErrorBox("%s", Tr(kOpenFailed));
     return false;
   }
   std::string previous = command->readString("", "");
@@ -72,22 +73,22 @@ bool RestoreInStore(const std::string& ext) {
   auto extKey = Open(ext, false);
   std::string fileType = extKey ? extKey->readString("", "") : "";
   if (fileType.empty()) {
-    ErrorBox("%s", kNotFound);
+    ErrorBox("%s", Tr(kNotFound));
     return false;
   }
   auto typeKey = Open(fileType, false);
   if (!typeKey || typeKey->readString("", "").empty()) {
-    ErrorBox("%s", kNotFound);
+    ErrorBox("%s", Tr(kNotFound));
     return false;
   }
   auto command = Open(CommandKeyOf(fileType), true);
   if (!command) {
-    ErrorBox("%s", kOpenFailed);
+    ErrorBox("%s", Tr(kOpenFailed));
     return false;
   }
   std::string old = command->readString(kOldCommand, "");
   if (old.empty()) {
-    if (ConfirmBox("%s", kAskRemove) != Button::Yes) return false;
+    if (ConfirmBox("%s", Tr(kAskRemove)) != Button::Yes) return false;
     TheRegistry().deleteKeyTree(Hive::ClassesRoot, ext);
     TheRegistry().deleteKeyTree(Hive::ClassesRoot, fileType);
     return true;
@@ -106,13 +107,13 @@ std::string OpenCommandFor(const std::string& programPath) {
 
 bool AssociateExtension(const ExtHandler& entry, const std::string& programPath) {
   if (!ValidExtension(entry.Extension)) {
-    ErrorBox("%s", kBadExtension);
+    ErrorBox("%s", Tr(kBadExtension));
     return false;
   }
   try {
     if (!AssociateInStore(entry.Extension, programPath)) return false;
   } catch (const std::exception&) {
-    ErrorBox("関連付けの設定でエラーが発生しました。");
+    ErrorBox(QT_TRANSLATE_NOOP("Kestrel", "関連付けの設定でエラーが発生しました。"));
     return false;
   }
   return TellDesktop(true, entry.Extension);
@@ -120,13 +121,13 @@ bool AssociateExtension(const ExtHandler& entry, const std::string& programPath)
 
 bool RestoreAssociation(const ExtHandler& entry) {
   if (!ValidExtension(entry.Extension)) {
-    ErrorBox("%s", kBadExtension);
+    ErrorBox("%s", Tr(kBadExtension));
     return false;
   }
   try {
     if (!RestoreInStore(entry.Extension)) return false;
   } catch (const std::exception&) {
-    ErrorBox("関連付けのリストアでエラーが発生しました。");
+    ErrorBox(QT_TRANSLATE_NOOP("Kestrel", "関連付けのリストアでエラーが発生しました。"));
     return false;
   }
   return TellDesktop(false, entry.Extension);
@@ -135,7 +136,7 @@ bool RestoreAssociation(const ExtHandler& entry) {
 bool AssociateEntry(const ExtHandlerTable& table, int index) {
   auto entry = table.get(index);
   if (!entry) {
-    ErrorBox("関連づけができません");
+    ErrorBox(QT_TRANSLATE_NOOP("Kestrel", "関連づけができません"));
     return false;
   }
   return AssociateExtension(*entry);
@@ -144,7 +145,7 @@ bool AssociateEntry(const ExtHandlerTable& table, int index) {
 bool RestoreEntry(const ExtHandlerTable& table, int index) {
   auto entry = table.get(index);
   if (!entry) {
-    ErrorBox("関連づけの解除ができません");
+    ErrorBox(QT_TRANSLATE_NOOP("Kestrel", "関連づけの解除ができません"));
     return false;
   }
   return RestoreAssociation(*entry);

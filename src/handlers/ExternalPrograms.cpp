@@ -6,6 +6,7 @@
 
 #include "common/MessageBoxes.h"
 #include "common/Paths.h"
+#include "common/Translate.h"
 #include "platform/FileSystem.h"
 #include "platform/Process.h"
 
@@ -57,7 +58,7 @@ std::string Run(const ExtHandler& entry, const std::string& templ, const std::st
   ProcessResult r = RunAndWait(CommandLineFor(entry, templ, file, installFolder), workDir,
                                entry.ShowWindow);
   if (!r.started) {
-    ErrorBox("%s が実行できません。\n\n %s", FileNameOf(entry.Path).c_str(), r.error.c_str());
+    ErrorBox(QT_TRANSLATE_NOOP("Kestrel", "%s が実行できません。\n\n %s"), FileNameOf(entry.Path).c_str(), r.error.c_str());
     return "";
   }
   return file;

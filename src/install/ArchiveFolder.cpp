@@ -5,6 +5,7 @@
 #include "common/MessageBoxes.h"
 #include "common/MessageTable.h"
 #include "common/Paths.h"
+#include "common/Translate.h"
 #include "platform/FileSystem.h"
 #include "platform/Home.h"
 
@@ -15,7 +16,7 @@ constexpr int kMsgLibraryMissing = 460;
 constexpr int kMsgLibraryTooOld = 461;
 constexpr int kMsgUnpackFolder = 581;
 constexpr char kExtractFailed[] =
-    "解凍に失敗しました(%d)\n\n　書庫　　：%s\n　フォルダ：%s\n　ファイル：%s";
+    QT_TRANSLATE_NOOP("Kestrel", "解凍に失敗しました(%d)\n\n　書庫　　：%s\n　フォルダ：%s\n　ファイル：%s");
 
 // The library for an archive, or null after telling the user why not.
 std::unique_ptr<ArchiveLibrary> UsableLibrary(const std::string& archive, bool forListing) {

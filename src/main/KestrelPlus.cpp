@@ -12,9 +12,11 @@
 #include "common/MessageBoxes.h"
 #include "common/qt/QtDialogs.h"
 #include "common/qt/QtPrompter.h"
+#include "common/qt/QtTranslate.h"
 #include "dialogs/qt/DialogsCommands.h"
 #include "handlers/QueueThroughHandler.h"
 #include "platform/Home.h"
+#include "platform/Registry.h"
 #include "platform/Termination.h"
 #include "shell/KestrelMain.h"
 #include "shell/SingleInstance.h"
@@ -24,6 +26,7 @@
 #include "shell/qt/Icons.h"
 #include "shell/qt/InterfaceFont.h"
 #include "users/PalmDesktop.h"
+#include "users/UserInfo.h"
 #include "viewer/qt/ViewerCommands.h"
 #include "xferlink/qt/XferCommands.h"
 
@@ -58,6 +61,17 @@ std::vector<std::string> AbsoluteArguments(int argc, char** argv) {
     args.push_back(arg);
   }
   return args;
+}
+
+// "Language" under the program's key; "" (the locale's) when the store
+// cannot be read, so a broken store still shows its error in a language.
+std::string LanguageSetting() {
+  try {
+    auto key = RegKey::Open(TheRegistry(), Hive::CurrentUser, kKestrelKey, false);
+    return key ? key->readString(kLanguageValue, "") : "";
+  } catch (const std::exception&) {
+    return "";
+  }
 }
 
 }  // namespace
@@ -102,7 +116,7 @@ int RunKestrelPlus(int argc, char** argv) {
   KestrelApplication app(argc, argv);
   QApplication::setApplicationName(kApplicationTitle);
   QApplication::setStyle(NewApplicationStyle());
-  InstallJapaneseTranslation(app);
+  InstallInterfaceLanguage(app, ChooseLanguage(LanguageSetting(), [](const char* n) { return std::getenv(n); }));
   UseJapaneseInterfaceFont(app);
   QtPrompter prompter;
   QtDialogs dialogs;

@@ -8,6 +8,7 @@
 #include "common/MessageTable.h"
 #include "common/PalmName.h"
 #include "common/Paths.h"
+#include "common/Translate.h"
 #include "platform/Codepage.h"
 #include "users/UserInfo.h"
 
@@ -15,11 +16,11 @@ namespace kestrel {
 namespace {
 
 // Column titles the message table does not number.
-constexpr const char* kTitleItem = "項目";
-constexpr const char* kTitleContent = "内容";
-constexpr const char* kTitleSize = "サイズ";
-constexpr const char* kTitleTitle = "タイトル";
-constexpr const char* kTitlePath = "パス";
+constexpr const char* kTitleItem = QT_TRANSLATE_NOOP("Kestrel", "項目");
+constexpr const char* kTitleContent = QT_TRANSLATE_NOOP("Kestrel", "内容");
+constexpr const char* kTitleSize = QT_TRANSLATE_NOOP("Kestrel", "サイズ");
+constexpr const char* kTitleTitle = QT_TRANSLATE_NOOP("Kestrel", "タイトル");
+constexpr const char* kTitlePath = QT_TRANSLATE_NOOP("Kestrel", "パス");
 
 std::string Title(int id) { return MessageText(id); }
 
@@ -68,24 +69,24 @@ std::vector<Column> ColumnsFor(ColumnSet set, const UserInfo* user) {
   bool description = user && user->showDescription();
   switch (set) {
     case ColumnSet::UserInfo:
-      c = {{kTitleItem, 150}, {kTitleContent, 200}};
+      c = {{Tr(kTitleItem), 150}, {Tr(kTitleContent), 200}};
       break;
     case ColumnSet::AppList:
       c = {{Title(572), 150}, {Title(573), 50},  {Title(571), 200},
            {Title(574), 200}, {Title(575), 150}, {Title(579), 75}};
       break;
     case ColumnSet::AppLists:
-      c = {{Title(572), 150}, {kTitleSize, 50, true}, {Title(579), 120}};
+      c = {{Title(572), 150}, {Tr(kTitleSize), 50, true}, {Title(579), 120}};
       break;
     case ColumnSet::Folder:
-      c = {{Title(572), 150}, {kTitleSize, 50, true}, {Title(579), 120}};
-      if (user && user->showTitle()) c.push_back({kTitleTitle, 100});
+      c = {{Title(572), 150}, {Tr(kTitleSize), 50, true}, {Title(579), 120}};
+      if (user && user->showTitle()) c.push_back({Tr(kTitleTitle), 100});
       if (description) c.push_back({Title(571), 250});
       break;
     case ColumnSet::Archive:
-      c = {{Title(572), 150}, {kTitleSize, 50, true}, {Title(579), 120}};
+      c = {{Title(572), 150}, {Tr(kTitleSize), 50, true}, {Title(579), 120}};
       if (description) c.push_back({Title(571), 250});
-      c.push_back({kTitlePath, 150});
+      c.push_back({Tr(kTitlePath), 150});
       break;
   }
   return c;

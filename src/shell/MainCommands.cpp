@@ -3,6 +3,8 @@
 // another subsystem brings are registered here without a handler (shown,
 // never enabled) until that subsystem registers its own.
 #include "common/Dialogs.h"
+
+#include "common/Translate.h"
 #include "common/FileRules.h"
 #include "common/MessageBoxes.h"
 #include "common/MessageTable.h"
@@ -17,14 +19,14 @@ namespace kestrel {
 namespace {
 
 // The new-folder dialog and its complaints.
-constexpr const char* kNewFolderCaption = "フォルダの追加 - ";
-constexpr const char* kNewFolderPrompt = "新しく作成するフォルダの名前を入力してください";
-constexpr const char* kNoFolderName = "フォルダ名を入力してください";
-constexpr const char* kBadFolderName = "フォルダ名には次の文字は使えません\n          \\ / : , ; * ? \" < > |";
+constexpr const char* kNewFolderCaption = QT_TRANSLATE_NOOP("Kestrel", "フォルダの追加 - ");
+constexpr const char* kNewFolderPrompt = QT_TRANSLATE_NOOP("Kestrel", "新しく作成するフォルダの名前を入力してください");
+constexpr const char* kNoFolderName = QT_TRANSLATE_NOOP("Kestrel", "フォルダ名を入力してください");
+constexpr const char* kBadFolderName = QT_TRANSLATE_NOOP("Kestrel", "フォルダ名には次の文字は使えません\n          \\ / : , ; * ? \" < > |");
 constexpr const char* kDefaultFolderName =
-    "フォルダ名は、「新しいフォルダ」でよろしいですか？\nわかりやすい名前を入力することをお薦めします";
-constexpr const char* kFolderExists = "指定されたフォルダは既に存在します\n別の名前を入力してください";
-constexpr const char* kFolderNotMade = "フォルダが作成できません";
+    QT_TRANSLATE_NOOP("Kestrel", "フォルダ名は、「新しいフォルダ」でよろしいですか？\nわかりやすい名前を入力することをお薦めします");
+constexpr const char* kFolderExists = QT_TRANSLATE_NOOP("Kestrel", "指定されたフォルダは既に存在します\n別の名前を入力してください");
+constexpr const char* kFolderNotMade = QT_TRANSLATE_NOOP("Kestrel", "フォルダが作成できません");
 
 CommandSpec SpecOf(Command c) {
   const CommandInfo& info = InfoOf(c);
@@ -110,7 +112,7 @@ void KestrelMain::RegisterOwnCommands() {
   add(C::Eye, KindIn({kNodeArchive}), nullptr);
   {
     CommandSpec commandSpec = SpecOf(C::ArcTree);
-    commandSpec.hint = "アーカイブファイルをツリー表示";  // the tool button's
+    commandSpec.hint = QT_TRANSLATE_NOOP("Kestrel", "アーカイブファイルをツリー表示");  // the tool button's
     commandSpec.enabled = HasUser;
     commandSpec.checked = [](const Selection& s) { return HasUser(s) && s.user->showArchives(); };
     commandSpec.run = main(&KestrelMain::ArcTree);
@@ -121,7 +123,7 @@ void KestrelMain::RegisterOwnCommands() {
   // "AppListの保存": the AppList subsystem saves its lines.
   CommandSpec saveAppList;
   saveAppList.name = "AppList1";
-  saveAppList.caption = "AppListの保存";
+  saveAppList.caption = QT_TRANSLATE_NOOP("Kestrel", "AppListの保存");
   router_.Register(std::move(saveAppList));
 }
 
@@ -136,7 +138,7 @@ FolderNameCheck CheckNewFolderName(const std::string& name) {
 
 void KestrelMain::AddFile() {
   FileOpenRequest request;
-  request.caption = "ファイルの追加";
+  request.caption = QT_TRANSLATE_NOOP("Kestrel", "ファイルの追加");
   request.name = "OpenDialog1";
   request.folder = AddFileFolder();
   request.multiple = true;
@@ -146,8 +148,8 @@ void KestrelMain::AddFile() {
                      "Palm Databases(*.pdb) (*.pdb)",
                      "Palm Network Configuration Files(*.pnc) (*.pnc)",
                      "Palm Network Script Files (*.scp)",
-                     "アーカイブファイル(*.lzh;*.zip) (*.lzh *.zip)",
-                     "すべてのファイル(*.*) (*)"};
+                     QT_TRANSLATE_NOOP("Kestrel", "アーカイブファイル(*.lzh;*.zip) (*.lzh *.zip)"),
+                     QT_TRANSLATE_NOOP("Kestrel", "すべてのファイル(*.*) (*)")};
   AddFiles(dialogs().openFiles(request));
 }
 
@@ -178,8 +180,8 @@ void KestrelMain::NewFolder() {
   std::string name = MessageText(559);
   for (;;) {
     TextRequest request;
-    request.caption = kNewFolderCaption + tree_.caption(node);
-    request.prompt = kNewFolderPrompt;
+    request.caption = Tr(kNewFolderCaption) + tree_.caption(node);
+    request.prompt = Tr(kNewFolderPrompt);
     request.initial = name;
     request.name = "NewFolderDialog";
     auto answer = dialogs().askText(request);
@@ -187,13 +189,13 @@ void KestrelMain::NewFolder() {
     name = *answer;
     switch (CheckNewFolderName(name)) {
       case FolderNameCheck::Empty:
-        ErrorBox("%s", kNoFolderName);
+        ErrorBox("%s", Tr(kNoFolderName));
         continue;
       case FolderNameCheck::BadCharacter:
-        ErrorBox("%s", kBadFolderName);
+        ErrorBox("%s", Tr(kBadFolderName));
         continue;
       case FolderNameCheck::DefaultName:
-        if (ConfirmBox("%s", kDefaultFolderName) != Button::Yes) continue;
+        if (ConfirmBox("%s", Tr(kDefaultFolderName)) != Button::Yes) continue;
         break;
       case FolderNameCheck::Ok:
         break;
@@ -201,14 +203,14 @@ void KestrelMain::NewFolder() {
     std::string path = tree_.FolderOf(node) + name + kPathSeparator;
     FileSystem& fs = TheFileSystem();
     if (fs.exists(path)) {
-      ErrorBox("%s", kFolderExists);
+      ErrorBox("%s", Tr(kFolderExists));
       continue;
     }
     fs.createDirectories(path);
     if (fs.isDirectory(path)) {
       Select(tree_.AddNode(node, u, path, name, kNodeBackup));
     } else {
-      ErrorBox("%s", kFolderNotMade);
+      ErrorBox("%s", Tr(kFolderNotMade));
     }
     return;
   }

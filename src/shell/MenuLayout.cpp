@@ -1,5 +1,7 @@
 #include "shell/MenuLayout.h"
 
+#include "common/Translate.h"
+
 namespace kestrel {
 
 MenuPlace* MenuLayout::find(const std::string& name) {
@@ -28,29 +30,29 @@ bool MenuLayout::PlaceAfter(const std::string& place, const std::string& after, 
 MenuLayout MainMenuLayout() {
   MenuLayout l;
   l.menus = {
-      {"File1", "ファイル(&F)",
+      {"File1", QT_TRANSLATE_NOOP("Kestrel", "ファイル(&F)"),
        {"ActNewUser", "ActNewFolder", "ActAddFile", kSeparator, "ActChangeUser", "AppList1",
         "ActGetAppList", kSeparator, "ActFDelete", kSeparator, "Exit1"}},
-      {"Install1", "インストール(&I)",
+      {"Install1", QT_TRANSLATE_NOOP("Kestrel", "インストール(&I)"),
        {"ActInstallFlag", "ActBackupFlag", kSeparator, "ActRegInst", "ActBackup", kSeparator,
         "ActSelectAll"}},
-      {"View1", "表示(&V)",
+      {"View1", QT_TRANSLATE_NOOP("Kestrel", "表示(&V)"),
        {kViewStylesSlot, kSeparator, "actRefresh", kSeparator, "ActConfig"}},
       {"HotSync1", "HotSync(&S)",
-       {MenuSlot("ActExecHotSync", "HotSync Managerの起動(&S)"),
-        MenuSlot("ActExitHotSync", "HotSync Managerの停止(&P)"), kSeparator, kPortItemsSlot,
+       {MenuSlot("ActExecHotSync", QT_TRANSLATE_NOOP("Kestrel", "HotSync Managerの起動(&S)")),
+        MenuSlot("ActExitHotSync", QT_TRANSLATE_NOOP("Kestrel", "HotSync Managerの停止(&P)")), kSeparator, kPortItemsSlot,
         kSeparator, "actPilotXfer"}},
-      {"Help1", "ヘルプ(&H)", {"ActHelp", kSeparator, "ActAbout"}},
+      {"Help1", QT_TRANSLATE_NOOP("Kestrel", "ヘルプ(&H)"), {"ActHelp", kSeparator, "ActAbout"}},
   };
   l.toolBars = {
       {"ToolBar1", "HotSync", {"ActExecHotSync", "ActExitHotSync", kSeparator, kPortBoxSlot}},
-      {"ToolBar2", "インストール",
+      {"ToolBar2", QT_TRANSLATE_NOOP("Kestrel", "インストール"),
        {"ActInstallFlag",
-        MenuSlot("ActBackupFlag", "", "オートバックアップ（変更は再起動無効）", "BackupFlagButton"),
+        MenuSlot("ActBackupFlag", "", QT_TRANSLATE_NOOP("Kestrel", "オートバックアップ（変更は再起動無効）"), "BackupFlagButton"),
         kSeparator, "ActNewUser", "ActNewFolder", kSeparator, "ActSelectAll", "ActRegInst",
         "ActBackup", kSeparator, "ActAddFile", "ActFDelete"}},
       // The window's design width holds two of the bars; the third starts a row.
-      {"ToolBar3", "ツール",
+      {"ToolBar3", QT_TRANSLATE_NOOP("Kestrel", "ツール"),
        {kToolBarBreakSlot, "ActEye", "ActGoSite", "ActGetAppList", kSeparator, "ActChkDate",
         kSeparator, "ActConfig", "ActArcTree", kSeparator, "actPilotXfer", kSeparator, "ActHelp"}},
   };

@@ -2,6 +2,7 @@
 
 #include "common/MessageBoxes.h"
 #include "common/MessageTable.h"
+#include "common/Translate.h"
 #include "shell/KestrelMain.h"
 #include "users/PalmDesktop.h"
 #include "users/UserInfo.h"
@@ -9,11 +10,11 @@
 namespace kestrel {
 namespace {
 
-constexpr const char* kRowUserName = "ユーザ名";
-constexpr const char* kRowShortName = "ショートユーザ名";
-constexpr const char* kRowUserId = "ユーザＩＤ";
-constexpr const char* kRowInstallFolder = "インストールフォルダ";
-constexpr const char* kRowBackupFolder = "バックアップフォルダ";
+constexpr const char* kRowUserName = QT_TRANSLATE_NOOP("Kestrel", "ユーザ名");
+constexpr const char* kRowShortName = QT_TRANSLATE_NOOP("Kestrel", "ショートユーザ名");
+constexpr const char* kRowUserId = QT_TRANSLATE_NOOP("Kestrel", "ユーザＩＤ");
+constexpr const char* kRowInstallFolder = QT_TRANSLATE_NOOP("Kestrel", "インストールフォルダ");
+constexpr const char* kRowBackupFolder = QT_TRANSLATE_NOOP("Kestrel", "バックアップフォルダ");
 
 }  // namespace
 
@@ -28,7 +29,7 @@ void UserSource::Fill(ListContext& context) {
                               std::pair{kRowUserId, user->userId()},
                               std::pair{kRowInstallFolder, user->installFolder()},
                               std::pair{kRowBackupFolder, user->backupFolder()}}) {
-      list.items.push_back(FileItem{row, {value}, 0, false});
+      list.items.push_back(FileItem{Tr(row), {value}, 0, false});
     }
   }
   context.setStatusText(2, "");
@@ -38,7 +39,7 @@ void UserSource::Fill(ListContext& context) {
 void UserSource::DoubleClick(ListContext& context, int item, bool) {
   UserInfo* user = context.selectedUser();
   FileItem& it = context.list().items[static_cast<std::size_t>(item)];
-  if (!user || it.caption != kRowUserId) return;
+  if (!user || it.caption != Tr(kRowUserId)) return;
   // A lookup that fails blanks the object's identity; keep what was known
   // rather than saving an emptied user.
   std::string shortName = user->shortName(), userId = user->userId();

@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "common/MessageBoxes.h"
+#include "common/Translate.h"
 #include "platform/FileSystem.h"
 #include "platform/Home.h"
 #include "platform/Registry.h"
@@ -39,14 +40,14 @@ bool PreparePalmFolder(const std::string& folder) {
   FileSystem& fs = TheFileSystem();
   if (!fs.isDirectory(folder)) fs.createDirectories(folder);
   if (!fs.isDirectory(folder)) {
-    ErrorBox("フォルダが作成できませんでした。\n%s", folder.c_str());
+    ErrorBox(QT_TRANSLATE_NOOP("Kestrel", "フォルダが作成できませんでした。\n%s"), folder.c_str());
     return false;
   }
   std::string usersDat = UsersDatPath(folder);
   if (fs.exists(usersDat)) return true;
   auto empty = FormatUsersDat({}, nullptr);
   if (!empty || !ReplaceFileContents(usersDat, *empty)) {
-    ErrorBox("Users.datが書き込めません。\n%s", usersDat.c_str());
+    ErrorBox(QT_TRANSLATE_NOOP("Kestrel", "Users.datが書き込めません。\n%s"), usersDat.c_str());
     return false;
   }
   return true;
@@ -78,7 +79,7 @@ bool SetUpPalmDesktopSide(const FirstStartAnswer& answer, std::vector<std::strin
   std::string existing = NormalFolder(PalmDesktopFolder().value_or(""));
   std::string folder = existing.empty() ? asked : existing;
   if (folder.empty()) {
-    ErrorBox("Palmデータのフォルダを指定してください");
+    ErrorBox(QT_TRANSLATE_NOOP("Kestrel", "Palmデータのフォルダを指定してください"));
     return false;
   }
   if (!asked.empty() && asked != folder && kept) kept->push_back("Path stays " + folder);

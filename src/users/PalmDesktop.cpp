@@ -5,6 +5,7 @@
 
 #include "common/MessageBoxes.h"
 #include "common/Paths.h"
+#include "common/Translate.h"
 #include "platform/Codepage.h"
 #include "platform/Home.h"
 #include "platform/Registry.h"
@@ -16,8 +17,8 @@
 namespace kestrel {
 namespace {
 
-constexpr const char* kSetUpPalmDesktop = "Palm Desktopの 2.0以降をセットアップして下さい";
-constexpr const char* kPalmRegistryUnreadable = "Palm Desktopのレジストリが読み込めません";
+constexpr const char* kSetUpPalmDesktop = QT_TRANSLATE_NOOP("Kestrel", "Palm Desktopの 2.0以降をセットアップして下さい");
+constexpr const char* kPalmRegistryUnreadable = QT_TRANSLATE_NOOP("Kestrel", "Palm Desktopのレジストリが読み込めません");
 
 std::optional<RegKey> OpenExisting(const char* path) {
   return RegKey::Open(TheRegistry(), Hive::CurrentUser, path, false);
@@ -38,20 +39,20 @@ PalmLocations ReadPalmLocations() {
       loc.desktopFolder = core->readString("Path");
       loc.usbSwitcherProgram = WithTrailingBackslash(loc.desktopFolder) + "USBSwt.exe";
     } else {
-      ErrorBox("%s", kPalmRegistryUnreadable);
+      ErrorBox("%s", Tr(kPalmRegistryUnreadable));
     }
     if (core->hasValue("HotSyncPath")) {
       loc.hotSyncProgram = core->readString("HotSyncPath");
     } else {
-      ErrorBox("%s", kPalmRegistryUnreadable);
+      ErrorBox("%s", Tr(kPalmRegistryUnreadable));
     }
   } else {
-    ErrorBox("%s", kSetUpPalmDesktop);
+    ErrorBox("%s", Tr(kSetUpPalmDesktop));
   }
   if (auto hotSync = OpenExisting(kHotSyncKey)) {
     loc.hotSyncPort = hotSync->readString("DirectComPort", "");
   } else {
-    ErrorBox("%s", kSetUpPalmDesktop);
+    ErrorBox("%s", Tr(kSetUpPalmDesktop));
   }
   return loc;
 }
@@ -80,7 +81,7 @@ int LookUpUser(UserInfo& user) {
   std::string path = UsersDatPath(PalmDesktopFolder().value_or(""));
   auto bytes = ReadWholeFile(path);
   if (!bytes) {
-    ErrorBox("Users.datが読み込めません。");
+    ErrorBox(QT_TRANSLATE_NOOP("Kestrel", "Users.datが読み込めません。"));
     return kLookupNotOpened;
   }
   UsersDatMatch match = FindUserInUsersDat(*bytes, Utf8ToCp932(user.userName()));
@@ -139,12 +140,12 @@ std::optional<WindowId> FindUsbSwitcher() {
 bool StartHotSync(const PalmLocations& locations, const UserInfo* user) {
   bool ok = true;
   if (!FindHotSyncManager() && !TheShell().open(locations.hotSyncProgram)) {
-    ErrorBox("HotSync Managerの起動ができません");
+    ErrorBox(QT_TRANSLATE_NOOP("Kestrel", "HotSync Managerの起動ができません"));
     ok = false;
   }
   if (user && user->usbSwitcher() && !FindUsbSwitcher() &&
       !TheShell().open(locations.usbSwitcherProgram)) {
-    ErrorBox("SonyPDA USB Switcherが起動できません");
+    ErrorBox(QT_TRANSLATE_NOOP("Kestrel", "SonyPDA USB Switcherが起動できません"));
     ok = false;
   }
   return ok;

@@ -2,6 +2,7 @@
 
 #include "common/FileRules.h"
 #include "common/MessageBoxes.h"
+#include "common/Translate.h"
 #include "install/ArchiveFolder.h"
 #include "platform/FileSystem.h"
 #include "users/UserInfo.h"
@@ -47,7 +48,7 @@ bool OpenGlance(UserInfo& user, const std::string& archive, const std::string& m
   // What the viewer cannot show (too large, not a file) opens no window.
   std::string refusal = GlanceRefusal(copy.path());
   if (!refusal.empty()) {
-    ErrorBox("ファイルを読めません\n%s\n%s", copy.path().c_str(), refusal.c_str());
+    ErrorBox(QT_TRANSLATE_NOOP("Kestrel", "ファイルを読めません\n%s\n%s"), copy.path().c_str(), refusal.c_str());
     return false;
   }
   GlanceRequest request;

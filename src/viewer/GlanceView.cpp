@@ -12,6 +12,7 @@
 #include "platform/WholeFile.h"
 #include "viewer/HtmlRenderer.h"
 #include "viewer/Jconvert.h"
+#include "common/Translate.h"
 
 namespace kestrel {
 namespace {
@@ -34,7 +35,7 @@ std::string UpperExtension(const std::string& name) {
 }  // namespace
 
 std::string GlanceCaption(const std::string& path, const std::string& suffix) {
-  return "Glancer (ESCで終了) - " + BaseName(path) + suffix;
+  return Tr(QT_TRANSLATE_NOOP("Kestrel", "Glancer (ESCで終了) - ")) + BaseName(path) + suffix;
 }
 
 std::string JoinedLines(std::string_view bytes) {

@@ -6,6 +6,8 @@
 
 #include "platform/Codepage.h"
 #include "platform/Process.h"
+#include "common/MessageBoxes.h"
+#include "common/Translate.h"
 #include "xferlink/DosCommand.h"
 
 namespace kestrel {
@@ -52,12 +54,12 @@ std::string XferCommandLine(XferCommand cmd, const std::string& toolFolder,
 
 std::string XferAnnouncement(XferCommand cmd) {
   switch (cmd) {
-    case XferCommand::Backup: return "Palmから PCへバックアップを行います・・・";
-    case XferCommand::Update: return "Palmから PCへのアップデートを行います・・・";
+    case XferCommand::Backup: return QT_TRANSLATE_NOOP("Kestrel", "Palmから PCへバックアップを行います・・・");
+    case XferCommand::Update: return QT_TRANSLATE_NOOP("Kestrel", "Palmから PCへのアップデートを行います・・・");
     case XferCommand::Sync:
-      return "PCをPalmに同期します（Palm上にないファイルは PCから削除されます）・・・";
-    case XferCommand::Restore: return "PCから Palmへのリストアを行います・・・";
-    case XferCommand::List: return "一覧の取得を行います・・・";
+      return QT_TRANSLATE_NOOP("Kestrel", "PCをPalmに同期します（Palm上にないファイルは PCから削除されます）・・・");
+    case XferCommand::Restore: return QT_TRANSLATE_NOOP("Kestrel", "PCから Palmへのリストアを行います・・・");
+    case XferCommand::List: return QT_TRANSLATE_NOOP("Kestrel", "一覧の取得を行います・・・");
   }
   return "";
 }
@@ -68,9 +70,8 @@ long ElapsedSeconds(std::chrono::steady_clock::duration sinceStart) {
 }
 
 std::string ElapsedText(long seconds) {
-  std::string s = std::to_string(seconds % 60) + " 秒";
-  if (seconds >= 60) s = std::to_string(seconds / 60) + " 分 " + s;
-  return s;
+  if (seconds < 60) return FormatText(Tr(QT_TRANSLATE_NOOP("Kestrel", "%ld 秒")), seconds);
+  return FormatText(Tr(QT_TRANSLATE_NOOP("Kestrel", "%ld 分 %ld 秒")), seconds / 60, seconds % 60);
 }
 
 void KestlinkText::Added(std::size_t bytes) {

@@ -399,3 +399,30 @@ TEST_F(KSConfigTest, AssociationButtonsActOnTheSelectedEntry) {
 }
 
 }  // namespace
+
+TEST_F(KSConfigTest, TheLanguageIsStoredWhenChosenAndShownAsStored) {
+  auto language = [] {
+    auto key = RegKey::Open(TheRegistry(), Hive::CurrentUser, kKestrelKey, false);
+    return key && key->hasValue(kLanguageValue) ? key->readString(kLanguageValue) : "(absent)";
+  };
+  EXPECT_EQ(v.language, 0);  // the locale's
+  ASSERT_TRUE(dialog.Ok());
+  EXPECT_EQ(language(), "(absent)");  // untouched: nothing written
+  v.language = 2;
+  ASSERT_TRUE(dialog.Ok());
+  EXPECT_EQ(language(), "en");
+
+  struct Case {
+    const char* stored;
+    int shown;
+  } cases[] = {{"ja", 1}, {"en", 2}, {"", 0}, {"fr", 0}};
+  for (const Case& c : cases) {
+    RegKey::Open(TheRegistry(), Hive::CurrentUser, kKestrelKey, true)->writeString(kLanguageValue, c.stored);
+    KSConfig again(users, 0, {});
+    EXPECT_EQ(again.values().language, c.shown) << c.stored;
+  }
+  // A value of another type is no choice either.
+  RegKey::Open(TheRegistry(), Hive::CurrentUser, kKestrelKey, true)->writeDword(kLanguageValue, 1);
+  KSConfig dword(users, 0, {});
+  EXPECT_EQ(dword.values().language, 0);
+}

@@ -13,6 +13,7 @@
 #include <thread>
 #include <vector>
 
+#include "common/Translate.h"
 #include "support/AppFixture.h"
 #include "support/TempHome.h"
 
@@ -79,6 +80,8 @@ class ProgramFixture : public AppFixture {
     setenv("KESTREL_COM_PORTS", "", 1);
     AddUser("Taro Yamada", "TaroY", 12345);
     SetLastUser("TaroY");
+    // The texts its tests read are the Japanese ones, whatever the locale.
+    CurrentUserKey(kKestrelKey).writeString(kLanguageValue, "ja");
   }
 };
 

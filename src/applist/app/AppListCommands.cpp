@@ -7,6 +7,7 @@
 #include "applist/app/AppListSource.h"
 #include "common/MessageBoxes.h"
 #include "common/MessageTable.h"
+#include "common/Translate.h"
 #include "common/Paths.h"
 #include "platform/Home.h"
 #include "platform/Shell.h"
@@ -15,7 +16,7 @@
 namespace kestrel {
 namespace {
 
-constexpr const char* kTitleColumn = "タイトル";
+constexpr const char* kTitleColumn = QT_TRANSLATE_NOOP("Kestrel", "タイトル");
 
 bool MarksFolderOrArchive(int kind) {
   return IsKindIn(kind, {kNodeInstall, kNodeBackup, kNodePalm, kNodeArchive});
@@ -48,7 +49,7 @@ void GoSite(KestrelMain& main, AppListCatalogue& catalogue) {
   std::string second = list.columns.size() > 1 ? list.columns[1].title : "";
   SiteAnswer site = RelatedSite(catalogue, second, item.caption, SubItem(item, 2));
   if (site.missing) {
-    ErrorBox("%s", kNoSite);
+    ErrorBox("%s", Tr(kNoSite));
     return;
   }
   if (site.url.empty()) return;
@@ -105,7 +106,7 @@ void Property(KestrelMain& main, AppListCatalogue& catalogue, const EditorRunner
   std::optional<AppListEditor::Result> r = run(editor);
   if (!r) return;
   item.caption = r->fileName;
-  SetSubItem(item, SubItemTitled(list, kTitleColumn), r->title);
+  SetSubItem(item, SubItemTitled(list, Tr(kTitleColumn)), r->title);
   SetSubItem(item, SubItemTitled(list, MessageText(571)), catalogue.DescriptionFor(r->fileName));
   main.ItemChanged(i);
 }

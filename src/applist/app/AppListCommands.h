@@ -11,6 +11,7 @@
 
 #include "applist/AppListCatalogue.h"
 #include "applist/AppListEditor.h"
+#include "common/Translate.h"
 
 namespace kestrel {
 
@@ -21,7 +22,7 @@ class ListContext;
 // it closed with OK.
 using EditorRunner = std::function<std::optional<AppListEditor::Result>(AppListEditor&)>;
 
-inline constexpr const char* kNoSite = "関連サイトが見つかりません\nAppListを確認してください";
+inline constexpr const char* kNoSite = QT_TRANSLATE_NOOP("Kestrel", "関連サイトが見つかりません\nAppListを確認してください");
 inline constexpr const char* kSaveAppListCommand = "AppList1";
 
 // Wires it all into the window's logic, before FormCreate. The catalogue's

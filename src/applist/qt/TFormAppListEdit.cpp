@@ -11,17 +11,18 @@
 #include <QVBoxLayout>
 
 #include "common/MessageTable.h"
+#include "common/Translate.h"
 #include "common/qt/QtPrompter.h"
 #include "platform/Codepage.h"
 
 namespace kestrel {
 namespace {
 
-constexpr const char* kCaption = "プロパティ";
-constexpr const char* kFilePage = "ファイル";
+constexpr const char* kCaption = QT_TRANSLATE_NOOP("Kestrel", "プロパティ");
+constexpr const char* kFilePage = QT_TRANSLATE_NOOP("Kestrel", "ファイル");
 constexpr const char* kAppListPage = "AppList";
-constexpr const char* kTitleNotice = "タイトルの変更は危険なので自己責任でお願いします";
-constexpr const char* kAppListNotice = "AppListの編集を行います";
+constexpr const char* kTitleNotice = QT_TRANSLATE_NOOP("Kestrel", "タイトルの変更は危険なので自己責任でお願いします");
+constexpr const char* kAppListNotice = QT_TRANSLATE_NOOP("Kestrel", "AppListの編集を行います");
 
 QString Q(const std::string& s) { return QString::fromStdString(s); }
 std::string S(const QString& s) { return s.toStdString(); }
@@ -63,15 +64,15 @@ TFormAppListEdit::TFormAppListEdit(AppListEditor& editor, QWidget* parent)
   EdFileDate = Edit("EdFileDate", true, filePage);
   EdTitle = Edit("EdTitle", true, filePage);
   EdTitle->setValidator(new SjisLengthValidator(kTitleMaxBytes, EdTitle));
-  BtnChangeTitle = new QPushButton("変更", filePage);
+  BtnChangeTitle = new QPushButton(QT_TRANSLATE_NOOP("Kestrel", "変更"), filePage);
   BtnChangeTitle->setObjectName("BtnChangeTitle");
   auto* titleRow = new QHBoxLayout;
   titleRow->addWidget(EdTitle);
   titleRow->addWidget(BtnChangeTitle);
   fileForm->addRow(MessageText(572), EdFileName);
-  fileForm->addRow("サイズ", EdFileSize);
+  fileForm->addRow(QT_TRANSLATE_NOOP("Kestrel", "サイズ"), EdFileSize);
   fileForm->addRow(MessageText(579), EdFileDate);
-  fileForm->addRow("タイトル", titleRow);
+  fileForm->addRow(QT_TRANSLATE_NOOP("Kestrel", "タイトル"), titleRow);
   auto* titleNotice = new QLabel(kTitleNotice, filePage);
   titleNotice->setObjectName("LblTitleNotice");
   fileForm->addRow(titleNotice);
@@ -101,7 +102,7 @@ TFormAppListEdit::TFormAppListEdit(AppListEditor& editor, QWidget* parent)
   auto* ok = new QPushButton("&OK", this);
   ok->setObjectName("OKButton");
   ok->setDefault(true);
-  auto* cancel = new QPushButton("キャンセル", this);
+  auto* cancel = new QPushButton(QT_TRANSLATE_NOOP("Kestrel", "キャンセル"), this);
   cancel->setObjectName("CancelButton");
   auto* buttons = new QHBoxLayout;
   buttons->addStretch();

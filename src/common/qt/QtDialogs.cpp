@@ -6,6 +6,7 @@
 #include <QInputDialog>
 
 #include "common/qt/QtPrompter.h"
+#include "common/qt/QtTranslate.h"
 
 namespace kestrel {
 namespace {
@@ -24,12 +25,12 @@ QWidget* QtDialogs::owner() const {
 }
 
 std::vector<std::string> QtDialogs::openFiles(const FileOpenRequest& request) {
-  QFileDialog dialog(owner(), Q(request.caption), Q(request.folder));
+  QFileDialog dialog(owner(), Ui(request.caption), Q(request.folder));
   if (!request.name.empty()) dialog.setObjectName(Q(request.name));
   dialog.setFileMode(request.multiple ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
   dialog.setOptions(QFileDialog::DontUseNativeDialog | QFileDialog::HideNameFilterDetails);
   QStringList filters;
-  for (const std::string& f : request.filters) filters << Q(f);
+  for (const std::string& f : request.filters) filters << Ui(f);
   if (!filters.isEmpty()) dialog.setNameFilters(filters);
   dialog.adjustSize();
   PlaceDialogOver(&dialog, owner());
@@ -48,8 +49,8 @@ std::optional<std::string> QtDialogs::chooseFolder(const FolderRequest& request)
 std::optional<std::string> QtDialogs::askText(const TextRequest& request) {
   QInputDialog dialog(owner());
   if (!request.name.empty()) dialog.setObjectName(Q(request.name));
-  dialog.setWindowTitle(Q(request.caption));
-  dialog.setLabelText(Q(request.prompt));
+  dialog.setWindowTitle(Ui(request.caption));
+  dialog.setLabelText(Ui(request.prompt));
   dialog.setInputMode(QInputDialog::TextInput);
   dialog.setTextValue(Q(request.initial));
   dialog.adjustSize();
@@ -63,7 +64,7 @@ std::optional<FontSpec> QtDialogs::chooseFont(const FontRequest& request) {
   if (request.font.size > 0) start.setPointSize(request.font.size);
   QFontDialog dialog(start, owner());
   if (!request.name.empty()) dialog.setObjectName(Q(request.name));
-  if (!request.caption.empty()) dialog.setWindowTitle(Q(request.caption));
+  if (!request.caption.empty()) dialog.setWindowTitle(Ui(request.caption));
   dialog.setOption(QFontDialog::DontUseNativeDialog, true);
   if (request.fixedPitchOnly) {
     dialog.setOption(QFontDialog::MonospacedFonts, true);

@@ -9,7 +9,9 @@
 #include <QTranslator>
 
 #include "common/Paths.h"
+#include "common/Dialogs.h"
 #include "common/PlaceDialog.h"
+#include "common/qt/QtTranslate.h"
 
 namespace kestrel {
 
@@ -70,7 +72,7 @@ void PlaceDialogOver(QWidget* dialog, QWidget* mainWindow) {
 
 bool ChooseFolder(QWidget* owner, std::string& path, const std::string& title) {
   QPointer<QWidget> active = QApplication::activeWindow();
-  QFileDialog dialog(owner, QString::fromStdString(title.empty() ? "フォルダを選択してください" : title));
+  QFileDialog dialog(owner, title.empty() ? Ui(kChooseFolderCaption) : Ui(title));
   dialog.setFileMode(QFileDialog::Directory);
   dialog.setOption(QFileDialog::ShowDirsOnly, true);
   dialog.setOption(QFileDialog::DontUseNativeDialog, true);

@@ -7,6 +7,7 @@
 #include <QStyle>
 
 #include "common/Links.h"
+#include "common/Translate.h"
 #include "dialogs/About.h"
 #include "platform/VersionInfo.h"
 
@@ -29,7 +30,7 @@ QLabel* LinkLabel(QWidget* parent, const char* name, const char* address) {
 
 TAboutBox::TAboutBox(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::WindowStaysOnTopHint | Qt::MSWindowsFixedSizeDialogHint) {
-  setWindowTitle("バージョン情報");
+  setWindowTitle(QT_TRANSLATE_NOOP("Kestrel", "バージョン情報"));
   setModal(true);
   auto* grid = new QGridLayout(this);
   auto* icon = new QLabel(this);

@@ -2,6 +2,7 @@
 
 #include "common/Dialogs.h"
 #include "common/Links.h"
+#include "common/Translate.h"
 
 namespace kestrel {
 
@@ -10,7 +11,7 @@ std::optional<std::string> ChooseProgramFile(const std::string& startFolder) {
   request.folder = startFolder;
   // The executable kinds first, as a Windows user knows them; programs here
   // mostly have no extension, so every file is one choice away.
-  request.filters = {"実行ファイル (*.exe *.com *.pif *.lnk)", "全てのファイル (*)"};
+  request.filters = {QT_TRANSLATE_NOOP("Kestrel", "実行ファイル (*.exe *.com *.pif *.lnk)"), QT_TRANSLATE_NOOP("Kestrel", "全てのファイル (*)")};
   request.multiple = false;
   request.name = "OpenDialog1";
   std::vector<std::string> files = TheDialogs().openFiles(request);

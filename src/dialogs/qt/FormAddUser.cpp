@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include "common/Translate.h"
 #include "dialogs/qt/DialogHooks.h"
 
 namespace kestrel {
@@ -22,15 +23,15 @@ TFormAddUser::TFormAddUser(const UserInfo& user, QWidget* parent)
 }
 
 void TFormAddUser::Build() {
-  setWindowTitle("ユーザ情報");
+  setWindowTitle(QT_TRANSLATE_NOOP("Kestrel", "ユーザ情報"));
   setModal(true);
   auto* grid = new QGridLayout(this);
-  grid->addWidget(new QLabel("ユーザ名 :", this), 0, 0);
+  grid->addWidget(new QLabel(QT_TRANSLATE_NOOP("Kestrel", "ユーザ名 :"), this), 0, 0);
   userName_ = new QLineEdit(QString::fromStdString(logic_.userName), this);
   userName_->setObjectName("EdUserName");
   userName_->setEnabled(!logic_.changeMode());
   grid->addWidget(userName_, 0, 1, 1, 2);
-  grid->addWidget(new QLabel("バックアップフォルダ :", this), 1, 0);
+  grid->addWidget(new QLabel(QT_TRANSLATE_NOOP("Kestrel", "バックアップフォルダ :"), this), 1, 0);
   backPath_ = new QLineEdit(QString::fromStdString(logic_.backPath), this);
   backPath_->setObjectName("EdBackPath");
   backPath_->setMinimumWidth(280);
@@ -46,7 +47,7 @@ void TFormAddUser::Build() {
   ok_->setObjectName("BtnOK");
   ok_->setDefault(true);
   connect(ok_, &QPushButton::clicked, this, &TFormAddUser::BtnOKClick);
-  auto* cancel = new QPushButton("キャンセル", this);
+  auto* cancel = new QPushButton(QT_TRANSLATE_NOOP("Kestrel", "キャンセル"), this);
   cancel->setObjectName("BtnCancel");
   cancel->setAutoDefault(false);
   connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
@@ -57,7 +58,7 @@ void TFormAddUser::Build() {
 }
 
 void TFormAddUser::BitBtn1Click() {
-  if (auto folder = ChooseDialogFolder(backPath_->text().toStdString(), "バックアップフォルダを指定してください")) {
+  if (auto folder = ChooseDialogFolder(backPath_->text().toStdString(), QT_TRANSLATE_NOOP("Kestrel", "バックアップフォルダを指定してください"))) {
     logic_.FolderChosen(*folder);
     backPath_->setText(QString::fromStdString(logic_.backPath));
   }

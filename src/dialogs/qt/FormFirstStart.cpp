@@ -7,8 +7,10 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include "common/Translate.h"
 #include "common/qt/QtPrompter.h"
 #include "dialogs/qt/DialogHooks.h"
+#include "common/qt/QtTranslate.h"
 
 namespace kestrel {
 namespace {
@@ -23,10 +25,11 @@ TFormFirstStart::TFormFirstStart(const FirstStartRequest& offer, QWidget* parent
   setModal(true);
   auto* grid = new QGridLayout(this);
   auto* intro = new QLabel(
-      "Palm Desktopが見つかりません。\n"
-      "HotSyncのためのフォルダと設定を作成します。", this);
+      Ui(QT_TRANSLATE_NOOP("Kestrel", "Palm Desktopが見つかりません。\n")) +
+          Ui(QT_TRANSLATE_NOOP("Kestrel", "HotSyncのためのフォルダと設定を作成します。")),
+      this);
   grid->addWidget(intro, 0, 0, 1, 3);
-  grid->addWidget(new QLabel("Palmデータのフォルダ :", this), 1, 0);
+  grid->addWidget(new QLabel(QT_TRANSLATE_NOOP("Kestrel", "Palmデータのフォルダ :"), this), 1, 0);
   palmPath_ = new QLineEdit(Q(offer.palmFolder), this);
   palmPath_->setObjectName("EdPalmPath");
   palmPath_->setMinimumWidth(280);
@@ -40,22 +43,22 @@ TFormFirstStart::TFormFirstStart(const FirstStartRequest& offer, QWidget* parent
   auto* program = new QLabel(Q(offer.hotSyncProgram), this);
   program->setObjectName("LblHotSyncPath");
   grid->addWidget(program, 2, 1, 1, 2);
-  grid->addWidget(new QLabel("COMポート :", this), 3, 0);
+  grid->addWidget(new QLabel(QT_TRANSLATE_NOOP("Kestrel", "COMポート :"), this), 3, 0);
   auto* port = new QLabel(Q(offer.port), this);
   port->setObjectName("LblComPort");
   grid->addWidget(port, 3, 1, 1, 2);
-  network_ = new QCheckBox("ネットワークHotSyncを使う", this);
+  network_ = new QCheckBox(QT_TRANSLATE_NOOP("Kestrel", "ネットワークHotSyncを使う"), this);
   network_->setObjectName("ChkBNetHotSync");
   network_->setChecked(offer.networkHotSync);
   grid->addWidget(network_, 4, 0, 1, 3);
-  auto* warning = new QLabel("オンにすると、ネットワーク上のどの機器からでもHotSyncできます。", this);
+  auto* warning = new QLabel(QT_TRANSLATE_NOOP("Kestrel", "オンにすると、ネットワーク上のどの機器からでもHotSyncできます。"), this);
   warning->setObjectName("LblNetHotSync");
   grid->addWidget(warning, 5, 0, 1, 3);
   auto* buttons = new QDialogButtonBox(this);
   ok_ = buttons->addButton("OK(&O)", QDialogButtonBox::AcceptRole);
   ok_->setObjectName("BtnOK");
   ok_->setDefault(true);
-  buttons->addButton("キャンセル", QDialogButtonBox::RejectRole)->setObjectName("BtnCancel");
+  buttons->addButton(QT_TRANSLATE_NOOP("Kestrel", "キャンセル"), QDialogButtonBox::RejectRole)->setObjectName("BtnCancel");
   connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
   connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
   grid->addWidget(buttons, 6, 0, 1, 3);
@@ -67,7 +70,7 @@ FirstStartAnswer TFormFirstStart::answer() const {
 }
 
 void TFormFirstStart::BitBtn1Click() {
-  if (auto folder = ChooseDialogFolder(palmPath_->text().toStdString(), "Palmデータのフォルダを指定してください")) {
+  if (auto folder = ChooseDialogFolder(palmPath_->text().toStdString(), QT_TRANSLATE_NOOP("Kestrel", "Palmデータのフォルダを指定してください"))) {
     palmPath_->setText(Q(*folder));
   }
 }

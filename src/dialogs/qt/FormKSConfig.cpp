@@ -18,9 +18,11 @@
 #include <QVBoxLayout>
 
 #include "common/Paths.h"
+#include "common/Translate.h"
 #include "dialogs/qt/DialogHooks.h"
 #include "dialogs/qt/ProgramIcon.h"
 #include "users/UserInfo.h"
+#include "common/qt/QtTranslate.h"
 
 namespace kestrel {
 namespace {
@@ -28,7 +30,7 @@ namespace {
 QString Q(const std::string& s) { return QString::fromStdString(s); }
 std::string S(const QString& s) { return s.toStdString(); }
 
-constexpr const char* kJpSample = "日本語文字セット用サンプルテキスト";
+constexpr const char* kJpSample = QT_TRANSLATE_NOOP("Kestrel", "日本語文字セット用サンプルテキスト");
 constexpr const char* kEnSample = "Sample Text for ANSI Charset";
 
 }  // namespace
@@ -37,21 +39,21 @@ TFormKSConfig::TFormKSConfig(std::vector<std::unique_ptr<UserInfo>>& users, int 
                              std::vector<std::string> phoneBook, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::WindowStaysOnTopHint | Qt::MSWindowsFixedSizeDialogHint),
       logic_(users, userIndex, std::move(phoneBook)) {
-  setWindowTitle("Kestrel+ の設定");
+  setWindowTitle(QT_TRANSLATE_NOOP("Kestrel", "Kestrel+ の設定"));
   setModal(true);
   auto* layout = new QVBoxLayout(this);
   pages_ = new QTabWidget(this);
-  pages_->addTab(CreateHandlerPage(), "連携");
-  pages_->addTab(CreateTextPage(), "テキスト整形");
-  pages_->addTab(CreateBehaviourPage(), "動作");
-  pages_->addTab(CreateConnectionPage(), "接続");
+  pages_->addTab(CreateHandlerPage(), QT_TRANSLATE_NOOP("Kestrel", "連携"));
+  pages_->addTab(CreateTextPage(), QT_TRANSLATE_NOOP("Kestrel", "テキスト整形"));
+  pages_->addTab(CreateBehaviourPage(), QT_TRANSLATE_NOOP("Kestrel", "動作"));
+  pages_->addTab(CreateConnectionPage(), QT_TRANSLATE_NOOP("Kestrel", "接続"));
   glancePage_ = CreateGlancePage();
   pages_->addTab(glancePage_, "Glancer");
   pages_->tabBar()->installEventFilter(this);
   layout->addWidget(pages_);
 
   auto* bottom = new QHBoxLayout;
-  bottom->addWidget(new QLabel("ユーザ :", this));
+  bottom->addWidget(new QLabel(QT_TRANSLATE_NOOP("Kestrel", "ユーザ :"), this));
   users_ = new QComboBox(this);
   users_->setObjectName("CmbBUser");
   for (const std::string& name : logic_.UserNames()) users_->addItem(Q(name));
@@ -61,8 +63,8 @@ TFormKSConfig::TFormKSConfig(std::vector<std::unique_ptr<UserInfo>>& users, int 
   auto* ok = Button("BtnOK", "OK", &TFormKSConfig::BtnOKClick);
   ok->setDefault(true);
   bottom->addWidget(ok);
-  bottom->addWidget(Button("BtnCancel", "キャンセル", &QDialog::reject));
-  bottom->addWidget(Button("BtnHelp", "ヘルプ(&H)", &TFormKSConfig::BtnHelpClick));
+  bottom->addWidget(Button("BtnCancel", QT_TRANSLATE_NOOP("Kestrel", "キャンセル"), &QDialog::reject));
+  bottom->addWidget(Button("BtnHelp", QT_TRANSLATE_NOOP("Kestrel", "ヘルプ(&H)"), &TFormKSConfig::BtnHelpClick));
   layout->addLayout(bottom);
 
   CreatePlaceholderMenu();
@@ -75,7 +77,7 @@ TFormKSConfig::~TFormKSConfig() = default;
 // --- building blocks: a control bound to a value of the logic
 
 QCheckBox* TFormKSConfig::Check(const char* name, const char* text, bool ConfigValues::*member) {
-  auto* box = new QCheckBox(QString::fromUtf8(text), this);
+  auto* box = new QCheckBox(Ui(text), this);
   box->setObjectName(name);
   connect(box, &QCheckBox::toggled, this, [this, member](bool on) {
     if (syncing_) return;
@@ -112,7 +114,7 @@ QLineEdit* TFormKSConfig::EntryEdit(const char* name, std::string EntryFields::*
 }
 
 QCheckBox* TFormKSConfig::EntryCheck(const char* name, const char* text, bool EntryFields::*member) {
-  auto* box = new QCheckBox(QString::fromUtf8(text), this);
+  auto* box = new QCheckBox(Ui(text), this);
   box->setObjectName(name);
   connect(box, &QCheckBox::toggled, this, [this, member](bool on) {
     if (syncing_) return;
@@ -124,7 +126,7 @@ QCheckBox* TFormKSConfig::EntryCheck(const char* name, const char* text, bool En
 }
 
 QPushButton* TFormKSConfig::Button(const char* name, const char* text, void (TFormKSConfig::*handler)()) {
-  auto* button = new QPushButton(QString::fromUtf8(text), this);
+  auto* button = new QPushButton(Ui(text), this);
   button->setObjectName(name);
   button->setAutoDefault(false);
   connect(button, &QPushButton::clicked, this, [this, handler] { (this->*handler)(); });
@@ -133,10 +135,10 @@ QPushButton* TFormKSConfig::Button(const char* name, const char* text, void (TFo
 
 QButtonGroup* TFormKSConfig::Conversion(QWidget* page, const char* title, int ConfigValues::*member,
                                         QWidget** boxOut) {
-  auto* box = new QGroupBox(QString::fromUtf8(title), page);
+  auto* box = new QGroupBox(Ui(title), page);
   auto* layout = new QVBoxLayout(box);
   auto* group = new QButtonGroup(box);
-  const char* texts[] = {"何もしない", "全角に変換", "半角に変換"};
+  const char* texts[] = {QT_TRANSLATE_NOOP("Kestrel", "何もしない"), QT_TRANSLATE_NOOP("Kestrel", "全角に変換"), QT_TRANSLATE_NOOP("Kestrel", "半角に変換")};
   for (int i = 0; i < 3; ++i) {
     auto* radio = new QRadioButton(QString::fromUtf8(texts[i]), box);
     group->addButton(radio, i);
@@ -163,7 +165,7 @@ QWidget* TFormKSConfig::CreateHandlerPage() {
   grid->addWidget(extList_, 0, 0, 4, 1);
 
   auto* top = new QGridLayout;
-  top->addWidget(new QLabel("拡張子 :", page), 0, 0);
+  top->addWidget(new QLabel(QT_TRANSLATE_NOOP("Kestrel", "拡張子 :"), page), 0, 0);
   auto* ext = new QLineEdit(page);
   ext->setObjectName("EdExt");
   connect(ext, &QLineEdit::textEdited, this, [this](const QString& t) { logic_.handlers().ExtensionTyped(S(t)); });
@@ -171,7 +173,7 @@ QWidget* TFormKSConfig::CreateHandlerPage() {
     if (ext->text() != Q(logic_.handlers().fields().extension)) ext->setText(Q(logic_.handlers().fields().extension));
   });
   top->addWidget(ext, 0, 1);
-  top->addWidget(new QLabel("インストール :", page), 1, 0);
+  top->addWidget(new QLabel(QT_TRANSLATE_NOOP("Kestrel", "インストール :"), page), 1, 0);
   installMode_ = new QComboBox(page);
   installMode_->setObjectName("CmbBInstMode");
   for (int i = 0; i < kInstallModeCount; ++i) installMode_->addItem(InstallModeText(static_cast<TInstallMode>(i)));
@@ -180,38 +182,38 @@ QWidget* TFormKSConfig::CreateHandlerPage() {
   });
   refreshers_.push_back([this] { installMode_->setCurrentIndex(static_cast<int>(logic_.handlers().fields().installMode)); });
   top->addWidget(installMode_, 1, 1);
-  top->addWidget(EntryCheck("ChkBUseExchangeProg", "プログラム連携を利用する", &EntryFields::useExApp), 2, 0, 1, 2);
+  top->addWidget(EntryCheck("ChkBUseExchangeProg", QT_TRANSLATE_NOOP("Kestrel", "プログラム連携を利用する"), &EntryFields::useExApp), 2, 0, 1, 2);
   grid->addLayout(top, 0, 1);
 
-  programGroup_ = new QGroupBox("連携の設定", page);
+  programGroup_ = new QGroupBox(QT_TRANSLATE_NOOP("Kestrel", "連携の設定"), page);
   auto* g = new QGridLayout(programGroup_);
-  g->addWidget(new QLabel("タイトル :", programGroup_), 0, 0);
+  g->addWidget(new QLabel(QT_TRANSLATE_NOOP("Kestrel", "タイトル :"), programGroup_), 0, 0);
   g->addWidget(EntryEdit("EdTitle", &EntryFields::title), 0, 1);
-  g->addWidget(new QLabel("プログラム :", programGroup_), 1, 0);
+  g->addWidget(new QLabel(QT_TRANSLATE_NOOP("Kestrel", "プログラム :"), programGroup_), 1, 0);
   QLineEdit* path = EntryEdit("EdPath", &EntryFields::path);
   connect(path, &QLineEdit::textChanged, this, &TFormKSConfig::ShowIcon);
   g->addWidget(path, 1, 1);
   g->addWidget(Button("BtnPath", "...", &TFormKSConfig::BtnPathClick), 1, 2);
-  g->addWidget(new QLabel("作業フォルダ :", programGroup_), 2, 0);
+  g->addWidget(new QLabel(QT_TRANSLATE_NOOP("Kestrel", "作業フォルダ :"), programGroup_), 2, 0);
   g->addWidget(EntryEdit("EdWorkDir", &EntryFields::workDir), 2, 1);
   g->addWidget(Button("BtnWorkDir", "...", &TFormKSConfig::BtnWorkDirClick), 2, 2);
-  g->addWidget(new QLabel("オプション :", programGroup_), 3, 0);
+  g->addWidget(new QLabel(QT_TRANSLATE_NOOP("Kestrel", "オプション :"), programGroup_), 3, 0);
   option_ = EntryEdit("EdOption", &EntryFields::option);
   g->addWidget(option_, 3, 1);
   optionBtn_ = Button("BtnOption", ">>", &TFormKSConfig::BtnOptionClick);
   g->addWidget(optionBtn_, 3, 2);
-  g->addWidget(EntryCheck("ChkBUseRestore", "復元を利用 :", &EntryFields::useRestore), 4, 0);
+  g->addWidget(EntryCheck("ChkBUseRestore", QT_TRANSLATE_NOOP("Kestrel", "復元を利用 :"), &EntryFields::useRestore), 4, 0);
   restOption_ = EntryEdit("EdRestOption", &EntryFields::restOption);
   g->addWidget(restOption_, 4, 1);
   restOptionBtn_ = Button("BtnRestOption", ">>", &TFormKSConfig::BtnRestOptionClick);
   g->addWidget(restOptionBtn_, 4, 2);
-  g->addWidget(EntryCheck("ChkBUseConfig", "設定を利用 :", &EntryFields::useConfig), 5, 0);
+  g->addWidget(EntryCheck("ChkBUseConfig", QT_TRANSLATE_NOOP("Kestrel", "設定を利用 :"), &EntryFields::useConfig), 5, 0);
   confOption_ = EntryEdit("EdConfOption", &EntryFields::confOption);
   g->addWidget(confOption_, 5, 1);
   goBtn_ = Button("BtnGo", "Go!", &TFormKSConfig::BtnGoClick);
   g->addWidget(goBtn_, 5, 2);
-  g->addWidget(EntryCheck("ChkBUseExText", "テキスト整形を使用する", &EntryFields::useExText), 6, 0, 1, 2);
-  g->addWidget(EntryCheck("ChkBExShowWindow", "ウィンドウを表示する", &EntryFields::showWindow), 7, 0, 1, 2);
+  g->addWidget(EntryCheck("ChkBUseExText", QT_TRANSLATE_NOOP("Kestrel", "テキスト整形を使用する"), &EntryFields::useExText), 6, 0, 1, 2);
+  g->addWidget(EntryCheck("ChkBExShowWindow", QT_TRANSLATE_NOOP("Kestrel", "ウィンドウを表示する"), &EntryFields::showWindow), 7, 0, 1, 2);
   icon_ = new QLabel(programGroup_);
   icon_->setObjectName("ImgIcon");
   icon_->setFixedSize(36, 36);
@@ -220,14 +222,14 @@ QWidget* TFormKSConfig::CreateHandlerPage() {
   grid->addWidget(programGroup_, 1, 1);
 
   auto* buttons = new QGridLayout;
-  add_ = Button("BtnAdd", "追加(&A)", &TFormKSConfig::BtnAddClick);
-  change_ = Button("BtnChange", "変更(&R)", &TFormKSConfig::BtnChangeClick);
-  delete_ = Button("BtnDelete", "削除(&D)", &TFormKSConfig::BtnDeleteClick);
-  up_ = Button("BtnUp", "上へ(&U)", &TFormKSConfig::BtnUpClick);
-  down_ = Button("BtnDown", "下へ(&W)", &TFormKSConfig::BtnDownClick);
-  associate_ = Button("BtnSetRegExt", "関連付け", &TFormKSConfig::BtnSetRegExtClick);
-  unassociate_ = Button("BtnResetRegExt", "関連解除", &TFormKSConfig::BtnResetRegExtClick);
-  QPushButton* clear = Button("BtnClear", "クリア(&C)", &TFormKSConfig::BtnClearClick);
+  add_ = Button("BtnAdd", QT_TRANSLATE_NOOP("Kestrel", "追加(&A)"), &TFormKSConfig::BtnAddClick);
+  change_ = Button("BtnChange", QT_TRANSLATE_NOOP("Kestrel", "変更(&R)"), &TFormKSConfig::BtnChangeClick);
+  delete_ = Button("BtnDelete", QT_TRANSLATE_NOOP("Kestrel", "削除(&D)"), &TFormKSConfig::BtnDeleteClick);
+  up_ = Button("BtnUp", QT_TRANSLATE_NOOP("Kestrel", "上へ(&U)"), &TFormKSConfig::BtnUpClick);
+  down_ = Button("BtnDown", QT_TRANSLATE_NOOP("Kestrel", "下へ(&W)"), &TFormKSConfig::BtnDownClick);
+  associate_ = Button("BtnSetRegExt", QT_TRANSLATE_NOOP("Kestrel", "関連付け"), &TFormKSConfig::BtnSetRegExtClick);
+  unassociate_ = Button("BtnResetRegExt", QT_TRANSLATE_NOOP("Kestrel", "関連解除"), &TFormKSConfig::BtnResetRegExtClick);
+  QPushButton* clear = Button("BtnClear", QT_TRANSLATE_NOOP("Kestrel", "クリア(&C)"), &TFormKSConfig::BtnClearClick);
   QPushButton* all[] = {add_, change_, clear, delete_, up_, down_, associate_, unassociate_};
   for (int i = 0; i < 8; ++i) buttons->addWidget(all[i], i / 4, i % 4);
   grid->addLayout(buttons, 2, 1);
@@ -239,29 +241,29 @@ QWidget* TFormKSConfig::CreateTextPage() {
   auto* v = new QVBoxLayout(page);
   auto* radios = new QHBoxLayout;
   QWidget* box = nullptr;
-  Conversion(page, "カナ", &ConfigValues::convKana, &box);
+  Conversion(page, QT_TRANSLATE_NOOP("Kestrel", "カナ"), &ConfigValues::convKana, &box);
   radios->addWidget(box);
-  Conversion(page, "英数", &ConfigValues::convAlpha, &box);
+  Conversion(page, QT_TRANSLATE_NOOP("Kestrel", "英数"), &ConfigValues::convAlpha, &box);
   radios->addWidget(box);
-  Conversion(page, "ユーザ定義１", &ConfigValues::convUser1, &box);
+  Conversion(page, QT_TRANSLATE_NOOP("Kestrel", "ユーザ定義１"), &ConfigValues::convUser1, &box);
   radios->addWidget(box);
-  Conversion(page, "ユーザ定義２", &ConfigValues::convUser2, &box);
+  Conversion(page, QT_TRANSLATE_NOOP("Kestrel", "ユーザ定義２"), &ConfigValues::convUser2, &box);
   radios->addWidget(box);
   v->addLayout(radios);
-  trim_ = Check("ChkBTrim", "行頭、行尾の空白を除去する", &ConfigValues::trim);
+  trim_ = Check("ChkBTrim", QT_TRANSLATE_NOOP("Kestrel", "行頭、行尾の空白を除去する"), &ConfigValues::trim);
   v->addWidget(trim_);
-  v->addWidget(Check("ChkBMargeLine", "行を段落（？）で連結する", &ConfigValues::margeLine));
+  v->addWidget(Check("ChkBMargeLine", QT_TRANSLATE_NOOP("Kestrel", "行を段落（？）で連結する"), &ConfigValues::margeLine));
   auto* sets = new QGridLayout;
-  sets->addWidget(new QLabel("半角１ : ", page), 0, 0);
+  sets->addWidget(new QLabel(QT_TRANSLATE_NOOP("Kestrel", "半角１ : "), page), 0, 0);
   sets->addWidget(Edit("EdHanUserDef1", &ConfigValues::han1), 0, 1);
-  sets->addWidget(new QLabel("全角１ : ", page), 1, 0);
+  sets->addWidget(new QLabel(QT_TRANSLATE_NOOP("Kestrel", "全角１ : "), page), 1, 0);
   sets->addWidget(Edit("EdZenUserDef1", &ConfigValues::zen1), 1, 1);
-  sets->addWidget(Button("BtnDefault1", "初期値", &TFormKSConfig::BtnDefault1Click), 0, 2, 2, 1);
-  sets->addWidget(new QLabel("半角２ : ", page), 2, 0);
+  sets->addWidget(Button("BtnDefault1", QT_TRANSLATE_NOOP("Kestrel", "初期値"), &TFormKSConfig::BtnDefault1Click), 0, 2, 2, 1);
+  sets->addWidget(new QLabel(QT_TRANSLATE_NOOP("Kestrel", "半角２ : "), page), 2, 0);
   sets->addWidget(Edit("EdHanUserDef2", &ConfigValues::han2), 2, 1);
-  sets->addWidget(new QLabel("全角２ : ", page), 3, 0);
+  sets->addWidget(new QLabel(QT_TRANSLATE_NOOP("Kestrel", "全角２ : "), page), 3, 0);
   sets->addWidget(Edit("EdZenUserDef2", &ConfigValues::zen2), 3, 1);
-  sets->addWidget(Button("BtnDefault2", "初期値", &TFormKSConfig::BtnDefault2Click), 2, 2, 2, 1);
+  sets->addWidget(Button("BtnDefault2", QT_TRANSLATE_NOOP("Kestrel", "初期値"), &TFormKSConfig::BtnDefault2Click), 2, 2, 2, 1);
   v->addLayout(sets);
   v->addStretch();
   return page;
@@ -270,23 +272,33 @@ QWidget* TFormKSConfig::CreateTextPage() {
 QWidget* TFormKSConfig::CreateBehaviourPage() {
   auto* page = new QWidget(this);
   auto* v = new QVBoxLayout(page);
-  v->addWidget(Check("ChkBBackup", "自動的にバックアップを作成する", &ConfigValues::backup));
-  v->addWidget(Check("ChkBAskDelete", "ファイルの削除時に確認する", &ConfigValues::askDelete));
-  v->addWidget(Check("ChkBBackupFlag", "ファイルの上書き時に確認する", &ConfigValues::backupFlag));
-  v->addWidget(Check("ChkBRestoreBackup", "復元時にバックアップ( .bak)を作成する", &ConfigValues::restoreBackup));
-  backupArchive_ = Check("ChkBBackupArchive", "アーカイブファイルをバックアップ", &ConfigValues::backupArchive);
+  v->addWidget(Check("ChkBBackup", QT_TRANSLATE_NOOP("Kestrel", "自動的にバックアップを作成する"), &ConfigValues::backup));
+  v->addWidget(Check("ChkBAskDelete", QT_TRANSLATE_NOOP("Kestrel", "ファイルの削除時に確認する"), &ConfigValues::askDelete));
+  v->addWidget(Check("ChkBBackupFlag", QT_TRANSLATE_NOOP("Kestrel", "ファイルの上書き時に確認する"), &ConfigValues::backupFlag));
+  v->addWidget(Check("ChkBRestoreBackup", QT_TRANSLATE_NOOP("Kestrel", "復元時にバックアップ( .bak)を作成する"), &ConfigValues::restoreBackup));
+  backupArchive_ = Check("ChkBBackupArchive", QT_TRANSLATE_NOOP("Kestrel", "アーカイブファイルをバックアップ"), &ConfigValues::backupArchive);
   v->addWidget(backupArchive_);
-  v->addWidget(Check("ChkBExecHotSync", "起動時に HotSyncManagerを起動する", &ConfigValues::execHotSync));
-  v->addWidget(Check("ChkBExitHotSync", "終了時に HotSyncManagerを停止する", &ConfigValues::exitHotSync));
-  v->addWidget(Check("ChkBUSBSwitcher", "USB Switcherも対象にする", &ConfigValues::usbSwitcher));
-  v->addWidget(Check("ChkBShowTitle", "Palmwareのタイトルを表示する", &ConfigValues::showTitle));
-  v->addWidget(Check("ChkBNoInfo", "簡易説明を表示する", &ConfigValues::noInfo));
-  v->addWidget(Check("ChkBShowArchiveFolder", "バックアップフォルダでアーカイブ", &ConfigValues::showArchiveFolder));
-  v->addWidget(Check("ChkBShowWindow", "関連付け起動でウィンドウを表示する", &ConfigValues::showWindow));
-  v->addWidget(Check("ChkBGoArchiveFolder", "仮想フォルダ作成時に選択する", &ConfigValues::goArchiveFolder));
+  v->addWidget(Check("ChkBExecHotSync", QT_TRANSLATE_NOOP("Kestrel", "起動時に HotSyncManagerを起動する"), &ConfigValues::execHotSync));
+  v->addWidget(Check("ChkBExitHotSync", QT_TRANSLATE_NOOP("Kestrel", "終了時に HotSyncManagerを停止する"), &ConfigValues::exitHotSync));
+  v->addWidget(Check("ChkBUSBSwitcher", QT_TRANSLATE_NOOP("Kestrel", "USB Switcherも対象にする"), &ConfigValues::usbSwitcher));
+  v->addWidget(Check("ChkBShowTitle", QT_TRANSLATE_NOOP("Kestrel", "Palmwareのタイトルを表示する"), &ConfigValues::showTitle));
+  v->addWidget(Check("ChkBNoInfo", QT_TRANSLATE_NOOP("Kestrel", "簡易説明を表示する"), &ConfigValues::noInfo));
+  v->addWidget(Check("ChkBShowArchiveFolder", QT_TRANSLATE_NOOP("Kestrel", "バックアップフォルダでアーカイブ"), &ConfigValues::showArchiveFolder));
+  v->addWidget(Check("ChkBShowWindow", QT_TRANSLATE_NOOP("Kestrel", "関連付け起動でウィンドウを表示する"), &ConfigValues::showWindow));
+  v->addWidget(Check("ChkBGoArchiveFolder", QT_TRANSLATE_NOOP("Kestrel", "仮想フォルダ作成時に選択する"), &ConfigValues::goArchiveFolder));
   auto* row = new QHBoxLayout;
+  // The program's, not the user's: it takes effect at the next start.
+  row->addWidget(new QLabel(QT_TRANSLATE_NOOP("Kestrel", "表示言語（次回起動時から） :"), page));
+  auto* language = new QComboBox(page);
+  language->setObjectName("CmbBLanguage");
+  for (const LanguageItem& item : kLanguageItems) language->addItem(Ui(item.caption));
+  connect(language, &QComboBox::currentIndexChanged, this, [this](int i) {
+    if (!syncing_) logic_.values().language = i;
+  });
+  refreshers_.push_back([this, language] { language->setCurrentIndex(logic_.values().language); });
+  row->addWidget(language);
   row->addStretch();
-  row->addWidget(Button("BtnDeleteOld", "古バージョン情報の削除", &TFormKSConfig::BtnDeleteOldClick));
+  row->addWidget(Button("BtnDeleteOld", QT_TRANSLATE_NOOP("Kestrel", "古バージョン情報の削除"), &TFormKSConfig::BtnDeleteOldClick));
   v->addLayout(row);
   return page;
 }
@@ -294,16 +306,16 @@ QWidget* TFormKSConfig::CreateBehaviourPage() {
 QWidget* TFormKSConfig::CreateConnectionPage() {
   auto* page = new QWidget(this);
   auto* g = new QGridLayout(page);
-  g->addWidget(new QLabel("AppListのURL :", page), 0, 0);
+  g->addWidget(new QLabel(QT_TRANSLATE_NOOP("Kestrel", "AppListのURL :"), page), 0, 0);
   g->addWidget(Edit("EdAppListURL", &ConfigValues::appListUrl), 0, 1, 1, 3);
-  g->addWidget(Check("ChkBUseProxy", "プロキシサーバを使用する", &ConfigValues::useProxy), 1, 0, 1, 4);
-  g->addWidget(new QLabel("アドレス:", page), 2, 0);
+  g->addWidget(Check("ChkBUseProxy", QT_TRANSLATE_NOOP("Kestrel", "プロキシサーバを使用する"), &ConfigValues::useProxy), 1, 0, 1, 4);
+  g->addWidget(new QLabel(QT_TRANSLATE_NOOP("Kestrel", "アドレス:"), page), 2, 0);
   proxy_ = Edit("EdProxy", &ConfigValues::proxy);
   g->addWidget(proxy_, 2, 1);
-  g->addWidget(new QLabel("ポート :", page), 2, 2);
+  g->addWidget(new QLabel(QT_TRANSLATE_NOOP("Kestrel", "ポート :"), page), 2, 2);
   proxyPort_ = Edit("EdProxyPort", &ConfigValues::proxyPort);
   g->addWidget(proxyPort_, 2, 3);
-  g->addWidget(new QLabel("接続先 :", page), 3, 0);
+  g->addWidget(new QLabel(QT_TRANSLATE_NOOP("Kestrel", "接続先 :"), page), 3, 0);
   ras_ = new QComboBox(page);
   ras_->setObjectName("CmbBRasName");
   for (const std::string& item : logic_.values().rasItems) ras_->addItem(Q(item));
@@ -314,8 +326,8 @@ QWidget* TFormKSConfig::CreateConnectionPage() {
   });
   refreshers_.push_back([this] { ras_->setCurrentIndex(logic_.values().rasIndex); });
   g->addWidget(ras_, 3, 1, 1, 3);
-  disconnect_ = Check("ChkBDisconnect", "終了時に切断する", &ConfigValues::disconnect);
-  askDisconnect_ = Check("ChkBAskDisconnect", "切断時に確認する", &ConfigValues::askDisconnect);
+  disconnect_ = Check("ChkBDisconnect", QT_TRANSLATE_NOOP("Kestrel", "終了時に切断する"), &ConfigValues::disconnect);
+  askDisconnect_ = Check("ChkBAskDisconnect", QT_TRANSLATE_NOOP("Kestrel", "切断時に確認する"), &ConfigValues::askDisconnect);
   g->addWidget(disconnect_, 4, 1, 1, 3);
   g->addWidget(askDisconnect_, 5, 1, 1, 3);
   g->setRowStretch(6, 1);
@@ -325,25 +337,25 @@ QWidget* TFormKSConfig::CreateConnectionPage() {
 QWidget* TFormKSConfig::CreateGlancePage() {
   auto* page = new QWidget(this);
   auto* v = new QVBoxLayout(page);
-  v->addWidget(new QLabel("注意！　Glancer機能は正式サポート機能ではありません。", page));
-  v->addWidget(Check("ChkBGlanceViewOnDClk", "アーカイブフォルダでのダブルクリックは、Glancerで表示する",
+  v->addWidget(new QLabel(QT_TRANSLATE_NOOP("Kestrel", "注意！　Glancer機能は正式サポート機能ではありません。"), page));
+  v->addWidget(Check("ChkBGlanceViewOnDClk", QT_TRANSLATE_NOOP("Kestrel", "アーカイブフォルダでのダブルクリックは、Glancerで表示する"),
                      &ConfigValues::glanceViewOnDClk));
-  v->addWidget(Check("ChkBGlanceHTMLConv", "HTMLの解析を行う（あまり真面目にやってないので変なとこもあるかも・・・）",
+  v->addWidget(Check("ChkBGlanceHTMLConv", QT_TRANSLATE_NOOP("Kestrel", "HTMLの解析を行う（あまり真面目にやってないので変なとこもあるかも・・・）"),
                      &ConfigValues::glanceHtmlConv));
-  auto* fonts = new QGroupBox("フォントの指定（固定ピッチのみ選択可能）", page);
+  auto* fonts = new QGroupBox(QT_TRANSLATE_NOOP("Kestrel", "フォントの指定（固定ピッチのみ選択可能）"), page);
   auto* g = new QGridLayout(fonts);
-  g->addWidget(Button("BtnJpFont", "日本語", &TFormKSConfig::BtnJpFontClick), 0, 0);
+  g->addWidget(Button("BtnJpFont", QT_TRANSLATE_NOOP("Kestrel", "日本語"), &TFormKSConfig::BtnJpFontClick), 0, 0);
   jpSample_ = new QLabel(kJpSample, fonts);
   jpSample_->setObjectName("PnlJpSample");
   jpSample_->setFrameShape(QFrame::Panel);
   g->addWidget(jpSample_, 0, 1);
-  g->addWidget(Button("BtnEnFont", "英語", &TFormKSConfig::BtnEnFontClick), 1, 0);
+  g->addWidget(Button("BtnEnFont", QT_TRANSLATE_NOOP("Kestrel", "英語"), &TFormKSConfig::BtnEnFontClick), 1, 0);
   enSample_ = new QLabel(kEnSample, fonts);
   enSample_->setObjectName("PnlEnSample");
   enSample_->setFrameShape(QFrame::Panel);
   g->addWidget(enSample_, 1, 1);
   v->addWidget(fonts);
-  v->addWidget(Check("ChkBGlanceSavePos", "終了時の位置とサイズを保存する", &ConfigValues::glanceSavePos));
+  v->addWidget(Check("ChkBGlanceSavePos", QT_TRANSLATE_NOOP("Kestrel", "終了時の位置とサイズを保存する"), &ConfigValues::glanceSavePos));
   v->addStretch();
   return page;
 }
@@ -352,17 +364,17 @@ void TFormKSConfig::CreatePlaceholderMenu() {
   placeholders_ = new QMenu(this);
   placeholders_->setObjectName("PopupPlaceholders");
   const std::pair<const char*, const char*> items[] = {
-      {"$P", "フルパス名"}, {"$O", "フォルダ名"}, {"$F", "ファイル名"}, {"$N", "ファイル名(拡張子なし)"},
-      {"$E", "拡張子"}, {nullptr, nullptr},
-      {"$p", "短いフルパス名"}, {"$o", "短いフォルダ名"}, {"$f", "短いファイル名"},
-      {"$n", "短いファイル名(拡張子なし)"}, {"$e", "短い拡張子"}, {nullptr, nullptr},
-      {"$I", "インストールフォルダ"}, {"$i", "短いインストールフォルダ"}};
+      {"$P", QT_TRANSLATE_NOOP("Kestrel", "フルパス名")}, {"$O", QT_TRANSLATE_NOOP("Kestrel", "フォルダ名")}, {"$F", QT_TRANSLATE_NOOP("Kestrel", "ファイル名")}, {"$N", QT_TRANSLATE_NOOP("Kestrel", "ファイル名(拡張子なし)")},
+      {"$E", QT_TRANSLATE_NOOP("Kestrel", "拡張子")}, {nullptr, nullptr},
+      {"$p", QT_TRANSLATE_NOOP("Kestrel", "短いフルパス名")}, {"$o", QT_TRANSLATE_NOOP("Kestrel", "短いフォルダ名")}, {"$f", QT_TRANSLATE_NOOP("Kestrel", "短いファイル名")},
+      {"$n", QT_TRANSLATE_NOOP("Kestrel", "短いファイル名(拡張子なし)")}, {"$e", QT_TRANSLATE_NOOP("Kestrel", "短い拡張子")}, {nullptr, nullptr},
+      {"$I", QT_TRANSLATE_NOOP("Kestrel", "インストールフォルダ")}, {"$i", QT_TRANSLATE_NOOP("Kestrel", "短いインストールフォルダ")}};
   for (const auto& [code, text] : items) {
     if (!code) {
       placeholders_->addSeparator();
       continue;
     }
-    QAction* a = placeholders_->addAction(QString("%1  %2").arg(code, QString::fromUtf8(text)));
+    QAction* a = placeholders_->addAction(QString("%1  %2").arg(code, Ui(text)));
     a->setData(QString(code));
     connect(a, &QAction::triggered, this, [this, a] { InsertPlaceholder(a->data().toString()); });
   }

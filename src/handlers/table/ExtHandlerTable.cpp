@@ -8,6 +8,7 @@
 
 #include "common/MessageBoxes.h"
 #include "common/Paths.h"
+#include "common/Translate.h"
 #include "platform/Home.h"
 #include "platform/Registry.h"
 #include "platform/WholeFile.h"
@@ -95,12 +96,12 @@ std::vector<ExtHandler> Merged(const std::vector<ExtHandler>& base, const std::v
 
 const char* InstallModeText(TInstallMode mode) {
   switch (mode) {
-    case TInstallMode::CopyOriginal: return "元ファイルをコピーする";
-    case TInstallMode::CopyConvertedPrc: return "変換後の prcファイルをコピーする";
-    case TInstallMode::CopyConvertedPdb: return "変換後の pdbファイルをコピーする";
-    case TInstallMode::DoNothing: return "何もしない";
-    case TInstallMode::MoveConvertedPrc: return "変換後の prcファイルを移動する";
-    case TInstallMode::MoveConvertedPdb: return "変換後の pdbファイルを移動する";
+    case TInstallMode::CopyOriginal: return QT_TRANSLATE_NOOP("Kestrel", "元ファイルをコピーする");
+    case TInstallMode::CopyConvertedPrc: return QT_TRANSLATE_NOOP("Kestrel", "変換後の prcファイルをコピーする");
+    case TInstallMode::CopyConvertedPdb: return QT_TRANSLATE_NOOP("Kestrel", "変換後の pdbファイルをコピーする");
+    case TInstallMode::DoNothing: return QT_TRANSLATE_NOOP("Kestrel", "何もしない");
+    case TInstallMode::MoveConvertedPrc: return QT_TRANSLATE_NOOP("Kestrel", "変換後の prcファイルを移動する");
+    case TInstallMode::MoveConvertedPdb: return QT_TRANSLATE_NOOP("Kestrel", "変換後の pdbファイルを移動する");
   }
   return "";
 }
@@ -320,11 +321,11 @@ namespace {
 
 bool MayReplace(const std::string& programPath, const std::string& field) {
   if (FileNameOf(programPath).empty()) {
-    ErrorBox("連携プログラムが指定されてません");
+    ErrorBox(QT_TRANSLATE_NOOP("Kestrel", "連携プログラムが指定されてません"));
     return false;
   }
   if (!field.empty() &&
-      ConfirmBox("既に '%s'が設定されてますが、変更してよろしいですか？", field.c_str()) !=
+      ConfirmBox(QT_TRANSLATE_NOOP("Kestrel", "既に '%s'が設定されてますが、変更してよろしいですか？"), field.c_str()) !=
           Button::Yes) {
     return false;
   }

@@ -27,6 +27,7 @@
 
 #include "common/Links.h"
 #include "common/MessageBoxes.h"
+#include "common/qt/QtTranslate.h"
 #include "common/qt/QtPrompter.h"
 #include "platform/qt/QtBusWindow.h"
 #include "shell/SingleInstance.h"
@@ -296,7 +297,7 @@ TFormKestrel::TFormKestrel(QWidget* parent) : QMainWindow(parent) {
   // The window's own two commands: the close and the help page.
   CommandSpec exit;
   exit.name = "Exit1";
-  exit.caption = "終了(&X)";
+  exit.caption = QT_TRANSLATE_NOOP("Kestrel", "終了(&X)");
   exit.run = [this](MainContext&) { close(); };
   logic_.router().Register(std::move(exit));
   logic_.router().SetHandler(InfoOf(Command::Help).name, [this](MainContext&) { ActHelpExecute(); });
@@ -647,7 +648,7 @@ void TFormKestrel::CommandsChanged() {
     a->setEnabled(router.isEnabled(commandSpec.name));
     if (a->isCheckable()) a->setChecked(router.isChecked(commandSpec.name));
     if (!commandSpec.checkedCaption.empty() || !commandSpec.uncheckedCaption.empty()) {
-      QString now = Q(router.captionNow(commandSpec.name));
+      QString now = Ui(router.captionNow(commandSpec.name));
       a->setText(now);
       a->setToolTip(now);
     }

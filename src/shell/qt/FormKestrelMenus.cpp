@@ -7,6 +7,7 @@
 #include <QMenuBar>
 #include <QToolBar>
 
+#include "common/qt/QtTranslate.h"
 #include "platform/SerialPorts.h"
 #include "shell/qt/FormKestrel.h"
 #include "shell/qt/Icons.h"
@@ -22,9 +23,9 @@ void TFormKestrel::BuildCommands() {
   if (built_) return;
   built_ = true;
   for (const CommandSpec& commandSpec : logic_.router().all()) {
-    auto* a = new QAction(CommandIcon(commandSpec), Q(commandSpec.caption), this);
+    auto* a = new QAction(CommandIcon(commandSpec), Ui(commandSpec.caption), this);
     a->setObjectName(Q(commandSpec.name));
-    a->setToolTip(commandSpec.hint.empty() ? Q(commandSpec.caption).remove('&') : Q(commandSpec.hint));
+    a->setToolTip(commandSpec.hint.empty() ? Ui(commandSpec.caption).remove('&') : Ui(commandSpec.hint));
     if (!commandSpec.shortcut.empty()) a->setShortcut(QKeySequence(Q(commandSpec.shortcut)));
     a->setCheckable(commandSpec.checkable);
     connect(a, &QAction::triggered, this, [this, name = commandSpec.name] { Run(name); });
@@ -33,14 +34,14 @@ void TFormKestrel::BuildCommands() {
   }
   const MenuLayout& layout = logic_.layout();
   for (const MenuPlace& place : layout.menus) {
-    QMenu* menu = menuBar()->addMenu(Q(place.title));
+    QMenu* menu = menuBar()->addMenu(Ui(place.title));
     menu->setObjectName(Q(place.name));
     AddSlots(menu, place.entries);
   }
   std::vector<QToolBar*> bars;
   for (const MenuPlace& place : layout.toolBars) {
     if (!place.entries.empty() && place.entries.front().command == kToolBarBreakSlot) addToolBarBreak();
-    QToolBar* bar = addToolBar(Q(place.title));
+    QToolBar* bar = addToolBar(Ui(place.title));
     bar->setObjectName(Q(place.name));
     bar->setIconSize(QSize(20, 20));
     AddSlots(bar, place.entries);
@@ -68,7 +69,7 @@ void TFormKestrel::AddSlots(QWidget* target, const std::vector<MenuSlot>& entrie
     } else if (slot.command == kPortBoxSlot && bar) {
       bar->addWidget(MakePortBox());
     } else if (slot.command == kRestoreToolsSlot && menu) {
-      restoreTools_ = menu->addMenu("復元ツール(&T)");
+      restoreTools_ = menu->addMenu(Ui(QT_TRANSLATE_NOOP("Kestrel", "復元ツール(&T)")));
       restoreTools_->setObjectName("MIRestTools");
       restoreTools_->menuAction()->setEnabled(false);
     } else if (const CommandSpec* commandSpec = logic_.router().find(slot.command)) {
@@ -79,11 +80,11 @@ void TFormKestrel::AddSlots(QWidget* target, const std::vector<MenuSlot>& entrie
 }
 
 QAction* TFormKestrel::ProxyOf(const CommandSpec& commandSpec, const MenuSlot& slot) {
-  QString caption = Q(slot.caption.empty() ? commandSpec.caption : slot.caption);
+  QString caption = Ui(slot.caption.empty() ? commandSpec.caption : slot.caption);
   auto* a = new QAction(CommandIcon(commandSpec), caption, this);
   if (!slot.objectName.empty()) a->setObjectName(Q(slot.objectName));
   a->setCheckable(commandSpec.checkable);
-  a->setToolTip(slot.hint.empty() ? QString(caption).remove('&') : Q(slot.hint));
+  a->setToolTip(slot.hint.empty() ? QString(caption).remove('&') : Ui(slot.hint));
   connect(a, &QAction::triggered, this, [this, name = commandSpec.name] { Run(name); });
   proxies_.push_back({a, commandSpec.name});
   return a;
@@ -96,11 +97,11 @@ void TFormKestrel::AddViewStyles(QMenu* menu) {
     const char* name;
     ViewStyle style;
   };
-  for (Style s : {Style{"大きいアイコン(&G)", "LargeIcon1", ViewStyle::LargeIcon},
-                  Style{"小さいアイコン(&M)", "SmallIcon1", ViewStyle::SmallIcon},
-                  Style{"一覧(&L)", "List1", ViewStyle::List},
-                  Style{"詳細(&D)", "Detail1", ViewStyle::Report}}) {
-    QAction* a = menu->addAction(s.caption);
+  for (Style s : {Style{QT_TRANSLATE_NOOP("Kestrel", "大きいアイコン(&G)"), "LargeIcon1", ViewStyle::LargeIcon},
+                  Style{QT_TRANSLATE_NOOP("Kestrel", "小さいアイコン(&M)"), "SmallIcon1", ViewStyle::SmallIcon},
+                  Style{QT_TRANSLATE_NOOP("Kestrel", "一覧(&L)"), "List1", ViewStyle::List},
+                  Style{QT_TRANSLATE_NOOP("Kestrel", "詳細(&D)"), "Detail1", ViewStyle::Report}}) {
+    QAction* a = menu->addAction(Ui(s.caption));
     a->setObjectName(s.name);
     a->setCheckable(true);
     a->setChecked(s.style == ViewStyle::Report);
@@ -112,7 +113,7 @@ void TFormKestrel::AddViewStyles(QMenu* menu) {
 QComboBox* TFormKestrel::MakePortBox() {
   ports_ = new QComboBox;
   ports_->setObjectName("CmbBComPort");
-  ports_->setToolTip("COMポートの選択");
+  ports_->setToolTip(Ui(QT_TRANSLATE_NOOP("Kestrel", "COMポートの選択")));
   ports_->setEditable(false);
   ports_->setMinimumContentsLength(6);
   connect(ports_, &QComboBox::activated, this, [this](int index) {

@@ -20,6 +20,8 @@
 #include <optional>
 #include <string>
 
+#include "common/qt/QtTranslate.h"
+
 namespace kestrel {
 namespace {
 
@@ -304,7 +306,8 @@ QIcon MakeCommandIcon(Command command) {
     case Command::AddFile: return FromPixmap(Badge(Standard(QStyle::SP_FileIcon).pixmap(32, 32), "+", QColor(40, 150, 60)));
     case Command::ExecHotSync: return Standard(QStyle::SP_MediaPlay);
     case Command::ExitHotSync: return Standard(QStyle::SP_MediaStop);
-    case Command::Config: return FromPixmap(Glyph("設", QColor(90, 90, 110)));
+    // The first letter of the command's name, in the interface language.
+    case Command::Config: return FromPixmap(Glyph(Ui(QT_TRANSLATE_NOOP("Kestrel", "設")), QColor(90, 90, 110)));
     case Command::About: return Standard(QStyle::SP_MessageBoxInformation);
     case Command::Backup: return Standard(QStyle::SP_DialogSaveButton);
     case Command::GoSite: return Standard(QStyle::SP_DriveNetIcon);

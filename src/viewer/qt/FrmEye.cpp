@@ -10,6 +10,8 @@
 
 #include "common/Links.h"
 #include "common/MessageBoxes.h"
+#include "common/Translate.h"
+#include "common/qt/QtTranslate.h"
 
 namespace kestrel {
 namespace {
@@ -30,11 +32,11 @@ TfrmEye::TfrmEye(QWidget* parent) : QDialog(parent) {
   PnlFind = new QWidget(this);
   auto* bar = new QHBoxLayout(PnlFind);
   bar->setContentsMargins(4, 2, 4, 2);
-  bar->addWidget(new QLabel(QStringLiteral("検索 (正規表現):"), PnlFind));
+  bar->addWidget(new QLabel(Ui(QT_TRANSLATE_NOOP("Kestrel", "検索 (正規表現):")), PnlFind));
   EdFind = new QLineEdit(PnlFind);
   EdFind->installEventFilter(this);
   bar->addWidget(EdFind, 1);
-  auto* next = new QPushButton(QStringLiteral("次を検索 (F3)"), PnlFind);
+  auto* next = new QPushButton(Ui(QT_TRANSLATE_NOOP("Kestrel", "次を検索 (F3)")), PnlFind);
   next->setAutoDefault(false);
   bar->addWidget(next);
   LblFind = new QLabel(PnlFind);
@@ -78,7 +80,7 @@ void TfrmEye::FormShow() {
   auto content = LoadGlanceContent(request_.path, request_.htmlConv, Editor1->fittingWrapWidth(), &error);
   if (!content) {
     setWindowTitle(QString::fromStdString(GlanceCaption(request_.path, "")));
-    ErrorBox("ファイルを読めません\n%s\n%s", request_.path.c_str(), error.c_str());
+    ErrorBox(QT_TRANSLATE_NOOP("Kestrel", "ファイルを読めません\n%s\n%s"), request_.path.c_str(), error.c_str());
     return;
   }
   setWindowTitle(QString::fromStdString(GlanceCaption(request_.path, content->suffix)));
@@ -117,13 +119,13 @@ void TfrmEye::FindNext() {
   QRegularExpression pattern(EdFind->text());
   if (!pattern.isValid()) {
     PnlFind->show();
-    LblFind->setText(QStringLiteral("正規表現が正しくありません: ") + pattern.errorString());
+    LblFind->setText(Ui(QT_TRANSLATE_NOOP("Kestrel", "正規表現が正しくありません: ")) + pattern.errorString());
     return;
   }
   switch (Editor1->findNext(pattern)) {
     case TextPane::FindResult::Found: LblFind->clear(); break;
-    case TextPane::FindResult::FoundFromTop: LblFind->setText(QStringLiteral("先頭から検索しました")); break;
-    case TextPane::FindResult::NotFound: LblFind->setText(QStringLiteral("見つかりません")); break;
+    case TextPane::FindResult::FoundFromTop: LblFind->setText(Ui(QT_TRANSLATE_NOOP("Kestrel", "先頭から検索しました"))); break;
+    case TextPane::FindResult::NotFound: LblFind->setText(Ui(QT_TRANSLATE_NOOP("Kestrel", "見つかりません"))); break;
   }
 }
 

@@ -28,6 +28,7 @@
 
 #include "common/Dialogs.h"
 #include "common/MessageBoxes.h"
+#include "common/Translate.h"
 #include "platform/Codepage.h"
 #include "platform/Home.h"
 #include "platform/Termination.h"
@@ -35,12 +36,13 @@
 #include "users/UserInfo.h"
 #include "widgets/TextHighlight.h"
 #include "widgets/qt/TextPane.h"
+#include "common/qt/QtTranslate.h"
 
 namespace kestrel {
 
 namespace {
 
-const char* const kPriorities[4] = {"最高", "高", "普通", "低"};
+const char* const kPriorities[4] = {QT_TRANSLATE_NOOP("Kestrel", "最高"), QT_TRANSLATE_NOOP("Kestrel", "高"), QT_TRANSLATE_NOOP("Kestrel", "普通"), QT_TRANSLATE_NOOP("Kestrel", "低")};
 const char* const kInfoStyleNormal = "background-color: #ffffe1; color: #800000; font-size: 13px;";
 const char* const kInfoStyleBlink = "background-color: #800000; color: #ffffe1; font-size: 13px;";
 
@@ -65,7 +67,7 @@ HighlightRules ConsoleRules() {
   r.selectionBack = colors::kNavy;
   r.addressStyle.color = colors::kBlue;
   r.wordStyle.color = colors::kYellow;
-  for (const char* w : {"OK", "アップデート", "バックアップ", "リストア", "一覧", "中止", "同期"}) {
+  for (const char* w : {"OK", QT_TRANSLATE_NOOP("Kestrel", "アップデート"), QT_TRANSLATE_NOOP("Kestrel", "バックアップ"), QT_TRANSLATE_NOOP("Kestrel", "リストア"), QT_TRANSLATE_NOOP("Kestrel", "一覧"), QT_TRANSLATE_NOOP("Kestrel", "中止"), QT_TRANSLATE_NOOP("Kestrel", "同期")}) {
     r.words.push_back(Utf8ToCp932(w));
   }
   r.spans = {{"Backing", "up", {colors::kLime}},
@@ -99,25 +101,25 @@ TfrmKestlink::TfrmKestlink(UserInfo& user, QWidget* parent) : QDialog(parent), u
   auto* bar = new QToolBar(this);
   top->addWidget(bar);
   auto act = [this](const char* name, const char* caption) {
-    auto* a = new QAction(QString::fromUtf8(caption), this);
+    auto* a = new QAction(Ui(caption), this);
     a->setObjectName(name);
     return a;
   };
-  acTerminate = act("acTerminate", "中止(&T)");
-  acBackup = act("acBackup", "バックアップ(&B)");
-  acUpdate = act("acUpdate", "アップデート(&U)");
-  acSync = act("acSync", "同期(&S)");
+  acTerminate = act("acTerminate", QT_TRANSLATE_NOOP("Kestrel", "中止(&T)"));
+  acBackup = act("acBackup", QT_TRANSLATE_NOOP("Kestrel", "バックアップ(&B)"));
+  acUpdate = act("acUpdate", QT_TRANSLATE_NOOP("Kestrel", "アップデート(&U)"));
+  acSync = act("acSync", QT_TRANSLATE_NOOP("Kestrel", "同期(&S)"));
   acSync->setEnabled(false);
-  acRestore = act("acRestore", "リストア(&R)");
-  acList = act("acList", "一覧(&L)");
-  acLogSave = act("acLogSave", "ログの保存(&S)");
-  acLogClear = act("acLogClear", "ログのクリア(&C)");
-  acExit = act("acExit", "終了(&X)");
+  acRestore = act("acRestore", QT_TRANSLATE_NOOP("Kestrel", "リストア(&R)"));
+  acList = act("acList", QT_TRANSLATE_NOOP("Kestrel", "一覧(&L)"));
+  acLogSave = act("acLogSave", QT_TRANSLATE_NOOP("Kestrel", "ログの保存(&S)"));
+  acLogClear = act("acLogClear", QT_TRANSLATE_NOOP("Kestrel", "ログのクリア(&C)"));
+  acExit = act("acExit", QT_TRANSLATE_NOOP("Kestrel", "終了(&X)"));
   acExit->setShortcut(QKeySequence(Qt::Key_Escape));
   addAction(acExit);
-  miDefBackup = act("miDefBackup", "デフォルトをバックアップにする");
-  miDefUpdate = act("miDefUpdate", "デフォルトをアップデートにする");
-  miDefSync = act("miDefSync", "デフォルトを同期にする");
+  miDefBackup = act("miDefBackup", QT_TRANSLATE_NOOP("Kestrel", "デフォルトをバックアップにする"));
+  miDefUpdate = act("miDefUpdate", QT_TRANSLATE_NOOP("Kestrel", "デフォルトをアップデートにする"));
+  miDefSync = act("miDefSync", QT_TRANSLATE_NOOP("Kestrel", "デフォルトを同期にする"));
   miDefSync->setEnabled(false);
   auto* defaults = new QActionGroup(this);
   for (QAction* a : {miDefBackup, miDefUpdate, miDefSync}) {
@@ -140,7 +142,7 @@ TfrmKestlink::TfrmKestlink(UserInfo& user, QWidget* parent) : QDialog(parent), u
   logButton->setPopupMode(QToolButton::MenuButtonPopup);
   logButton->setDefaultAction(acLogSave);
   auto* logMenu = new QMenu(logButton);
-  logMenu->addAction(QString::fromUtf8("ログを保存(&S)"));  // bound to nothing
+  logMenu->addAction(Ui(QT_TRANSLATE_NOOP("Kestrel", "ログを保存(&S)")));  // bound to nothing
   logMenu->addAction(acLogClear);
   logMenu->addSeparator();
   logMenu->addAction(acExit);
@@ -162,7 +164,7 @@ TfrmKestlink::TfrmKestlink(UserInfo& user, QWidget* parent) : QDialog(parent), u
   auto* grid = new QVBoxLayout(details_);
   auto pathRow = [&](const char* label, QLineEdit*& edit, const char* name, const char* title) {
     auto* row = new QHBoxLayout;
-    row->addWidget(new QLabel(QString::fromUtf8(label), details_));
+    row->addWidget(new QLabel(Ui(label), details_));
     edit = new QLineEdit(details_);
     edit->setObjectName(name);
     row->addWidget(edit, 1);
@@ -173,20 +175,20 @@ TfrmKestlink::TfrmKestlink(UserInfo& user, QWidget* parent) : QDialog(parent), u
     row->addWidget(more);
     grid->addLayout(row);
   };
-  pathRow("フォルダ :", edBackPath, "edBackPath", "バックアップフォルダを選択してください");
-  pathRow("pilot-xferのパス :", edPXPath, "edPXPath", "pilot-xferのパスを選択してください");
+  pathRow(QT_TRANSLATE_NOOP("Kestrel", "フォルダ :"), edBackPath, "edBackPath", QT_TRANSLATE_NOOP("Kestrel", "バックアップフォルダを選択してください"));
+  pathRow(QT_TRANSLATE_NOOP("Kestrel", "pilot-xferのパス :"), edPXPath, "edPXPath", QT_TRANSLATE_NOOP("Kestrel", "pilot-xferのパスを選択してください"));
   auto* portRow = new QHBoxLayout;
-  portRow->addWidget(new QLabel(QString::fromUtf8("ポート :"), details_));
+  portRow->addWidget(new QLabel(Ui(QT_TRANSLATE_NOOP("Kestrel", "ポート :")), details_));
   cmbbPort = new QComboBox(details_);
   cmbbPort->setObjectName("cmbbPort");
   for (const char* p : kXferPorts) cmbbPort->addItem(p);
   portRow->addWidget(cmbbPort);
-  portRow->addWidget(new QLabel(QString::fromUtf8("速度 :"), details_));
+  portRow->addWidget(new QLabel(Ui(QT_TRANSLATE_NOOP("Kestrel", "速度 :")), details_));
   cmbbRate = new QComboBox(details_);
   cmbbRate->setObjectName("cmbbRate");
   for (const char* r : kXferRates) cmbbRate->addItem(r);
   portRow->addWidget(cmbbRate);
-  auto* box = new QGroupBox(QString::fromUtf8("実行優先度"), details_);
+  auto* box = new QGroupBox(Ui(QT_TRANSLATE_NOOP("Kestrel", "実行優先度")), details_);
   box->setObjectName("rgPriority");
   auto* boxRow = new QHBoxLayout(box);
   rgPriority = new QButtonGroup(this);
@@ -198,12 +200,12 @@ TfrmKestlink::TfrmKestlink(UserInfo& user, QWidget* parent) : QDialog(parent), u
   portRow->addWidget(box, 1);
   grid->addLayout(portRow);
   top->addWidget(details_);
-  btnDetail = new QPushButton(QString::fromUtf8("詳細 >>"), this);
+  btnDetail = new QPushButton(Ui(QT_TRANSLATE_NOOP("Kestrel", "詳細 >>")), this);
   btnDetail->setObjectName("btnDetail");
   connect(btnDetail, &QPushButton::clicked, this, [this] {
     bool open = !details_->isVisible();
     details_->setVisible(open);
-    btnDetail->setText(QString::fromUtf8(open ? "<< 戻す" : "詳細 >>"));
+    btnDetail->setText(Ui(open ? QT_TRANSLATE_NOOP("Kestrel", "<< 戻す") : QT_TRANSLATE_NOOP("Kestrel", "詳細 >>")));
   });
   top->addWidget(btnDetail, 0, Qt::AlignLeft);
 
@@ -238,7 +240,7 @@ TfrmKestlink::TfrmKestlink(UserInfo& user, QWidget* parent) : QDialog(parent), u
     while (runner_.IsOnExecution()) runner_.WaitAndDeliver(10);
     pnlInfo->setText("");
     NormalInfoColours();
-    text_.AddLine(Utf8ToCp932("pilot-xferの実行を中止しました"));
+    text_.AddLine(Utf8ToCp932(QT_TRANSLATE_NOOP("Kestrel", "pilot-xferの実行を中止しました")));
     SyncPane();
   });
   connect(miDefBackup, &QAction::triggered, this, [this] { BindDefault(acBackup, miDefBackup); });
@@ -284,6 +286,8 @@ void TfrmKestlink::NormalInfoColours() { pnlInfo->setStyleSheet(kInfoStyleNormal
 
 void TfrmKestlink::BindDefault(QAction* action, QAction* radio) {
   tbBackup->setDefaultAction(action);
+  // The bar sized the button before it had a caption; make room for it.
+  tbBackup->setMinimumWidth(tbBackup->sizeHint().width());
   radio->setChecked(true);
 }
 
@@ -295,7 +299,7 @@ void TfrmKestlink::showEvent(QShowEvent* event) {
 void TfrmKestlink::FormShow() {
   shown_ = true;
   details_->setVisible(false);
-  btnDetail->setText(QString::fromUtf8("詳細 >>"));
+  btnDetail->setText(Ui(QT_TRANSLATE_NOOP("Kestrel", "詳細 >>")));
   runStarted_ = blinking_ = false;
   if (edBackPath->text().isEmpty()) edBackPath->setText(QString::fromStdString(user_.consoleBackupFolder()));
   edPXPath->setText(QString::fromStdString(user_.consoleProgram()));
@@ -358,20 +362,20 @@ bool TfrmKestlink::Check(bool tool, bool folder) {
   std::error_code ec;
   std::string px = XferFolder(edPXPath->text().toStdString());
   std::string bk = XferFolder(edBackPath->text().toStdString());
-  if (tool && !std::filesystem::exists(px + "/pilot-xfer", ec)) reasons += "・pilot-xferが見つからない\n";
+  if (tool && !std::filesystem::exists(px + "/pilot-xfer", ec)) reasons += Tr(QT_TRANSLATE_NOOP("Kestrel", "・pilot-xferが見つからない\n"));
   if (folder && !std::filesystem::is_directory(bk, ec)) {
-    if (ConfirmBox("フォルダが存在しません。\n作成しますか？") == Button::Yes) {
+    if (ConfirmBox(QT_TRANSLATE_NOOP("Kestrel", "フォルダが存在しません。\n作成しますか？")) == Button::Yes) {
       if (!bk.empty()) std::filesystem::create_directories(bk, ec);
       if (!std::filesystem::is_directory(bk, ec)) {
-        ErrorBox("フォルダが作成できませんでした");
-        reasons += "・バックアップパスが作成できない\n";
+        ErrorBox(QT_TRANSLATE_NOOP("Kestrel", "フォルダが作成できませんでした"));
+        reasons += Tr(QT_TRANSLATE_NOOP("Kestrel", "・バックアップパスが作成できない\n"));
       }
     } else {
-      reasons += "・バックアップパスが見つからない\n";
+      reasons += Tr(QT_TRANSLATE_NOOP("Kestrel", "・バックアップパスが見つからない\n"));
     }
   }
   if (!reasons.empty()) {
-    ErrorBox("pilot-xferが実行できませんでした\n\nエラー原因\n%s", reasons.c_str());
+    ErrorBox(QT_TRANSLATE_NOOP("Kestrel", "pilot-xferが実行できませんでした\n\nエラー原因\n%s"), reasons.c_str());
     return false;
   }
   // What was checked is what starts.
@@ -383,7 +387,7 @@ bool TfrmKestlink::Check(bool tool, bool folder) {
 void TfrmKestlink::Run(XferCommand cmd) {
   if (runner_.IsOnExecution()) return;
   if (!Check(true, cmd != XferCommand::List)) return;
-  text_.Announce(XferAnnouncement(cmd));
+  text_.Announce(Tr(XferAnnouncement(cmd)));
   SyncPane();
   Start(XferCommandLine(cmd, edPXPath->text().toStdString(), cmbbPort->currentText().toStdString(),
                         edBackPath->text().toStdString()));
@@ -393,14 +397,14 @@ void TfrmKestlink::Start(const std::string& commandLine) {
   setenv("PILOTRATE", cmbbRate->currentText().toStdString().c_str(), 1);
   std::string dir = edPXPath->text().toStdString();
   if (!runner_.Execute(commandLine, dir)) {
-    ErrorBox("pilot-xferの実行に失敗しました。\n\n  %s\n  %s", commandLine.c_str(), dir.c_str());
+    ErrorBox(QT_TRANSLATE_NOOP("Kestrel", "pilot-xferの実行に失敗しました。\n\n  %s\n  %s"), commandLine.c_str(), dir.c_str());
     return;
   }
   runStarted_ = true;
   start_ = std::chrono::steady_clock::now();
   blinking_ = true;
-  Panel3->setText(QString::fromUtf8("0 秒"));
-  pnlInfo->setText(QString::fromUtf8("  HotSyncボタンを押して下さい"));
+  Panel3->setText(QString::fromStdString(ElapsedText(0)));
+  pnlInfo->setText(Ui(QT_TRANSLATE_NOOP("Kestrel", "  HotSyncボタンを押して下さい")));
   SetRunning(true);
   timer->start();
 }
@@ -428,7 +432,7 @@ void TfrmKestlink::reject() { close(); }
 void TfrmKestlink::closeEvent(QCloseEvent* event) {
   if (runner_.IsOnExecution()) {
     // A program asked to end by a signal does not ask.
-    if (!TerminationSignal() && ConfirmBox("pilot-xferが実行中ですが、終了しますか？") != Button::Yes) {
+    if (!TerminationSignal() && ConfirmBox(QT_TRANSLATE_NOOP("Kestrel", "pilot-xferが実行中ですが、終了しますか？")) != Button::Yes) {
       event->ignore();
       return;
     }

@@ -14,6 +14,8 @@
 #include <QTimer>
 
 #include "applist/AppListTestSupport.h"
+#include "common/qt/QtTranslate.h"
+#include "support/EnglishWalk.h"
 #include "support/OffscreenApp.h"
 #include "support/ScriptedPrompter.h"
 
@@ -186,3 +188,19 @@ TEST_F(FormAppListEditTest, RunningItModallyAnswersTheOutcome) {
 }
 
 }  // namespace
+
+TEST_F(FormAppListEditTest, InEnglishBothPagesShowNoJapaneseAndNoCutText) {
+  ASSERT_TRUE(InstallInterfaceLanguage(OffscreenApp(), Language::English));
+  AppListEditor editor(catalogue, File("Vexed.prc"));
+  TFormAppListEdit form(editor);
+  form.show();
+  QApplication::processEvents();
+  for (int i = 0; i < form.pages()->count(); ++i) {
+    form.pages()->setCurrentIndex(i);
+    QApplication::processEvents();
+    EXPECT_EQ(Lines(JapaneseTexts(&form)), "") << i;  // the AppList's own entries are no interface text
+    EXPECT_EQ(Lines(CutTexts(&form)), "") << i;
+  }
+  EXPECT_EQ(form.windowTitle(), "Properties");
+  SetTranslateHook(nullptr);
+}
