@@ -177,10 +177,12 @@ void SortLinesUpper(std::vector<std::string>& lines) {
   for (std::uint32_t i = 0; i < lines.size(); ++i) {
     std::string_view name = names[i];
     Key k{{0, 0}, i};
-    std::uint64_t w[2];
-    if (name.size() >= 16 && (std::memcpy(w, name.data(), 16), ((w[0] | w[1]) & kHighBits) == 0)) {
-      // Sixteen ASCII bytes, the usual start of a name: upper-cased eight
-      // at a time.
+    // A shorter name is padded with zeros, as the byte loop pads it.
+    std::uint64_t w[2] = {0, 0};
+    std::memcpy(w, name.data(), std::min<std::size_t>(name.size(), 16));
+    if (((w[0] | w[1]) & kHighBits) == 0) {
+      // Sixteen ASCII bytes (or a whole ASCII name), the usual start of a
+      // name: upper-cased eight at a time.
       k.head[0] = __builtin_bswap64(UpperAscii8(w[0]));
       k.head[1] = __builtin_bswap64(UpperAscii8(w[1]));
     } else {

@@ -149,7 +149,13 @@ class Scanner {
       std::uint64_t below = (w - kOnes * 0x21) & ~w & kHighs;  // a byte under 0x21
       std::uint64_t x = w ^ (kOnes * ',');
       std::uint64_t comma = (x - kOnes) & ~x & kHighs;
-      if (below | comma) break;
+      if (below | comma) {
+        // The lowest marked byte is the first one that may end the field
+        // (the borrows only mark bytes above it); the byte loop takes over
+        // there.
+        i_ += static_cast<std::size_t>(__builtin_ctzll(below | comma)) / 8;
+        break;
+      }
       i_ += 8;
     }
     while (i_ < n_ && kUnquoted[static_cast<unsigned char>(p_[i_])]) ++i_;

@@ -75,6 +75,15 @@ TEST(CommaTextTest, ZeroBytesStayInsideTheirField) {
   ASSERT_EQ(f.size(), 2u);
   EXPECT_EQ(f[0], std::string("a\0b", 3));
   EXPECT_EQ(f[1], "c");
+  // Inside a long field too, where the bytes are looked at eight at a time,
+  // and with the comma in the same eight.
+  std::string longer("abcdefg\0hij,klmnopqrst,u", 24);
+  std::string_view views[3];
+  std::string scratch;
+  ASSERT_EQ(kestrel::CommaFieldViews(longer, views, 3, scratch), 3);
+  EXPECT_EQ(views[0], std::string_view("abcdefg\0hij", 11));
+  EXPECT_EQ(views[1], "klmnopqrst");
+  EXPECT_EQ(views[2], "u");
 }
 
 TEST(CommaTextTest, FirstFieldAgreesWithTheSplitter) {
