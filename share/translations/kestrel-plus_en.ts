@@ -1525,5 +1525,17 @@ Please check the AppList</translation>
         <source>%s を書き込めません。</source>
         <translation>Cannot write %s.</translation>
     </message>
+    <message>
+        <source>HotSync(&amp;S)</source>
+        <translation>Hot&amp;Sync</translation>
+    </message>
+    <message>
+        <source>Glancer(&amp;V)</source>
+        <translation>&amp;Glancer</translation>
+    </message>
+    <message>
+        <source>OK(&amp;O)</source>
+        <translation>&amp;OK</translation>
+    </message>
 </context>
 </TS>
