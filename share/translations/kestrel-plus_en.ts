@@ -1453,5 +1453,89 @@ Please check the AppList</translation>
         <source>設</source>
         <translation>C</translation>
     </message>
+    <message>
+        <source>既に接続されています</source>
+        <translation>Already connected</translation>
+    </message>
+    <message>
+        <source>接続先が見つかりません</source>
+        <translation>The connection was not found</translation>
+    </message>
+    <message>
+        <source>接続がタイムアウトしました</source>
+        <translation>The connection timed out</translation>
+    </message>
+    <message>
+        <source>接続に失敗しました</source>
+        <translation>The connection failed</translation>
+    </message>
+    <message>
+        <source>ダイアルアップ接続のサービスを使えません</source>
+        <translation>The dial-up service is not available</translation>
+    </message>
+    <message>
+        <source>ダイアルアップ接続のエラー(%s)</source>
+        <translation>Dial-up error (%s)</translation>
+    </message>
+    <message>
+        <source>切断されました</source>
+        <translation>Disconnected</translation>
+    </message>
+    <message>
+        <source>ポートを開いています</source>
+        <translation>Opening the port</translation>
+    </message>
+    <message>
+        <source>デバイスに接続しています</source>
+        <translation>Connecting to the device</translation>
+    </message>
+    <message>
+        <source>認証しています</source>
+        <translation>Authenticating</translation>
+    </message>
+    <message>
+        <source>ネットワークの設定をしています</source>
+        <translation>Configuring the network</translation>
+    </message>
+    <message>
+        <source>接続を確認しています</source>
+        <translation>Checking the connection</translation>
+    </message>
+    <message>
+        <source>関連する接続を開始しています</source>
+        <translation>Starting related connections</translation>
+    </message>
+    <message>
+        <source>nmcli が見つかりません</source>
+        <translation>nmcli was not found</translation>
+    </message>
+    <message>
+        <source>接続しました</source>
+        <translation>Connected</translation>
+    </message>
+    <message>
+        <source>xdg-mime が見つかりません。</source>
+        <translation>xdg-mime was not found.</translation>
+    </message>
+    <message>
+        <source>%s が失敗しました。</source>
+        <translation>%s failed.</translation>
+    </message>
+    <message>
+        <source>%s を書き込めません。</source>
+        <translation>Cannot write %s.</translation>
+    </message>
+    <message>
+        <source>HotSync(&amp;S)</source>
+        <translation>Hot&amp;Sync</translation>
+    </message>
+    <message>
+        <source>Glancer(&amp;V)</source>
+        <translation>&amp;Glancer</translation>
+    </message>
+    <message>
+        <source>OK(&amp;O)</source>
+        <translation>&amp;OK</translation>
+    </message>
 </context>
 </TS>

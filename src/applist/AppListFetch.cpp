@@ -26,6 +26,16 @@ constexpr const char* kHangingUp = QT_TRANSLATE_NOOP("Kestrel", "回線切断中
 constexpr int kHangUpWaitMs = 3000;
 constexpr int kAbortCloseMs = 2000;
 
+// A dial-up error as the dial-up service words it (its text, perhaps
+// "：" and the service's detail) in the interface language.
+std::string DialErrorText(const std::string& text) {
+  auto at = text.find(kDialDetailSeparator);
+  std::string head = TrFilled(text.substr(0, at), {kDialErrorNumbered});
+  if (at == std::string::npos) return head;
+  std::string separator = InterfaceLanguage() == Language::Japanese ? kDialDetailSeparator : ": ";
+  return head + separator + Tr(text.substr(at + std::string(kDialDetailSeparator).size()));
+}
+
 std::string Trimmed(const std::string& s) {
   std::size_t b = s.find_first_not_of(" \t");
   if (b == std::string::npos) return "";
@@ -243,7 +253,7 @@ void AppListFetch::Succeeded() {
 
 void AppListFetch::RASChangeState(int /*state*/) {
   std::string status = dialUp_.CurrentStatus();
-  if (!status.empty()) Status(status + EntrySuffix());
+  if (!status.empty()) Status(Tr(status) + EntrySuffix());
 }
 
 void AppListFetch::RASConnect() {
@@ -267,7 +277,7 @@ void AppListFetch::RASError(int code) {
   dialling_ = false;
   outcome_ = Outcome::Failed;
   view_.LineUp(false);
-  ErrorBox(kDialError, dialUp_.GetErrorString(code).c_str(), code);
+  ErrorBox(kDialError, DialErrorText(dialUp_.GetErrorString(code)).c_str(), code);
   Enable();
   LeaveSingleText();
 }

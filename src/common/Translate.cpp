@@ -34,6 +34,25 @@ const char* Tr(const char* text) {
 
 std::string Tr(const std::string& text) { return Tr(text.c_str()); }
 
+std::string TrFilled(const std::string& text, std::initializer_list<const char*> formats) {
+  for (const char* format : formats) {
+    std::string source = format;
+    auto at = source.find("%s");
+    if (at == std::string::npos) continue;
+    std::string head = source.substr(0, at), tail = source.substr(at + 2);
+    if (text.size() < head.size() + tail.size() || text.compare(0, head.size(), head) != 0 ||
+        text.compare(text.size() - tail.size(), tail.size(), tail) != 0) {
+      continue;
+    }
+    std::string value = text.substr(head.size(), text.size() - head.size() - tail.size());
+    std::string translated = Tr(format);
+    auto slot = translated.find("%s");
+    if (slot != std::string::npos) translated.replace(slot, 2, value);
+    return translated;
+  }
+  return Tr(text);
+}
+
 namespace {
 std::atomic<Language> g_language{Language::Japanese};
 }  // namespace

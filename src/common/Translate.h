@@ -4,6 +4,7 @@
 #pragma once
 
 #include <functional>
+#include <initializer_list>
 #include <string>
 
 // Marks a text for the translation files without translating it (the
@@ -26,6 +27,11 @@ void SetTranslateHook(TranslateHook hook);
 // without a translation.
 const char* Tr(const char* text);
 std::string Tr(const std::string& text);
+
+// The translation of a text made by filling the "%s" of one of `formats`
+// (source texts with one "%s" each): that format translated and filled with
+// the same value; any other text as Tr gives it.
+std::string TrFilled(const std::string& text, std::initializer_list<const char*> formats);
 
 enum class Language { Japanese, English };
 

@@ -34,7 +34,8 @@ bool TellDesktop(bool associate, const std::string& extension) {
   std::string error;
   DesktopAssociations& desktop = TheDesktopAssociations();
   bool ok = associate ? desktop.associate(extension, &error) : desktop.restore(extension, &error);
-  if (!ok) ErrorBox(QT_TRANSLATE_NOOP("Kestrel", "デスクトップの関連付けを変更できませんでした。\n%s"), error.c_str());
+  if (!ok) ErrorBox(QT_TRANSLATE_NOOP("Kestrel", "デスクトップの関連付けを変更できませんでした。\n%s"),
+                  TrFilled(error, {kDesktopToolFailed, kDesktopCannotWrite}).c_str());
   return ok;
 }
 

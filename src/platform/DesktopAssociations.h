@@ -7,7 +7,14 @@
 #include <memory>
 #include <string>
 
+#include "platform/TranslateMark.h"
+
 namespace kestrel {
+
+// The reasons associate and restore give; a value fills the "%s".
+inline constexpr const char* kDesktopToolMissing = QT_TRANSLATE_NOOP("Kestrel", "xdg-mime が見つかりません。");
+inline constexpr const char* kDesktopToolFailed = QT_TRANSLATE_NOOP("Kestrel", "%s が失敗しました。");
+inline constexpr const char* kDesktopCannotWrite = QT_TRANSLATE_NOOP("Kestrel", "%s を書き込めません。");
 
 class DesktopAssociations {
  public:

@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/TranslateMark.h"
+
 namespace kestrel {
 
 // Connection states as the events report them. 0: no state reported yet.
@@ -35,6 +37,10 @@ inline constexpr int kDialErrorUnknownEntry = 623;  // no such phone-book entry
 inline constexpr int kDialErrorTimeout = 638;       // no answer in time
 inline constexpr int kDialErrorFailed = 651;        // the connection could not be made
 inline constexpr int kDialErrorNoService = 711;     // no dial-up service to ask
+// The text of an error without words of its own: its number for "%s".
+inline constexpr const char* kDialErrorNumbered = QT_TRANSLATE_NOOP("Kestrel", "ダイアルアップ接続のエラー(%s)");
+// Between an error's text and the detail the dial-up service gave.
+inline constexpr const char* kDialDetailSeparator = "：";
 
 class DialUpEvents {
  public:

@@ -28,7 +28,7 @@ constexpr CommandInfo kCommands[kCommandCount] = {
     {"ActChangeUser", QT_TRANSLATE_NOOP("Kestrel", "ユーザ情報の変更"), "", "", false, false},
     {"ActGetAppList", QT_TRANSLATE_NOOP("Kestrel", "AppListの取得"), QT_TRANSLATE_NOOP("Kestrel", "AppListの取得"), "", false, false},
     {"ActChkDate", QT_TRANSLATE_NOOP("Kestrel", "更新チェック"), QT_TRANSLATE_NOOP("Kestrel", "Palmwareの更新チェック"), "", true, false},
-    {"ActEye", "Glancer(&V)", "Glancer", "", false, false},
+    {"ActEye", QT_TRANSLATE_NOOP("Kestrel", "Glancer(&V)"), "Glancer", "", false, false},
     {"ActArcTree", "AcArcTree", "", "", true, true},
     {"actPilotXfer", QT_TRANSLATE_NOOP("Kestrel", "Pilot XFer連携(&L)"), QT_TRANSLATE_NOOP("Kestrel", "Pilot XFer連携"), "", false, false},
     {"actRefresh", QT_TRANSLATE_NOOP("Kestrel", "最新の情報に更新(&R)"), "", "F5", false, true},

@@ -38,7 +38,7 @@ MenuLayout MainMenuLayout() {
         "ActSelectAll"}},
       {"View1", QT_TRANSLATE_NOOP("Kestrel", "表示(&V)"),
        {kViewStylesSlot, kSeparator, "actRefresh", kSeparator, "ActConfig"}},
-      {"HotSync1", "HotSync(&S)",
+      {"HotSync1", QT_TRANSLATE_NOOP("Kestrel", "HotSync(&S)"),
        {MenuSlot("ActExecHotSync", QT_TRANSLATE_NOOP("Kestrel", "HotSync Managerの起動(&S)")),
         MenuSlot("ActExitHotSync", QT_TRANSLATE_NOOP("Kestrel", "HotSync Managerの停止(&P)")), kSeparator, kPortItemsSlot,
         kSeparator, "actPilotXfer"}},

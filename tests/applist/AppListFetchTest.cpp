@@ -6,9 +6,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <map>
 
 #include "applist/AppListCatalogue.h"
 #include "applist/AppListTestSupport.h"
+#include "common/Translate.h"
 #include "platform/Codepage.h"
 #include "support/FakeDialUp.h"
 #include "support/FakeHttpClient.h"
@@ -289,6 +291,43 @@ TEST_F(AppListFetchTest, ADialThatFailsLaterGivesTheCommandAndThePanelsBack) {
   EXPECT_FALSE(fetch.needsPolling());
   EndedCleanly();
   KeepsOldList();
+}
+
+TEST_F(AppListFetchTest, InEnglishTheDialUpsStatesAndErrorsAreTranslatedAroundTheirValues) {
+  static const std::map<std::string, std::string> english{
+      {"認証しています", "Authenticating"},
+      {"接続先が見つかりません", "The connection was not found"},
+      {"ダイアルアップ接続のエラー(%s)", "Dial-up error (%s)"},
+      {"ダイアルアップ接続のサービスを使えません", "The dial-up service is not available"},
+      {"nmcli が見つかりません", "nmcli was not found"},
+  };
+  SetTranslateHook([](const char* text) -> const char* {
+    auto it = english.find(text);
+    return it == english.end() ? nullptr : it->second.c_str();
+  });
+  SetInterfaceLanguage(Language::English);
+  struct Case {
+    std::string error, shown;
+  } cases[] = {
+      {"接続先が見つかりません：Nowhere", "The connection was not found: Nowhere(623)"},
+      {"ダイアルアップ接続のエラー(623)", "Dial-up error (623)(623)"},
+      {"ダイアルアップ接続のサービスを使えません：nmcli が見つかりません",
+       "The dial-up service is not available: nmcli was not found(623)"},
+      {"接続に失敗しました：Connection activation failed", "接続に失敗しました: Connection activation failed(623)"},
+  };
+  settings.rasName = "Office";
+  for (const Case& c : cases) {
+    ScriptedPrompter prompter;
+    prompter.expect(BoxKind::Error, Button::Ok);
+    dial.errorText = c.error;
+    dial.reaches(5, "認証しています").failsWith(623);
+    fetch.ActGetAppListExecute(settings);
+    dial.PollAll();
+    EXPECT_NE(std::find(view.texts.begin(), view.texts.end(), "Authenticating(Office)"), view.texts.end());
+    EXPECT_EQ(prompter.lastText(), c.shown);
+  }
+  SetInterfaceLanguage(Language::Japanese);
+  SetTranslateHook(nullptr);
 }
 
 TEST_F(AppListFetchTest, AnEmptyDocumentIsAFailureThatKeepsTheList) {

@@ -60,6 +60,32 @@ TEST(TranslateTest, AMessageBoxShowsItsTranslationWithTheArgumentsAsGiven) {
   EXPECT_EQ(p.shown()[1].text, "untranslated");
 }
 
+TEST(TranslateTest, AFilledTextIsTranslatedByItsFormatWithTheValueKept) {
+  const char* cannotWrite = "%s を書き込めません。";
+  const char* failed = "%s が失敗しました。";
+  struct Case {
+    std::string text, japanese, english;
+  } cases[] = {
+      {"/home/太郎/.config/mimeapps.list を書き込めません。", "/home/太郎/.config/mimeapps.list を書き込めません。",
+       "Cannot write /home/太郎/.config/mimeapps.list."},
+      {"xdg-mime default a.desktop text/plain が失敗しました。", "xdg-mime default a.desktop text/plain が失敗しました。",
+       "xdg-mime default a.desktop text/plain failed."},
+      {" を書き込めません。", " を書き込めません。", "Cannot write ."},
+      {"を書き込めません。", "を書き込めません。", "を書き込めません。"},  // too short for the format
+      {"xdg-mime が見つかりません。", "xdg-mime が見つかりません。", "xdg-mime was not found."},
+  };
+  for (const Case& c : cases) EXPECT_EQ(TrFilled(c.text, {cannotWrite, failed}), c.japanese);
+  SetTranslateHook([](const char* text) -> const char* {
+    std::string t = text;
+    if (t == "%s を書き込めません。") return "Cannot write %s.";
+    if (t == "%s が失敗しました。") return "%s failed.";
+    if (t == "xdg-mime が見つかりません。") return "xdg-mime was not found.";
+    return nullptr;
+  });
+  for (const Case& c : cases) EXPECT_EQ(TrFilled(c.text, {cannotWrite, failed}), c.english) << c.text;
+  SetTranslateHook(nullptr);
+}
+
 TEST(TranslateTest, TheEnglishInterfaceOpensTheEnglishHelpPageAtTheSameTopic) {
   TempHome home;
   std::vector<std::string> opened;

@@ -18,6 +18,7 @@ class FakeDialUp : public DialUp {
   bool missing = false;
   int connectAnswer = 0;
   std::vector<std::string> entries{"Office", "Home ISP"};
+  std::string errorText = "応答がありません";  // what GetErrorString says
 
   // The line is up already (not held by this object): Connect answers 602.
   void alreadyUp() { connectAnswer = kDialAlreadyConnected; }
@@ -76,7 +77,7 @@ class FakeDialUp : public DialUp {
     if (had && events_) events_->OnDisconnect();
   }
   std::string CurrentStatus() override { return status_; }
-  std::string GetErrorString(int /*code*/) override { return "応答がありません"; }
+  std::string GetErrorString(int /*code*/) override { return errorText; }
   bool hasConnection() const override { return connection_; }
   int connectionState() const override { return state_; }
   void Poll() override {

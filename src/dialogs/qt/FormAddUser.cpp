@@ -43,7 +43,7 @@ void TFormAddUser::Build() {
   grid->addWidget(browse_, 1, 2);
   auto* buttons = new QHBoxLayout;
   buttons->addStretch();
-  ok_ = new QPushButton("OK(&O)", this);
+  ok_ = new QPushButton(QT_TRANSLATE_NOOP("Kestrel", "OK(&O)"), this);
   ok_->setObjectName("BtnOK");
   ok_->setDefault(true);
   connect(ok_, &QPushButton::clicked, this, &TFormAddUser::BtnOKClick);

@@ -55,7 +55,7 @@ TFormFirstStart::TFormFirstStart(const FirstStartRequest& offer, QWidget* parent
   warning->setObjectName("LblNetHotSync");
   grid->addWidget(warning, 5, 0, 1, 3);
   auto* buttons = new QDialogButtonBox(this);
-  ok_ = buttons->addButton("OK(&O)", QDialogButtonBox::AcceptRole);
+  ok_ = buttons->addButton(Ui(QT_TRANSLATE_NOOP("Kestrel", "OK(&O)")), QDialogButtonBox::AcceptRole);
   ok_->setObjectName("BtnOK");
   ok_->setDefault(true);
   buttons->addButton(QT_TRANSLATE_NOOP("Kestrel", "キャンセル"), QDialogButtonBox::RejectRole)->setObjectName("BtnCancel");

@@ -2,6 +2,8 @@
 
 #include <mutex>
 
+#include "platform/TranslateMark.h"
+
 namespace kestrel {
 namespace {
 
@@ -25,7 +27,7 @@ constexpr int kNmcliActivationFailed = 4;
 constexpr int kNmcliNotRunning = 8;
 constexpr int kNmcliNotFound = 10;
 
-const char* kDisconnected = "切断されました";
+const char* kDisconnected = QT_TRANSLATE_NOOP("Kestrel", "切断されました");
 
 struct DeviceState {
   const char* nmcli;
@@ -34,13 +36,13 @@ struct DeviceState {
 };
 
 constexpr DeviceState kDeviceStates[] = {
-    {"connecting (prepare)", kDialStateOpenPort, "ポートを開いています"},
-    {"connecting (configuring)", kDialStateConnectDevice, "デバイスに接続しています"},
-    {"connecting (need authentication)", kDialStateAuthenticate, "認証しています"},
-    {"connecting (getting IP configuration)", kDialStateAuthProject, "ネットワークの設定をしています"},
-    {"connecting (checking IP connectivity)", kDialStateAuthenticated, "接続を確認しています"},
+    {"connecting (prepare)", kDialStateOpenPort, QT_TRANSLATE_NOOP("Kestrel", "ポートを開いています")},
+    {"connecting (configuring)", kDialStateConnectDevice, QT_TRANSLATE_NOOP("Kestrel", "デバイスに接続しています")},
+    {"connecting (need authentication)", kDialStateAuthenticate, QT_TRANSLATE_NOOP("Kestrel", "認証しています")},
+    {"connecting (getting IP configuration)", kDialStateAuthProject, QT_TRANSLATE_NOOP("Kestrel", "ネットワークの設定をしています")},
+    {"connecting (checking IP connectivity)", kDialStateAuthenticated, QT_TRANSLATE_NOOP("Kestrel", "接続を確認しています")},
     {"connecting (starting secondary connections)", kDialStateAuthenticated,
-     "関連する接続を開始しています"},
+     QT_TRANSLATE_NOOP("Kestrel", "関連する接続を開始しています")},
 };
 
 std::string FirstLine(const std::string& text) {
@@ -138,7 +140,7 @@ int NmcliDialUp::Fail(int code, std::string detail) {
 
 std::string NmcliDialUp::GetErrorString(int code) {
   std::string text = DialUp::GetErrorString(code);
-  if (code == lastError_ && !errorDetail_.empty()) text += "：" + errorDetail_;
+  if (code == lastError_ && !errorDetail_.empty()) text += kDialDetailSeparator + errorDetail_;
   return text;
 }
 
@@ -153,7 +155,7 @@ std::vector<std::string> NmcliDialUp::phoneBookEntries() {
 }
 
 int NmcliDialUp::Connect() {
-  if (FindOnPath(kNmcli).empty()) return Fail(kDialErrorNoService, "nmcli が見つかりません");
+  if (FindOnPath(kNmcli).empty()) return Fail(kDialErrorNoService, QT_TRANSLATE_NOOP("Kestrel", "nmcli が見つかりません"));
   if (entryName_.empty()) return Fail(kDialErrorUnknownEntry, "");
   Answer list = Ask({"-t", "-e", "yes", "-f", "NAME,STATE", "connection", "show"}, kQueryTimeoutMs);
   if (!list.ran || list.exitCode != 0) {
@@ -227,7 +229,7 @@ void NmcliDialUp::PollDialling() {
     if (up->exitCode() == 0) {
       phase_ = Phase::Connected;
       nextLook_ = std::chrono::steady_clock::now() + kConnectedLook;
-      if (Report(kDialStateConnected, "接続しました") && events_) events_->OnConnect();
+      if (Report(kDialStateConnected, QT_TRANSLATE_NOOP("Kestrel", "接続しました")) && events_) events_->OnConnect();
       return;
     }
     Answer answer{true, up->exitCode(), up->output(), up->errorOutput()};

@@ -162,8 +162,8 @@ bool SetDefault(const std::string& desktopId, const std::string& mime, std::stri
   int rc = Run({"xdg-mime", "default", desktopId, mime}, nullptr);
   if (rc == 0) return true;
   if (error) {
-    *error = rc < 0 ? "xdg-mime が見つかりません。"
-                    : "xdg-mime default " + desktopId + " " + mime + " が失敗しました。";
+    *error = rc < 0 ? std::string(kDesktopToolMissing)
+                    : FillIn(kDesktopToolFailed, "xdg-mime default " + desktopId + " " + mime);
   }
   return false;
 }
@@ -214,7 +214,7 @@ bool DropOurDefault(const std::string& mime, std::string* error) {
   }
   if (!changed) return true;
   if (ReplaceFileContents(file, out)) return true;
-  if (error) *error = file + " を書き込めません。";
+  if (error) *error = FillIn(kDesktopCannotWrite, file);
   return false;
 }
 
