@@ -179,7 +179,7 @@ void SortLinesUpper(std::vector<std::string>& lines) {
     Key k{{0, 0}, i};
     // A shorter name is padded with zeros, as the byte loop pads it.
     std::uint64_t w[2] = {0, 0};
-    std::memcpy(w, name.data(), std::min<std::size_t>(name.size(), 16));
+    if (!name.empty()) std::memcpy(w, name.data(), std::min<std::size_t>(name.size(), 16));
     if (((w[0] | w[1]) & kHighBits) == 0) {
       // Sixteen ASCII bytes (or a whole ASCII name), the usual start of a
       // name: upper-cased eight at a time.

@@ -86,7 +86,7 @@ int List(const VerbArgs& args) {
                       char* out = piece.data() + at;
                       for (int f = 0; f < n; ++f) {
                         if (f) *out++ = '\t';
-                        std::memcpy(out, fields[f].data(), fields[f].size());
+                        if (!fields[f].empty()) std::memcpy(out, fields[f].data(), fields[f].size());
                         out += fields[f].size();
                       }
                       *out = '\n';
