@@ -6,11 +6,10 @@
 #include <iterator>
 
 #include "platform/Codepage.h"
+#include "viewer/ByteScan.h"
 
 namespace kestrel {
 namespace {
-
-using namespace std::string_view_literals;
 
 constexpr const char* kBullet = "\x81\x45";  // "・" in Shift_JIS
 
@@ -45,42 +44,34 @@ bool At(const char* p, const char* end, std::string_view word) {
          std::memcmp(p, word.data(), word.size()) == 0;
 }
 
-// Decodes the entities of line[0, size) in place (nothing grows); answers
-// the new size. One pass does what the replacements in turn would: no two
-// entities overlap, and a replacement can only make a new entity through
-// the "&" of "&amp;" followed by the rest of a later one ("quot;" and so on).
-std::size_t DecodeEntities(char* line, std::size_t size) {
-  const char* in = line;
-  const char* const end = line + size;
-  char* out = line;
-  while (in < end) {
-    const char* amp = static_cast<const char*>(std::memchr(in, '&', static_cast<std::size_t>(end - in)));
-    if (!amp) amp = end;
-    if (out != in) std::memmove(out, in, static_cast<std::size_t>(amp - in));
-    out += amp - in;
-    in = amp;
-    if (in == end) break;
-    // The names differ in their second byte: that byte picks the one name
-    // to compare.
-    std::size_t k = std::size(kEntities);
-    if (end - in > 1) k = EntityBySecondByte(in[1]);
-    if (k == std::size(kEntities) || !At(in, end, kEntities[k].name)) {
-      *out++ = *in++;
-      continue;
-    }
-    in += kEntities[k].name.size();
-    std::string_view with = kEntities[k].with;
-    if (k == kAmp && in < end) {
-      std::size_t later = EntityBySecondByte(*in);
-      if (later > kAmp && later < std::size(kEntities) && At(in, end, kEntities[later].name.substr(1))) {
-        in += kEntities[later].name.size() - 1;
-        with = kEntities[later].with;
-      }
-    }
-    std::memcpy(out, with.data(), with.size());
-    out += with.size();
+// Decodes the entity at `in` (an "&") into `out`, or copies the "&" when
+// none starts there; answers where reading goes on. Decoding while the
+// line is copied does what the replacements in turn over the whole line
+// would: no name holds a space or a line end, so folding spaces and cutting
+// lines never make or break one, no two entities overlap, and a replacement
+// can only make a new entity through the "&" of "&amp;" followed by the
+// rest of a later one ("quot;" and so on).
+const char* DecodeEntityAt(const char* in, const char* end, char*& out) {
+  // The names differ in their second byte: that byte picks the one name
+  // to compare.
+  std::size_t k = std::size(kEntities);
+  if (end - in > 1) k = EntityBySecondByte(in[1]);
+  if (k == std::size(kEntities) || !At(in, end, kEntities[k].name)) {
+    *out++ = '&';
+    return in + 1;
   }
-  return static_cast<std::size_t>(out - line);
+  in += kEntities[k].name.size();
+  std::string_view with = kEntities[k].with;
+  if (k == kAmp && in < end) {
+    std::size_t later = EntityBySecondByte(*in);
+    if (later > kAmp && later < std::size(kEntities) && At(in, end, kEntities[later].name.substr(1))) {
+      in += kEntities[later].name.size() - 1;
+      with = kEntities[later].with;
+    }
+  }
+  std::memcpy(out, with.data(), with.size());
+  out += with.size();
+  return in;
 }
 
 // True when the last byte belongs to a double-byte character, found from
@@ -93,26 +84,63 @@ bool EndsInDoubleByte(const char* line, std::size_t size) {
   return leads % 2 == 1 || IsLeadByte(line[last]);
 }
 
-bool IsHeading(const std::string& tag, std::size_t at) {
-  return tag.size() == at + 2 && tag[at] == 'H' && tag[at + 1] >= '1' && tag[at + 1] <= '7';
+// What a tag does to the rendered text. Picked by the name's length and
+// bytes compared at once: a page has a tag every few bytes, and most of
+// them do nothing.
+enum class TagKind { Other, Skip, EndSkip, Break, Paragraph, Title, EndTitle, Heading, EndHeading,
+                     Item, Rule, Image };
+
+inline bool Is(const char* name, const char (&word)[3]) {
+  return name[0] == word[0] && name[1] == word[1];
 }
 
-bool EqualsNoCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; };
-    if (lower(a[i]) != lower(b[i])) return false;
+inline bool IsHeadingDigit(char c) { return c >= '1' && c <= '7'; }
+
+TagKind KindOf(const std::string& tag) {
+  const char* t = tag.data();
+  switch (tag.size()) {
+    case 1:
+      return t[0] == 'P' ? TagKind::Paragraph : TagKind::Other;
+    case 2:
+      if (Is(t, "BR") || Is(t, "OL") || Is(t, "UL") || Is(t, "TD")) return TagKind::Break;
+      if (Is(t, "LI")) return TagKind::Item;
+      if (Is(t, "HR")) return TagKind::Rule;
+      if (t[0] == 'H' && IsHeadingDigit(t[1])) return TagKind::Heading;
+      return TagKind::Other;
+    case 3:
+      if (t[0] != '/') return std::memcmp(t, "IMG", 3) == 0 ? TagKind::Image : TagKind::Other;
+      if (Is(t + 1, "OL") || Is(t + 1, "UL")) return TagKind::Paragraph;
+      if (t[1] == 'H' && IsHeadingDigit(t[2])) return TagKind::EndHeading;
+      return TagKind::Other;
+    case 5:
+      if (std::memcmp(t, "STYLE", 5) == 0) return TagKind::Skip;
+      if (std::memcmp(t, "TITLE", 5) == 0) return TagKind::Title;
+      return TagKind::Other;
+    case 6:
+      if (std::memcmp(t, "SCRIPT", 6) == 0) return TagKind::Skip;
+      if (t[0] != '/') return TagKind::Other;
+      if (std::memcmp(t + 1, "STYLE", 5) == 0) return TagKind::EndSkip;
+      if (std::memcmp(t + 1, "TABLE", 5) == 0) return TagKind::Break;
+      if (std::memcmp(t + 1, "TITLE", 5) == 0) return TagKind::EndTitle;
+      return TagKind::Other;
+    case 7:
+      return std::memcmp(t, "/SCRIPT", 7) == 0 ? TagKind::EndSkip : TagKind::Other;
+    default:
+      return TagKind::Other;
   }
-  return true;
 }
 
-std::string OptionValue(const std::vector<std::string>& options, std::string_view name) {
+// The value of the option named SRC, whatever its case: the name is what
+// comes before the first "=", and a bare SRC has an empty value.
+std::string_view SrcValue(const std::vector<std::string>& options) {
+  auto upper = [](char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; };
   for (const std::string& option : options) {
-    std::size_t eq = option.find('=');
-    std::string_view key = std::string_view(option).substr(0, eq);
-    if (EqualsNoCase(key, name)) {
-      return eq == std::string::npos ? std::string() : option.substr(eq + 1);
+    if (option.size() < 3 || upper(option[0]) != 'S' || upper(option[1]) != 'R' ||
+        upper(option[2]) != 'C') {
+      continue;
     }
+    if (option.size() == 3) return {};
+    if (option[3] == '=') return std::string_view(option).substr(4);
   }
   return {};
 }
@@ -142,107 +170,129 @@ void HtmlRenderer::AddBreaks(int count) { breaks_ = std::min(breaks_ + count, 2)
 
 void HtmlRenderer::HtmlParse1HtmlText(const std::string& text) {
   if (skipping_) return;
-  const char* const s = text.data();
-  const std::size_t n = text.size();
-  std::size_t start = 0;
-  while (start < n) {
-    std::size_t stop = start;
-    while (stop < n && s[stop] != '\n' && s[stop] != '\r') ++stop;
-
-    // The line goes straight into the rendered text, runs of spaces folded
-    // into one (a space is never a trail byte), and is taken back if it
-    // turns out empty or blank.
-    const std::size_t base = rendered_.size();
-    rendered_.resize(base + (stop - start) + 1);
-    char* const first = rendered_.data() + base;
-    char* o = first;
+  const char* s = text.data();
+  const char* const end = s + text.size();
+  // The lines go straight into the rendered text, runs of spaces folded
+  // into one (a space is never a trail byte) and entities decoded, and a
+  // line is taken back if it turns out empty or blank. Nothing grows but
+  // by the space after a line, and every line but the last gives up its
+  // line end: room for all of them at once.
+  const std::size_t base = rendered_.size();
+  rendered_.resize(base + text.size() + 1);
+  char* const origin = rendered_.data();
+  char* o = origin + base;
+  while (s < end) {
+    char* const line = o;
     bool space = false;
-    bool amp = false;
-    for (std::size_t i = start; i < stop; ++i) {
-      char c = s[i];
-      if (c == ' ') {
-        if (space) continue;
-        space = true;
-      } else {
+    while (true) {
+      const char* stop = FindFirstOf4(s, end, ' ', '&', '\n', '\r');
+      if (stop != s) {
+        std::memcpy(o, s, static_cast<std::size_t>(stop - s));
+        o += stop - s;
+        s = stop;
         space = false;
-        amp |= c == '&';
       }
-      *o++ = c;
+      if (s == end) break;
+      if (*s == ' ') {
+        if (!space) *o++ = ' ';
+        space = true;
+        ++s;
+      } else if (*s == '&') {
+        s = DecodeEntityAt(s, end, o);
+        space = false;
+      } else {
+        break;
+      }
     }
-    std::size_t size = static_cast<std::size_t>(o - first);
-    if (amp) size = DecodeEntities(first, size);
-    const char* line = rendered_.data() + base;
+    const std::size_t size = static_cast<std::size_t>(o - line);
     if (size == 0 || (size == 1 && (line[0] == ' ' || line[0] == '\t'))) {
-      rendered_.resize(base);
+      o = line;
     } else {
       char last = line[size - 1];
-      bool addSpace = last != ' ' && last != '.' && !EndsInDoubleByte(line, size);
-      if (addSpace) rendered_[base + size] = ' ';
-      rendered_.resize(base + size + (addSpace ? 1 : 0));
+      if (last != ' ' && last != '.' && !EndsInDoubleByte(line, size)) *o++ = ' ';
       breaks_ = 0;
     }
-
-    start = stop;
-    if (start < n && s[start] == '\r' && start + 1 < n && s[start + 1] == '\n') ++start;
-    if (start < n) ++start;
+    if (s < end) {
+      if (*s == '\r' && s + 1 < end && s[1] == '\n') ++s;
+      ++s;
+    }
   }
+  rendered_.resize(static_cast<std::size_t>(o - origin));
 }
 
 void HtmlRenderer::HtmlParse1HtmlTag(const std::string& tag,
                                      const std::vector<std::string>& options) {
-  if (tag == "SCRIPT"sv || tag == "STYLE"sv) {
+  const TagKind kind = KindOf(tag);
+  if (kind == TagKind::Skip) {
     skipping_ = true;
     return;
   }
-  if (tag == "/SCRIPT"sv || tag == "/STYLE"sv) {
+  if (kind == TagKind::EndSkip) {
     skipping_ = false;
     return;
   }
   if (skipping_) return;
 
-  if (tag == "BR"sv || tag == "OL"sv || tag == "UL"sv || tag == "TD"sv || tag == "/TABLE"sv) {
-    if (breaks_ < 2) rendered_ += '\n';
-    AddBreaks(1);
-  } else if (tag == "P"sv || tag == "/OL"sv || tag == "/UL"sv) {
-    if (breaks_ == 0) {
-      rendered_ += "\n\n";
-      AddBreaks(2);
-    } else if (breaks_ == 1) {
+  switch (kind) {
+    case TagKind::Break:
+      if (breaks_ < 2) rendered_ += '\n';
+      AddBreaks(1);
+      break;
+    case TagKind::Paragraph:
+      if (breaks_ == 0) {
+        rendered_ += "\n\n";
+        AddBreaks(2);
+      } else if (breaks_ == 1) {
+        rendered_ += '\n';
+        AddBreaks(1);
+      }
+      break;
+    case TagKind::Title:
+      rendered_ += "[[ ";
+      break;
+    case TagKind::EndTitle:
+      rendered_ += " ]]\n";
+      AddBreaks(1);
+      break;
+    case TagKind::Heading:
+      if (breaks_ == 0) {
+        rendered_ += "\n\n[| ";
+        AddBreaks(2);
+      } else if (breaks_ == 1) {
+        rendered_ += "\n[| ";
+        AddBreaks(1);
+      } else {
+        rendered_ += "[| ";
+      }
+      break;
+    case TagKind::EndHeading:
+      rendered_ += " |]\n";
+      AddBreaks(1);
+      break;
+    case TagKind::Item:
+      if (breaks_ == 0) {
+        rendered_ += '\n';
+        AddBreaks(1);
+      }
+      rendered_ += kBullet;
+      break;
+    case TagKind::Rule:
+      if (breaks_ < 2) rendered_ += '\n';
+      rendered_ += Rule();
       rendered_ += '\n';
       AddBreaks(1);
+      break;
+    case TagKind::Image: {
+      std::string_view src = SrcValue(options);
+      if (!src.empty()) {
+        rendered_ += "<Image:";
+        rendered_ += src;
+        rendered_ += "> ";
+      }
+      break;
     }
-  } else if (tag == "TITLE"sv) {
-    rendered_ += "[[ ";
-  } else if (tag == "/TITLE"sv) {
-    rendered_ += " ]]\n";
-    AddBreaks(1);
-  } else if (IsHeading(tag, 0)) {
-    if (breaks_ == 0) {
-      rendered_ += "\n\n[| ";
-      AddBreaks(2);
-    } else if (breaks_ == 1) {
-      rendered_ += "\n[| ";
-      AddBreaks(1);
-    } else {
-      rendered_ += "[| ";
-    }
-  } else if (tag.size() > 1 && tag[0] == '/' && IsHeading(tag, 1)) {
-    rendered_ += " |]\n";
-    AddBreaks(1);
-  } else if (tag == "LI"sv) {
-    if (breaks_ == 0) {
-      rendered_ += '\n';
-      AddBreaks(1);
-    }
-    rendered_ += kBullet;
-  } else if (tag == "HR"sv) {
-    if (breaks_ < 2) rendered_ += '\n';
-    rendered_ += Rule();
-    rendered_ += '\n';
-    AddBreaks(1);
-  } else if (tag == "IMG"sv) {
-    std::string src = OptionValue(options, "SRC");
-    if (!src.empty()) rendered_ += "<Image:" + src + "> ";
+    default:
+      break;
   }
 }
 

@@ -1,0 +1,37 @@
+// The first of a few given bytes in a stretch, sixteen bytes at a time where
+// the processor has SSE2: the HTML scans spend most of their time between
+// such bytes.
+#pragma once
+
+#include <cstddef>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+namespace kestrel {
+
+// The first byte of [p, end) that is a, b, c or d; end when there is none.
+inline const char* FindFirstOf4(const char* p, const char* end, char a, char b, char c, char d) {
+#if defined(__SSE2__)
+  const __m128i va = _mm_set1_epi8(a);
+  const __m128i vb = _mm_set1_epi8(b);
+  const __m128i vc = _mm_set1_epi8(c);
+  const __m128i vd = _mm_set1_epi8(d);
+  while (end - p >= 16) {
+    const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    const __m128i hit = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(x, va), _mm_cmpeq_epi8(x, vb)),
+                                     _mm_or_si128(_mm_cmpeq_epi8(x, vc), _mm_cmpeq_epi8(x, vd)));
+    const unsigned bits = static_cast<unsigned>(_mm_movemask_epi8(hit));
+    if (bits != 0) return p + __builtin_ctz(bits);
+    p += 16;
+  }
+#endif
+  for (; p < end; ++p) {
+    const char x = *p;
+    if (x == a || x == b || x == c || x == d) return p;
+  }
+  return end;
+}
+
+}  // namespace kestrel
