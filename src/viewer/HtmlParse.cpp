@@ -4,6 +4,7 @@
 #include <istream>
 
 #include "platform/Codepage.h"
+#include "viewer/ByteScan.h"
 
 namespace kestrel {
 namespace {
@@ -56,6 +57,40 @@ constexpr QuotedClasses kQuoted;
 
 inline char UpperAscii(Byte c) {
   return static_cast<char>((c >= 'a' && c <= 'z') ? c - 'a' + 'A' : c);
+}
+
+// What a tag byte is stored as: upper-cased before the "=", as it is after.
+struct ByteMap {
+  char of[256];
+  constexpr ByteMap(bool upper) : of() {
+    for (int c = 0; c < 256; ++c) {
+      of[c] = static_cast<char>(upper && c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
+    }
+  }
+};
+constexpr ByteMap kUpper(true);
+constexpr ByteMap kSame(false);
+
+// Where [p, limit) first has a byte that may end a text run ("<", NUL,
+// 0x13, CR) as a unit of its own, or else the last unit boundary before
+// limit; p is a boundary. After any byte that starts no two-byte unit a
+// unit ends, so an even run of lead bytes and backslashes before a byte
+// means that byte starts a unit, and an odd one that it is a trail byte.
+const Byte* SkipPlainText(const Byte* p, const Byte* limit) {
+  const Byte* known = p;  // a unit boundary
+  while (true) {
+    const Byte* t = reinterpret_cast<const Byte*>(
+        FindFirstOf4(reinterpret_cast<const char*>(known), reinterpret_cast<const char*>(limit), '<',
+                     '\0', '\x13', '\r'));
+    if (t == limit) break;
+    const Byte* run = t;
+    while (run > known && kText.of[run[-1]] == 1) --run;
+    if ((t - run) % 2 == 0) return t;
+    known = t + 1;
+  }
+  const Byte* run = limit;
+  while (run > known && kText.of[run[-1]] == 1) --run;
+  return run;
 }
 
 // A lone CR (old Mac line ends) separates like LF does.
@@ -121,6 +156,7 @@ void THtmlParse::Begin() {
   stop_ = false;
   pending_.clear();
   token_.clear();
+  tagLength_ = 0;
   tagName_.clear();
   options_.clear();
   inTag_ = false;
@@ -149,33 +185,37 @@ std::string THtmlParse::End() {
   }
   pending_.clear();
   if (!stop_ && !token_.empty()) {
-    // The end of a text run, or the last token of an unterminated tag,
-    // which comes out as text.
-    CallText(token_);
+    CallText(token_);  // the end of a text run
+  } else if (!stop_ && tagLength_ > 0) {
+    // The last token of an unterminated tag comes out as text.
+    CallText(std::string(tag_.data(), tagLength_));
   }
   token_.clear();
+  tagLength_ = 0;
   std::string rest = inTag_ ? tagName_ : std::string();
   tagName_.clear();
   options_.clear();
   return rest;
 }
 
-void THtmlParse::TakeToken(bool isOption) {
-  // Swapped rather than copied: the token takes over an emptied buffer.
+void THtmlParse::TakeToken(bool isOption, std::size_t length) {
+  // An emptied option string is reused for its buffer.
+  const char* bytes = tag_.data();
   if (!isOption && tagName_.empty()) {
-    tagName_.swap(token_);
+    tagName_.assign(bytes, length);
   } else if (spare_.empty()) {
-    options_.push_back(std::move(token_));
+    options_.emplace_back(bytes, length);
   } else {
     options_.push_back(std::move(spare_.back()));
     spare_.pop_back();
-    options_.back().swap(token_);
+    options_.back().assign(bytes, length);
   }
-  token_.clear();
 }
 
 void THtmlParse::StartTag() {
   inTag_ = true;
+  if (tag_.size() < kMaxToken) tag_.resize(kMaxToken);
+  tagLength_ = 0;
   tagName_.clear();
   for (std::string& option : options_) spare_.push_back(std::move(option));
   options_.clear();
@@ -196,6 +236,12 @@ std::size_t THtmlParse::Run(const char* data, std::size_t n, bool final) {
 // end the run; CR LF reads as one LF. Answers false when it must wait for
 // more bytes.
 bool THtmlParse::RunText(const char* data, std::size_t n, std::size_t& pos, bool final) {
+  if (data[pos] == '<' && token_.empty()) {
+    // No text between two tags, the usual case in markup.
+    ++pos;
+    StartTag();
+    return true;
+  }
   const Byte* const begin = reinterpret_cast<const Byte*>(data);
   const Byte* const end = begin + n;
   while (pos < n) {
@@ -203,7 +249,7 @@ bool THtmlParse::RunText(const char* data, std::size_t n, std::size_t& pos, bool
     const Byte* p = begin + pos;
     const std::size_t room = kMaxToken - token_.size();
     const Byte* limit = static_cast<std::size_t>(end - p) > room ? p + room : end;
-    const Byte* q = p;
+    const Byte* q = SkipPlainText(p, limit);
     bool wait = false;
     while (q < limit) {
       Byte k = kText.of[*q];
@@ -261,95 +307,109 @@ bool THtmlParse::RunText(const char* data, std::size_t n, std::size_t& pos, bool
   return true;
 }
 
-// One token of a tag: its name, an option, or the end. Answers false when
-// it must wait for more bytes.
+// The tokens of a tag up to its end. Answers false when it must wait for
+// more bytes.
 bool THtmlParse::RunTag(const char* data, std::size_t n, std::size_t& pos, bool final) {
-  auto at = [&](std::size_t i) { return static_cast<Byte>(data[i]); };
-  auto store = [&](const char* bytes, std::size_t count) {
-    if (token_.size() + count > kMaxToken) TakeToken(isOption_);  // a piece; flags carry on
-    token_.append(bytes, count);
+  const Byte* const begin = reinterpret_cast<const Byte*>(data);
+  const Byte* const end = begin + n;
+  const Byte* p = begin + pos;
+  // The state lives in locals while bytes are stored, and goes back on
+  // every way out.
+  bool quoted = quoted_, isOption = isOption_, afterEquals = afterEquals_;
+  char* const token = tag_.data();
+  std::size_t length = tagLength_;
+  auto leave = [&](bool more) {
+    pos = static_cast<std::size_t>(p - begin);
+    quoted_ = quoted;
+    isOption_ = isOption;
+    afterEquals_ = afterEquals;
+    tagLength_ = length;
+    return more;
   };
-  while (pos < n) {
-    Byte c = at(pos);
-    const Byte* classes = quoted_ ? kQuoted.of : kTag.of;
+  // A token that would outgrow the buffer is handed on in pieces; the
+  // flags carry on.
+  auto makeRoom = [&](std::size_t count) {
+    if (length + count > kMaxToken) {
+      TakeToken(isOption, length);
+      length = 0;
+    }
+  };
+  while (p < end) {
+    const Byte* const classes = quoted ? kQuoted.of : kTag.of;
+    const char* const stored = afterEquals ? kSame.of : kUpper.of;
+    Byte c = *p;
     Byte k = classes[c];
     if (k == 0) {
-      // A stretch of ordinary bytes at once, upper-cased before the "=", as
-      // much of it as the buffer holds.
-      const std::size_t room = kMaxToken - token_.size();
-      if (room == 0) {
-        char stored = afterEquals_ ? static_cast<char>(c) : UpperAscii(c);
-        store(&stored, 1);  // takes the full piece first
-        ++pos;
-        continue;
-      }
-      const std::size_t limit = n - pos > room ? pos + room : n;
-      std::size_t stop = pos + 1;
-      while (stop < limit && classes[at(stop)] == 0) ++stop;
-      const std::size_t count = stop - pos;
-      const std::size_t from = token_.size();
-      token_.append(data + pos, count);
-      if (!afterEquals_) {
-        for (std::size_t i = from; i < token_.size(); ++i) {
-          token_[i] = UpperAscii(static_cast<Byte>(token_[i]));
-        }
-      }
-      pos += count;
+      // A stretch of ordinary bytes, upper-cased before the "=", as much
+      // of it as the buffer holds.
+      makeRoom(1);
+      const Byte* const limit =
+          static_cast<std::size_t>(end - p) > kMaxToken - length ? p + (kMaxToken - length) : end;
+      char* out = token + length;
+      do {
+        *out++ = stored[*p++];
+      } while (p < limit && classes[*p] == 0);
+      length = static_cast<std::size_t>(out - token);
       continue;
     }
     if (k == 1) {
-      if (pos + 1 < n) {
+      if (p + 1 < end) {
         if (c == '\\') {
           // An escaped byte is kept literally, quotes and ">" included.
-          char second = afterEquals_ ? static_cast<char>(at(pos + 1)) : UpperAscii(at(pos + 1));
-          store(&second, 1);
+          makeRoom(1);
+          token[length++] = stored[p[1]];
         } else {
-          store(data + pos, 2);  // a double-byte character is never upper-cased
+          makeRoom(2);  // a double-byte character is never upper-cased
+          token[length++] = static_cast<char>(c);
+          token[length++] = static_cast<char>(p[1]);
         }
-        pos += 2;
+        p += 2;
         continue;
       }
-      if (!final) return false;
+      if (!final) return leave(false);
     }
     if (c == '\r') {
-      if (pos + 1 < n) {
-        if (at(pos + 1) == '\n') {
-          ++pos;
+      if (p + 1 < end) {
+        if (p[1] == '\n') {
+          ++p;
           c = '\n';
         }
       } else if (!final) {
-        return false;
+        return leave(false);
       }
     }
-    ++pos;
+    ++p;
     if (c == '"' || c == '\'') {
-      quoted_ = !quoted_;
+      quoted = !quoted;
       continue;
     }
-    if (!quoted_) {
+    if (!quoted) {
       if (IsTagSpace(c)) {
-        if (token_.empty()) continue;
-        TakeToken(isOption_);
-        isOption_ = afterEquals_ = quoted_ = false;
-        return true;
+        if (length == 0) continue;
+        TakeToken(isOption, length);
+        length = 0;
+        isOption = afterEquals = false;
+        continue;
       }
       if (c == '>') {
-        if (!token_.empty()) TakeToken(false);
+        if (length > 0) TakeToken(false, length);
+        length = 0;
+        isOption = afterEquals = false;
+        inTag_ = false;
+        leave(true);
         CallTag(tagName_, options_);
         tagName_.clear();
         for (std::string& option : options_) spare_.push_back(std::move(option));
         options_.clear();
-        inTag_ = false;
-        isOption_ = afterEquals_ = quoted_ = false;
         return true;
       }
-      if (c == '=') isOption_ = true;
+      if (c == '=') isOption = true;
     }
-    char stored = afterEquals_ ? static_cast<char>(c) : UpperAscii(c);
-    store(&stored, 1);
-    if (c == '=') afterEquals_ = true;
+    makeRoom(1);
+    token[length++] = stored[c];
+    if (c == '=') afterEquals = true;
   }
-  return true;
+  return leave(true);
 }
 
 }  // namespace kestrel

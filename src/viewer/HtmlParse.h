@@ -72,7 +72,9 @@ class THtmlParse {
   std::size_t Run(const char* data, std::size_t n, bool final);
   bool RunText(const char* data, std::size_t n, std::size_t& pos, bool final);
   bool RunTag(const char* data, std::size_t n, std::size_t& pos, bool final);
-  void TakeToken(bool isOption);
+  // Moves the tag token collected so far (`length` bytes) to the name or
+  // the options.
+  void TakeToken(bool isOption, std::size_t length);
   void StartTag();
 
   std::string fileName_;
@@ -81,7 +83,9 @@ class THtmlParse {
 
   // Where a fed document stands between blocks.
   std::string pending_;  // at most one byte waiting for the next
-  std::string token_;
+  std::string token_;     // a text run
+  std::vector<char> tag_;  // a tag token, kMaxToken bytes of room
+  std::size_t tagLength_ = 0;
   std::string tagName_;
   std::vector<std::string> options_;
   std::vector<std::string> spare_;  // emptied option strings, reused for their buffers
