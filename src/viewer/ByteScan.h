@@ -34,4 +34,41 @@ inline const char* FindFirstOf4(const char* p, const char* end, char a, char b, 
   return end;
 }
 
+// Copies the bytes of [s, end) to `out` up to the first that is a, b, c or
+// d, and moves both on past what was copied. Writes up to 15 bytes beyond
+// what it copies: `out` needs that much room to spare.
+inline void CopyUntilAny4(const char*& s, const char* end, char*& out, char a, char b, char c,
+                          char d) {
+  const char* p = s;
+  char* o = out;
+#if defined(__SSE2__)
+  const __m128i va = _mm_set1_epi8(a);
+  const __m128i vb = _mm_set1_epi8(b);
+  const __m128i vc = _mm_set1_epi8(c);
+  const __m128i vd = _mm_set1_epi8(d);
+  while (end - p >= 16) {
+    const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(o), x);
+    const __m128i hit = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(x, va), _mm_cmpeq_epi8(x, vb)),
+                                     _mm_or_si128(_mm_cmpeq_epi8(x, vc), _mm_cmpeq_epi8(x, vd)));
+    const unsigned bits = static_cast<unsigned>(_mm_movemask_epi8(hit));
+    if (bits != 0) {
+      const unsigned at = static_cast<unsigned>(__builtin_ctz(bits));
+      s = p + at;
+      out = o + at;
+      return;
+    }
+    p += 16;
+    o += 16;
+  }
+#endif
+  for (; p < end; ++p) {
+    const char x = *p;
+    if (x == a || x == b || x == c || x == d) break;
+    *o++ = x;
+  }
+  s = p;
+  out = o;
+}
+
 }  // namespace kestrel

@@ -13,6 +13,8 @@ namespace {
 
 constexpr const char* kBullet = "\x81\x45";  // "・" in Shift_JIS
 
+constexpr std::size_t kCopySlack = 15;  // what CopyUntilAny4 may write beyond
+
 // Only these entities are decoded, as if one after the other over the whole
 // line: a "&lt;" that the "&amp;" replacement makes is left as it is, but
 // the entities after "&amp;" in the list still see the "&" it makes.
@@ -39,9 +41,13 @@ std::size_t EntityBySecondByte(char c) {
   }
 }
 
+// The names are a few bytes long: compared in line, not through memcmp.
 bool At(const char* p, const char* end, std::string_view word) {
-  return static_cast<std::size_t>(end - p) >= word.size() &&
-         std::memcmp(p, word.data(), word.size()) == 0;
+  if (static_cast<std::size_t>(end - p) < word.size()) return false;
+  for (std::size_t i = 0; i < word.size(); ++i) {
+    if (p[i] != word[i]) return false;
+  }
+  return true;
 }
 
 // Decodes the entity at `in` (an "&") into `out`, or copies the "&" when
@@ -69,8 +75,7 @@ const char* DecodeEntityAt(const char* in, const char* end, char*& out) {
       with = kEntities[later].with;
     }
   }
-  std::memcpy(out, with.data(), with.size());
-  out += with.size();
+  for (char c : with) *out++ = c;
   return in;
 }
 
@@ -176,22 +181,18 @@ void HtmlRenderer::HtmlParse1HtmlText(const std::string& text) {
   // into one (a space is never a trail byte) and entities decoded, and a
   // line is taken back if it turns out empty or blank. Nothing grows but
   // by the space after a line, and every line but the last gives up its
-  // line end: room for all of them at once.
+  // line end: room for all of them at once, and for the copy's overrun.
   const std::size_t base = rendered_.size();
-  rendered_.resize(base + text.size() + 1);
+  rendered_.resize(base + text.size() + 1 + kCopySlack);
   char* const origin = rendered_.data();
   char* o = origin + base;
   while (s < end) {
     char* const line = o;
     bool space = false;
     while (true) {
-      const char* stop = FindFirstOf4(s, end, ' ', '&', '\n', '\r');
-      if (stop != s) {
-        std::memcpy(o, s, static_cast<std::size_t>(stop - s));
-        o += stop - s;
-        s = stop;
-        space = false;
-      }
+      const char* const from = s;
+      CopyUntilAny4(s, end, o, ' ', '&', '\n', '\r');
+      if (s != from) space = false;
       if (s == end) break;
       if (*s == ' ') {
         if (!space) *o++ = ' ';
