@@ -26,38 +26,35 @@ struct TextClasses {
 };
 constexpr TextClasses kText;
 
-// In a tag: 0 an ordinary byte, 1 the first of a two-byte unit, 2 any byte
-// with a meaning of its own (spaces, quotes, "=", ">", CR).
+// What a byte is in a tag, one code per way it is handled.
+enum TagClass : Byte {
+  kOrdinary = 0,
+  kPairStart,  // the first of a two-byte unit: a lead byte or a backslash
+  kCr,
+  kQuote,
+  kSpace,  // tab, LF, space
+  kTagEnd,
+  kEquals,
+};
+
 struct TagClasses {
   Byte of[256];
-  constexpr TagClasses() : of() {
+  constexpr TagClasses(bool quoted) : of() {
     for (int c = 0; c < 256; ++c) {
       Byte b = static_cast<Byte>(c);
-      if ((b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC) || b == '\\') of[c] = 1;
-      else if (b == ' ' || b == '\t' || b == '\n' || b == '\r' || b == '"' || b == '\'' ||
-               b == '=' || b == '>') of[c] = 2;
+      if ((b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC) || b == '\\') of[c] = kPairStart;
+      else if (b == '\r') of[c] = kCr;
+      else if (b == '"' || b == '\'') of[c] = kQuote;
+      else if (b == '=') of[c] = kEquals;
+      // Inside quotes spaces and ">" are ordinary; "=" still is not, since
+      // it ends the upper-casing.
+      else if (!quoted && (b == ' ' || b == '\t' || b == '\n')) of[c] = kSpace;
+      else if (!quoted && b == '>') of[c] = kTagEnd;
     }
   }
 };
-constexpr TagClasses kTag;
-
-// Inside quotes spaces and ">" are ordinary too; "=" still is not, since it
-// ends the upper-casing.
-struct QuotedClasses {
-  Byte of[256];
-  constexpr QuotedClasses() : of() {
-    for (int c = 0; c < 256; ++c) {
-      Byte b = static_cast<Byte>(c);
-      of[c] = kTag.of[c];
-      if (b == ' ' || b == '\t' || b == '\n' || b == '>') of[c] = 0;
-    }
-  }
-};
-constexpr QuotedClasses kQuoted;
-
-inline char UpperAscii(Byte c) {
-  return static_cast<char>((c >= 'a' && c <= 'z') ? c - 'a' + 'A' : c);
-}
+constexpr TagClasses kTag(false);
+constexpr TagClasses kQuoted(true);
 
 // What a tag byte is stored as: upper-cased before the "=", as it is after.
 struct ByteMap {
@@ -93,8 +90,6 @@ const Byte* SkipPlainText(const Byte* p, const Byte* limit) {
   return run;
 }
 
-// A lone CR (old Mac line ends) separates like LF does.
-inline bool IsTagSpace(Byte c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
 
 constexpr std::size_t kBlock = 1 << 16;
 
@@ -352,46 +347,48 @@ bool THtmlParse::RunTag(const char* data, std::size_t n, std::size_t& pos, bool 
       length = static_cast<std::size_t>(out - token);
       continue;
     }
-    if (k == 1) {
-      if (p + 1 < end) {
-        if (c == '\\') {
-          // An escaped byte is kept literally, quotes and ">" included.
-          makeRoom(1);
-          token[length++] = stored[p[1]];
-        } else {
-          makeRoom(2);  // a double-byte character is never upper-cased
-          token[length++] = static_cast<char>(c);
-          token[length++] = static_cast<char>(p[1]);
+    switch (k) {
+      case kPairStart:
+        if (p + 1 < end) {
+          if (c == '\\') {
+            // An escaped byte is kept literally, quotes and ">" included.
+            makeRoom(1);
+            token[length++] = stored[p[1]];
+          } else {
+            makeRoom(2);  // a double-byte character is never upper-cased
+            token[length++] = static_cast<char>(c);
+            token[length++] = static_cast<char>(p[1]);
+          }
+          p += 2;
+          continue;
         }
-        p += 2;
-        continue;
-      }
-      if (!final) return leave(false);
-    }
-    if (c == '\r') {
-      if (p + 1 < end) {
-        if (p[1] == '\n') {
-          ++p;
-          c = '\n';
+        if (!final) return leave(false);
+        break;  // a lone one at the very end is stored as it is
+      case kCr:
+        if (p + 1 < end) {
+          if (p[1] == '\n') {
+            ++p;
+            c = '\n';
+          }
+        } else if (!final) {
+          return leave(false);
         }
-      } else if (!final) {
-        return leave(false);
-      }
-    }
-    ++p;
-    if (c == '"' || c == '\'') {
-      quoted = !quoted;
-      continue;
-    }
-    if (!quoted) {
-      if (IsTagSpace(c)) {
+        if (quoted) break;  // kept in a quoted value
+        // A lone CR (old Mac line ends) separates like LF does.
+        [[fallthrough]];
+      case kSpace:
+        ++p;
         if (length == 0) continue;
         TakeToken(isOption, length);
         length = 0;
         isOption = afterEquals = false;
         continue;
-      }
-      if (c == '>') {
+      case kQuote:
+        ++p;
+        quoted = !quoted;
+        continue;
+      case kTagEnd:
+        ++p;
         if (length > 0) TakeToken(false, length);
         length = 0;
         isOption = afterEquals = false;
@@ -402,12 +399,17 @@ bool THtmlParse::RunTag(const char* data, std::size_t n, std::size_t& pos, bool 
         for (std::string& option : options_) spare_.push_back(std::move(option));
         options_.clear();
         return true;
-      }
-      if (c == '=') isOption = true;
+      case kEquals:
+        ++p;
+        if (!quoted) isOption = true;
+        makeRoom(1);
+        token[length++] = stored[c];
+        afterEquals = true;
+        continue;
     }
+    ++p;
     makeRoom(1);
     token[length++] = stored[c];
-    if (c == '=') afterEquals = true;
   }
   return leave(true);
 }

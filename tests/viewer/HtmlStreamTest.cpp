@@ -97,6 +97,19 @@ TEST(HtmlStreamTest, TrickyBytesRenderAsBefore) {
     const std::string soup = Soup(rng, 1 + round % 60);
     ASSERT_EQ(RenderHtmlText(soup, 80), reference::RenderHtmlText(soup, 80)) << soup;
   }
+  // Runs of lead bytes or backslashes of every length before a "<", a CR
+  // or an entity, across the sixteen-byte steps of the scans: an odd run
+  // takes the byte after it as its trail.
+  for (const char* lead : {"\x81", "\\", "\xE0"}) {
+    for (int count = 0; count < 40; ++count) {
+      std::string run;
+      for (int i = 0; i < count; ++i) run += lead;
+      for (const char* after : {"<b>y", "\r\nz", "&amp;  w", "\x13v"}) {
+        const std::string html = "x" + run + after + run + "<p>" + run;
+        ASSERT_EQ(RenderHtmlText(html, 80), reference::RenderHtmlText(html, 80)) << html;
+      }
+    }
+  }
   // Entities as the replacements one after the other leave them.
   EXPECT_EQ(RenderHtmlText("&amp;quot;&amp;amp;quot;&amp;&quot;&amp;copy;&amp;nbsp;", 80),
             "\"&amp;quot;&\"(C)&nbsp; ");
