@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "viewer/HtmlParse.h"
 #include "viewer/HtmlRenderer.h"
@@ -17,11 +18,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   kestrel::THtmlParse parser;
   kestrel::HtmlRenderer renderer(width);
   renderer.Attach(parser);
-  auto render = parser.OnHtmlTag;
+  auto render = parser.OnHtmlTagView;
   std::size_t tags = 0;
-  parser.OnHtmlTag = [&](kestrel::THtmlParse& sender, const std::string& tag,
-                         const std::vector<std::string>& options) {
-    for (const std::string& option : options) {
+  parser.OnHtmlTagView = [&](kestrel::THtmlParse& sender, std::string_view tag,
+                             const std::vector<std::string_view>& options) {
+    for (std::string_view option : options) {
       if (option.empty() || option.size() > kestrel::THtmlParse::kMaxToken) __builtin_trap();
     }
     render(sender, tag, options);

@@ -1,5 +1,6 @@
 #include "viewer/HtmlParse.h"
 
+#include <algorithm>
 #include <fstream>
 #include <istream>
 
@@ -110,7 +111,29 @@ void THtmlParse::CallText(const std::string& text) {
 }
 
 void THtmlParse::CallTag(const std::string& tag, const std::vector<std::string>& options) {
+  if (OnHtmlTagView) {
+    std::vector<std::string_view> views(options.begin(), options.end());
+    OnHtmlTagView(*this, tag, views);
+  }
   if (OnHtmlTag) OnHtmlTag(*this, tag, options);
+}
+
+void THtmlParse::RaiseTag() {
+  const char* const bytes = tag_.data();
+  const std::string_view name(bytes + nameStart_, nameLength_);
+  if (OnHtmlTagView) {
+    optionViews_.clear();
+    for (const auto& [start, length] : optionPlaces_) optionViews_.emplace_back(bytes + start, length);
+    OnHtmlTagView(*this, name, optionViews_);
+  }
+  if (OnHtmlTag) {
+    tagName_.assign(name);
+    options_.resize(optionPlaces_.size());
+    for (std::size_t i = 0; i < optionPlaces_.size(); ++i) {
+      options_[i].assign(bytes + optionPlaces_[i].first, optionPlaces_[i].second);
+    }
+    OnHtmlTag(*this, tagName_, options_);
+  }
 }
 
 std::string THtmlParse::Content() {
@@ -151,9 +174,8 @@ void THtmlParse::Begin() {
   stop_ = false;
   pending_.clear();
   token_.clear();
-  tagLength_ = 0;
-  tagName_.clear();
-  options_.clear();
+  tagUsed_ = tokenStart_ = nameLength_ = 0;
+  optionPlaces_.clear();
   inTag_ = false;
   isOption_ = afterEquals_ = quoted_ = false;
 }
@@ -181,39 +203,31 @@ std::string THtmlParse::End() {
   pending_.clear();
   if (!stop_ && !token_.empty()) {
     CallText(token_);  // the end of a text run
-  } else if (!stop_ && tagLength_ > 0) {
+  } else if (!stop_ && tagUsed_ > tokenStart_) {
     // The last token of an unterminated tag comes out as text.
-    CallText(std::string(tag_.data(), tagLength_));
+    CallText(std::string(tag_.data() + tokenStart_, tagUsed_ - tokenStart_));
   }
   token_.clear();
-  tagLength_ = 0;
-  std::string rest = inTag_ ? tagName_ : std::string();
-  tagName_.clear();
-  options_.clear();
+  std::string rest = inTag_ ? std::string(tag_.data() + nameStart_, nameLength_) : std::string();
+  tagUsed_ = tokenStart_ = nameLength_ = 0;
+  optionPlaces_.clear();
   return rest;
 }
 
-void THtmlParse::TakeToken(bool isOption, std::size_t length) {
-  // An emptied option string is reused for its buffer.
-  const char* bytes = tag_.data();
-  if (!isOption && tagName_.empty()) {
-    tagName_.assign(bytes, length);
-  } else if (spare_.empty()) {
-    options_.emplace_back(bytes, length);
+void THtmlParse::TakeToken(bool isOption, std::size_t start, std::size_t stop) {
+  if (!isOption && nameLength_ == 0) {
+    nameStart_ = start;
+    nameLength_ = stop - start;
   } else {
-    options_.push_back(std::move(spare_.back()));
-    spare_.pop_back();
-    options_.back().assign(bytes, length);
+    optionPlaces_.emplace_back(start, stop - start);
   }
 }
 
 void THtmlParse::StartTag() {
   inTag_ = true;
-  if (tag_.size() < kMaxToken) tag_.resize(kMaxToken);
-  tagLength_ = 0;
-  tagName_.clear();
-  for (std::string& option : options_) spare_.push_back(std::move(option));
-  options_.clear();
+  if (tag_.empty()) tag_.resize(kMaxToken);
+  tagUsed_ = tokenStart_ = nameLength_ = 0;
+  optionPlaces_.clear();
   isOption_ = afterEquals_ = quoted_ = false;
 }
 
@@ -311,22 +325,28 @@ bool THtmlParse::RunTag(const char* data, std::size_t n, std::size_t& pos, bool 
   // The state lives in locals while bytes are stored, and goes back on
   // every way out.
   bool quoted = quoted_, isOption = isOption_, afterEquals = afterEquals_;
-  char* const token = tag_.data();
-  std::size_t length = tagLength_;
+  char* token = tag_.data();
+  std::size_t length = tagUsed_;  // bytes in the buffer
+  std::size_t start = tokenStart_;
   auto leave = [&](bool more) {
     pos = static_cast<std::size_t>(p - begin);
     quoted_ = quoted;
     isOption_ = isOption;
     afterEquals_ = afterEquals;
-    tagLength_ = length;
+    tagUsed_ = length;
+    tokenStart_ = start;
     return more;
   };
-  // A token that would outgrow the buffer is handed on in pieces; the
-  // flags carry on.
+  // A token that would outgrow kMaxToken is handed on in pieces, the flags
+  // carrying on; a tag that outgrows the buffer gets a larger one.
   auto makeRoom = [&](std::size_t count) {
-    if (length + count > kMaxToken) {
-      TakeToken(isOption, length);
-      length = 0;
+    if (length - start + count > kMaxToken) {
+      TakeToken(isOption, start, length);
+      start = length;
+    }
+    if (length + count > tag_.size()) {
+      tag_.resize(2 * tag_.size());
+      token = tag_.data();
     }
   };
   while (p < end) {
@@ -338,8 +358,8 @@ bool THtmlParse::RunTag(const char* data, std::size_t n, std::size_t& pos, bool 
       // A stretch of ordinary bytes, upper-cased before the "=", as much
       // of it as the buffer holds.
       makeRoom(1);
-      const Byte* const limit =
-          static_cast<std::size_t>(end - p) > kMaxToken - length ? p + (kMaxToken - length) : end;
+      const std::size_t room = std::min(kMaxToken - (length - start), tag_.size() - length);
+      const Byte* const limit = static_cast<std::size_t>(end - p) > room ? p + room : end;
       char* out = token + length;
       do {
         *out++ = stored[*p++];
@@ -378,9 +398,9 @@ bool THtmlParse::RunTag(const char* data, std::size_t n, std::size_t& pos, bool 
         [[fallthrough]];
       case kSpace:
         ++p;
-        if (length == 0) continue;
-        TakeToken(isOption, length);
-        length = 0;
+        if (length == start) continue;
+        TakeToken(isOption, start, length);
+        start = length;
         isOption = afterEquals = false;
         continue;
       case kQuote:
@@ -389,15 +409,12 @@ bool THtmlParse::RunTag(const char* data, std::size_t n, std::size_t& pos, bool 
         continue;
       case kTagEnd:
         ++p;
-        if (length > 0) TakeToken(false, length);
-        length = 0;
+        if (length > start) TakeToken(false, start, length);
+        start = length;
         isOption = afterEquals = false;
         inTag_ = false;
         leave(true);
-        CallTag(tagName_, options_);
-        tagName_.clear();
-        for (std::string& option : options_) spare_.push_back(std::move(option));
-        options_.clear();
+        RaiseTag();
         return true;
       case kEquals:
         ++p;

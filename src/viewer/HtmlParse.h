@@ -10,6 +10,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace kestrel {
@@ -27,6 +28,10 @@ class THtmlParse {
   using TagEvent = std::function<void(THtmlParse& sender, const std::string& tag,
                                       const std::vector<std::string>& options)>;
   using TextEvent = std::function<void(THtmlParse& sender, const std::string& text)>;
+  // The same tag as views of the parser's own buffer, valid for the call:
+  // no string is made per option. Raised before OnHtmlTag when both are set.
+  using TagViewEvent = std::function<void(THtmlParse& sender, std::string_view tag,
+                                          const std::vector<std::string_view>& options)>;
 
   // The token buffer holds this many bytes. A longer text run or tag token
   // is handed over in pieces of at most this size, never cut inside a
@@ -35,6 +40,7 @@ class THtmlParse {
 
   TagEvent OnHtmlTag;
   TextEvent OnHtmlText;
+  TagViewEvent OnHtmlTagView;
 
   const std::string& FileName() const { return fileName_; }
   // A different name empties HtmlDoc.
@@ -72,9 +78,11 @@ class THtmlParse {
   std::size_t Run(const char* data, std::size_t n, bool final);
   bool RunText(const char* data, std::size_t n, std::size_t& pos, bool final);
   bool RunTag(const char* data, std::size_t n, std::size_t& pos, bool final);
-  // Moves the tag token collected so far (`length` bytes) to the name or
-  // the options.
-  void TakeToken(bool isOption, std::size_t length);
+  // Makes the tag token at [start, stop) of the tag buffer the name or the
+  // next option.
+  void TakeToken(bool isOption, std::size_t start, std::size_t stop);
+  // Raises the tag events with what the tag buffer holds.
+  void RaiseTag();
   void StartTag();
 
   std::string fileName_;
@@ -83,12 +91,19 @@ class THtmlParse {
 
   // Where a fed document stands between blocks.
   std::string pending_;  // at most one byte waiting for the next
-  std::string token_;     // a text run
-  std::vector<char> tag_;  // a tag token, kMaxToken bytes of room
-  std::size_t tagLength_ = 0;
+  std::string token_;  // a text run
+  // The tokens of the tag being read, one after the other; where the one
+  // being collected starts, the name's place and the options' places.
+  std::vector<char> tag_;
+  std::size_t tagUsed_ = 0;
+  std::size_t tokenStart_ = 0;
+  std::size_t nameStart_ = 0;
+  std::size_t nameLength_ = 0;
+  std::vector<std::pair<std::size_t, std::size_t>> optionPlaces_;
+  // What the events are given, kept for their buffers.
+  std::vector<std::string_view> optionViews_;
   std::string tagName_;
   std::vector<std::string> options_;
-  std::vector<std::string> spare_;  // emptied option strings, reused for their buffers
   bool inTag_ = false;
   bool isOption_ = false;
   bool afterEquals_ = false;

@@ -101,7 +101,7 @@ inline bool Is(const char* name, const char (&word)[3]) {
 
 inline bool IsHeadingDigit(char c) { return c >= '1' && c <= '7'; }
 
-TagKind KindOf(const std::string& tag) {
+TagKind KindOf(std::string_view tag) {
   const char* t = tag.data();
   switch (tag.size()) {
     case 1:
@@ -137,15 +137,16 @@ TagKind KindOf(const std::string& tag) {
 
 // The value of the option named SRC, whatever its case: the name is what
 // comes before the first "=", and a bare SRC has an empty value.
-std::string_view SrcValue(const std::vector<std::string>& options) {
+template <class Option>
+std::string_view SrcValue(const std::vector<Option>& options) {
   auto upper = [](char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; };
-  for (const std::string& option : options) {
+  for (std::string_view option : options) {
     if (option.size() < 3 || upper(option[0]) != 'S' || upper(option[1]) != 'R' ||
         upper(option[2]) != 'C') {
       continue;
     }
     if (option.size() == 3) return {};
-    if (option[3] == '=') return std::string_view(option).substr(4);
+    if (option[3] == '=') return option.substr(4);
   }
   return {};
 }
@@ -160,8 +161,8 @@ void HtmlRenderer::Reset() {
 
 void HtmlRenderer::Attach(THtmlParse& parser) {
   parser.OnHtmlText = [this](THtmlParse&, const std::string& text) { HtmlParse1HtmlText(text); };
-  parser.OnHtmlTag = [this](THtmlParse&, const std::string& tag,
-                            const std::vector<std::string>& options) {
+  parser.OnHtmlTagView = [this](THtmlParse&, std::string_view tag,
+                                const std::vector<std::string_view>& options) {
     HtmlParse1HtmlTag(tag, options);
   };
 }
@@ -223,6 +224,15 @@ void HtmlRenderer::HtmlParse1HtmlText(const std::string& text) {
 
 void HtmlRenderer::HtmlParse1HtmlTag(const std::string& tag,
                                      const std::vector<std::string>& options) {
+  RenderTag(tag, KindOf(tag) == TagKind::Image ? SrcValue(options) : std::string_view());
+}
+
+void HtmlRenderer::HtmlParse1HtmlTag(std::string_view tag,
+                                     const std::vector<std::string_view>& options) {
+  RenderTag(tag, KindOf(tag) == TagKind::Image ? SrcValue(options) : std::string_view());
+}
+
+void HtmlRenderer::RenderTag(std::string_view tag, std::string_view src) {
   const TagKind kind = KindOf(tag);
   if (kind == TagKind::Skip) {
     skipping_ = true;
@@ -284,7 +294,6 @@ void HtmlRenderer::HtmlParse1HtmlTag(const std::string& tag,
       AddBreaks(1);
       break;
     case TagKind::Image: {
-      std::string_view src = SrcValue(options);
       if (!src.empty()) {
         rendered_ += "<Image:";
         rendered_ += src;

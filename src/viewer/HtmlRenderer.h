@@ -27,6 +27,8 @@ class HtmlRenderer {
 
   void HtmlParse1HtmlText(const std::string& text);
   void HtmlParse1HtmlTag(const std::string& tag, const std::vector<std::string>& options);
+  // The same for the parser's views of a tag.
+  void HtmlParse1HtmlTag(std::string_view tag, const std::vector<std::string_view>& options);
 
   const std::string& RenderedText() const { return rendered_; }
   // Hands over the text rendered so far and starts collecting afresh; the
@@ -43,6 +45,8 @@ class HtmlRenderer {
 
  private:
   void AddBreaks(int count);
+  // `src` the value of the tag's SRC option.
+  void RenderTag(std::string_view tag, std::string_view src);
 
   int wrapWidth_;
   std::string rendered_;
