@@ -222,14 +222,17 @@ void HtmlRenderer::HtmlParse1HtmlText(const std::string& text) {
   rendered_.resize(static_cast<std::size_t>(o - origin));
 }
 
+// Most tags do nothing, skipping or not: those end here.
 void HtmlRenderer::HtmlParse1HtmlTag(const std::string& tag,
                                      const std::vector<std::string>& options) {
-  RenderTag(tag, KindOf(tag) == TagKind::Image ? SrcValue(options) : std::string_view());
+  const TagKind kind = KindOf(tag);
+  if (kind != TagKind::Other) RenderTag(tag, kind == TagKind::Image ? SrcValue(options) : "");
 }
 
 void HtmlRenderer::HtmlParse1HtmlTag(std::string_view tag,
                                      const std::vector<std::string_view>& options) {
-  RenderTag(tag, KindOf(tag) == TagKind::Image ? SrcValue(options) : std::string_view());
+  const TagKind kind = KindOf(tag);
+  if (kind != TagKind::Other) RenderTag(tag, kind == TagKind::Image ? SrcValue(options) : "");
 }
 
 void HtmlRenderer::RenderTag(std::string_view tag, std::string_view src) {
