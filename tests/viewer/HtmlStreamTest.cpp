@@ -110,6 +110,15 @@ TEST(HtmlStreamTest, TrickyBytesRenderAsBefore) {
       }
     }
   }
+  // Tag stretches of every length up to a byte of each kind, quoted or not.
+  for (std::size_t count = 0; count < 40; ++count) {
+    for (const char* after : {" ", "\"", "'", "=", "\\", "\x82\xA0", "\xA0", "\r", "\t", ">", "\x01"}) {
+      const std::string name(count, 'q'), value(count, 'v');
+      const std::string html = "<img " + name + after + " Src=" + value + after + "z alt=\"" +
+                               value + after + "\" sRc='" + name + after + "'>";
+      ASSERT_EQ(RenderHtmlText(html, 80), reference::RenderHtmlText(html, 80)) << html;
+    }
+  }
   // Entities as the replacements one after the other leave them.
   EXPECT_EQ(RenderHtmlText("&amp;quot;&amp;amp;quot;&amp;&quot;&amp;copy;&amp;nbsp;", 80),
             "\"&amp;quot;&\"(C)&nbsp; ");
