@@ -11,18 +11,29 @@
 
 namespace kestrel {
 
+#if defined(__SSE2__)
+// Which of sixteen bytes are one of four.
+class AnyOf4 {
+ public:
+  AnyOf4(char a, char b, char c, char d)
+      : a_(_mm_set1_epi8(a)), b_(_mm_set1_epi8(b)), c_(_mm_set1_epi8(c)), d_(_mm_set1_epi8(d)) {}
+  unsigned In(__m128i x) const {
+    const __m128i hit = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(x, a_), _mm_cmpeq_epi8(x, b_)),
+                                     _mm_or_si128(_mm_cmpeq_epi8(x, c_), _mm_cmpeq_epi8(x, d_)));
+    return static_cast<unsigned>(_mm_movemask_epi8(hit));
+  }
+
+ private:
+  __m128i a_, b_, c_, d_;
+};
+#endif
+
 // The first byte of [p, end) that is a, b, c or d; end when there is none.
 inline const char* FindFirstOf4(const char* p, const char* end, char a, char b, char c, char d) {
 #if defined(__SSE2__)
-  const __m128i va = _mm_set1_epi8(a);
-  const __m128i vb = _mm_set1_epi8(b);
-  const __m128i vc = _mm_set1_epi8(c);
-  const __m128i vd = _mm_set1_epi8(d);
+  const AnyOf4 any(a, b, c, d);
   while (end - p >= 16) {
-    const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-    const __m128i hit = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(x, va), _mm_cmpeq_epi8(x, vb)),
-                                     _mm_or_si128(_mm_cmpeq_epi8(x, vc), _mm_cmpeq_epi8(x, vd)));
-    const unsigned bits = static_cast<unsigned>(_mm_movemask_epi8(hit));
+    const unsigned bits = any.In(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)));
     if (bits != 0) return p + __builtin_ctz(bits);
     p += 16;
   }
@@ -42,16 +53,11 @@ inline void CopyUntilAny4(const char*& s, const char* end, char*& out, char a, c
   const char* p = s;
   char* o = out;
 #if defined(__SSE2__)
-  const __m128i va = _mm_set1_epi8(a);
-  const __m128i vb = _mm_set1_epi8(b);
-  const __m128i vc = _mm_set1_epi8(c);
-  const __m128i vd = _mm_set1_epi8(d);
+  const AnyOf4 any(a, b, c, d);
   while (end - p >= 16) {
     const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
     _mm_storeu_si128(reinterpret_cast<__m128i*>(o), x);
-    const __m128i hit = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(x, va), _mm_cmpeq_epi8(x, vb)),
-                                     _mm_or_si128(_mm_cmpeq_epi8(x, vc), _mm_cmpeq_epi8(x, vd)));
-    const unsigned bits = static_cast<unsigned>(_mm_movemask_epi8(hit));
+    const unsigned bits = any.In(x);
     if (bits != 0) {
       const unsigned at = static_cast<unsigned>(__builtin_ctz(bits));
       s = p + at;
