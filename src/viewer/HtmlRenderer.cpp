@@ -28,18 +28,20 @@ constexpr Entity kEntities[] = {
 constexpr std::size_t kAmp = 3;
 
 // The index of the entity whose name has `c` after its "&", or the count.
-std::size_t EntityBySecondByte(char c) {
-  switch (c) {
-    case 'n': return 0;
-    case 'l': return 1;
-    case 'g': return 2;
-    case 'a': return 3;
-    case 'q': return 4;
-    case 'c': return 5;
-    case 'r': return 6;
-    default: return std::size(kEntities);
+// Looked up in a table rather than switched on: a jump table's one
+// indirect jump is hard to predict between entities.
+struct EntityIndex {
+  unsigned char of[256];
+  constexpr EntityIndex() : of() {
+    for (unsigned char& k : of) k = static_cast<unsigned char>(std::size(kEntities));
+    for (std::size_t k = 0; k < std::size(kEntities); ++k) {
+      of[static_cast<unsigned char>(kEntities[k].name[1])] = static_cast<unsigned char>(k);
+    }
   }
-}
+};
+constexpr EntityIndex kEntityIndex;
+
+std::size_t EntityBySecondByte(char c) { return kEntityIndex.of[static_cast<unsigned char>(c)]; }
 
 // The names are a few bytes long: compared in line, not through memcmp.
 bool At(const char* p, const char* end, std::string_view word) {
