@@ -133,7 +133,7 @@ class SqliteRegistry : public Registry {
     Txn t(*this, true);
     sqlite3_int64 id = resolve(hive, path);
     if (id == 0) return false;
-    ids_.clear();  // the cached ids below the key go with it
+    forget();  // the kept ids and values below the key go with it
     Stmt ids = prepare(
         "WITH RECURSIVE tree(id) AS (SELECT ? UNION ALL"
         " SELECT keys.id FROM keys JOIN tree ON keys.parent = tree.id)"
@@ -182,10 +182,16 @@ class SqliteRegistry : public Registry {
     std::optional<RegValue> out;
     sqlite3_int64 id = resolve(hive, path);
     if (id != 0) {
-      Stmt s = prepare("SELECT name, type, data FROM vals WHERE key = ? AND fold = ?");
-      s.bind(1, id);
-      s.bind(2, Fold(name));
-      if (s.row()) out = readValue(s);
+      std::string fold = Fold(name);
+      if (const auto* known = keptValues(id)) {
+        auto it = known->find(fold);
+        if (it != known->end()) out = it->second;
+      } else {
+        Stmt s = prepare("SELECT name, type, data FROM vals WHERE key = ? AND fold = ?");
+        s.bind(1, id);
+        s.bind(2, fold);
+        if (s.row()) out = readValue(s);
+      }
     }
     t.commit();
     return out;
@@ -210,6 +216,7 @@ class SqliteRegistry : public Registry {
       case ValueType::Binary: s.bindBlob(5, v.binary); break;
     }
     s.done();
+    kept_.erase(id);
     t.commit();
   }
 
@@ -222,6 +229,7 @@ class SqliteRegistry : public Registry {
     s.bind(1, id);
     s.bind(2, Fold(name));
     s.done();
+    kept_.erase(id);
     bool removed = sqlite3_changes(db_) > 0;
     t.commit();
     return removed;
@@ -369,6 +377,13 @@ class SqliteRegistry : public Registry {
     if (depth_ == 0) {
       int rc = runKept(write ? "BEGIN IMMEDIATE" : "BEGIN");
       if (rc != SQLITE_OK) fail(rc);
+      try {
+        keepIfUnchanged();
+      } catch (...) {
+        runKept("ROLLBACK");
+        forget();
+        throw;
+      }
     } else {
       exec(("SAVEPOINT s" + std::to_string(depth_)).c_str());
     }
@@ -382,11 +397,10 @@ class SqliteRegistry : public Registry {
       if (rc != SQLITE_OK) {
         runKept("ROLLBACK");
         depth_ = 0;
-        ids_.clear();
+        forget();
         fail(rc);
       }
       depth_ = 0;
-      ids_.clear();
       return;
     }
     --depth_;
@@ -405,7 +419,7 @@ class SqliteRegistry : public Registry {
       sqlite3_exec(db_, ("ROLLBACK TO " + name).c_str(), nullptr, nullptr, nullptr);
       sqlite3_exec(db_, ("RELEASE " + name).c_str(), nullptr, nullptr, nullptr);
     }
-    ids_.clear();  // keys made by the undone part are gone
+    forget();  // keys made and values written by the undone part are gone
   }
 
   [[noreturn]] void fail(int rc) {
@@ -463,9 +477,9 @@ class SqliteRegistry : public Registry {
     return s.row() ? s.int64(0) : 0;
   }
 
-  // Key id for a path, 0 when missing. Inside a transaction nobody else can
-  // change the keys, so the ids found are kept until it ends.
-  // A key's parent found already costs one more look-up, not the whole path.
+  // Key id for a path, 0 when missing. The ids found are kept while no other
+  // program changes the store (keepIfUnchanged); a key's parent found
+  // already costs one more look-up, not the whole path.
   sqlite3_int64 resolve(Hive hive, const std::string& path) {
     if (depth_ > 0) {
       if (sqlite3_int64 id = cached(hive, path)) return id;
@@ -496,6 +510,41 @@ class SqliteRegistry : public Registry {
   }
   void remember(Hive hive, const std::string& path, sqlite3_int64 id) {
     if (depth_ > 0 && id != 0) ids_[CacheKey(hive, path)] = id;
+  }
+
+  // A key's values by folded name, when they are kept. A key read from twice
+  // is read whole once and answered from memory until another program
+  // changes the store or this one writes to the key; a key read from once
+  // costs one look-up, whatever its size.
+  const std::unordered_map<std::string, RegValue>* keptValues(sqlite3_int64 id) {
+    if (depth_ == 0) return nullptr;
+    auto [it, first] = kept_.try_emplace(id);
+    Kept& k = it->second;
+    if (first) return nullptr;
+    if (!k.whole) {
+      // In the index's order: no sort, and the folded names as stored.
+      Stmt s = prepare("SELECT name, type, data, fold FROM vals WHERE key = ?");
+      s.bind(1, id);
+      while (s.row()) k.values.emplace(s.text(3), readValue(s));
+      k.whole = true;
+    }
+    return &k.values;
+  }
+
+  void forget() {
+    ids_.clear();
+    kept_.clear();
+  }
+
+  // At the start of a transaction: what is kept stays only if no other
+  // connection committed since it was read. Our own writes leave the
+  // version as it is; they update or drop what they touch themselves.
+  void keepIfUnchanged() {
+    Stmt s = prepare("PRAGMA data_version");
+    sqlite3_int64 version = s.row() ? s.int64(0) : -1;
+    if (version == version_ && version >= 0) return;
+    forget();
+    version_ = version;
   }
 
   std::vector<std::pair<sqlite3_int64, std::string>> children(sqlite3_int64 id) {
@@ -635,7 +684,7 @@ class SqliteRegistry : public Registry {
     if (db_) sqlite3_close(db_);
     db_ = nullptr;
     depth_ = 0;
-    ids_.clear();
+    forget();
   }
 
   std::string file_;
@@ -644,7 +693,13 @@ class SqliteRegistry : public Registry {
   bool wrote_ = false;
   int lastError_ = SQLITE_OK;
   int depth_ = 0;  // open transaction levels
+  sqlite3_int64 version_ = -1;  // the store's data version when ids_ and kept_ were read
   std::unordered_map<std::string, sqlite3_int64> ids_;
+  struct Kept {
+    bool whole = false;  // false: read from once, nothing kept yet
+    std::unordered_map<std::string, RegValue> values;
+  };
+  std::unordered_map<sqlite3_int64, Kept> kept_;
   std::map<const char*, sqlite3_stmt*> cache_;
   std::recursive_mutex mutex_;
 };
