@@ -284,7 +284,9 @@ int UserInfo::OpenUser(const std::string& userName, bool duplicateCheck) {
   if (f_.backupFolder.empty()) f_.backupFolder = WithTrailingBackslash(ProgramFolder() + f_.shortName);
   f_.installFolder = InstallFolderFor(f_.shortName);
   handlers_->clear();  // loading appends
-  handlers_->LoadForUser(f_.userName, true);
+  // Most users' files are never queued in a run: their tables are read
+  // when first used.
+  handlers_->LoadForUserWhenUsed(f_.userName, true);
   if (read) read->Commit();
   return 0;
 }
