@@ -182,12 +182,13 @@ void KestrelMain::ReadLocations() { locations() = ReadPalmLocations(); }
 void KestrelMain::PrepareTree() {
   EnumerateUsers(users());
   // A folder of thousands of files takes a while to read even when only
-  // its subfolders are wanted: every user's backup and Palm folders are
-  // read on another core while the window is being built.
+  // its subfolders are wanted: the last user's backup and Palm folders,
+  // shown at once, are read on another core while the window is being
+  // built (the other users' when their nodes open).
   std::vector<FolderScanner::Job> jobs;
   for (int i = 0; i < static_cast<int>(users().size()); ++i) {
     UserInfo* user = UserAt(i);
-    if (!user || user->userName().empty()) continue;
+    if (!user || user->userName().empty() || !user->IsLastUser()) continue;
     jobs.push_back({WithTrailingBackslash(user->backupFolder()), user->showArchives()});
     jobs.push_back({UserPalmFolder(*user), user->showArchives()});
   }
@@ -203,8 +204,13 @@ void KestrelMain::BuildTree() {
   // The scans are for this build: a subtree made later reads its folders then.
   struct Discard {
     std::unique_ptr<FolderScanner>& scanner;
-    ~Discard() { scanner.reset(); }
-  } discard{scanner_};
+    bool& building;
+    ~Discard() {
+      scanner.reset();
+      building = false;
+    }
+  } discard{scanner_, buildingAtStart_};
+  buildingAtStart_ = true;
   for (int i = 0; i < static_cast<int>(users().size()); ++i) BuildUserSubtree(i);
 }
 
@@ -225,12 +231,19 @@ void KestrelMain::BuildUserSubtree(int index) {
     list_.columns = ColumnsFor(ColumnSet::Folder, user);
     Select(install);
   }
+  // At start another user's folders are out of sight inside a closed user
+  // node: they are read when it is opened.
+  auto addFolders = [&](int node, const std::string& folder, int kind) {
+    if (last || !buildingAtStart_) {
+      tree_.AddScanned(node, index, ScanOf(folder, user->showArchives()), kind);
+    } else {
+      tree_.AddSubfoldersLater(node, index, user->showArchives(), folder, kind);
+    }
+  };
   std::string backup = WithTrailingBackslash(user->backupFolder());
-  int backupNode = tree_.AddNode(top, index, backup, MessageText(562), kNodeBackup);
-  tree_.AddScanned(backupNode, index, ScanOf(backup, user->showArchives()), kNodeBackup);
+  addFolders(tree_.AddNode(top, index, backup, MessageText(562), kNodeBackup), backup, kNodeBackup);
   std::string palm = UserPalmFolder(*user);
-  int palmNode = tree_.AddNode(top, index, palm, kPalmCaption, kNodePalm);
-  tree_.AddScanned(palmNode, index, ScanOf(palm, user->showArchives()), kNodePalm);
+  addFolders(tree_.AddNode(top, index, palm, kPalmCaption, kNodePalm), palm, kNodePalm);
   if (last) {
     if (user->startHotSync()) StartHotSync(locations(), user);
     tree_.setExpanded(top, true);
@@ -246,6 +259,8 @@ void KestrelMain::FormShow() {
 
 void KestrelMain::Select(int node) {
   if (!tree_.alive(node)) return;
+  // A node selected in a closed user node opens it.
+  tree_.MakeAround(node);
   Changing(node);
   selected_ = node;
   if (view_) view_->TreeSelectionSet(node);

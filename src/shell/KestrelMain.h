@@ -318,6 +318,9 @@ class KestrelMain : public ListContext {
   int appListsNode_ = -1;
   // PrepareTree's scans of the users' folders, until BuildTree has used them.
   std::unique_ptr<FolderScanner> scanner_;
+  // While the tree is built at start: the folders of users other than the
+  // last are read when their nodes open.
+  bool buildingAtStart_ = false;
   DescriptionLookup describe_;
   std::function<void(int)> expanding_;
   std::vector<std::function<void(ListContext&)>> filled_;
