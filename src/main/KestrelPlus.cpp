@@ -105,6 +105,9 @@ int RunKestrelPlus(int argc, char** argv) {
   // A running instance that ended meanwhile took only the first ones.
   args.erase(args.begin(), args.begin() + static_cast<std::ptrdiff_t>(forwarded));
   RemoveLeftoversOfEndedRunsEverywhere();
+  // The last user's folders, shown at once, are read on another core while
+  // the application and its window are made (after the tidying above).
+  std::unique_ptr<FolderScanner> readAhead = KestrelMain::ReadLastUsersFoldersAhead();
   // From here a termination signal closes the program as a close does; one
   // during the start closes the window as soon as it is up.
   CatchTerminationSignals();
@@ -129,6 +132,7 @@ int RunKestrelPlus(int argc, char** argv) {
     TFormKestrel form;
     dialogs.setOwner(&form);
     WireSubsystems(form);
+    form.logic().ReadAhead(std::move(readAhead));
     if (!form.FormCreate(args, !headless)) {
       if (headless) {
         std::fprintf(stderr, "%s\n", kNoDisplayNotice);

@@ -189,8 +189,11 @@ void KestrelMain::PrepareTree() {
   for (int i = 0; i < static_cast<int>(users().size()); ++i) {
     UserInfo* user = UserAt(i);
     if (!user || user->userName().empty() || !user->IsLastUser()) continue;
-    jobs.push_back({WithTrailingBackslash(user->backupFolder()), user->showArchives()});
-    jobs.push_back({UserPalmFolder(*user), user->showArchives()});
+    for (std::string folder : {WithTrailingBackslash(user->backupFolder()), UserPalmFolder(*user)}) {
+      // Read already since the start, unless the guess was wrong.
+      if (readAhead_ && readAhead_->has(folder, user->showArchives())) continue;
+      jobs.push_back({std::move(folder), user->showArchives()});
+    }
   }
   scanner_ = std::make_unique<FolderScanner>(std::move(jobs));
 }
@@ -203,18 +206,30 @@ void KestrelMain::BuildTree() {
   if (!scanner_) EnumerateUsers(users());
   // The scans are for this build: a subtree made later reads its folders then.
   struct Discard {
-    std::unique_ptr<FolderScanner>& scanner;
-    bool& building;
+    KestrelMain& main;
     ~Discard() {
-      scanner.reset();
-      building = false;
+      main.scanner_.reset();
+      main.readAhead_.reset();
+      main.buildingAtStart_ = false;
     }
-  } discard{scanner_, buildingAtStart_};
+  } discard{*this};
   buildingAtStart_ = true;
   for (int i = 0; i < static_cast<int>(users().size()); ++i) BuildUserSubtree(i);
 }
 
+std::unique_ptr<FolderScanner> KestrelMain::ReadLastUsersFoldersAhead() {
+  std::optional<LastUserFolders> last = StoredLastUserFolders();
+  if (!last) return nullptr;
+  return std::make_unique<FolderScanner>(std::vector<FolderScanner::Job>{
+      {last->backup, last->showArchives}, {last->palm, last->showArchives}});
+}
+
+void KestrelMain::ReadAhead(std::unique_ptr<FolderScanner> scanner) { readAhead_ = std::move(scanner); }
+
 FolderScan KestrelMain::ScanOf(const std::string& folder, bool withArchives) {
+  if (readAhead_) {
+    if (auto scan = readAhead_->take(folder, withArchives)) return std::move(*scan);
+  }
   if (scanner_) {
     if (auto scan = scanner_->take(folder, withArchives)) return std::move(*scan);
   }

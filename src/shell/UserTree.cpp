@@ -126,6 +126,12 @@ void FolderScanner::Work() {
   }
 }
 
+bool FolderScanner::has(const std::string& folder, bool withArchives) const {
+  return std::any_of(jobs_.begin(), jobs_.end(), [&](const Job& job) {
+    return job.folder == folder && job.withArchives == withArchives;
+  });
+}
+
 std::optional<FolderScan> FolderScanner::take(const std::string& folder, bool withArchives) {
   std::size_t job = 0;
   while (job < jobs_.size() &&

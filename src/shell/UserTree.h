@@ -75,6 +75,8 @@ class FolderScanner {
   // The scan of a job for this folder and setting not taken yet, none when
   // there is no such job; what a failed scan threw is thrown here.
   std::optional<FolderScan> take(const std::string& folder, bool withArchives);
+  // Whether a job for this folder and setting is there, taken or not.
+  bool has(const std::string& folder, bool withArchives) const;
 
  private:
   enum class State { Waiting, Scanning, Done };

@@ -441,4 +441,36 @@ int EnumerateUsers(std::vector<std::unique_ptr<UserInfo>>& users) {
   return static_cast<int>(users.size());
 }
 
+std::optional<LastUserFolders> StoredLastUserFolders() {
+  try {
+    Registry& reg = TheRegistry();
+    RegistryBatch read(reg, false);
+    auto kestrel = RegKey::Open(reg, Hive::CurrentUser, kKestrelKey, false);
+    auto root = RegKey::Open(reg, Hive::CurrentUser, kUsersKey, false);
+    std::string last = kestrel ? kestrel->readString("LastUser", "") : "";
+    if (!root || last.empty()) return std::nullopt;
+    for (const std::string& name : root->subkeyNames()) {
+      auto key = root->openSubkey(name, false);
+      // As OpenUser takes a stored user without looking it up.
+      if (!key || key->readString("User", "") != last || key->readString("UserID", "").empty() ||
+          !IsUsableShortName(last, false)) {
+        continue;
+      }
+      LastUserFolders folders;
+      std::string backup = key->readString("BackupPath", "");
+      if (backup.empty()) backup = ProgramFolder() + last;
+      folders.backup = WithTrailingBackslash(backup);
+      folders.showArchives = key->readBool("ShowArchiveFolder", false);
+      std::string palm = PalmDesktopFolder().value_or("");
+      if (!palm.empty()) folders.palm = WithTrailingBackslash(palm) + WithTrailingBackslash(last);
+      read.Commit();
+      return folders;
+    }
+    read.Commit();
+  } catch (const RegistryError&) {
+    // Told when the users are read.
+  }
+  return std::nullopt;
+}
+
 }  // namespace kestrel
