@@ -5,6 +5,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <map>
@@ -19,6 +20,14 @@ namespace {
 // Windows compares key and value names without case. We fold ASCII, Latin-1
 // and full-width Latin letters, which covers the names this program meets.
 std::string Fold(const std::string& name) {
+  // Most names are ASCII: lowered in place, byte by byte.
+  if (std::all_of(name.begin(), name.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
+    std::string out = name;
+    for (char& c : out) {
+      if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
+    }
+    return out;
+  }
   std::string out;
   out.reserve(name.size());
   for (std::size_t i = 0; i < name.size(); ++i) {
@@ -481,8 +490,13 @@ class SqliteRegistry : public Registry {
   // program changes the store (keepIfUnchanged); a key's parent found
   // already costs one more look-up, not the whole path.
   sqlite3_int64 resolve(Hive hive, const std::string& path) {
+    // Reads come in runs on one key: the last one found costs a compare.
+    if (lastId_ != 0 && hive == lastHive_ && path == lastPath_) return lastId_;
     if (depth_ > 0) {
-      if (sqlite3_int64 id = cached(hive, path)) return id;
+      if (sqlite3_int64 id = cached(hive, path)) {
+        rememberLast(hive, path, id);
+        return id;
+      }
       auto [parent, last] = SplitLast(path);
       if (!parent.empty()) {
         if (sqlite3_int64 up = cached(hive, parent)) {
@@ -509,7 +523,15 @@ class SqliteRegistry : public Registry {
     return it == ids_.end() ? 0 : it->second;
   }
   void remember(Hive hive, const std::string& path, sqlite3_int64 id) {
-    if (depth_ > 0 && id != 0) ids_[CacheKey(hive, path)] = id;
+    if (depth_ > 0 && id != 0) {
+      ids_[CacheKey(hive, path)] = id;
+      rememberLast(hive, path, id);
+    }
+  }
+  void rememberLast(Hive hive, const std::string& path, sqlite3_int64 id) {
+    lastHive_ = hive;
+    lastPath_ = path;
+    lastId_ = id;
   }
 
   // A key's values by folded name, when they are kept. A key read from twice
@@ -534,6 +556,7 @@ class SqliteRegistry : public Registry {
   void forget() {
     ids_.clear();
     kept_.clear();
+    lastId_ = 0;
   }
 
   // At the start of a transaction: what is kept stays only if no other
@@ -695,6 +718,10 @@ class SqliteRegistry : public Registry {
   int depth_ = 0;  // open transaction levels
   sqlite3_int64 version_ = -1;  // the store's data version when ids_ and kept_ were read
   std::unordered_map<std::string, sqlite3_int64> ids_;
+  // The key remember() saw last, while it is in ids_.
+  Hive lastHive_ = Hive::CurrentUser;
+  std::string lastPath_;
+  sqlite3_int64 lastId_ = 0;
   struct Kept {
     bool whole = false;  // false: read from once, nothing kept yet
     std::unordered_map<std::string, RegValue> values;
