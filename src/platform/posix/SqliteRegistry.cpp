@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <cstdio>
 #include <cstring>
 #include <map>
@@ -394,7 +395,8 @@ class SqliteRegistry : public Registry {
         throw;
       }
     } else {
-      exec(("SAVEPOINT s" + std::to_string(depth_)).c_str());
+      int rc = runSavepoint(kSavepoint, depth_);
+      if (rc != SQLITE_OK) fail(rc);
     }
     ++depth_;
     if (write) wrote_ = true;
@@ -413,8 +415,7 @@ class SqliteRegistry : public Registry {
       return;
     }
     --depth_;
-    std::string release = "RELEASE s" + std::to_string(depth_);
-    int rc = sqlite3_exec(db_, release.c_str(), nullptr, nullptr, nullptr);
+    int rc = runSavepoint(kRelease, depth_);
     if (rc != SQLITE_OK) fail(rc);
   }
 
@@ -424,9 +425,8 @@ class SqliteRegistry : public Registry {
     if (depth_ == 0) {
       runKept("ROLLBACK");
     } else {
-      std::string name = "s" + std::to_string(depth_);
-      sqlite3_exec(db_, ("ROLLBACK TO " + name).c_str(), nullptr, nullptr, nullptr);
-      sqlite3_exec(db_, ("RELEASE " + name).c_str(), nullptr, nullptr, nullptr);
+      runSavepoint(kRollbackTo, depth_);
+      runSavepoint(kRelease, depth_);
     }
     forget();  // keys made and values written by the undone part are gone
   }
@@ -466,6 +466,24 @@ class SqliteRegistry : public Registry {
     int reset = sqlite3_reset(it->second);
     if (rc == SQLITE_DONE || rc == SQLITE_ROW) return reset == SQLITE_OK ? SQLITE_OK : reset;
     return rc;
+  }
+
+  // The savepoint statements of the first levels, kept prepared like the
+  // rest: every user's read nests batches. Answers SQLite's code.
+  enum SavepointVerb { kSavepoint, kRelease, kRollbackTo };
+  int runSavepoint(SavepointVerb verb, int depth) noexcept {
+    static constexpr int kKept = 16;
+    static const auto sql = [] {
+      std::array<std::array<std::string, kKept>, 3> t;
+      const char* verbs[] = {"SAVEPOINT s", "RELEASE s", "ROLLBACK TO s"};
+      for (int v = 0; v < 3; ++v) {
+        for (int d = 0; d < kKept; ++d) t[v][d] = verbs[v] + std::to_string(d);
+      }
+      return t;
+    }();
+    if (depth >= 0 && depth < kKept) return runKept(sql[verb][depth].c_str());
+    const char* verbs[] = {"SAVEPOINT s", "RELEASE s", "ROLLBACK TO s"};
+    return sqlite3_exec(db_, (verbs[verb] + std::to_string(depth)).c_str(), nullptr, nullptr, nullptr);
   }
 
   Stmt prepare(const char* sql) {
