@@ -105,9 +105,6 @@ int RunKestrelPlus(int argc, char** argv) {
   // A running instance that ended meanwhile took only the first ones.
   args.erase(args.begin(), args.begin() + static_cast<std::ptrdiff_t>(forwarded));
   RemoveLeftoversOfEndedRunsEverywhere();
-  // The last user's folders, shown at once, are read on another core while
-  // the application and its window are made (after the tidying above).
-  std::unique_ptr<FolderScanner> readAhead = KestrelMain::ReadLastUsersFoldersAhead();
   // From here a termination signal closes the program as a close does; one
   // during the start closes the window as soon as it is up.
   CatchTerminationSignals();
@@ -117,6 +114,11 @@ int RunKestrelPlus(int argc, char** argv) {
   bool headless = NoDisplay();
   if (headless) setenv("QT_QPA_PLATFORM", "offscreen", 1);
   KestrelApplication app(argc, argv);
+  // The last user's folders, shown at once, are read on another core while
+  // the interface and the window are made: after the tidying above, and
+  // after the application has set the locale the reading's name matching
+  // uses.
+  std::unique_ptr<FolderScanner> readAhead = KestrelMain::ReadLastUsersFoldersAhead();
   QApplication::setApplicationName(kApplicationTitle);
   QApplication::setStyle(NewApplicationStyle());
   InstallInterfaceLanguage(app, ChooseLanguage(LanguageSetting(), [](const char* n) { return std::getenv(n); }));
