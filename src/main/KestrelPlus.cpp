@@ -114,6 +114,11 @@ int RunKestrelPlus(int argc, char** argv) {
   bool headless = NoDisplay();
   if (headless) setenv("QT_QPA_PLATFORM", "offscreen", 1);
   KestrelApplication app(argc, argv);
+  // The last user's folders, shown at once, are read on another core while
+  // the interface and the window are made: after the tidying above, and
+  // after the application has set the locale the reading's name matching
+  // uses.
+  std::unique_ptr<FolderScanner> readAhead = KestrelMain::ReadLastUsersFoldersAhead();
   QApplication::setApplicationName(kApplicationTitle);
   QApplication::setStyle(NewApplicationStyle());
   InstallInterfaceLanguage(app, ChooseLanguage(LanguageSetting(), [](const char* n) { return std::getenv(n); }));
@@ -129,6 +134,7 @@ int RunKestrelPlus(int argc, char** argv) {
     TFormKestrel form;
     dialogs.setOwner(&form);
     WireSubsystems(form);
+    form.logic().ReadAhead(std::move(readAhead));
     if (!form.FormCreate(args, !headless)) {
       if (headless) {
         std::fprintf(stderr, "%s\n", kNoDisplayNotice);

@@ -75,7 +75,7 @@ std::optional<std::string> ReadWholeFile(const std::string& path) {
   return ReadRegularFile(path, kMaxWholeFileBytes);
 }
 
-bool ReplaceFileContents(const std::string& path, const std::string& bytes) {
+bool ReplaceFileContents(const std::string& path, const std::string& bytes, bool shortLived) {
   std::string temp;
   int fd = OpenPartFileFor(path, temp);
   if (fd < 0) return false;
@@ -96,6 +96,12 @@ bool ReplaceFileContents(const std::string& path, const std::string& bytes) {
   }
   ok = ok && fchmod(fd, mode) == 0;
   ok = close(fd) == 0 && ok;
+  if (ok && shortLived && renameat2(AT_FDCWD, temp.c_str(), AT_FDCWD, path.c_str(), RENAME_EXCHANGE) == 0) {
+    // The part file holds the old bytes now.
+    std::remove(temp.c_str());
+    return true;
+  }
+  // No file to swap with yet, or a file system that cannot swap.
   if (!ok || std::rename(temp.c_str(), path.c_str()) != 0) {
     std::remove(temp.c_str());
     return false;

@@ -23,7 +23,10 @@ std::optional<std::string> ReadRegularFile(const std::string& path, std::size_t 
 std::optional<std::string> ReadWholeFile(const std::string& path);
 // Replaces (or creates) the file with `bytes`, keeping an existing file's
 // mode; false when it could not be written, and then an existing file is
-// left as it was.
-bool ReplaceFileContents(const std::string& path, const std::string& bytes);
+// left as it was. A `shortLived` file (deleted again within the run, its
+// bytes of no use after a crash) is swapped with the part file instead of
+// renamed over: ext4 writes a file renamed over another to the disk at
+// once, and deleting it then waits for that.
+bool ReplaceFileContents(const std::string& path, const std::string& bytes, bool shortLived = false);
 
 }  // namespace kestrel

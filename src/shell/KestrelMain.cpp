@@ -182,14 +182,18 @@ void KestrelMain::ReadLocations() { locations() = ReadPalmLocations(); }
 void KestrelMain::PrepareTree() {
   EnumerateUsers(users());
   // A folder of thousands of files takes a while to read even when only
-  // its subfolders are wanted: every user's backup and Palm folders are
-  // read on another core while the window is being built.
+  // its subfolders are wanted: the last user's backup and Palm folders,
+  // shown at once, are read on another core while the window is being
+  // built (the other users' when their nodes open).
   std::vector<FolderScanner::Job> jobs;
   for (int i = 0; i < static_cast<int>(users().size()); ++i) {
     UserInfo* user = UserAt(i);
-    if (!user || user->userName().empty()) continue;
-    jobs.push_back({WithTrailingBackslash(user->backupFolder()), user->showArchives()});
-    jobs.push_back({UserPalmFolder(*user), user->showArchives()});
+    if (!user || user->userName().empty() || !user->IsLastUser()) continue;
+    for (std::string folder : {WithTrailingBackslash(user->backupFolder()), UserPalmFolder(*user)}) {
+      // Read already since the start, unless the guess was wrong.
+      if (readAhead_ && readAhead_->has(folder, user->showArchives())) continue;
+      jobs.push_back({std::move(folder), user->showArchives()});
+    }
   }
   scanner_ = std::make_unique<FolderScanner>(std::move(jobs));
 }
@@ -202,13 +206,30 @@ void KestrelMain::BuildTree() {
   if (!scanner_) EnumerateUsers(users());
   // The scans are for this build: a subtree made later reads its folders then.
   struct Discard {
-    std::unique_ptr<FolderScanner>& scanner;
-    ~Discard() { scanner.reset(); }
-  } discard{scanner_};
+    KestrelMain& main;
+    ~Discard() {
+      main.scanner_.reset();
+      main.readAhead_.reset();
+      main.buildingAtStart_ = false;
+    }
+  } discard{*this};
+  buildingAtStart_ = true;
   for (int i = 0; i < static_cast<int>(users().size()); ++i) BuildUserSubtree(i);
 }
 
+std::unique_ptr<FolderScanner> KestrelMain::ReadLastUsersFoldersAhead() {
+  std::optional<LastUserFolders> last = StoredLastUserFolders();
+  if (!last) return nullptr;
+  return std::make_unique<FolderScanner>(std::vector<FolderScanner::Job>{
+      {last->backup, last->showArchives}, {last->palm, last->showArchives}});
+}
+
+void KestrelMain::ReadAhead(std::unique_ptr<FolderScanner> scanner) { readAhead_ = std::move(scanner); }
+
 FolderScan KestrelMain::ScanOf(const std::string& folder, bool withArchives) {
+  if (readAhead_) {
+    if (auto scan = readAhead_->take(folder, withArchives)) return std::move(*scan);
+  }
   if (scanner_) {
     if (auto scan = scanner_->take(folder, withArchives)) return std::move(*scan);
   }
@@ -225,12 +246,19 @@ void KestrelMain::BuildUserSubtree(int index) {
     list_.columns = ColumnsFor(ColumnSet::Folder, user);
     Select(install);
   }
+  // At start another user's folders are out of sight inside a closed user
+  // node: they are read when it is opened.
+  auto addFolders = [&](int node, const std::string& folder, int kind) {
+    if (last || !buildingAtStart_) {
+      tree_.AddScanned(node, index, ScanOf(folder, user->showArchives()), kind);
+    } else {
+      tree_.AddSubfoldersLater(node, index, user->showArchives(), folder, kind);
+    }
+  };
   std::string backup = WithTrailingBackslash(user->backupFolder());
-  int backupNode = tree_.AddNode(top, index, backup, MessageText(562), kNodeBackup);
-  tree_.AddScanned(backupNode, index, ScanOf(backup, user->showArchives()), kNodeBackup);
+  addFolders(tree_.AddNode(top, index, backup, MessageText(562), kNodeBackup), backup, kNodeBackup);
   std::string palm = UserPalmFolder(*user);
-  int palmNode = tree_.AddNode(top, index, palm, kPalmCaption, kNodePalm);
-  tree_.AddScanned(palmNode, index, ScanOf(palm, user->showArchives()), kNodePalm);
+  addFolders(tree_.AddNode(top, index, palm, kPalmCaption, kNodePalm), palm, kNodePalm);
   if (last) {
     if (user->startHotSync()) StartHotSync(locations(), user);
     tree_.setExpanded(top, true);
@@ -246,6 +274,8 @@ void KestrelMain::FormShow() {
 
 void KestrelMain::Select(int node) {
   if (!tree_.alive(node)) return;
+  // A node selected in a closed user node opens it.
+  tree_.MakeAround(node);
   Changing(node);
   selected_ = node;
   if (view_) view_->TreeSelectionSet(node);

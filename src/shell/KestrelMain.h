@@ -167,6 +167,11 @@ class KestrelMain : public ListContext {
   // Reads the registered users and starts reading their folders for
   // BuildTree (which does both itself when this was not called).
   void PrepareTree();
+  // The stored last user's folders, read on another core from the start of
+  // the program: a guess at PrepareTree's first jobs (nullptr without one).
+  static std::unique_ptr<FolderScanner> ReadLastUsersFoldersAhead();
+  // Its scans, for the build to take where the guess was right.
+  void ReadAhead(std::unique_ptr<FolderScanner> scanner);
   // "AppLists" with its two children, then one subtree per registered user;
   // the last user's install node ends up selected.
   void BuildTree();
@@ -318,6 +323,10 @@ class KestrelMain : public ListContext {
   int appListsNode_ = -1;
   // PrepareTree's scans of the users' folders, until BuildTree has used them.
   std::unique_ptr<FolderScanner> scanner_;
+  std::unique_ptr<FolderScanner> readAhead_;  // ReadAhead's, until the tree is built
+  // While the tree is built at start: the folders of users other than the
+  // last are read when their nodes open.
+  bool buildingAtStart_ = false;
   DescriptionLookup describe_;
   std::function<void(int)> expanding_;
   std::vector<std::function<void(ListContext&)>> filled_;

@@ -27,6 +27,8 @@ int UserTree::AddNode(int parent, int user, const std::string& path, const std::
   n.caption = caption;
   n.image = ImagesOfKind(kind).normal;
   n.parent = valid(parent) ? parent : -1;
+  // A new child comes after the subfolders put off: they were there first.
+  if (n.parent >= 0) MakeChildren(n.parent);
   int id = count();
   if (n.parent < 0) {
     top_.push_back(id);
@@ -124,6 +126,12 @@ void FolderScanner::Work() {
   }
 }
 
+bool FolderScanner::has(const std::string& folder, bool withArchives) const {
+  return std::any_of(jobs_.begin(), jobs_.end(), [&](const Job& job) {
+    return job.folder == folder && job.withArchives == withArchives;
+  });
+}
+
 std::optional<FolderScan> FolderScanner::take(const std::string& folder, bool withArchives) {
   std::size_t job = 0;
   while (job < jobs_.size() &&
@@ -159,15 +167,45 @@ void UserTree::AddScanned(int node, int user, const FolderScan& scan, int kind) 
   }
 }
 
+void UserTree::AddSubfoldersLater(int node, int user, bool withArchives, const std::string& folder,
+                                  int kind) {
+  if (!alive(node)) return;
+  nodes_[node].later = Later{user, withArchives, folder, kind};
+}
+
+void UserTree::MakeChildren(int node) {
+  if (!valid(node) || !nodes_[node].later) return;
+  Later later = std::move(*nodes_[node].later);
+  nodes_[node].later.reset();
+  if (nodes_[node].alive) AddSubfolders(node, later.user, later.withArchives, later.folder, later.kind);
+}
+
+void UserTree::MakeAround(int node) {
+  if (!alive(node)) return;
+  for (int a = parent(node); a >= 0; a = parent(a)) {
+    // Copied: making children appends nodes.
+    std::vector<int> around = children(a);
+    for (int c : around) MakeChildren(c);
+  }
+  MakeChildren(node);
+}
+
+void UserTree::Forgo(int node) {
+  nodes_[node].later.reset();
+  for (int child : nodes_[node].children) Forgo(child);
+}
+
 void UserTree::Bury(int node, bool detach) {
   Node& n = nodes_[node];
   n.alive = false;
+  n.later.reset();
   if (detach) n.record.user = -1;
   for (int child : n.children) Bury(child, detach);
 }
 
 void UserTree::DeleteNode(int node) {
   if (!alive(node)) return;
+  Forgo(node);
   if (observer_) observer_->TreeNodeRemoved(node);
   int p = nodes_[node].parent;
   auto& siblings = p < 0 ? top_ : nodes_[p].children;
@@ -177,6 +215,7 @@ void UserTree::DeleteNode(int node) {
 
 void UserTree::DeleteChildren(int node, bool detach) {
   if (!alive(node)) return;
+  Forgo(node);
   std::vector<int> children = nodes_[node].children;
   for (int child : children) {
     if (observer_) observer_->TreeNodeRemoved(child);
@@ -209,6 +248,11 @@ void UserTree::setImage(int node, int image) {
 }
 
 void UserTree::setExpanded(int node, bool expanded) {
+  if (expanded) {
+    // What an expanded node shows: its children, and whether each has any.
+    std::vector<int> shown = children(node);
+    for (int c : shown) MakeChildren(c);
+  }
   if (nodes_.at(node).expanded == expanded) return;
   nodes_[node].expanded = expanded;
   if (observer_) observer_->TreeNodeChanged(node);

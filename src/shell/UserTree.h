@@ -75,6 +75,8 @@ class FolderScanner {
   // The scan of a job for this folder and setting not taken yet, none when
   // there is no such job; what a failed scan threw is thrown here.
   std::optional<FolderScan> take(const std::string& folder, bool withArchives);
+  // Whether a job for this folder and setting is there, taken or not.
+  bool has(const std::string& folder, bool withArchives) const;
 
  private:
   enum class State { Waiting, Scanning, Done };
@@ -105,6 +107,13 @@ class UserTree {
   void AddSubfolders(int node, int user, bool withArchives, const std::string& folder, int kind);
   // The same from a scan made beforehand.
   void AddScanned(int node, int user, const FolderScan& scan, int kind);
+  // AddSubfolders put off until the node's children are first wanted: asked
+  // for (children()), given another child, expanded, or shown (the node's
+  // parent expanded, or a node beside or below it selected).
+  void AddSubfoldersLater(int node, int user, bool withArchives, const std::string& folder, int kind);
+  // Makes the put-off children of the node's ancestors and of their
+  // children, so that everything shown around a selected node is there.
+  void MakeAround(int node);
   // Removes a node and its subtree from the tree; the records stay.
   void DeleteNode(int node);
   // Removes the children; `detach` also sets their records' user to -1.
@@ -116,7 +125,12 @@ class UserTree {
   const NodeRecord& record(int node) const { return nodes_.at(node).record; }
   const std::string& caption(int node) const { return nodes_.at(node).caption; }
   int parent(int node) const { return nodes_.at(node).parent; }
-  const std::vector<int>& children(int node) const { return nodes_.at(node).children; }
+  // A node's children; put-off ones are made first (the tree is the same
+  // either way, so a const tree may make them).
+  const std::vector<int>& children(int node) const {
+    const_cast<UserTree*>(this)->MakeChildren(node);
+    return nodes_.at(node).children;
+  }
   const std::vector<int>& topLevel() const { return top_; }
   int level(int node) const;
   // The folder path of a node: "" for top-level nodes.
@@ -143,7 +157,14 @@ class UserTree {
   int ChildByCaption(int parent, const std::string& caption) const;
 
  private:
+  struct Later {
+    int user = -1;
+    bool withArchives = false;
+    std::string folder;
+    int kind = kNodeBackup;
+  };
   struct Node {
+    std::optional<Later> later;  // subfolders to add when first wanted
     NodeRecord record;
     int parent = -1;
     std::vector<int> children;
@@ -153,6 +174,9 @@ class UserTree {
     bool alive = true;
   };
   void Bury(int node, bool detach);
+  void MakeChildren(int node);
+  // Drops the put-off children of a subtree about to go.
+  void Forgo(int node);
 
   std::vector<Node> nodes_;
   std::vector<int> top_;

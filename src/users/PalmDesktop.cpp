@@ -58,9 +58,13 @@ PalmLocations ReadPalmLocations() {
 }
 
 std::optional<std::string> PalmDesktopFolder() {
+  // Asked for every user's folders: one read of the store, not three.
+  RegistryBatch read(TheRegistry(), false);
   auto core = OpenExisting(kPalmCoreKey);
-  if (!core || !core->hasValue("Path")) return std::nullopt;
-  return core->readString("Path");
+  std::optional<std::string> folder;
+  if (core && core->hasValue("Path")) folder = core->readString("Path");
+  read.Commit();
+  return folder;
 }
 
 void RemoveLeftoversOfEndedRunsEverywhere() {

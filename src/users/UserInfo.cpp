@@ -284,7 +284,9 @@ int UserInfo::OpenUser(const std::string& userName, bool duplicateCheck) {
   if (f_.backupFolder.empty()) f_.backupFolder = WithTrailingBackslash(ProgramFolder() + f_.shortName);
   f_.installFolder = InstallFolderFor(f_.shortName);
   handlers_->clear();  // loading appends
-  handlers_->LoadForUser(f_.userName, true);
+  // Most users' files are never queued in a run: their tables are read
+  // when first used.
+  handlers_->LoadForUserWhenUsed(f_.userName, true);
   if (read) read->Commit();
   return 0;
 }
@@ -437,6 +439,38 @@ int EnumerateUsers(std::vector<std::unique_ptr<UserInfo>>& users) {
     users.push_back(std::make_unique<UserInfo>(f.name));
   }
   return static_cast<int>(users.size());
+}
+
+std::optional<LastUserFolders> StoredLastUserFolders() {
+  try {
+    Registry& reg = TheRegistry();
+    RegistryBatch read(reg, false);
+    auto kestrel = RegKey::Open(reg, Hive::CurrentUser, kKestrelKey, false);
+    auto root = RegKey::Open(reg, Hive::CurrentUser, kUsersKey, false);
+    std::string last = kestrel ? kestrel->readString("LastUser", "") : "";
+    if (!root || last.empty()) return std::nullopt;
+    for (const std::string& name : root->subkeyNames()) {
+      auto key = root->openSubkey(name, false);
+      // As OpenUser takes a stored user without looking it up.
+      if (!key || key->readString("User", "") != last || key->readString("UserID", "").empty() ||
+          !IsUsableShortName(last, false)) {
+        continue;
+      }
+      LastUserFolders folders;
+      std::string backup = key->readString("BackupPath", "");
+      if (backup.empty()) backup = ProgramFolder() + last;
+      folders.backup = WithTrailingBackslash(backup);
+      folders.showArchives = key->readBool("ShowArchiveFolder", false);
+      std::string palm = PalmDesktopFolder().value_or("");
+      if (!palm.empty()) folders.palm = WithTrailingBackslash(palm) + WithTrailingBackslash(last);
+      read.Commit();
+      return folders;
+    }
+    read.Commit();
+  } catch (const RegistryError&) {
+    // Told when the users are read.
+  }
+  return std::nullopt;
 }
 
 }  // namespace kestrel

@@ -324,4 +324,16 @@ class UserInfo {
 // empty and it keeps its place). Appends to `users`; answers its length.
 int EnumerateUsers(std::vector<std::unique_ptr<UserInfo>>& users);
 
+// The backup and Palm folders of the stored last user as its settings name
+// them (UserPalmFolder's form, the backup folder ending in a separator),
+// read without looking anything up and without a message: a guess, for
+// reading them ahead of EnumerateUsers. nullopt when there is no such user
+// or the store cannot tell.
+struct LastUserFolders {
+  std::string backup;
+  std::string palm;
+  bool showArchives = false;
+};
+std::optional<LastUserFolders> StoredLastUserFolders();
+
 }  // namespace kestrel

@@ -172,6 +172,46 @@ TEST_F(ExtHandlerTableTest, OnlyAChangedTableIsWrittenBackAndAnUndoneSaveKeepsTh
   EXPECT_EQ(entryKey("01").readString("Title"), "mine");
 }
 
+// A load put off until the table is used reads the store then, and a table
+// destroyed unused writes what a load at once would have made it write.
+TEST_F(ExtHandlerTableTest, APutOffLoadReadsWhenUsedAndUnusedWritesOnlyTheDefaults) {
+  struct Case {
+    const char* what;
+    bool stored;
+    bool saveOnDestroy;
+    std::vector<std::string> after;  // the stored extensions afterwards
+  };
+  const Case cases[] = {
+      {"a stored table", true, true, {".txt"}},
+      {"none stored", false, true, {".prc", ".pdb", "(未登録)"}},
+      {"none stored, no saving", false, false, {}},
+  };
+  for (const Case& c : cases) {
+    TheRegistry().deleteKeyTree(Hive::CurrentUser, kExt);
+    if (c.stored) {
+      entryKey("01").writeString("Extension", ".txt");
+      // A table written again would lose what it does not know.
+      entryKey("01").writeString("Unknown", "kept");
+    }
+    {
+      ExtHandlerTable t;
+      t.LoadForUserWhenUsed("Taro Yamada", c.saveOnDestroy);
+    }
+    std::vector<std::string> after;
+    if (auto ext = RegKey::Open(TheRegistry(), Hive::CurrentUser, kExt, false)) {
+      for (const std::string& n : ext->subkeyNames()) {
+        after.push_back(ext->openSubkey(n, false)->readString("Extension"));
+      }
+    }
+    EXPECT_EQ(after, c.after) << c.what;
+    if (c.stored) EXPECT_EQ(entryKey("01").readString("Unknown", ""), "kept") << c.what;
+  }
+  ExtHandlerTable t;
+  t.LoadForUserWhenUsed("Taro Yamada", false);
+  entryKey("01").writeString("Extension", ".doc");  // changed before the first use
+  EXPECT_EQ(Extensions(t), (std::vector<std::string>{".doc"}));
+}
+
 // Two tables of one user saved one after the other: each keeps the other's
 // edits of the entries it left alone; an entry both changed is the last
 // saver's; a table reshaped on both sides is the last saver's.

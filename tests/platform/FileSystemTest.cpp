@@ -8,6 +8,7 @@
 #include <filesystem>
 
 #include "platform/Home.h"
+#include "platform/WholeFile.h"
 
 #include "support/TempHome.h"
 
@@ -105,4 +106,27 @@ TEST(FileSystemTest, ACopyIsWrittenOutsideTheTargetFolderAndLeftoversOfEndedRuns
   RemoveLeftoversOfEndedRuns();
   EXPECT_EQ(NamesIn(temp), (std::vector<std::string>{mine, "Memo.txt", "unpack"}));
   EXPECT_TRUE(NamesIn(temp + "unpack").empty());
+}
+
+// A whole-file replacement, renamed over or swapped in: the new bytes, the
+// old mode, and no part file left; a missing file is made.
+TEST(FileSystemTest, ReplacedContentsKeepTheModeAndLeaveNoPart) {
+  for (bool shortLived : {false, true}) {
+    TempHome home;
+    const std::string file = home / "run/windows/1.win";
+    WriteFile(file, "old");
+    chmod(file.c_str(), 0640);
+    ASSERT_TRUE(ReplaceFileContents(file, std::string("new\0title", 9), shortLived)) << shortLived;
+    EXPECT_EQ(ReadFile(file), std::string("new\0title", 9)) << shortLived;
+    struct stat st {};
+    ASSERT_EQ(stat(file.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0640u) << shortLived;
+    EXPECT_TRUE(ReplaceFileContents(home / "run/windows/2.win", "made", shortLived)) << shortLived;
+    EXPECT_EQ(ReadFile(home / "run/windows/2.win"), "made") << shortLived;
+    EXPECT_EQ(NamesIn(home / "run/windows"), (std::vector<std::string>{"1.win", "2.win"})) << shortLived;
+    std::vector<std::string> temp = NamesIn(home / "__temp__");
+    EXPECT_TRUE(std::none_of(temp.begin(), temp.end(),
+                             [](const std::string& n) { return n.rfind(".kestrel-part", 0) == 0; }))
+        << shortLived;
+  }
 }

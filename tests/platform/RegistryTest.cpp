@@ -4,6 +4,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <functional>
+
 #include "support/TempHome.h"
 
 using namespace kestrel;
@@ -138,6 +140,60 @@ TEST_F(RegistryTest, TwoProcessesWritingAtOnceLoseNothing) {
   auto reg = OpenSqliteRegistry(file);
   auto values = reg->values(Hive::CurrentUser, "Race");
   EXPECT_EQ(values.size(), 1000u);
+}
+
+// What a store keeps from its reads never hides a change made since: by
+// another program, by this one, or undone by this one.
+TEST_F(RegistryTest, ReadsSeeEveryChangeMadeSinceTheLastOne) {
+  std::string file = home / "registry.db";
+  auto ours = OpenSqliteRegistry(file);
+  auto theirs = OpenSqliteRegistry(file);
+  const std::string path = "Software\\Tolva\\Kestrel+\\Users\\Taro";
+  RegKey mine(*ours, Hive::CurrentUser, path);
+  RegKey other(*theirs, Hive::CurrentUser, path);
+  theirs->createKey(Hive::CurrentUser, path);
+  other.writeString("User", "TaroY");
+  other.writeDword("Backup", 1);
+  auto seen = [&] { return mine.readString("User", "-") + "/" + std::to_string(mine.readDword("Backup", 9)); };
+  struct Step {
+    const char* what;
+    std::function<void()> change;
+    const char* seen;
+  };
+  const Step steps[] = {
+      {"nothing", [] {}, "TaroY/1"},
+      {"their value", [&] { other.writeString("user", "TaroZ"); }, "TaroZ/1"},
+      {"their deletion", [&] { other.deleteValue("Backup"); }, "TaroZ/9"},
+      {"their key made anew",
+       [&] {
+         theirs->deleteKeyTree(Hive::CurrentUser, path);
+         theirs->createKey(Hive::CurrentUser, path);
+         other.writeString("User", "Anew");
+       },
+       "Anew/9"},
+      {"our value", [&] { mine.writeDword("Backup", 0); }, "Anew/0"},
+      {"our undone batch",
+       [&] {
+         RegistryBatch batch(*ours);
+         mine.writeString("User", "Undone");
+         EXPECT_EQ(seen(), "Undone/0");
+       },
+       "Anew/0"},
+  };
+  for (const Step& step : steps) {
+    step.change();
+    EXPECT_EQ(seen(), step.seen) << step.what;
+    EXPECT_EQ(seen(), step.seen) << step.what << ", read again";
+  }
+  // A read batch sees one store, and the next read the changed one.
+  {
+    RegistryBatch read(*ours, false);
+    EXPECT_EQ(seen(), "Anew/0");
+    other.writeString("User", "Later");
+    EXPECT_EQ(seen(), "Anew/0");
+    read.Commit();
+  }
+  EXPECT_EQ(seen(), "Later/0");
 }
 
 TEST_F(RegistryTest, GarbageStoreGivesAClearErrorAndIsLeftAsItWas) {

@@ -22,6 +22,7 @@
 #include <QUrl>
 #include <deque>
 #include <filesystem>
+#include <functional>
 #include <optional>
 
 #include "hotsync/PalmDatabase.h"
@@ -180,6 +181,42 @@ TEST_F(FormKestrelTest, TheLastUsersInstallNodeIsInViewWhenTheWindowOpens) {
   // Once shown, a selection made by the program scrolls at once.
   Select({"User 100"});
   EXPECT_TRUE(tree->viewport()->rect().contains(tree->visualItemRect(Item({"User 100"}))));
+}
+
+// Another user's folders are there whichever way its closed node is opened:
+// expanded, expanded with all below it, or a node in it selected.
+TEST_F(FormKestrelTest, AnotherUsersFoldersAreThereWhenItsNodeOpens) {
+  struct Way {
+    const char* what;
+    std::function<void(QTreeWidget*, QTreeWidgetItem* user)> open;
+    bool subExpanded;
+  };
+  const Way ways[] = {
+      {"expanded", [](QTreeWidget*, QTreeWidgetItem* user) { user->setExpanded(true); }, false},
+      {"expanded with all below",
+       [](QTreeWidget* tree, QTreeWidgetItem* user) {
+         tree->setCurrentItem(user);
+         QTest::keyClick(tree, Qt::Key_Asterisk);
+       },
+       true},
+      {"backup node selected",
+       [](QTreeWidget* tree, QTreeWidgetItem* user) { tree->setCurrentItem(user->child(1)); }, false},
+  };
+  AddUser("Taro Yamada", "TaroY", 7);
+  AddUser("Jiro", "JiroS", 8);
+  fs::create_directories(BackupOf("JiroS") + "sub/inner");
+  fs::create_directories(palm + "/JiroS/Backup");
+  SetLastUser("TaroY");
+  for (const Way& way : ways) {
+    form.reset();
+    Open();
+    way.open(form->TViewUsers(), Item({"Jiro"}));
+    EXPECT_EQ(Children(Item({"Jiro", "バックアップ"})), QStringList({"sub"})) << way.what;
+    EXPECT_EQ(Children(Item({"Jiro", "バックアップ", "sub"})), QStringList({"inner"})) << way.what;
+    EXPECT_TRUE(Children(Item({"Jiro", "Palm"})).contains("Backup")) << way.what;
+    QTreeWidgetItem* sub = Item({"Jiro", "バックアップ", "sub"});
+    EXPECT_EQ(sub && sub->isExpanded(), way.subExpanded) << way.what;
+  }
 }
 
 TEST_F(FormKestrelTest, EachKindOfNodeHasItsColumns) {

@@ -358,6 +358,39 @@ TEST_F(KestrelMainTest, FoldersReadAheadMakeTheTreeTheyMakeWhenReadInTurn) {
   EXPECT_EQ(captions, (std::vector<std::string>{"back", "real", "docs.LZH"}));
 }
 
+// Folders read from the start, guessed from the stored settings, make the
+// tree read in turn makes, also when the guess was wrong.
+TEST_F(KestrelMainTest, FoldersReadFromTheStartMakeTheTreeRightOrWrongGuess) {
+  AddUser("Taro Yamada", "TaroY", 7, [](UserInfo& u) { u.setShowArchives(true); });
+  AddUser("Hanako", "Hana", 8);
+  WriteFile(BackupOf("TaroY") + "real/Games.zip", "z");
+  WriteFile(BackupOf("Hana") + "Old/b.pdb", "b");
+  fs::create_directories(palm + "/TaroY/Backup");
+  auto nodes = [](const UserTree& t) {
+    std::vector<std::string> out;
+    for (int n = 0; n < t.count(); ++n) out.push_back(std::to_string(t.parent(n)) + " " + t.FolderOf(n));
+    return out;
+  };
+  SetLastUser("Nobody");
+  EXPECT_EQ(KestrelMain::ReadLastUsersFoldersAhead(), nullptr);
+  for (const char* guessed : {"TaroY", "Hana"}) {
+    SetLastUser(guessed);
+    std::unique_ptr<FolderScanner> ahead = KestrelMain::ReadLastUsersFoldersAhead();
+    ASSERT_NE(ahead, nullptr) << guessed;
+    EXPECT_TRUE(ahead->has(BackupOf(guessed), std::string(guessed) == "TaroY")) << guessed;
+    SetLastUser("TaroY");  // the guess was made before this
+    KestrelMain inTurn;
+    inTurn.ReadLocations();
+    inTurn.BuildTree();
+    KestrelMain early;
+    early.ReadAhead(std::move(ahead));
+    early.ReadLocations();
+    early.PrepareTree();
+    early.BuildTree();
+    EXPECT_EQ(nodes(early.tree()), nodes(inTurn.tree())) << guessed;
+  }
+}
+
 TEST_F(KestrelMainTest, RenamingTakesANameButNoPath) {
   AddUser("Taro Yamada", "TaroY", 7);
   SetLastUser("TaroY");

@@ -61,20 +61,34 @@ void WriteEntry(const RegKey& key, const ExtHandler& e) {
   key.writeDword("InstallMode", static_cast<std::uint32_t>(e.InstallMode));
 }
 
-// The user's table as the store holds it; empty when none is stored (a
-// table that does not start at "01" counts as absent).
+// The names of the entries of the user's stored table, sorted; none when
+// no table is stored (a table that does not start at "01" counts as absent).
+std::vector<std::string> StoredEntryNames(Registry& reg, const std::string& userName,
+                                          std::optional<RegKey>& ext) {
+  ext = RegKey::Open(reg, Hive::CurrentUser, ExtKeyPath(userName), false);
+  if (!ext) return {};
+  std::vector<std::string> names = ext->subkeyNames();
+  std::sort(names.begin(), names.end());
+  if (names.empty() || names.front() != "01") return {};
+  return names;
+}
+
+// The user's table as the store holds it; empty when none is stored.
 std::vector<ExtHandler> ReadStoredTable(Registry& reg, const std::string& userName) {
   std::vector<ExtHandler> stored;
-  if (auto ext = RegKey::Open(reg, Hive::CurrentUser, ExtKeyPath(userName), false)) {
-    std::vector<std::string> names = ext->subkeyNames();
-    std::sort(names.begin(), names.end());
-    if (!names.empty() && names.front() == "01") {
-      for (const std::string& name : names) {
-        if (auto key = ext->openSubkey(name, false)) stored.push_back(ReadEntry(*key));
-      }
-    }
+  std::optional<RegKey> ext;
+  for (const std::string& name : StoredEntryNames(reg, userName, ext)) {
+    if (auto key = ext->openSubkey(name, false)) stored.push_back(ReadEntry(*key));
   }
   return stored;
+}
+
+void AppendDefaults(std::vector<ExtHandler>& entries) {
+  for (const char* ext : {".prc", ".pdb", kCatchAllExtension}) {
+    ExtHandler e;
+    e.Extension = ext;
+    entries.push_back(e);
+  }
 }
 
 // Our table after another program saved `theirs` over the `base` both
@@ -107,6 +121,17 @@ const char* InstallModeText(TInstallMode mode) {
 }
 
 ExtHandlerTable::~ExtHandlerTable() {
+  if (pending_) {
+    // Loaded then, a stored table would have been as the store held it:
+    // nothing to write. Without one the load would have made the defaults.
+    if (!saveOnDestroy_ || storedWhenPutOff_) return;
+    try {
+      Load();
+    } catch (const RegistryError& e) {
+      std::fprintf(stderr, "kestrel: handler table not saved: %s\n", e.what());
+      return;
+    }
+  }
   // A table as the store holds it is not written again.
   if (!saveOnDestroy_ || (stored_ && *stored_ == entries_)) return;
   try {
@@ -117,30 +142,52 @@ ExtHandlerTable::~ExtHandlerTable() {
   }
 }
 
-void ExtHandlerTable::LoadForUser(const std::string& userName, bool saveOnDestroy) {
+void ExtHandlerTable::LoadForUserWhenUsed(const std::string& userName, bool saveOnDestroy) {
+  Load();  // one put off before goes first: loads append
   userName_ = userName;
   saveOnDestroy_ = saveOnDestroy;
+  // Whether there is a table costs the names of its keys, not their values.
+  Registry& reg = TheRegistry();
+  RegistryBatch read(reg, false);
+  std::optional<RegKey> ext;
+  storedWhenPutOff_ = !userName.empty() && !StoredEntryNames(reg, userName, ext).empty();
+  read.Commit();
+  pending_ = true;
+}
+
+void ExtHandlerTable::Load() const {
+  if (!pending_) return;
+  pending_ = false;
+  ReadStored();
+}
+
+void ExtHandlerTable::LoadForUser(const std::string& userName, bool saveOnDestroy) {
+  Load();
+  userName_ = userName;
+  saveOnDestroy_ = saveOnDestroy;
+  ReadStored();
+}
+
+void ExtHandlerTable::ReadStored() const {
   stored_.reset();
-  if (!userName.empty()) {
+  if (!userName_.empty()) {
     Registry& reg = TheRegistry();
     // The whole table in one read of the store.
     RegistryBatch read(reg, false);
-    stored_ = ReadStoredTable(reg, userName);
+    stored_ = ReadStoredTable(reg, userName_);
     read.Commit();
     entries_.insert(entries_.end(), stored_->begin(), stored_->end());
   }
-  if (entries_.empty()) InstallDefaults();
+  if (entries_.empty()) AppendDefaults(entries_);
 }
 
 void ExtHandlerTable::InstallDefaults() {
-  for (const char* ext : {".prc", ".pdb", kCatchAllExtension}) {
-    ExtHandler e;
-    e.Extension = ext;
-    entries_.push_back(e);
-  }
+  Load();
+  AppendDefaults(entries_);
 }
 
 void ExtHandlerTable::SaveToRegistry() {
+  Load();
   if (userName_.empty()) return;
   Registry& reg = TheRegistry();
   // The whole table or nothing: deleting the key first leaves no stale
@@ -179,11 +226,13 @@ bool ExtHandlerTable::put(int index, const ExtHandler& entry) {
 }
 
 bool ExtHandlerTable::append(const ExtHandler& entry) {
+  Load();
   entries_.push_back(entry);
   return true;
 }
 
 bool ExtHandlerTable::insert(int index, const ExtHandler& entry) {
+  Load();
   for (const ExtHandler& e : entries_) {
     if (e.Extension == entry.Extension) return false;
   }
@@ -213,6 +262,7 @@ int ExtHandlerTable::FindByExtension(const std::string& extension) const {
 }
 
 std::vector<std::string> ExtHandlerTable::RestoreTitles() const {
+  Load();
   std::vector<std::string> titles;
   for (const ExtHandler& e : entries_) titles.push_back(e.UseRestore ? e.Title : "");
   return titles;

@@ -55,6 +55,11 @@ class ExtHandlerTable {
   // Sets the user and the flag, appends the stored entries, and installs the
   // defaults when the table is still empty. Appends: clear first to reload.
   void LoadForUser(const std::string& userName, bool saveOnDestroy);
+  // The same, done when the table is first used: a user whose files are
+  // never queued costs no read of the table. Destroyed unused, the table
+  // writes only what the load would have made it write (the defaults of a
+  // user without a stored table).
+  void LoadForUserWhenUsed(const std::string& userName, bool saveOnDestroy);
   // ".prc", ".pdb", "(未登録)" with the defaults of a new entry.
   void InstallDefaults();
   // Replaces the stored table of the user with this one. What another
@@ -62,8 +67,14 @@ class ExtHandlerTable {
   // its entries where this table left them as they were.
   void SaveToRegistry();
 
-  void clear() { entries_.clear(); }
-  int count() const { return static_cast<int>(entries_.size()); }
+  void clear() {
+    Load();
+    entries_.clear();
+  }
+  int count() const {
+    Load();
+    return static_cast<int>(entries_.size());
+  }
   std::optional<ExtHandler> get(int index) const;
   bool put(int index, const ExtHandler& entry);
   bool append(const ExtHandler& entry);
@@ -88,13 +99,20 @@ class ExtHandlerTable {
 
  private:
   bool valid(int index) const { return index >= 0 && index < count(); }
+  // Makes a load put off by LoadForUserWhenUsed.
+  void Load() const;
+  // Appends the user's stored entries (the defaults when there are none).
+  void ReadStored() const;
 
   bool saveOnDestroy_ = true;
   std::string userName_;
-  std::vector<ExtHandler> entries_;
+  // The deferred load, done by Load() from the accessors, const ones too.
+  mutable bool pending_ = false;
+  bool storedWhenPutOff_ = false;  // the store held a table when the load was put off
+  mutable std::vector<ExtHandler> entries_;
   // The entries the store holds for the user as far as this table knows
   // (empty when none are stored); nullopt before a load.
-  std::optional<std::vector<ExtHandler>> stored_;
+  mutable std::optional<std::vector<ExtHandler>> stored_;
 };
 
 // Recommended settings for a converter program from KSExt.ini: the section

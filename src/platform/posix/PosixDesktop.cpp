@@ -250,7 +250,8 @@ class PosixBusWindow : public BusWindow {
     info += title_;
     info += '\0';
     info += std::to_string(stamp_);
-    ReplaceFileContents(infoPath_, info);
+    // Deleted when the window goes.
+    ReplaceFileContents(infoPath_, info, true);
   }
 
   WindowId id_;

@@ -5,6 +5,8 @@
 
 #include <unistd.h>
 
+#include <algorithm>
+#include <array>
 #include <cstdio>
 #include <cstring>
 #include <map>
@@ -19,6 +21,14 @@ namespace {
 // Windows compares key and value names without case. We fold ASCII, Latin-1
 // and full-width Latin letters, which covers the names this program meets.
 std::string Fold(const std::string& name) {
+  // Most names are ASCII: lowered in place, byte by byte.
+  if (std::all_of(name.begin(), name.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
+    std::string out = name;
+    for (char& c : out) {
+      if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
+    }
+    return out;
+  }
   std::string out;
   out.reserve(name.size());
   for (std::size_t i = 0; i < name.size(); ++i) {
@@ -133,7 +143,7 @@ class SqliteRegistry : public Registry {
     Txn t(*this, true);
     sqlite3_int64 id = resolve(hive, path);
     if (id == 0) return false;
-    ids_.clear();  // the cached ids below the key go with it
+    forget();  // the kept ids and values below the key go with it
     Stmt ids = prepare(
         "WITH RECURSIVE tree(id) AS (SELECT ? UNION ALL"
         " SELECT keys.id FROM keys JOIN tree ON keys.parent = tree.id)"
@@ -182,10 +192,16 @@ class SqliteRegistry : public Registry {
     std::optional<RegValue> out;
     sqlite3_int64 id = resolve(hive, path);
     if (id != 0) {
-      Stmt s = prepare("SELECT name, type, data FROM vals WHERE key = ? AND fold = ?");
-      s.bind(1, id);
-      s.bind(2, Fold(name));
-      if (s.row()) out = readValue(s);
+      std::string fold = Fold(name);
+      if (const auto* known = keptValues(id)) {
+        auto it = known->find(fold);
+        if (it != known->end()) out = it->second;
+      } else {
+        Stmt s = prepare("SELECT name, type, data FROM vals WHERE key = ? AND fold = ?");
+        s.bind(1, id);
+        s.bind(2, fold);
+        if (s.row()) out = readValue(s);
+      }
     }
     t.commit();
     return out;
@@ -210,6 +226,7 @@ class SqliteRegistry : public Registry {
       case ValueType::Binary: s.bindBlob(5, v.binary); break;
     }
     s.done();
+    kept_.erase(id);
     t.commit();
   }
 
@@ -222,6 +239,7 @@ class SqliteRegistry : public Registry {
     s.bind(1, id);
     s.bind(2, Fold(name));
     s.done();
+    kept_.erase(id);
     bool removed = sqlite3_changes(db_) > 0;
     t.commit();
     return removed;
@@ -369,8 +387,16 @@ class SqliteRegistry : public Registry {
     if (depth_ == 0) {
       int rc = runKept(write ? "BEGIN IMMEDIATE" : "BEGIN");
       if (rc != SQLITE_OK) fail(rc);
+      try {
+        keepIfUnchanged();
+      } catch (...) {
+        runKept("ROLLBACK");
+        forget();
+        throw;
+      }
     } else {
-      exec(("SAVEPOINT s" + std::to_string(depth_)).c_str());
+      int rc = runSavepoint(kSavepoint, depth_);
+      if (rc != SQLITE_OK) fail(rc);
     }
     ++depth_;
     if (write) wrote_ = true;
@@ -382,16 +408,14 @@ class SqliteRegistry : public Registry {
       if (rc != SQLITE_OK) {
         runKept("ROLLBACK");
         depth_ = 0;
-        ids_.clear();
+        forget();
         fail(rc);
       }
       depth_ = 0;
-      ids_.clear();
       return;
     }
     --depth_;
-    std::string release = "RELEASE s" + std::to_string(depth_);
-    int rc = sqlite3_exec(db_, release.c_str(), nullptr, nullptr, nullptr);
+    int rc = runSavepoint(kRelease, depth_);
     if (rc != SQLITE_OK) fail(rc);
   }
 
@@ -401,11 +425,10 @@ class SqliteRegistry : public Registry {
     if (depth_ == 0) {
       runKept("ROLLBACK");
     } else {
-      std::string name = "s" + std::to_string(depth_);
-      sqlite3_exec(db_, ("ROLLBACK TO " + name).c_str(), nullptr, nullptr, nullptr);
-      sqlite3_exec(db_, ("RELEASE " + name).c_str(), nullptr, nullptr, nullptr);
+      runSavepoint(kRollbackTo, depth_);
+      runSavepoint(kRelease, depth_);
     }
-    ids_.clear();  // keys made by the undone part are gone
+    forget();  // keys made and values written by the undone part are gone
   }
 
   [[noreturn]] void fail(int rc) {
@@ -445,6 +468,24 @@ class SqliteRegistry : public Registry {
     return rc;
   }
 
+  // The savepoint statements of the first levels, kept prepared like the
+  // rest: every user's read nests batches. Answers SQLite's code.
+  enum SavepointVerb { kSavepoint, kRelease, kRollbackTo };
+  int runSavepoint(SavepointVerb verb, int depth) noexcept {
+    static constexpr int kKept = 16;
+    static const auto sql = [] {
+      std::array<std::array<std::string, kKept>, 3> t;
+      const char* verbs[] = {"SAVEPOINT s", "RELEASE s", "ROLLBACK TO s"};
+      for (int v = 0; v < 3; ++v) {
+        for (int d = 0; d < kKept; ++d) t[v][d] = verbs[v] + std::to_string(d);
+      }
+      return t;
+    }();
+    if (depth >= 0 && depth < kKept) return runKept(sql[verb][depth].c_str());
+    const char* verbs[] = {"SAVEPOINT s", "RELEASE s", "ROLLBACK TO s"};
+    return sqlite3_exec(db_, (verbs[verb] + std::to_string(depth)).c_str(), nullptr, nullptr, nullptr);
+  }
+
   Stmt prepare(const char* sql) {
     auto it = cache_.find(sql);
     if (it == cache_.end()) {
@@ -463,12 +504,17 @@ class SqliteRegistry : public Registry {
     return s.row() ? s.int64(0) : 0;
   }
 
-  // Key id for a path, 0 when missing. Inside a transaction nobody else can
-  // change the keys, so the ids found are kept until it ends.
-  // A key's parent found already costs one more look-up, not the whole path.
+  // Key id for a path, 0 when missing. The ids found are kept while no other
+  // program changes the store (keepIfUnchanged); a key's parent found
+  // already costs one more look-up, not the whole path.
   sqlite3_int64 resolve(Hive hive, const std::string& path) {
+    // Reads come in runs on one key: the last one found costs a compare.
+    if (lastId_ != 0 && hive == lastHive_ && path == lastPath_) return lastId_;
     if (depth_ > 0) {
-      if (sqlite3_int64 id = cached(hive, path)) return id;
+      if (sqlite3_int64 id = cached(hive, path)) {
+        rememberLast(hive, path, id);
+        return id;
+      }
       auto [parent, last] = SplitLast(path);
       if (!parent.empty()) {
         if (sqlite3_int64 up = cached(hive, parent)) {
@@ -495,7 +541,51 @@ class SqliteRegistry : public Registry {
     return it == ids_.end() ? 0 : it->second;
   }
   void remember(Hive hive, const std::string& path, sqlite3_int64 id) {
-    if (depth_ > 0 && id != 0) ids_[CacheKey(hive, path)] = id;
+    if (depth_ > 0 && id != 0) {
+      ids_[CacheKey(hive, path)] = id;
+      rememberLast(hive, path, id);
+    }
+  }
+  void rememberLast(Hive hive, const std::string& path, sqlite3_int64 id) {
+    lastHive_ = hive;
+    lastPath_ = path;
+    lastId_ = id;
+  }
+
+  // A key's values by folded name, when they are kept. A key read from twice
+  // is read whole once and answered from memory until another program
+  // changes the store or this one writes to the key; a key read from once
+  // costs one look-up, whatever its size.
+  const std::unordered_map<std::string, RegValue>* keptValues(sqlite3_int64 id) {
+    if (depth_ == 0) return nullptr;
+    auto [it, first] = kept_.try_emplace(id);
+    Kept& k = it->second;
+    if (first) return nullptr;
+    if (!k.whole) {
+      // In the index's order: no sort, and the folded names as stored.
+      Stmt s = prepare("SELECT name, type, data, fold FROM vals WHERE key = ?");
+      s.bind(1, id);
+      while (s.row()) k.values.emplace(s.text(3), readValue(s));
+      k.whole = true;
+    }
+    return &k.values;
+  }
+
+  void forget() {
+    ids_.clear();
+    kept_.clear();
+    lastId_ = 0;
+  }
+
+  // At the start of a transaction: what is kept stays only if no other
+  // connection committed since it was read. Our own writes leave the
+  // version as it is; they update or drop what they touch themselves.
+  void keepIfUnchanged() {
+    Stmt s = prepare("PRAGMA data_version");
+    sqlite3_int64 version = s.row() ? s.int64(0) : -1;
+    if (version == version_ && version >= 0) return;
+    forget();
+    version_ = version;
   }
 
   std::vector<std::pair<sqlite3_int64, std::string>> children(sqlite3_int64 id) {
@@ -635,7 +725,7 @@ class SqliteRegistry : public Registry {
     if (db_) sqlite3_close(db_);
     db_ = nullptr;
     depth_ = 0;
-    ids_.clear();
+    forget();
   }
 
   std::string file_;
@@ -644,7 +734,17 @@ class SqliteRegistry : public Registry {
   bool wrote_ = false;
   int lastError_ = SQLITE_OK;
   int depth_ = 0;  // open transaction levels
+  sqlite3_int64 version_ = -1;  // the store's data version when ids_ and kept_ were read
   std::unordered_map<std::string, sqlite3_int64> ids_;
+  // The key remember() saw last, while it is in ids_.
+  Hive lastHive_ = Hive::CurrentUser;
+  std::string lastPath_;
+  sqlite3_int64 lastId_ = 0;
+  struct Kept {
+    bool whole = false;  // false: read from once, nothing kept yet
+    std::unordered_map<std::string, RegValue> values;
+  };
+  std::unordered_map<sqlite3_int64, Kept> kept_;
   std::map<const char*, sqlite3_stmt*> cache_;
   std::recursive_mutex mutex_;
 };
