@@ -236,7 +236,7 @@ void TDosCommand::ReaderLoop(int fd, pid_t pid) {
     if (n > 0) {
       ssize_t got = read(fd, buf.data(), buf.size());
       if (got > 0) {
-        if (!Hand(Mail{buf.substr(0, static_cast<std::size_t>(got))}, true)) alive = false;
+        if (!Hand(Mail{std::string_view(buf.data(), static_cast<std::size_t>(got))}, true)) alive = false;
       } else if (got == 0 || (errno != EINTR && errno != EAGAIN)) {
         // Every writer closed the pipe: only the exit status is left.
         ReapIfEnded(pid, true, &code);
@@ -251,7 +251,7 @@ void TDosCommand::ReaderLoop(int fd, pid_t pid) {
       for (;;) {
         ssize_t got = read(fd, buf.data(), buf.size());
         if (got > 0) {
-          if (!Hand(Mail{buf.substr(0, static_cast<std::size_t>(got))}, true)) {
+          if (!Hand(Mail{std::string_view(buf.data(), static_cast<std::size_t>(got))}, true)) {
             alive = false;
             break;
           }
@@ -266,6 +266,11 @@ void TDosCommand::ReaderLoop(int fd, pid_t pid) {
   }
   close(fd);
   if (!alive) {
+    {
+      // Undelivered output points into the buffer that goes now.
+      std::lock_guard<std::mutex> lock(mutex_);
+      mail_.reset();
+    }
     // The runner is going away: the child must not outlive it.
     ReapIfEnded(pid, true, &code);
     return;
@@ -290,7 +295,7 @@ bool TDosCommand::DeliverPending() {
     mail = std::move(*mail_);
     mail_.reset();
   }
-  auto deliver = [this](const std::string& bytes) {
+  auto deliver = [this](std::string_view bytes) {
     if (runBlock_) {
       if (!bytes.empty()) runBlock_(*this, bytes);
       return;
@@ -306,7 +311,7 @@ bool TDosCommand::DeliverPending() {
     }
   };
   if (!mail.end) {
-    deliver(toCp932_.Feed(mail.bytes));
+    deliver(toCp932_.Feed(mail.bytes, converted_));
     {
       std::lock_guard<std::mutex> lock(mutex_);
       delivered_ = true;

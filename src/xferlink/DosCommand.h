@@ -106,7 +106,8 @@ class TDosCommand {
 
  private:
   struct Mail {
-    std::string bytes;
+    // The reader's buffer: it reads on only once this was delivered.
+    std::string_view bytes;
     bool end = false;
     std::uint32_t exitCode = 0;
   };
@@ -134,6 +135,7 @@ class TDosCommand {
   OutputBlockEvent runBlock_;
   std::string line_;
   ChildTextToCp932 toCp932_;
+  std::string converted_;  // kept between blocks for its room
 
   // Shared with the reader.
   std::mutex mutex_;
