@@ -88,7 +88,13 @@ void KestlinkText::Added(std::size_t bytes) {
 }
 
 void KestlinkText::AddLine(const std::string& cp932) {
-  lines_.push_back(cp932);
+  if (finished_ && !lines_.empty()) {
+    finished_(lines_.back());
+    bytes_ -= std::min(bytes_, lines_.back().size() + 1);
+    lines_.back().assign(cp932);  // its room serves the next line
+  } else {
+    lines_.push_back(cp932);
+  }
   Added(cp932.size() + 1);
 }
 
@@ -144,11 +150,42 @@ void KestlinkText::ReceivedLineEnds() {
   receivedSize_ = 0;
 }
 
+// Once connected, with finished lines passed on: a line that lies whole in
+// the block and that the byte after its LF is sure to finish goes on from
+// the block itself, as OnChar and OnLine would have made and finished it.
+// Answers where the rest begins.
+const char* KestlinkText::PassFinishedLines(const char* p, const char* end, const char*& nextCr) {
+  // Only a byte that ends no line begins one.
+  if (!finished_ || waiting_ || receivedSize_ > 0 || p >= end || *p == '\r' || *p == '\n') return p;
+  if (lines_.empty()) AddLine("");
+  if (breakPending_) AddLine("");
+  breakPending_ = lastWasCr_ = false;
+  if (!lines_.back().empty()) return p;
+  while (p < end) {
+    const char* lf = static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(end - p)));
+    if (!lf || end - lf < 2 || lf[1] == '\n' || lf[1] == '\r') break;
+    // A longer one is cut as the runner and the pane cut it.
+    if (static_cast<std::size_t>(lf - p) >= std::min(kMaxLineBytes, TDosCommand::kMaxLine)) break;
+    if (!nextCr || nextCr < p) {
+      nextCr = static_cast<const char*>(std::memchr(p, '\r', static_cast<std::size_t>(end - p)));
+      if (!nextCr) nextCr = end;
+    }
+    // A CR ends pane lines of its own; a line beginning "Connected" adds one.
+    if (nextCr < lf) break;
+    if (lf - p >= 9 && std::memcmp(p, "Connected", 9) == 0) break;
+    finished_(std::string_view(p, static_cast<std::size_t>(lf - p)));
+    p = lf + 1;
+  }
+  return p;
+}
+
 void KestlinkText::OnOutput(std::string_view bytes) {
   const char* p = bytes.data();
   const char* end = p + bytes.size();
   const char* nextCr = nullptr;
   while (p < end) {
+    p = PassFinishedLines(p, end, nextCr);
+    if (p >= end) break;
     // A run of bytes that end no line, and no longer than what fills the
     // runner's longest line.
     std::size_t room = TDosCommand::kMaxLine - receivedSize_;

@@ -66,18 +66,18 @@ VerbRegistration xfer(
       std::string line = XferCommandLine(cmd, tool, XferPortText(user->consolePort()), dir);
       setenv("PILOTRATE", XferRateText(user->consoleRate()).c_str(), 1);
       // Pane lines are final once a later one began: they go out as they
-      // are finished, to standard output and the log, so the text is held
-      // once and only in part.
+      // are finished, to standard output and the log, a block at a time, so
+      // the text is held once and only in part.
       std::ofstream log;  // opened with the first lines: a run that never starts leaves no log
       std::string out, logged;
-      auto writeLines = [&](std::size_t count) {
+      auto finish = [&](std::string_view finished) {
+        out.append(finished) += '\n';
+        logged.append(finished) += "\r\n";
+      };
+      text.setFinishedLines(finish);
+      auto writeOut = [&] {
+        if (out.empty()) return;
         if (!log.is_open()) log.open(ProgramFolder() + "Kestlink.log", std::ios::binary | std::ios::app);
-        auto& lines = text.lines();
-        for (std::size_t i = 0; i < count; ++i) {
-          out.append(lines[i]) += '\n';
-          logged.append(lines[i]) += "\r\n";
-        }
-        lines.erase(lines.begin(), lines.begin() + static_cast<std::ptrdiff_t>(count));
         WriteOutput(out);
         log << logged;
         out.clear();
@@ -86,7 +86,7 @@ VerbRegistration xfer(
       TDosCommand dc;
       dc.OnOutputBlock = [&](TDosCommand&, std::string_view bytes) {
         text.OnOutput(bytes);
-        if (text.lines().size() > 1) writeLines(text.lines().size() - 1);
+        writeOut();
       };
       // Ctrl+C, a closed terminal or a kill end the tool as the console's
       // stop does: the tool's whole group first, then what was shown.
@@ -106,7 +106,9 @@ VerbRegistration xfer(
       }
       text.EndOfOutput();
       if (stopped) text.AddLine(Utf8ToCp932("pilot-xferの実行を中止しました"));
-      writeLines(text.lines().size());
+      for (const std::string& l : text.lines()) finish(l);
+      text.lines().clear();
+      writeOut();
       if (!log) std::fprintf(stderr, "kestrel-tool xfer: cannot append to Kestlink.log\n");
       if (stopped) return 128 + TerminationSignal();
       return static_cast<int>(dc.ExitCode() & 0xff);
