@@ -89,9 +89,10 @@ void KestlinkText::Added(std::size_t bytes) {
 
 void KestlinkText::AddLine(const std::string& cp932) {
   if (finished_ && !lines_.empty()) {
-    finished_(lines_.back());
-    bytes_ -= std::min(bytes_, lines_.back().size() + 1);
-    lines_.back().assign(cp932);  // its room serves the next line
+    std::string& last = lines_.back();
+    finished_(last += '\n');
+    bytes_ -= std::min(bytes_, last.size());
+    last.assign(cp932);  // its room serves the next line
   } else {
     lines_.push_back(cp932);
   }
@@ -150,9 +151,9 @@ void KestlinkText::ReceivedLineEnds() {
   receivedSize_ = 0;
 }
 
-// Once connected, with finished lines passed on: a line that lies whole in
-// the block and that the byte after its LF is sure to finish goes on from
-// the block itself, as OnChar and OnLine would have made and finished it.
+// Once connected, with finished lines passed on: lines that lie whole in
+// the block, each sure to be finished by the byte after its LF, go on from
+// the block itself, as OnChar and OnLine would have made and finished them.
 // Answers where the rest begins.
 const char* KestlinkText::PassFinishedLines(const char* p, const char* end, const char*& nextCr) {
   // Only a byte that ends no line begins one.
@@ -161,6 +162,7 @@ const char* KestlinkText::PassFinishedLines(const char* p, const char* end, cons
   if (breakPending_) AddLine("");
   breakPending_ = lastWasCr_ = false;
   if (!lines_.back().empty()) return p;
+  const char* run = p;
   while (p < end) {
     const char* lf = static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(end - p)));
     if (!lf || end - lf < 2 || lf[1] == '\n' || lf[1] == '\r') break;
@@ -173,9 +175,9 @@ const char* KestlinkText::PassFinishedLines(const char* p, const char* end, cons
     // A CR ends pane lines of its own; a line beginning "Connected" adds one.
     if (nextCr < lf) break;
     if (lf - p >= 9 && std::memcmp(p, "Connected", 9) == 0) break;
-    finished_(std::string_view(p, static_cast<std::size_t>(lf - p)));
     p = lf + 1;
   }
+  if (p > run) finished_(std::string_view(run, static_cast<std::size_t>(p - run)));
   return p;
 }
 

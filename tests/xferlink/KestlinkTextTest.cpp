@@ -175,7 +175,13 @@ TEST(KestlinkTextTest, OutputInBlocksShowsWhatBytesAndLinesShow) {
       // Finished lines passed on as they come: the same lines, in order.
       KestlinkText passing;
       std::vector<std::string> passed;
-      passing.setFinishedLines([&](std::string_view l) { passed.emplace_back(l); });
+      passing.setFinishedLines([&](std::string_view text) {
+        ASSERT_EQ(text.back(), '\n');
+        for (std::size_t at = 0, lf; at < text.size(); at = lf + 1) {
+          lf = text.find('\n', at);
+          passed.emplace_back(text.substr(at, lf - at));
+        }
+      });
       passing.Announce("一覧の取得を行います・・・");
       for (std::size_t at = 0; at < bytes.size(); at += block) {
         passing.OnOutput(std::string_view(bytes).substr(at, block));

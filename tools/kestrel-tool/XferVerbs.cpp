@@ -1,8 +1,11 @@
 // The pilot-xfer console without a window: one command for a registered
 // user, with that user's tool folder, port and rate.
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
+#include <memory>
 #include <string>
 #include <sys/stat.h>
 
@@ -21,6 +24,50 @@ bool IsFolder(const std::string& p) {
   struct stat st {};
   return stat(p.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
+
+// Finished pane lines as the terminal (LF) and the log (CR LF) get them,
+// gathered so that each gets one write per block read.
+class FinishedText {
+ public:
+  // `lines`: one or more lines, each followed by LF.
+  void Add(std::string_view lines) {
+    out_.append(lines);
+    // Room for the worst case, every byte an LF; not filled in advance.
+    if (logUsed_ + 2 * lines.size() > logRoom_) {
+      std::size_t room = std::max(2 * logRoom_, logUsed_ + 2 * lines.size());
+      auto grown = std::make_unique_for_overwrite<char[]>(room);
+      if (logUsed_ > 0) std::memcpy(grown.get(), log_.get(), logUsed_);
+      log_ = std::move(grown);
+      logRoom_ = room;
+    }
+    char* o = log_.get() + logUsed_;
+    for (const char *p = lines.data(), *end = p + lines.size(); p < end;) {
+      const char* lf = static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(end - p)));
+      if (!lf) lf = end;
+      std::memcpy(o, p, static_cast<std::size_t>(lf - p));
+      o += lf - p;
+      *o++ = '\r';
+      *o++ = '\n';
+      p = lf + 1;
+    }
+    logUsed_ = static_cast<std::size_t>(o - log_.get());
+  }
+
+  // Opens the log with the first lines: a run that never starts leaves none.
+  void Write(std::ofstream& log) {
+    if (out_.empty()) return;
+    if (!log.is_open()) log.open(ProgramFolder() + "Kestlink.log", std::ios::binary | std::ios::app);
+    WriteOutput(out_);
+    log.write(log_.get(), static_cast<std::streamsize>(logUsed_));
+    out_.clear();
+    logUsed_ = 0;
+  }
+
+ private:
+  std::string out_;
+  std::unique_ptr<char[]> log_;
+  std::size_t logUsed_ = 0, logRoom_ = 0;
+};
 
 VerbRegistration xfer(
     "xfer",
@@ -68,25 +115,13 @@ VerbRegistration xfer(
       // Pane lines are final once a later one began: they go out as they
       // are finished, to standard output and the log, a block at a time, so
       // the text is held once and only in part.
-      std::ofstream log;  // opened with the first lines: a run that never starts leaves no log
-      std::string out, logged;
-      auto finish = [&](std::string_view finished) {
-        out.append(finished) += '\n';
-        logged.append(finished) += "\r\n";
-      };
-      text.setFinishedLines(finish);
-      auto writeOut = [&] {
-        if (out.empty()) return;
-        if (!log.is_open()) log.open(ProgramFolder() + "Kestlink.log", std::ios::binary | std::ios::app);
-        WriteOutput(out);
-        log << logged;
-        out.clear();
-        logged.clear();
-      };
+      std::ofstream log;
+      FinishedText finished;
+      text.setFinishedLines([&](std::string_view lines) { finished.Add(lines); });
       TDosCommand dc;
       dc.OnOutputBlock = [&](TDosCommand&, std::string_view bytes) {
         text.OnOutput(bytes);
-        writeOut();
+        finished.Write(log);
       };
       // Ctrl+C, a closed terminal or a kill end the tool as the console's
       // stop does: the tool's whole group first, then what was shown.
@@ -106,9 +141,9 @@ VerbRegistration xfer(
       }
       text.EndOfOutput();
       if (stopped) text.AddLine(Utf8ToCp932("pilot-xferの実行を中止しました"));
-      for (const std::string& l : text.lines()) finish(l);
+      for (std::string& l : text.lines()) finished.Add(l += '\n');
       text.lines().clear();
-      writeOut();
+      finished.Write(log);
       if (!log) std::fprintf(stderr, "kestrel-tool xfer: cannot append to Kestlink.log\n");
       if (stopped) return 128 + TerminationSignal();
       return static_cast<int>(dc.ExitCode() & 0xff);
