@@ -112,7 +112,7 @@ class TDosCommand {
     std::uint32_t exitCode = 0;
   };
 
-  void ReaderLoop(int fd, pid_t pid);
+  void ReaderLoop(int fd, pid_t pid, std::size_t chunk);
   // Reader thread: hands `mail` over and waits until it was delivered.
   // False when the runner is going away.
   bool Hand(Mail mail, bool wait);
