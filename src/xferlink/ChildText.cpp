@@ -4,6 +4,9 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "platform/Codepage.h"
 
@@ -38,11 +41,17 @@ void AppendRun(std::string& out, std::string_view run, bool ascii) {
   }
 }
 
-// How many bytes at the start of `s` are below 0x80, looked at eight at a
-// time: the output of a console tool is mostly such runs.
+// How many bytes at the start of `s` are below 0x80, looked at sixteen
+// (else eight) at a time: the output of a console tool is mostly such runs.
 std::size_t AsciiPrefix(std::string_view s) {
   const char* p = s.data();
   std::size_t n = s.size(), i = 0;
+#if defined(__SSE2__)
+  for (; n - i >= 16; i += 16) {
+    int high = _mm_movemask_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i)));
+    if (high != 0) return i + static_cast<std::size_t>(__builtin_ctz(static_cast<unsigned>(high)));
+  }
+#endif
   for (std::uint64_t w; n - i >= 8; i += 8) {
     std::memcpy(&w, p + i, 8);
     if (w & 0x8080808080808080ull) break;

@@ -235,7 +235,8 @@ bool TDosCommand::Hand(Mail mail, bool wait) {
 }
 
 void TDosCommand::ReaderLoop(int fd, pid_t pid, std::size_t chunk) {
-  std::string buf(chunk, '\0');
+  // Not cleared first: only what a read filled is handed on.
+  auto buf = std::make_unique_for_overwrite<char[]>(chunk);
   std::uint32_t code = 0;
   bool alive = true;
   bool ended = false;
@@ -243,9 +244,9 @@ void TDosCommand::ReaderLoop(int fd, pid_t pid, std::size_t chunk) {
     pollfd p{fd, POLLIN, 0};
     int n = poll(&p, 1, kPollMs);
     if (n > 0) {
-      ssize_t got = read(fd, buf.data(), buf.size());
+      ssize_t got = read(fd, buf.get(), chunk);
       if (got > 0) {
-        if (!Hand(Mail{std::string_view(buf.data(), static_cast<std::size_t>(got))}, true)) alive = false;
+        if (!Hand(Mail{std::string_view(buf.get(), static_cast<std::size_t>(got))}, true)) alive = false;
       } else if (got == 0 || (errno != EINTR && errno != EAGAIN)) {
         // Every writer closed the pipe: only the exit status is left.
         ReapIfEnded(pid, true, &code);
@@ -258,9 +259,9 @@ void TDosCommand::ReaderLoop(int fd, pid_t pid, std::size_t chunk) {
       // do not wait for others that may hold the pipe open.
       fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_NONBLOCK);
       for (;;) {
-        ssize_t got = read(fd, buf.data(), buf.size());
+        ssize_t got = read(fd, buf.get(), chunk);
         if (got > 0) {
-          if (!Hand(Mail{std::string_view(buf.data(), static_cast<std::size_t>(got))}, true)) {
+          if (!Hand(Mail{std::string_view(buf.get(), static_cast<std::size_t>(got))}, true)) {
             alive = false;
             break;
           }
