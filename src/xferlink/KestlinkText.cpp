@@ -145,6 +145,12 @@ namespace {
 const char* FindLf(const char* p, const char* end) {
 #if defined(__SSE2__)
   const __m128i lf = _mm_set1_epi8('\n');
+  for (; end - p >= 32; p += 32) {
+    __m128i a = _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)), lf);
+    __m128i b = _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16)), lf);
+    unsigned at = static_cast<unsigned>(_mm_movemask_epi8(a)) | static_cast<unsigned>(_mm_movemask_epi8(b)) << 16;
+    if (at != 0) return p + __builtin_ctz(at);
+  }
   for (; end - p >= 16; p += 16) {
     __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
     int at = _mm_movemask_epi8(_mm_cmpeq_epi8(v, lf));

@@ -15,6 +15,8 @@ TEST(ChildTextTest, AnyCutOfTheOutputGivesTheSameShiftJis) {
       // A character after runs of ASCII of every length around eight bytes.
       {"0123456789abcde" + kana + "0123456", "0123456789abcde" + Utf8ToCp932("バック") + "0123456"},
       {kana + std::string(17, 'x'), Utf8ToCp932("バック") + std::string(17, 'x')},
+      {std::string(70, 'a') + kana + std::string(130, 'b'),
+       std::string(70, 'a') + Utf8ToCp932("バック") + std::string(130, 'b')},
       // Bytes that are no UTF-8 (Shift_JIS already) stay, the rest around them is converted.
       {"abcdefgh\x83\x41" + kana + "\xFF", "abcdefgh\x83\x41" + Utf8ToCp932("バック") + "\xFF"},
       {"emoji \xF0\x9F\x98\x80 end\n", "emoji ? end\n"},
