@@ -1,7 +1,12 @@
 #include "xferlink/ChildText.h"
 
 #include <cctype>
+#include <cstdint>
 #include <cstdlib>
+#include <cstring>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "platform/Codepage.h"
 
@@ -26,15 +31,39 @@ int SequenceLength(std::string_view s) {
   return n;
 }
 
-// ASCII as it is; the conversion only for what needs one.
-void AppendConverted(std::string& out, const std::string& utf8) {
-  for (char c : utf8) {
-    if (static_cast<unsigned char>(c) >= 0x80) {
-      out += Utf8ToCp932(utf8);
-      return;
-    }
+// A run of whole characters: ASCII as it is, the conversion only for a run
+// that needs one.
+void AppendRun(std::string& out, std::string_view run, bool ascii) {
+  if (ascii) {
+    out.append(run);
+  } else {
+    out += Utf8ToCp932(run);
   }
-  out += utf8;
+}
+
+// How many bytes at the start of `s` are below 0x80, looked at sixty-four
+// and sixteen (else eight) at a time: the output of a console tool is mostly such runs.
+std::size_t AsciiPrefix(std::string_view s) {
+  const char* p = s.data();
+  std::size_t n = s.size(), i = 0;
+#if defined(__SSE2__)
+  for (; n - i >= 64; i += 64) {
+    const auto* q = reinterpret_cast<const __m128i*>(p + i);
+    __m128i any = _mm_or_si128(_mm_or_si128(_mm_loadu_si128(q), _mm_loadu_si128(q + 1)),
+                               _mm_or_si128(_mm_loadu_si128(q + 2), _mm_loadu_si128(q + 3)));
+    if (_mm_movemask_epi8(any) != 0) break;  // found below, sixteen at a time
+  }
+  for (; n - i >= 16; i += 16) {
+    int high = _mm_movemask_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i)));
+    if (high != 0) return i + static_cast<std::size_t>(__builtin_ctz(static_cast<unsigned>(high)));
+  }
+#endif
+  for (std::uint64_t w; n - i >= 8; i += 8) {
+    std::memcpy(&w, p + i, 8);
+    if (w & 0x8080808080808080ull) break;
+  }
+  while (i < n && static_cast<unsigned char>(p[i]) < 0x80) ++i;
+  return i;
 }
 
 }  // namespace
@@ -58,34 +87,50 @@ bool LocaleWritesUtf8() {
 }
 
 std::string ChildTextToCp932::Feed(std::string_view bytes) {
-  if (!fromUtf8_) return std::string(bytes);
-  std::string in = pending_ + std::string(bytes);
-  pending_.clear();
-  std::string out, run;
-  std::size_t i = 0;
+  std::string scratch;
+  return std::string(Feed(bytes, scratch));
+}
+
+std::string_view ChildTextToCp932::Feed(std::string_view bytes, std::string& scratch) {
+  if (!fromUtf8_) return bytes;
+  // A character cut off by the last call is whole only with these bytes.
+  std::string joined;
+  std::string_view in = bytes;
+  if (!pending_.empty()) {
+    joined = pending_;
+    joined.append(bytes);
+    pending_.clear();
+    in = joined;
+  }
+  scratch.clear();
+  bool changed = !joined.empty();
+  // Runs of valid characters between bytes that are not UTF-8.
+  std::size_t i = 0, run = 0, end = in.size();
+  bool ascii = true;
   while (i < in.size()) {
-    unsigned char c = static_cast<unsigned char>(in[i]);
-    if (c < 0x80) {
-      run.push_back(in[i++]);
-      continue;
-    }
-    int n = SequenceLength(std::string_view(in).substr(i));
+    i += AsciiPrefix(in.substr(i));
+    if (i >= in.size()) break;
+    int n = SequenceLength(in.substr(i));
     if (n < 0) {
-      pending_ = in.substr(i);
+      pending_.assign(in.substr(i));
+      end = i;
       break;
     }
     if (n == 0) {
       // Not UTF-8 here: the byte as it came.
-      AppendConverted(out, run);
-      run.clear();
-      out.push_back(in[i++]);
+      AppendRun(scratch, in.substr(run, i - run), ascii);
+      scratch.push_back(in[i++]);
+      run = i;
+      ascii = true;
+      changed = true;
       continue;
     }
-    run.append(in, i, static_cast<std::size_t>(n));
+    ascii = false;
     i += static_cast<std::size_t>(n);
   }
-  AppendConverted(out, run);
-  return out;
+  if (!changed && ascii) return in.substr(0, end);
+  AppendRun(scratch, in.substr(run, end - run), ascii);
+  return scratch;
 }
 
 std::string ChildTextToCp932::Flush() {

@@ -22,6 +22,10 @@ class ChildTextToCp932 {
   // The Shift_JIS bytes for `bytes`; an incomplete character at the end is
   // kept for the next call.
   std::string Feed(std::string_view bytes);
+  // The same without a copy where nothing changes (ASCII, the usual case):
+  // the answer is `bytes` or a part of it, else the text made in `scratch`.
+  // Valid until the next call or until either is changed.
+  std::string_view Feed(std::string_view bytes, std::string& scratch);
   // The bytes still kept, unchanged (the child ended inside a character).
   std::string Flush();
 

@@ -106,12 +106,13 @@ class TDosCommand {
 
  private:
   struct Mail {
-    std::string bytes;
+    // The reader's buffer: it reads on only once this was delivered.
+    std::string_view bytes;
     bool end = false;
     std::uint32_t exitCode = 0;
   };
 
-  void ReaderLoop(int fd, pid_t pid);
+  void ReaderLoop(int fd, pid_t pid, std::size_t chunk);
   // Reader thread: hands `mail` over and waits until it was delivered.
   // False when the runner is going away.
   bool Hand(Mail mail, bool wait);
@@ -134,6 +135,7 @@ class TDosCommand {
   OutputBlockEvent runBlock_;
   std::string line_;
   ChildTextToCp932 toCp932_;
+  std::string converted_;  // kept between blocks for its room
 
   // Shared with the reader.
   std::mutex mutex_;

@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "platform/Codepage.h"
 #include "platform/Process.h"
@@ -88,7 +91,14 @@ void KestlinkText::Added(std::size_t bytes) {
 }
 
 void KestlinkText::AddLine(const std::string& cp932) {
-  lines_.push_back(cp932);
+  if (finished_ && !lines_.empty()) {
+    std::string& last = lines_.back();
+    finished_(last += '\n');
+    bytes_ -= std::min(bytes_, last.size());
+    last.assign(cp932);  // its room serves the next line
+  } else {
+    lines_.push_back(cp932);
+  }
   Added(cp932.size() + 1);
 }
 
@@ -130,6 +140,26 @@ void KestlinkText::OnChar(char c) {
 }
 
 namespace {
+// The first LF in [p, end), or null. Console lines are short: sixteen bytes
+// at a time inline beat a call to memchr for each.
+const char* FindLf(const char* p, const char* end) {
+#if defined(__SSE2__)
+  const __m128i lf = _mm_set1_epi8('\n');
+  for (; end - p >= 32; p += 32) {
+    __m128i a = _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)), lf);
+    __m128i b = _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16)), lf);
+    unsigned at = static_cast<unsigned>(_mm_movemask_epi8(a)) | static_cast<unsigned>(_mm_movemask_epi8(b)) << 16;
+    if (at != 0) return p + __builtin_ctz(at);
+  }
+  for (; end - p >= 16; p += 16) {
+    __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    int at = _mm_movemask_epi8(_mm_cmpeq_epi8(v, lf));
+    if (at != 0) return p + __builtin_ctz(static_cast<unsigned>(at));
+  }
+#endif
+  return static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(end - p)));
+}
+
 // OnLine looks at no more of a line than this once the connection stands.
 constexpr std::size_t kPrefixLooked = 22;
 }  // namespace
@@ -144,11 +174,43 @@ void KestlinkText::ReceivedLineEnds() {
   receivedSize_ = 0;
 }
 
+// Once connected, with finished lines passed on: lines that lie whole in
+// the block, each sure to be finished by the byte after its LF, go on from
+// the block itself, as OnChar and OnLine would have made and finished them.
+// Answers where the rest begins.
+const char* KestlinkText::PassFinishedLines(const char* p, const char* end, const char*& nextCr) {
+  // Only a byte that ends no line begins one.
+  if (!finished_ || waiting_ || receivedSize_ > 0 || p >= end || *p == '\r' || *p == '\n') return p;
+  if (lines_.empty()) AddLine("");
+  if (breakPending_) AddLine("");
+  breakPending_ = lastWasCr_ = false;
+  if (!lines_.back().empty()) return p;
+  const char* run = p;
+  while (p < end) {
+    const char* lf = FindLf(p, end);
+    if (!lf || end - lf < 2 || lf[1] == '\n' || lf[1] == '\r') break;
+    // A longer one is cut as the runner and the pane cut it.
+    if (static_cast<std::size_t>(lf - p) >= std::min(kMaxLineBytes, TDosCommand::kMaxLine)) break;
+    if (!nextCr || nextCr < p) {
+      nextCr = static_cast<const char*>(std::memchr(p, '\r', static_cast<std::size_t>(end - p)));
+      if (!nextCr) nextCr = end;
+    }
+    // A CR ends pane lines of its own; a line beginning "Connected" adds one.
+    if (nextCr < lf) break;
+    if (lf - p >= 9 && std::memcmp(p, "Connected", 9) == 0) break;
+    p = lf + 1;
+  }
+  if (p > run) finished_(std::string_view(run, static_cast<std::size_t>(p - run)));
+  return p;
+}
+
 void KestlinkText::OnOutput(std::string_view bytes) {
   const char* p = bytes.data();
   const char* end = p + bytes.size();
   const char* nextCr = nullptr;
   while (p < end) {
+    p = PassFinishedLines(p, end, nextCr);
+    if (p >= end) break;
     // A run of bytes that end no line, and no longer than what fills the
     // runner's longest line.
     std::size_t room = TDosCommand::kMaxLine - receivedSize_;

@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -53,6 +54,13 @@ class KestlinkText {
   static constexpr std::size_t kMaxLineBytes = 1 << 20;
   static constexpr std::size_t kMaxBytes = 16 << 20;
 
+  // Where finished lines go instead of being kept (a line is finished once
+  // a later one began), one or more at a time, each followed by LF: the pane
+  // then holds only its last line, however long the output. Lines finished
+  // before it was set stay in lines().
+  using FinishedLines = std::function<void(std::string_view lines)>;
+  void setFinishedLines(FinishedLines sink) { finished_ = std::move(sink); }
+
   std::vector<std::string>& lines() { return lines_; }
   const std::vector<std::string>& lines() const { return lines_; }
   bool waiting() const { return waiting_; }
@@ -74,7 +82,9 @@ class KestlinkText {
 
  private:
   void Added(std::size_t bytes);
+  const char* PassFinishedLines(const char* p, const char* end, const char*& nextCr);
 
+  FinishedLines finished_;
   std::vector<std::string> lines_;
   std::size_t bytes_ = 0;  // what this class added since it last counted
   bool waiting_ = false;

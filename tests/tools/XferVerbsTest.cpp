@@ -13,6 +13,7 @@
 #include "platform/Registry.h"
 #include "support/TempHome.h"
 #include "support/XferHome.h"
+#include "xferlink/ChildText.h"
 #include "xferlink/KestlinkText.h"
 
 using namespace kestrel;
@@ -161,6 +162,36 @@ TEST_F(XferVerbsTest, ASignalOrAKillOfTheToolEndsPilotXferToo) {
       EXPECT_NE(Cp932ToUtf8(ReadFile(home / "Kestlink.log")).find("pilot-xferの実行を中止しました"), std::string::npos);
     }
   }
+}
+
+TEST_F(XferVerbsTest, OutputOfEveryShapeIsPrintedAndLoggedAsThePaneHoldsIt) {
+  // Lines of every length around the eight- and sixteen-byte steps, empty
+  // ones, CR LF, a lone CR, UTF-8, a byte that is none, and a second
+  // "Connected", over several reads' worth.
+  std::string bytes = "Waiting for connection on COM2\n   Port: COM2\nConnected\n";
+  for (int i = 0; bytes.size() < (3u << 20); ++i) {
+    bytes.append(static_cast<std::size_t>(i % 41), static_cast<char>('a' + i % 26));
+    const char* ends[] = {"\n", "\n", "\r\n", "\n\n", "\r", "\n", " \xE3\x83\x90\n", "\xFF\n"};
+    bytes += ends[i % 8];
+    if (i % 5000 == 0) bytes += "Connected again\n";
+  }
+  bytes += "last";
+  WriteFile(home / "output", bytes);
+  WriteFile(tools + "/pilot-xfer", "#!/bin/sh\nexec cat " + ShellQuote(home / "output") + "\n");
+  std::filesystem::permissions(tools + "/pilot-xfer", std::filesystem::perms::owner_all);
+
+  ChildTextToCp932 child(true);
+  KestlinkText pane;
+  pane.Announce(XferAnnouncement(XferCommand::List));
+  pane.OnOutput(child.Feed(bytes) + child.Flush());
+  pane.EndOfOutput();
+  std::string out;
+  setenv("LC_ALL", "C.UTF-8", 1);
+  int rc = Tool("xfer Taro list", &out);
+  unsetenv("LC_ALL");
+  EXPECT_EQ(rc, 0);
+  EXPECT_TRUE(out == pane.Joined("\n")) << out.size() << " bytes printed";
+  EXPECT_TRUE(ReadFile(home / "Kestlink.log") == pane.Joined("\r\n"));
 }
 
 TEST_F(XferVerbsTest, EndlessOutputWithoutLineEndsStaysBounded) {

@@ -159,6 +159,8 @@ TEST(KestlinkTextTest, OutputInBlocksShowsWhatBytesAndLinesShow) {
       "never connected\r\n a\rb \n\nConnected",
       "Connected\n" + longLine + "abcConnected\r\nConnected\r" + std::string(30, 'y') + "\nend\r",
       "line\n" + longLine + "\r\r\r\rConnected\n" + "tail",
+      "Connected\nab\ncd\n\nef\nConnected again\ngh\r\nij\n\rkl\n" + longLine + "abc\nx\n" + longLine +
+          "abcd\ny\n",
   };
   for (const std::string& bytes : outputs) {
     std::vector<std::string> want = ByteByByte(bytes).lines();
@@ -169,6 +171,25 @@ TEST(KestlinkTextTest, OutputInBlocksShowsWhatBytesAndLinesShow) {
       for (std::size_t at = 0; at < bytes.size(); at += block) t.OnOutput(std::string_view(bytes).substr(at, block));
       t.EndOfOutput();
       EXPECT_TRUE(t.lines() == want) << bytes.substr(0, 40);
+
+      // Finished lines passed on as they come: the same lines, in order.
+      KestlinkText passing;
+      std::vector<std::string> passed;
+      passing.setFinishedLines([&](std::string_view text) {
+        ASSERT_EQ(text.back(), '\n');
+        for (std::size_t at = 0, lf; at < text.size(); at = lf + 1) {
+          lf = text.find('\n', at);
+          passed.emplace_back(text.substr(at, lf - at));
+        }
+      });
+      passing.Announce("一覧の取得を行います・・・");
+      for (std::size_t at = 0; at < bytes.size(); at += block) {
+        passing.OnOutput(std::string_view(bytes).substr(at, block));
+      }
+      passing.EndOfOutput();
+      EXPECT_LE(passing.lines().size(), 1u);
+      passed.insert(passed.end(), passing.lines().begin(), passing.lines().end());
+      EXPECT_TRUE(passed == want) << bytes.substr(0, 40);
     }
   }
 }

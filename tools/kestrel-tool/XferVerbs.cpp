@@ -1,10 +1,16 @@
 // The pilot-xfer console without a window: one command for a registered
 // user, with that user's tool folder, port and rate.
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
+#include <memory>
 #include <string>
 #include <sys/stat.h>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "RegisteredUser.h"
 #include "Verbs.h"
@@ -21,6 +27,93 @@ bool IsFolder(const std::string& p) {
   struct stat st {};
   return stat(p.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
+
+// Copies `in` to `o` with each LF as CR LF; answers the end of what it
+// wrote. `o` has room for twice `in`.
+char* WithCrLf(std::string_view in, char* o) {
+  const char* p = in.data();
+  const char* end = p + in.size();
+#if defined(__SSE2__)
+  // Thirty-two or sixteen bytes copied at once, kept up to the first LF
+  // among them; the copy never runs past twice what was read.
+  const __m128i lf = _mm_set1_epi8('\n');
+  while (end - p >= 32) {
+    __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(o), a);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(o + 16), b);
+    unsigned at = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(a, lf))) |
+                  static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(b, lf))) << 16;
+    if (at == 0) {
+      p += 32;
+      o += 32;
+      continue;
+    }
+    int k = __builtin_ctz(at);
+    p += k + 1;
+    o += k;
+    *o++ = '\r';
+    *o++ = '\n';
+  }
+  while (end - p >= 16) {
+    __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(o), v);
+    int at = _mm_movemask_epi8(_mm_cmpeq_epi8(v, lf));
+    if (at == 0) {
+      p += 16;
+      o += 16;
+      continue;
+    }
+    int k = __builtin_ctz(static_cast<unsigned>(at));
+    p += k + 1;
+    o += k;
+    *o++ = '\r';
+    *o++ = '\n';
+  }
+#endif
+  for (; p < end; ++p) {
+    if (*p == '\n') *o++ = '\r';
+    *o++ = *p;
+  }
+  return o;
+}
+
+// Finished pane lines to the terminal (LF) and the log (CR LF), the log's
+// gathered so that it gets one write per block read.
+class FinishedText {
+ public:
+  // `lines`: one or more lines, each followed by LF.
+  void Add(std::string_view lines) {
+    Open();
+    WriteOutput(lines);
+    // Room for the worst case, every byte an LF; not filled in advance.
+    if (logUsed_ + 2 * lines.size() > logRoom_) {
+      std::size_t room = std::max(2 * logRoom_, logUsed_ + 2 * lines.size());
+      auto grown = std::make_unique_for_overwrite<char[]>(room);
+      if (logUsed_ > 0) std::memcpy(grown.get(), log_.get(), logUsed_);
+      log_ = std::move(grown);
+      logRoom_ = room;
+    }
+    logUsed_ = static_cast<std::size_t>(WithCrLf(lines, log_.get() + logUsed_) - log_.get());
+  }
+
+  void Write() {
+    if (logUsed_ == 0) return;
+    file_.write(log_.get(), static_cast<std::streamsize>(logUsed_));
+    logUsed_ = 0;
+  }
+  bool logWritten() const { return !file_.fail(); }
+
+ private:
+  // With the first lines: a run that never starts leaves no log.
+  void Open() {
+    if (!file_.is_open()) file_.open(ProgramFolder() + "Kestlink.log", std::ios::binary | std::ios::app);
+  }
+
+  std::ofstream file_;
+  std::unique_ptr<char[]> log_;
+  std::size_t logUsed_ = 0, logRoom_ = 0;
+};
 
 VerbRegistration xfer(
     "xfer",
@@ -66,27 +159,14 @@ VerbRegistration xfer(
       std::string line = XferCommandLine(cmd, tool, XferPortText(user->consolePort()), dir);
       setenv("PILOTRATE", XferRateText(user->consoleRate()).c_str(), 1);
       // Pane lines are final once a later one began: they go out as they
-      // are finished, to standard output and the log, so the text is held
-      // once and only in part.
-      std::ofstream log;  // opened with the first lines: a run that never starts leaves no log
-      std::string out, logged;
-      auto writeLines = [&](std::size_t count) {
-        if (!log.is_open()) log.open(ProgramFolder() + "Kestlink.log", std::ios::binary | std::ios::app);
-        auto& lines = text.lines();
-        for (std::size_t i = 0; i < count; ++i) {
-          out.append(lines[i]) += '\n';
-          logged.append(lines[i]) += "\r\n";
-        }
-        lines.erase(lines.begin(), lines.begin() + static_cast<std::ptrdiff_t>(count));
-        WriteOutput(out);
-        log << logged;
-        out.clear();
-        logged.clear();
-      };
+      // are finished, to standard output at once and to the log a block at a
+      // time, so the text is held once and only in part.
+      FinishedText finished;
+      text.setFinishedLines([&](std::string_view lines) { finished.Add(lines); });
       TDosCommand dc;
       dc.OnOutputBlock = [&](TDosCommand&, std::string_view bytes) {
         text.OnOutput(bytes);
-        if (text.lines().size() > 1) writeLines(text.lines().size() - 1);
+        finished.Write();
       };
       // Ctrl+C, a closed terminal or a kill end the tool as the console's
       // stop does: the tool's whole group first, then what was shown.
@@ -106,8 +186,10 @@ VerbRegistration xfer(
       }
       text.EndOfOutput();
       if (stopped) text.AddLine(Utf8ToCp932("pilot-xferの実行を中止しました"));
-      writeLines(text.lines().size());
-      if (!log) std::fprintf(stderr, "kestrel-tool xfer: cannot append to Kestlink.log\n");
+      for (std::string& l : text.lines()) finished.Add(l += '\n');
+      text.lines().clear();
+      finished.Write();
+      if (!finished.logWritten()) std::fprintf(stderr, "kestrel-tool xfer: cannot append to Kestlink.log\n");
       if (stopped) return 128 + TerminationSignal();
       return static_cast<int>(dc.ExitCode() & 0xff);
     });
