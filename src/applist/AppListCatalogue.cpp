@@ -140,25 +140,32 @@ std::uint64_t UpperAscii8(std::uint64_t w) {
   return w ^ ((atLeastA & ~aboveZ) >> 2);
 }
 
-// UpperSjis(a) < UpperSjis(b), without making either.
-bool UpperLess(std::string_view a, std::string_view b) {
+// UpperSjis(a) against UpperSjis(b), without making either: negative,
+// zero or positive.
+int UpperCompare(std::string_view a, std::string_view b) {
   UpperBytes x(a), y(b);
   while (!x.done() && !y.done()) {
     unsigned char p = x.next(), q = y.next();
-    if (p != q) return p < q;
+    if (p != q) return p < q ? -1 : 1;
   }
-  return x.done() && !y.done();
+  if (x.done() == y.done()) return 0;
+  return x.done() ? -1 : 1;
 }
 
-}  // namespace
-
-void SortLinesUpper(std::vector<std::string>& lines) {
+// Sorts the lines, and their spans along with them when there are spans
+// (whose field 0 is then the name).
+void SortLines(std::vector<std::string>& lines, std::vector<CommaFieldSpans>* spans) {
   // Each line's file name (field 0); one with doubled quotes is made, and
   // kept where its view stays valid.
   std::vector<std::string_view> names(lines.size());
   std::vector<std::unique_ptr<std::string>> made;
   std::string scratch;
   for (std::size_t i = 0; i < lines.size(); ++i) {
+    if (spans && (*spans)[i].known()) {
+      const CommaFieldSpans& s = (*spans)[i];
+      names[i] = s.count ? std::string_view(lines[i]).substr(s.at[0], s.size[0]) : std::string_view();
+      continue;
+    }
     std::string_view name = FirstCommaFieldView(lines[i], scratch);
     if (!name.empty() && name.data() == scratch.data()) {
       made.push_back(std::make_unique<std::string>(scratch));
@@ -202,12 +209,14 @@ void SortLinesUpper(std::vector<std::string>& lines) {
     if (a.head[0] != b.head[0]) return a.head[0] < b.head[0];
     if (a.head[1] != b.head[1]) return a.head[1] < b.head[1];
     std::string_view p = names[a.line], q = names[b.line];
-    if (UpperLess(p, q)) return true;
-    if (UpperLess(q, p)) return false;
-    const std::string& x = lines[a.line];
-    const std::string& y = lines[b.line];
-    if (UpperLess(x, y)) return true;
-    if (UpperLess(y, x)) return false;
+    // Equal heads: a name within them is a beginning of the other, so the
+    // shorter comes first, and names of one size are the same.
+    if (std::min(p.size(), q.size()) <= 16) {
+      if (p.size() != q.size()) return p.size() < q.size();
+    } else if (int c = UpperCompare(p, q)) {
+      return c < 0;
+    }
+    if (int c = UpperCompare(lines[a.line], lines[b.line])) return c < 0;
     return a.line < b.line;
   });
   // Put the lines in that order in place, one cycle of the permutation at
@@ -217,17 +226,24 @@ void SortLinesUpper(std::vector<std::string>& lines) {
   for (std::size_t start = 0; start < from.size(); ++start) {
     if (from[start] == start) continue;
     std::string held = std::move(lines[start]);
+    CommaFieldSpans heldSpans = spans ? (*spans)[start] : CommaFieldSpans{};
     std::size_t at = start;
     while (from[at] != start) {
       std::size_t next = from[at];
       lines[at] = std::move(lines[next]);
+      if (spans) (*spans)[at] = (*spans)[next];
       from[at] = static_cast<std::uint32_t>(at);
       at = next;
     }
     lines[at] = std::move(held);
+    if (spans) (*spans)[at] = heldSpans;
     from[at] = static_cast<std::uint32_t>(at);
   }
 }
+
+}  // namespace
+
+void SortLinesUpper(std::vector<std::string>& lines) { SortLines(lines, nullptr); }
 
 int CompareSjisNoCase(std::string_view a, std::string_view b) {
   std::size_t i = 0, j = 0;
@@ -258,6 +274,15 @@ std::vector<std::string>& AppListCatalogue::mutableLines(AppListId id) {
   return id == AppListId::AppList ? appList_ : myAppList_;
 }
 
+int AppListCatalogue::FieldViews(AppListId id, int index, std::string_view* fields, std::string& scratch) const {
+  const std::string& line = lines(id)[static_cast<std::size_t>(index)];
+  if (id == AppListId::AppList && spansValid_) {
+    const CommaFieldSpans& spans = appListSpans_[static_cast<std::size_t>(index)];
+    if (spans.known()) return spans.Views(line, fields);
+  }
+  return CommaFieldViews(line, fields, kAppListFieldCount, scratch);
+}
+
 AppListEntry AppListCatalogue::EntryAt(AppListId id, int index) const {
   const auto& l = lines(id);
   if (index < 0 || index >= static_cast<int>(l.size())) return AppListEntry();
@@ -267,6 +292,7 @@ AppListEntry AppListCatalogue::EntryAt(AppListId id, int index) const {
 void AppListCatalogue::LoadAppLists() {
   if (loaded_) return;
   loaded_ = true;
+  spansValid_ = false;
   if (ReadLinesFile(PathOf(AppListId::AppList), appList_) == ReadResult::Unreadable) {
     appListUnread_ = true;
     ErrorBox(kCannotRead, PathOf(AppListId::AppList).c_str());
@@ -283,7 +309,7 @@ void AppListCatalogue::SortAppLists(bool sortAppList) {
   if (listsSorted_ && (appListInOrder_ || !sortAppList)) return;
   if (!loaded_) LoadAppLists();
   if (sortAppList) {
-    SortLinesUpper(appList_);
+    SortLines(appList_, spansValid_ ? &appListSpans_ : nullptr);
     appListInOrder_ = true;
   }
   SortLinesUpper(myAppList_);
@@ -292,18 +318,27 @@ void AppListCatalogue::SortAppLists(bool sortAppList) {
 
 void AppListCatalogue::BuildCategories() {
   categories_.clear();
-  std::unordered_set<std::string> spellings;  // as written: most lines repeat one
-  std::unordered_set<std::string> seen;       // upper-cased
-  std::string_view fields[kFieldCategory + 1];
-  std::string scratch, category;
-  for (const std::string& line : appList_) {
-    if (CommaFieldViews(line, fields, kFieldCategory + 1, scratch) <= kFieldCategory) continue;
-    if (fields[kFieldCategory].empty()) continue;
-    // Looked up in a reused text: most lines name a category seen before.
-    category.assign(fields[kFieldCategory]);
-    if (!spellings.insert(category).second) continue;
-    if (seen.insert(UpperSjis(category)).second) categories_.push_back(category);
+  // The lines are split here once for every later reader of their fields.
+  appListSpans_.resize(appList_.size());
+  std::unordered_set<std::string_view> spellings;  // as written: most lines repeat one
+  std::unordered_set<std::string> seen;            // upper-cased
+  std::vector<std::unique_ptr<std::string>> made;  // spellings that needed unquoting
+  std::string_view fields[kAppListFieldCount];
+  std::string scratch;
+  for (std::size_t i = 0; i < appList_.size(); ++i) {
+    int n = 0;
+    appListSpans_[i] = FindCommaFieldSpans(appList_[i], fields, n, scratch);
+    if (n <= kFieldCategory || fields[kFieldCategory].empty()) continue;
+    std::string_view category = fields[kFieldCategory];
+    if (spellings.contains(category)) continue;
+    if (!appListSpans_[i].known()) {
+      made.push_back(std::make_unique<std::string>(category));
+      category = *made.back();
+    }
+    spellings.insert(category);
+    if (seen.insert(UpperSjis(category)).second) categories_.emplace_back(category);
   }
+  spansValid_ = true;
   std::stable_sort(categories_.begin(), categories_.end(), [](const std::string& a, const std::string& b) {
     return CompareSjisNoCase(a, b) < 0;
   });
@@ -337,7 +372,9 @@ std::string AppListCatalogue::DescriptionForSjis(std::string_view fileName) {
 
 bool AppListCatalogue::Save(AppListId id) {
   auto& l = mutableLines(id);
+  std::size_t before = l.size();
   std::erase_if(l, [](const std::string& line) { return line.empty(); });
+  if (id == AppListId::AppList && l.size() != before) spansValid_ = false;
   std::string path = PathOf(id);
   if (unread(id)) {
     ErrorBox(kNotSavedUnread, path.c_str());
@@ -370,6 +407,7 @@ void AppListCatalogue::BlankLines(AppListId id, const std::vector<int>& indices)
   for (int i : indices) {
     if (i < 0 || i >= static_cast<int>(l.size())) continue;
     l[static_cast<std::size_t>(i)].clear();
+    if (id == AppListId::AppList && spansValid_) appListSpans_[static_cast<std::size_t>(i)].count = 0;
     changed = true;
   }
   if (!changed) return;
@@ -393,6 +431,7 @@ bool AppListCatalogue::SortMyAppListAgain() {
 void AppListCatalogue::ReplaceAppList(std::string_view document) {
   if (!loaded_) LoadAppLists();
   appList_ = SplitLines(document);
+  spansValid_ = false;
   listsSorted_ = false;
   appListInOrder_ = false;
   SortAppLists(true);

@@ -191,6 +191,24 @@ int CommaFieldViews(std::string_view line, std::string_view* fields, int max, st
   return n;
 }
 
+CommaFieldSpans FindCommaFieldSpans(std::string_view line, std::string_view* fields, int& count,
+                                    std::string& scratch) {
+  CommaFieldSpans spans;
+  count = CommaFieldViews(line, fields, CommaFieldSpans::kFields, scratch);
+  spans.count = CommaFieldSpans::kUnknown;
+  if (line.size() > 0xFFFF) return spans;
+  const auto begin = reinterpret_cast<std::uintptr_t>(line.data());
+  for (int i = 0; i < count; ++i) {
+    // A field made in the scratch text lies outside the line.
+    const auto at = reinterpret_cast<std::uintptr_t>(fields[i].data());
+    if (at < begin || at + fields[i].size() > begin + line.size()) return spans;
+    spans.at[i] = static_cast<std::uint16_t>(at - begin);
+    spans.size[i] = static_cast<std::uint16_t>(fields[i].size());
+  }
+  spans.count = static_cast<std::uint8_t>(count);
+  return spans;
+}
+
 std::string FirstCommaField(std::string_view line) { return CommaField(line, 0); }
 
 std::string CommaField(std::string_view line, int index) {
