@@ -4,6 +4,7 @@
 #include <functional>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace kestrel::tool {
@@ -25,6 +26,6 @@ struct VerbRegistration {
 // Reads a whole file, or standard input for "" or "-"; throws UsageError.
 std::string ReadInput(const std::string& file);
 // Writes bytes to standard output unchanged.
-void WriteOutput(const std::string& bytes);
+void WriteOutput(std::string_view bytes);
 
 }  // namespace kestrel::tool

@@ -47,7 +47,7 @@ std::string ReadInput(const std::string& file) {
   return buf.str();
 }
 
-void WriteOutput(const std::string& bytes) {
+void WriteOutput(std::string_view bytes) {
   std::fwrite(bytes.data(), 1, bytes.size(), stdout);
   std::fflush(stdout);
 }
