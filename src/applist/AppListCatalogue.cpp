@@ -274,13 +274,8 @@ std::vector<std::string>& AppListCatalogue::mutableLines(AppListId id) {
   return id == AppListId::AppList ? appList_ : myAppList_;
 }
 
-int AppListCatalogue::FieldViews(AppListId id, int index, std::string_view* fields, std::string& scratch) const {
-  const std::string& line = lines(id)[static_cast<std::size_t>(index)];
-  if (id == AppListId::AppList && spansValid_) {
-    const CommaFieldSpans& spans = appListSpans_[static_cast<std::size_t>(index)];
-    if (spans.known()) return spans.Views(line, fields);
-  }
-  return CommaFieldViews(line, fields, kAppListFieldCount, scratch);
+int AppListCatalogue::SplitFieldViews(AppListId id, int index, std::string_view* fields, std::string& scratch) const {
+  return CommaFieldViews(lines(id)[static_cast<std::size_t>(index)], fields, kAppListFieldCount, scratch);
 }
 
 AppListEntry AppListCatalogue::EntryAt(AppListId id, int index) const {
@@ -323,6 +318,10 @@ void AppListCatalogue::BuildCategories() {
   std::unordered_set<std::string_view> spellings;  // as written: most lines repeat one
   std::unordered_set<std::string> seen;            // upper-cased
   std::vector<std::unique_ptr<std::string>> made;  // spellings that needed unquoting
+  // The spellings met last, by a cheap hash of their size and ends: a few
+  // categories fill the lines, and most lines find theirs here without a
+  // look-up in the set.
+  std::string_view recent[64];
   std::string_view fields[kAppListFieldCount];
   std::string scratch;
   for (std::size_t i = 0; i < appList_.size(); ++i) {
@@ -330,12 +329,19 @@ void AppListCatalogue::BuildCategories() {
     appListSpans_[i] = FindCommaFieldSpans(appList_[i], fields, n, scratch);
     if (n <= kFieldCategory || fields[kFieldCategory].empty()) continue;
     std::string_view category = fields[kFieldCategory];
-    if (spellings.contains(category)) continue;
+    std::string_view& last = recent[(category.size() * 7 + static_cast<unsigned char>(category.front()) * 3 +
+                                     static_cast<unsigned char>(category.back())) % 64];
+    if (last == category) continue;
+    if (auto known = spellings.find(category); known != spellings.end()) {
+      last = *known;
+      continue;
+    }
     if (!appListSpans_[i].known()) {
       made.push_back(std::make_unique<std::string>(category));
       category = *made.back();
     }
     spellings.insert(category);
+    last = category;
     if (seen.insert(UpperSjis(category)).second) categories_.emplace_back(category);
   }
   spansValid_ = true;

@@ -35,7 +35,13 @@ class AppListCatalogue {
   // A line's fields 0-5 as far as it has them, as CommaFieldViews gives
   // them (made in `scratch` where they need unquoting); answers how many.
   // The AppList's lines are split once, when the categories are built.
-  int FieldViews(AppListId id, int index, std::string_view* fields, std::string& scratch) const;
+  int FieldViews(AppListId id, int index, std::string_view* fields, std::string& scratch) const {
+    if (id == AppListId::AppList && spansValid_) {
+      const CommaFieldSpans& spans = appListSpans_[static_cast<std::size_t>(index)];
+      if (spans.known()) return spans.Views(appList_[static_cast<std::size_t>(index)], fields);
+    }
+    return SplitFieldViews(id, index, fields, scratch);
+  }
   // The distinct non-empty field-4 values of the AppList, sorted.
   const std::vector<std::string>& categories() const { return categories_; }
 
@@ -100,6 +106,7 @@ class AppListCatalogue {
 
  private:
   std::vector<std::string>& mutableLines(AppListId id);
+  int SplitFieldViews(AppListId id, int index, std::string_view* fields, std::string& scratch) const;
   bool Save(AppListId id);
 
   std::string folder_;
