@@ -186,7 +186,16 @@ void SortLines(std::vector<std::string>& lines, std::vector<CommaFieldSpans>* sp
     Key k{{0, 0}, i};
     // A shorter name is padded with zeros, as the byte loop pads it.
     std::uint64_t w[2] = {0, 0};
-    if (!name.empty()) std::memcpy(w, name.data(), std::min<std::size_t>(name.size(), 16));
+    if (name.size() > 8 && name.size() < 16) {
+      // The usual size: two fixed loads, the second shifted past the bytes
+      // that the first has.
+      std::uint64_t last;
+      std::memcpy(&w[0], name.data(), 8);
+      std::memcpy(&last, name.data() + name.size() - 8, 8);
+      w[1] = last >> (8 * (16 - name.size()));
+    } else if (!name.empty()) {
+      std::memcpy(w, name.data(), std::min<std::size_t>(name.size(), 16));
+    }
     if (((w[0] | w[1]) & kHighBits) == 0) {
       // Sixteen ASCII bytes (or a whole ASCII name), the usual start of a
       // name: upper-cased eight at a time.
