@@ -84,6 +84,7 @@ class Cp932Table {
   char* convertInto(std::string_view in, char* o) const {
     const auto* p = reinterpret_cast<const unsigned char*>(in.data());
     const unsigned char* end = p + in.size();
+    if (asciiSame_ && in.size() >= 4 && in.size() <= 16 && ShortAscii(p, in.size(), o)) return o + in.size();
     while (p < end) {
       if (*p < 0x80 && asciiSame_) {
         // Eight bytes at a time, copied whole, the output kept as far as
@@ -132,6 +133,28 @@ class Cp932Table {
   }
 
  private:
+  // A text of 4-16 bytes copied as two words from its ends, overlapping,
+  // when it is all ASCII (most short texts are); false, and nothing kept,
+  // when it is not.
+  static bool ShortAscii(const unsigned char* p, std::size_t n, char* o) {
+    if (n >= 8) {
+      std::uint64_t a, b;
+      std::memcpy(&a, p, 8);
+      std::memcpy(&b, p + n - 8, 8);
+      if ((a | b) & 0x8080808080808080ull) return false;
+      std::memcpy(o, &a, 8);
+      std::memcpy(o + n - 8, &b, 8);
+      return true;
+    }
+    std::uint32_t a, b;
+    std::memcpy(&a, p, 4);
+    std::memcpy(&b, p + n - 4, 4);
+    if ((a | b) & 0x80808080u) return false;
+    std::memcpy(o, &a, 4);
+    std::memcpy(o + n - 4, &b, 4);
+    return true;
+  }
+
   // Fewer than eight bytes as the low bytes of a word, zeros above them,
   // read without a byte past them.
   static std::uint64_t LoadShort(const unsigned char* p, std::size_t n) {
