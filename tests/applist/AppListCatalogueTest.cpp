@@ -78,6 +78,17 @@ TEST_F(CatalogueTest, LinesCrossingEveryReadBoundaryComeOutWhole) {
   std::vector<std::string> lines;
   ASSERT_EQ(ReadLinesFile(home / "AppList.txt", lines), ReadResult::Read);
   EXPECT_EQ(lines, SplitLines(text));
+  // Both as a byte by byte reading ends the lines.
+  std::vector<std::string> expected(1);
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != '\r' && text[i] != '\n') {
+      expected.back() += text[i];
+      continue;
+    }
+    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+    if (i + 1 < text.size()) expected.emplace_back();
+  }
+  EXPECT_TRUE(lines == expected);
   EXPECT_EQ(lines.back(), "tail");
   EXPECT_EQ(ReadLinesFile(home / "none.txt", lines), ReadResult::Missing);
 }
