@@ -69,7 +69,15 @@ void ForEachAppListRow(AppListCatalogue& catalogue, AppListId id,
   catalogue.SortAppLists(true);
   std::string_view fields[kAppListFieldCount];
   std::string scratch;
+  const std::vector<std::string>& lines = catalogue.lines(id);
   for (int i = 0, count = catalogue.count(id); i < count; ++i) {
+    // Sorted, the lines are read in another order than they were stored
+    // in: the bytes of those a few rows ahead are fetched meanwhile.
+    if (i + 8 < count) {
+      const std::string& ahead = lines[static_cast<std::size_t>(i + 8)];
+      __builtin_prefetch(ahead.data());
+      __builtin_prefetch(ahead.data() + 64);
+    }
     int n = catalogue.FieldViews(id, i, fields, scratch);
     if (n == 0) continue;
     if (category && (n < 5 || fields[kFieldCategory] != *category)) continue;
