@@ -1,6 +1,7 @@
 #include "applist/AppListCatalogue.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <cstring>
 #include <memory>
@@ -152,38 +153,59 @@ int UpperCompare(std::string_view a, std::string_view b) {
   return x.done() ? -1 : 1;
 }
 
+// A line's place in the sort: the first sixteen upper-cased bytes of its
+// name as two numbers that order as those bytes do.
+struct Key {
+  std::uint64_t head[2];
+  std::uint32_t line;
+  std::uint32_t size;  // the name's
+};
+
+// Sorts keys by their heads, stably: eight bits a pass from the lowest, a
+// pass left out where every key has the same bits there.
+void SortByHeads(std::vector<Key>& keys) {
+  std::vector<std::array<std::uint32_t, 256>> counts(16);
+  for (const Key& k : keys) {
+    for (int d = 0; d < 16; ++d) ++counts[static_cast<std::size_t>(d)][(k.head[1 - d / 8] >> (d % 8 * 8)) & 0xFF];
+  }
+  std::vector<Key> other;
+  for (int d = 0; d < 16; ++d) {
+    auto& count = counts[static_cast<std::size_t>(d)];
+    const std::uint64_t at = d % 8 * 8;
+    const int word = 1 - d / 8;
+    if (count[(keys.empty() ? 0 : keys[0].head[word] >> at) & 0xFF] == keys.size()) continue;
+    if (other.empty()) other.resize(keys.size());
+    std::uint32_t sum = 0;
+    for (auto& c : count) {
+      std::uint32_t n = c;
+      c = sum;
+      sum += n;
+    }
+    for (const Key& k : keys) other[count[(k.head[word] >> at) & 0xFF]++] = k;
+    keys.swap(other);
+  }
+}
+
 // Sorts the lines, and their spans along with them when there are spans
 // (whose field 0 is then the name).
 void SortLines(std::vector<std::string>& lines, std::vector<CommaFieldSpans>* spans) {
-  // Each line's file name (field 0); one with doubled quotes is made, and
-  // kept where its view stays valid.
-  std::vector<std::string_view> names(lines.size());
-  std::vector<std::unique_ptr<std::string>> made;
-  std::string scratch;
-  for (std::size_t i = 0; i < lines.size(); ++i) {
+  // A line's file name (field 0): from its spans, or found again (made in
+  // `scratch` when it has doubled quotes).
+  auto nameOf = [&](std::uint32_t i, std::string& scratch) -> std::string_view {
     if (spans && (*spans)[i].known()) {
       const CommaFieldSpans& s = (*spans)[i];
-      names[i] = s.count ? std::string_view(lines[i]).substr(s.at[0], s.size[0]) : std::string_view();
-      continue;
+      return s.count ? std::string_view(lines[i].data() + s.at[0], s.size[0]) : std::string_view();
     }
-    std::string_view name = FirstCommaFieldView(lines[i], scratch);
-    if (!name.empty() && name.data() == scratch.data()) {
-      made.push_back(std::make_unique<std::string>(scratch));
-      name = *made.back();
-    }
-    names[i] = name;
-  }
+    return FirstCommaFieldView(lines[i], scratch);
+  };
   // The first sixteen upper-cased bytes of each name as two numbers that
   // order as those bytes do: nearly every comparison ends there.
-  struct Key {
-    std::uint64_t head[2];
-    std::uint32_t line;
-  };
   std::vector<Key> keys;
   keys.reserve(lines.size());
+  std::string scratch;
   for (std::uint32_t i = 0; i < lines.size(); ++i) {
-    std::string_view name = names[i];
-    Key k{{0, 0}, i};
+    std::string_view name = nameOf(i, scratch);
+    Key k{{0, 0}, i, static_cast<std::uint32_t>(std::min<std::size_t>(name.size(), UINT32_MAX))};
     // A shorter name is padded with zeros, as the byte loop pads it.
     std::uint64_t w[2] = {0, 0};
     if (name.size() > 8 && name.size() < 16) {
@@ -214,20 +236,31 @@ void SortLines(std::vector<std::string>& lines, std::vector<CommaFieldSpans>* sp
   // then by the whole line. Equal lines keep their order: the line number
   // decides between them, so the order is total and any sort gives the
   // stable one.
-  std::sort(keys.begin(), keys.end(), [&](const Key& a, const Key& b) {
+  std::string other;
+  auto before = [&](const Key& a, const Key& b) {
     if (a.head[0] != b.head[0]) return a.head[0] < b.head[0];
     if (a.head[1] != b.head[1]) return a.head[1] < b.head[1];
-    std::string_view p = names[a.line], q = names[b.line];
     // Equal heads: a name within them is a beginning of the other, so the
     // shorter comes first, and names of one size are the same.
-    if (std::min(p.size(), q.size()) <= 16) {
-      if (p.size() != q.size()) return p.size() < q.size();
-    } else if (int c = UpperCompare(p, q)) {
+    if (std::min(a.size, b.size) <= 16) {
+      if (a.size != b.size) return a.size < b.size;
+    } else if (int c = UpperCompare(nameOf(a.line, scratch), nameOf(b.line, other))) {
       return c < 0;
     }
     if (int c = UpperCompare(lines[a.line], lines[b.line])) return c < 0;
     return a.line < b.line;
-  });
+  };
+  // By the heads first, a byte at a time from the last (a comparison sort
+  // of random names mispredicts nearly every other branch), stably, so
+  // the keys with one head stay in line order; then each run of equal
+  // heads by the rest.
+  SortByHeads(keys);
+  for (std::size_t i = 0; i < keys.size();) {
+    std::size_t j = i + 1;
+    while (j < keys.size() && keys[j].head[0] == keys[i].head[0] && keys[j].head[1] == keys[i].head[1]) ++j;
+    if (j - i > 1) std::sort(keys.begin() + static_cast<std::ptrdiff_t>(i), keys.begin() + static_cast<std::ptrdiff_t>(j), before);
+    i = j;
+  }
   // Put the lines in that order in place, one cycle of the permutation at
   // a time.
   std::vector<std::uint32_t> from(keys.size());
