@@ -137,21 +137,17 @@ class Cp932Table {
   // when it is all ASCII (most short texts are); false, and nothing kept,
   // when it is not.
   static bool ShortAscii(const unsigned char* p, std::size_t n, char* o) {
-    if (n >= 8) {
-      std::uint64_t a, b;
-      std::memcpy(&a, p, 8);
-      std::memcpy(&b, p + n - 8, 8);
-      if ((a | b) & 0x8080808080808080ull) return false;
-      std::memcpy(o, &a, 8);
-      std::memcpy(o + n - 8, &b, 8);
-      return true;
-    }
-    std::uint32_t a, b;
-    std::memcpy(&a, p, 4);
-    std::memcpy(&b, p + n - 4, 4);
-    if ((a | b) & 0x80808080u) return false;
-    std::memcpy(o, &a, 4);
-    std::memcpy(o + n - 4, &b, 4);
+    return n >= 8 ? CopyEnds<std::uint64_t>(p, n, o) : CopyEnds<std::uint32_t>(p, n, o);
+  }
+  template <typename Word>
+  static bool CopyEnds(const unsigned char* p, std::size_t n, char* o) {
+    constexpr auto kHigh = static_cast<Word>(0x8080808080808080ull);
+    Word a, b;
+    std::memcpy(&a, p, sizeof a);
+    std::memcpy(&b, p + n - sizeof b, sizeof b);
+    if ((a | b) & kHigh) return false;
+    std::memcpy(o, &a, sizeof a);
+    std::memcpy(o + n - sizeof b, &b, sizeof b);
     return true;
   }
 
