@@ -1,6 +1,7 @@
 // AppList files come from the web and from hand edits: the splitter, the
 // line reader and the catalogue must survive any bytes, and agree with each
 // other about what they read.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -49,6 +50,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   catalogue.ReplaceAppList(bytes);
   for (int i = 0; i < catalogue.count(AppListId::AppList) && i < 64; ++i) {
     AppListEntry entry = catalogue.EntryAt(AppListId::AppList, i);
+    // The fields kept from the read are the line's own.
+    std::string_view views[kAppListFieldCount];
+    int n = catalogue.FieldViews(AppListId::AppList, i, views, scratch);
+    if (n != std::min(entry.fieldCount(), kAppListFieldCount)) std::abort();
+    for (int f = 0; f < n; ++f) {
+      if (views[f] != entry.field(f)) std::abort();
+    }
     int found = catalogue.FindAppListEntrySjis(AppListId::AppList, entry.field(0));
     if (found >= catalogue.count(AppListId::AppList)) std::abort();
     catalogue.DescriptionForSjis(entry.field(0));

@@ -1,6 +1,7 @@
 #include "applist/AppListCatalogue.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <cstring>
 #include <memory>
@@ -140,46 +141,83 @@ std::uint64_t UpperAscii8(std::uint64_t w) {
   return w ^ ((atLeastA & ~aboveZ) >> 2);
 }
 
-// UpperSjis(a) < UpperSjis(b), without making either.
-bool UpperLess(std::string_view a, std::string_view b) {
+// UpperSjis(a) against UpperSjis(b), without making either: negative,
+// zero or positive.
+int UpperCompare(std::string_view a, std::string_view b) {
   UpperBytes x(a), y(b);
   while (!x.done() && !y.done()) {
     unsigned char p = x.next(), q = y.next();
-    if (p != q) return p < q;
+    if (p != q) return p < q ? -1 : 1;
   }
-  return x.done() && !y.done();
+  if (x.done() == y.done()) return 0;
+  return x.done() ? -1 : 1;
 }
 
-}  // namespace
+// A line's place in the sort: the first sixteen upper-cased bytes of its
+// name as two numbers that order as those bytes do.
+struct Key {
+  std::uint64_t head[2];
+  std::uint32_t line;
+  std::uint32_t size;  // the name's
+};
 
-void SortLinesUpper(std::vector<std::string>& lines) {
-  // Each line's file name (field 0); one with doubled quotes is made, and
-  // kept where its view stays valid.
-  std::vector<std::string_view> names(lines.size());
-  std::vector<std::unique_ptr<std::string>> made;
-  std::string scratch;
-  for (std::size_t i = 0; i < lines.size(); ++i) {
-    std::string_view name = FirstCommaFieldView(lines[i], scratch);
-    if (!name.empty() && name.data() == scratch.data()) {
-      made.push_back(std::make_unique<std::string>(scratch));
-      name = *made.back();
-    }
-    names[i] = name;
+// Sorts keys by their heads, stably: eight bits a pass from the lowest, a
+// pass left out where every key has the same bits there.
+void SortByHeads(std::vector<Key>& keys) {
+  std::vector<std::array<std::uint32_t, 256>> counts(16);
+  for (const Key& k : keys) {
+    for (int d = 0; d < 16; ++d) ++counts[static_cast<std::size_t>(d)][(k.head[1 - d / 8] >> (d % 8 * 8)) & 0xFF];
   }
+  std::vector<Key> other;
+  for (int d = 0; d < 16; ++d) {
+    auto& count = counts[static_cast<std::size_t>(d)];
+    const std::uint64_t at = d % 8 * 8;
+    const int word = 1 - d / 8;
+    if (count[(keys.empty() ? 0 : keys[0].head[word] >> at) & 0xFF] == keys.size()) continue;
+    if (other.empty()) other.resize(keys.size());
+    std::uint32_t sum = 0;
+    for (auto& c : count) {
+      std::uint32_t n = c;
+      c = sum;
+      sum += n;
+    }
+    for (const Key& k : keys) other[count[(k.head[word] >> at) & 0xFF]++] = k;
+    keys.swap(other);
+  }
+}
+
+// Sorts the lines, and their spans along with them when there are spans
+// (whose field 0 is then the name).
+void SortLines(std::vector<std::string>& lines, std::vector<CommaFieldSpans>* spans) {
+  // A line's file name (field 0): from its spans, or found again (made in
+  // `scratch` when it has doubled quotes).
+  auto nameOf = [&](std::uint32_t i, std::string& scratch) -> std::string_view {
+    if (spans && (*spans)[i].known()) {
+      const CommaFieldSpans& s = (*spans)[i];
+      return s.count ? std::string_view(lines[i].data() + s.at[0], s.size[0]) : std::string_view();
+    }
+    return FirstCommaFieldView(lines[i], scratch);
+  };
   // The first sixteen upper-cased bytes of each name as two numbers that
   // order as those bytes do: nearly every comparison ends there.
-  struct Key {
-    std::uint64_t head[2];
-    std::uint32_t line;
-  };
   std::vector<Key> keys;
   keys.reserve(lines.size());
+  std::string scratch;
   for (std::uint32_t i = 0; i < lines.size(); ++i) {
-    std::string_view name = names[i];
-    Key k{{0, 0}, i};
+    std::string_view name = nameOf(i, scratch);
+    Key k{{0, 0}, i, static_cast<std::uint32_t>(std::min<std::size_t>(name.size(), UINT32_MAX))};
     // A shorter name is padded with zeros, as the byte loop pads it.
     std::uint64_t w[2] = {0, 0};
-    if (!name.empty()) std::memcpy(w, name.data(), std::min<std::size_t>(name.size(), 16));
+    if (name.size() > 8 && name.size() < 16) {
+      // The usual size: two fixed loads, the second shifted past the bytes
+      // that the first has.
+      std::uint64_t last;
+      std::memcpy(&w[0], name.data(), 8);
+      std::memcpy(&last, name.data() + name.size() - 8, 8);
+      w[1] = last >> (8 * (16 - name.size()));
+    } else if (!name.empty()) {
+      std::memcpy(w, name.data(), std::min<std::size_t>(name.size(), 16));
+    }
     if (((w[0] | w[1]) & kHighBits) == 0) {
       // Sixteen ASCII bytes (or a whole ASCII name), the usual start of a
       // name: upper-cased eight at a time.
@@ -198,18 +236,31 @@ void SortLinesUpper(std::vector<std::string>& lines) {
   // then by the whole line. Equal lines keep their order: the line number
   // decides between them, so the order is total and any sort gives the
   // stable one.
-  std::sort(keys.begin(), keys.end(), [&](const Key& a, const Key& b) {
+  std::string other;
+  auto before = [&](const Key& a, const Key& b) {
     if (a.head[0] != b.head[0]) return a.head[0] < b.head[0];
     if (a.head[1] != b.head[1]) return a.head[1] < b.head[1];
-    std::string_view p = names[a.line], q = names[b.line];
-    if (UpperLess(p, q)) return true;
-    if (UpperLess(q, p)) return false;
-    const std::string& x = lines[a.line];
-    const std::string& y = lines[b.line];
-    if (UpperLess(x, y)) return true;
-    if (UpperLess(y, x)) return false;
+    // Equal heads: a name within them is a beginning of the other, so the
+    // shorter comes first, and names of one size are the same.
+    if (std::min(a.size, b.size) <= 16) {
+      if (a.size != b.size) return a.size < b.size;
+    } else if (int c = UpperCompare(nameOf(a.line, scratch), nameOf(b.line, other))) {
+      return c < 0;
+    }
+    if (int c = UpperCompare(lines[a.line], lines[b.line])) return c < 0;
     return a.line < b.line;
-  });
+  };
+  // By the heads first, a byte at a time from the last (a comparison sort
+  // of random names mispredicts nearly every other branch), stably, so
+  // the keys with one head stay in line order; then each run of equal
+  // heads by the rest.
+  SortByHeads(keys);
+  for (std::size_t i = 0; i < keys.size();) {
+    std::size_t j = i + 1;
+    while (j < keys.size() && keys[j].head[0] == keys[i].head[0] && keys[j].head[1] == keys[i].head[1]) ++j;
+    if (j - i > 1) std::sort(keys.begin() + static_cast<std::ptrdiff_t>(i), keys.begin() + static_cast<std::ptrdiff_t>(j), before);
+    i = j;
+  }
   // Put the lines in that order in place, one cycle of the permutation at
   // a time.
   std::vector<std::uint32_t> from(keys.size());
@@ -217,17 +268,24 @@ void SortLinesUpper(std::vector<std::string>& lines) {
   for (std::size_t start = 0; start < from.size(); ++start) {
     if (from[start] == start) continue;
     std::string held = std::move(lines[start]);
+    CommaFieldSpans heldSpans = spans ? (*spans)[start] : CommaFieldSpans{};
     std::size_t at = start;
     while (from[at] != start) {
       std::size_t next = from[at];
       lines[at] = std::move(lines[next]);
+      if (spans) (*spans)[at] = (*spans)[next];
       from[at] = static_cast<std::uint32_t>(at);
       at = next;
     }
     lines[at] = std::move(held);
+    if (spans) (*spans)[at] = heldSpans;
     from[at] = static_cast<std::uint32_t>(at);
   }
 }
+
+}  // namespace
+
+void SortLinesUpper(std::vector<std::string>& lines) { SortLines(lines, nullptr); }
 
 int CompareSjisNoCase(std::string_view a, std::string_view b) {
   std::size_t i = 0, j = 0;
@@ -258,6 +316,10 @@ std::vector<std::string>& AppListCatalogue::mutableLines(AppListId id) {
   return id == AppListId::AppList ? appList_ : myAppList_;
 }
 
+int AppListCatalogue::SplitFieldViews(AppListId id, int index, std::string_view* fields, std::string& scratch) const {
+  return CommaFieldViews(lines(id)[static_cast<std::size_t>(index)], fields, kAppListFieldCount, scratch);
+}
+
 AppListEntry AppListCatalogue::EntryAt(AppListId id, int index) const {
   const auto& l = lines(id);
   if (index < 0 || index >= static_cast<int>(l.size())) return AppListEntry();
@@ -267,6 +329,7 @@ AppListEntry AppListCatalogue::EntryAt(AppListId id, int index) const {
 void AppListCatalogue::LoadAppLists() {
   if (loaded_) return;
   loaded_ = true;
+  spansValid_ = false;
   if (ReadLinesFile(PathOf(AppListId::AppList), appList_) == ReadResult::Unreadable) {
     appListUnread_ = true;
     ErrorBox(kCannotRead, PathOf(AppListId::AppList).c_str());
@@ -283,7 +346,7 @@ void AppListCatalogue::SortAppLists(bool sortAppList) {
   if (listsSorted_ && (appListInOrder_ || !sortAppList)) return;
   if (!loaded_) LoadAppLists();
   if (sortAppList) {
-    SortLinesUpper(appList_);
+    SortLines(appList_, spansValid_ ? &appListSpans_ : nullptr);
     appListInOrder_ = true;
   }
   SortLinesUpper(myAppList_);
@@ -292,18 +355,38 @@ void AppListCatalogue::SortAppLists(bool sortAppList) {
 
 void AppListCatalogue::BuildCategories() {
   categories_.clear();
-  std::unordered_set<std::string> spellings;  // as written: most lines repeat one
-  std::unordered_set<std::string> seen;       // upper-cased
-  std::string_view fields[kFieldCategory + 1];
-  std::string scratch, category;
-  for (const std::string& line : appList_) {
-    if (CommaFieldViews(line, fields, kFieldCategory + 1, scratch) <= kFieldCategory) continue;
-    if (fields[kFieldCategory].empty()) continue;
-    // Looked up in a reused text: most lines name a category seen before.
-    category.assign(fields[kFieldCategory]);
-    if (!spellings.insert(category).second) continue;
-    if (seen.insert(UpperSjis(category)).second) categories_.push_back(category);
+  // The lines are split here once for every later reader of their fields.
+  appListSpans_.resize(appList_.size());
+  std::unordered_set<std::string_view> spellings;  // as written: most lines repeat one
+  std::unordered_set<std::string> seen;            // upper-cased
+  std::vector<std::unique_ptr<std::string>> made;  // spellings that needed unquoting
+  // The spellings met last, by a cheap hash of their size and ends: a few
+  // categories fill the lines, and most lines find theirs here without a
+  // look-up in the set.
+  std::string_view recent[64];
+  std::string_view fields[kAppListFieldCount];
+  std::string scratch;
+  for (std::size_t i = 0; i < appList_.size(); ++i) {
+    int n = 0;
+    appListSpans_[i] = FindCommaFieldSpans(appList_[i], fields, n, scratch);
+    if (n <= kFieldCategory || fields[kFieldCategory].empty()) continue;
+    std::string_view category = fields[kFieldCategory];
+    std::string_view& last = recent[(category.size() * 7 + static_cast<unsigned char>(category.front()) * 3 +
+                                     static_cast<unsigned char>(category.back())) % 64];
+    if (last == category) continue;
+    if (auto known = spellings.find(category); known != spellings.end()) {
+      last = *known;
+      continue;
+    }
+    if (!appListSpans_[i].known()) {
+      made.push_back(std::make_unique<std::string>(category));
+      category = *made.back();
+    }
+    spellings.insert(category);
+    last = category;
+    if (seen.insert(UpperSjis(category)).second) categories_.emplace_back(category);
   }
+  spansValid_ = true;
   std::stable_sort(categories_.begin(), categories_.end(), [](const std::string& a, const std::string& b) {
     return CompareSjisNoCase(a, b) < 0;
   });
@@ -337,7 +420,9 @@ std::string AppListCatalogue::DescriptionForSjis(std::string_view fileName) {
 
 bool AppListCatalogue::Save(AppListId id) {
   auto& l = mutableLines(id);
+  std::size_t before = l.size();
   std::erase_if(l, [](const std::string& line) { return line.empty(); });
+  if (id == AppListId::AppList && l.size() != before) spansValid_ = false;
   std::string path = PathOf(id);
   if (unread(id)) {
     ErrorBox(kNotSavedUnread, path.c_str());
@@ -370,6 +455,7 @@ void AppListCatalogue::BlankLines(AppListId id, const std::vector<int>& indices)
   for (int i : indices) {
     if (i < 0 || i >= static_cast<int>(l.size())) continue;
     l[static_cast<std::size_t>(i)].clear();
+    if (id == AppListId::AppList && spansValid_) appListSpans_[static_cast<std::size_t>(i)].count = 0;
     changed = true;
   }
   if (!changed) return;
@@ -393,6 +479,7 @@ bool AppListCatalogue::SortMyAppListAgain() {
 void AppListCatalogue::ReplaceAppList(std::string_view document) {
   if (!loaded_) LoadAppLists();
   appList_ = SplitLines(document);
+  spansValid_ = false;
   listsSorted_ = false;
   appListInOrder_ = false;
   SortAppLists(true);

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "applist/AppListEntry.h"
+#include "applist/CommaText.h"
 
 namespace kestrel {
 
@@ -31,6 +32,16 @@ class AppListCatalogue {
   int count(AppListId id) const { return static_cast<int>(lines(id).size()); }
   // The entry of a line; an empty entry for an index out of range.
   AppListEntry EntryAt(AppListId id, int index) const;
+  // A line's fields 0-5 as far as it has them, as CommaFieldViews gives
+  // them (made in `scratch` where they need unquoting); answers how many.
+  // The AppList's lines are split once, when the categories are built.
+  int FieldViews(AppListId id, int index, std::string_view* fields, std::string& scratch) const {
+    if (id == AppListId::AppList && spansValid_) {
+      const CommaFieldSpans& spans = appListSpans_[static_cast<std::size_t>(index)];
+      if (spans.known()) return spans.Views(appList_[static_cast<std::size_t>(index)], fields);
+    }
+    return SplitFieldViews(id, index, fields, scratch);
+  }
   // The distinct non-empty field-4 values of the AppList, sorted.
   const std::vector<std::string>& categories() const { return categories_; }
 
@@ -95,12 +106,16 @@ class AppListCatalogue {
 
  private:
   std::vector<std::string>& mutableLines(AppListId id);
+  int SplitFieldViews(AppListId id, int index, std::string_view* fields, std::string& scratch) const;
   bool Save(AppListId id);
 
   std::string folder_;
   std::vector<std::string> appList_;
   std::vector<std::string> myAppList_;
   std::vector<std::string> categories_;
+  // Where the AppList's fields lie, line by line, while spansValid_.
+  std::vector<CommaFieldSpans> appListSpans_;
+  bool spansValid_ = false;
   bool loaded_ = false;
   bool appListUnread_ = false;
   bool myAppListUnread_ = false;

@@ -4,9 +4,14 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "platform/FileSystem.h"
 #include "platform/WholeFile.h"
@@ -14,13 +19,21 @@
 namespace kestrel {
 namespace {
 
-// The first CR or LF in [p, end), or end. Most lines end in CR LF: the LF is
-// found fast, then a CR before it (or a lone CR earlier).
+// The first CR or LF in [p, end), or end: sixteen bytes looked at together
+// where there are sixteen, in one pass for both.
 const char* LineEnd(const char* p, const char* end) {
-  const char* lf = static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(end - p)));
-  const char* stop = lf ? lf : end;
-  const char* cr = static_cast<const char*>(std::memchr(p, '\r', static_cast<std::size_t>(stop - p)));
-  return cr ? cr : stop;
+#if defined(__SSE2__)
+  const __m128i cr = _mm_set1_epi8('\r'), lf = _mm_set1_epi8('\n');
+  while (end - p >= 16) {
+    __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    if (int marks = _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(x, cr), _mm_cmpeq_epi8(x, lf)))) {
+      return p + __builtin_ctz(static_cast<unsigned>(marks));
+    }
+    p += 16;
+  }
+#endif
+  while (p < end && *p != '\r' && *p != '\n') ++p;
+  return p;
 }
 
 }  // namespace
@@ -30,19 +43,11 @@ std::vector<std::string> SplitLines(std::string_view text) {
   const char* p = text.data();
   const char* end = p + text.size();
   while (p < end) {
-    // Most lines end in CR LF: find the LF, then a CR before it, or a lone
-    // CR inside.
-    const char* lf = static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(end - p)));
-    const char* stop = lf ? lf : end;
-    const char* cr = static_cast<const char*>(std::memchr(p, '\r', static_cast<std::size_t>(stop - p)));
-    if (cr) {
-      lines.emplace_back(p, cr);
-      p = cr + 1;
-      if (p < end && *p == '\n') ++p;
-    } else {
-      lines.emplace_back(p, stop);
-      p = lf ? lf + 1 : end;
-    }
+    const char* stop = LineEnd(p, end);
+    lines.emplace_back(p, stop);
+    if (stop == end) break;
+    p = stop + 1;
+    if (*stop == '\r' && p < end && *p == '\n') ++p;
   }
   return lines;
 }
@@ -83,6 +88,9 @@ ReadResult ReadLinesFile(const std::string& path, std::vector<std::string>& line
   // Read in pieces and cut into lines as they come: the whole file is never
   // held twice.
   std::vector<std::string> read;
+  // Room for more lines than a list has: the part never filled is never
+  // touched, and the list does not move (and fault in) every time it grows.
+  read.reserve(std::min<std::size_t>(static_cast<std::size_t>(st.st_size) / 32, 1 << 22) + 16);
   std::string partial;  // a line begun in an earlier piece
   bool afterCr = false;  // the last piece ended in CR: an LF first is its pair
   char buffer[1 << 16];

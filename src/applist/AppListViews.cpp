@@ -67,11 +67,18 @@ std::vector<std::string> SjisTextsToUtf8(const std::vector<std::string>& texts) 
 void ForEachAppListRow(AppListCatalogue& catalogue, AppListId id,
                        const std::optional<std::string>& category, const AppListRowVisitor& visit) {
   catalogue.SortAppLists(true);
-  const std::vector<std::string>& lines = catalogue.lines(id);
   std::string_view fields[kAppListFieldCount];
   std::string scratch;
-  for (int i = 0; i < static_cast<int>(lines.size()); ++i) {
-    int n = CommaFieldViews(lines[static_cast<std::size_t>(i)], fields, kAppListFieldCount, scratch);
+  const std::vector<std::string>& lines = catalogue.lines(id);
+  for (int i = 0, count = catalogue.count(id); i < count; ++i) {
+    // Sorted, the lines are read in another order than they were stored
+    // in: the bytes of those a few rows ahead are fetched meanwhile.
+    if (i + 8 < count) {
+      const std::string& ahead = lines[static_cast<std::size_t>(i + 8)];
+      __builtin_prefetch(ahead.data());
+      __builtin_prefetch(ahead.data() + 64);
+    }
+    int n = catalogue.FieldViews(id, i, fields, scratch);
     if (n == 0) continue;
     if (category && (n < 5 || fields[kFieldCategory] != *category)) continue;
     visit(i, fields, n);

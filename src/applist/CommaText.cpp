@@ -4,6 +4,10 @@
 #include <cstdint>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "platform/Codepage.h"
 
 namespace kestrel {
@@ -141,6 +145,21 @@ class Scanner {
   // Eight bytes at a time while none of them can end the field (a comma, a
   // blank, or a zero byte, which the byte loop then steps over).
   void skipUnquoted() {
+#if defined(__SSE2__)
+    // Sixteen bytes at a time where there are sixteen: the comma and the
+    // blanks (1-32, not the zero byte) among them marked exactly.
+    const __m128i commas = _mm_set1_epi8(','), blanks = _mm_set1_epi8(32), zeros = _mm_setzero_si128();
+    while (i_ + 16 <= n_) {
+      __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p_ + i_));
+      __m128i atMost32 = _mm_cmpeq_epi8(_mm_min_epu8(x, blanks), x);
+      __m128i ends = _mm_or_si128(_mm_cmpeq_epi8(x, commas), _mm_andnot_si128(_mm_cmpeq_epi8(x, zeros), atMost32));
+      if (int marks = _mm_movemask_epi8(ends)) {
+        i_ += static_cast<std::size_t>(__builtin_ctz(static_cast<unsigned>(marks)));
+        return;
+      }
+      i_ += 16;
+    }
+#endif
     constexpr std::uint64_t kOnes = 0x0101010101010101ull;
     constexpr std::uint64_t kHighs = 0x8080808080808080ull;
     while (i_ + 8 <= n_) {
@@ -189,6 +208,24 @@ int CommaFieldViews(std::string_view line, std::string_view* fields, int max, st
     s.separator();
   }
   return n;
+}
+
+CommaFieldSpans FindCommaFieldSpans(std::string_view line, std::string_view* fields, int& count,
+                                    std::string& scratch) {
+  CommaFieldSpans spans;
+  count = CommaFieldViews(line, fields, CommaFieldSpans::kFields, scratch);
+  spans.count = CommaFieldSpans::kUnknown;
+  if (line.size() > 0xFFFF) return spans;
+  const auto begin = reinterpret_cast<std::uintptr_t>(line.data());
+  for (int i = 0; i < count; ++i) {
+    // A field made in the scratch text lies outside the line.
+    const auto at = reinterpret_cast<std::uintptr_t>(fields[i].data());
+    if (at < begin || at + fields[i].size() > begin + line.size()) return spans;
+    spans.at[i] = static_cast<std::uint16_t>(at - begin);
+    spans.size[i] = static_cast<std::uint16_t>(fields[i].size());
+  }
+  spans.count = static_cast<std::uint8_t>(count);
+  return spans;
 }
 
 std::string FirstCommaField(std::string_view line) { return CommaField(line, 0); }

@@ -2,6 +2,7 @@
 // quoting that writes it. Works on Shift_JIS bytes.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -28,6 +29,32 @@ std::vector<std::string> SplitCommaText(std::string_view line);
 // that the views stay valid while `line` and `scratch` are. Answers how many
 // fields the views hold (at most `max`; fewer when the line has fewer).
 int CommaFieldViews(std::string_view line, std::string_view* fields, int max, std::string& scratch);
+
+// Where the first six fields of a line lie in it, found once for a line
+// that is read many times (the AppList's, by the categories, the sort and
+// the listing). `count` is how many fields there are, or kUnknown when one
+// of them is no plain run of the line's bytes (it holds a doubled quote) or
+// the line is too long for the offsets: such a line is split again when
+// read.
+struct CommaFieldSpans {
+  static constexpr int kFields = 6;
+  static constexpr std::uint8_t kUnknown = 0xFF;
+  std::uint16_t at[kFields];
+  std::uint16_t size[kFields];
+  std::uint8_t count;
+
+  bool known() const { return count != kUnknown; }
+  // The fields as views of `line`, which must be the line the spans were
+  // found in; answers their number. Only for known spans.
+  int Views(std::string_view line, std::string_view* fields) const {
+    for (int i = 0; i < count; ++i) fields[i] = std::string_view(line.data() + at[i], size[i]);
+    return count;
+  }
+};
+// The spans of a line's fields, with the fields' views (as CommaFieldViews
+// gives them, up to six) in `fields`.
+CommaFieldSpans FindCommaFieldSpans(std::string_view line, std::string_view* fields, int& count,
+                                    std::string& scratch);
 
 // Field 0 alone, as SplitCommaText would give it ("" for a line without
 // fields); the look-up reads nothing else of the lines it probes.

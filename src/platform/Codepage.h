@@ -24,6 +24,14 @@ std::string Utf8ToCp932(std::string_view utf8);
 // a lead byte with a byte after it that cannot be its trail byte is one such
 // sequence alone, and the byte after it is converted on its own.
 std::string Cp932ToUtf8(std::string_view cp932);
+// The same bytes written at `out`, which has room for three bytes a byte of
+// the text (no character grows past three) and eight more; answers the end
+// of what was written (bytes past it may have been written too). For output
+// put together from many small texts.
+char* Cp932ToUtf8Into(std::string_view cp932, char* out);
+// Texts converted so, one after the other with an ASCII `separator`
+// between them (each needs its room, the separators one byte each).
+char* Cp932ToUtf8Into(const std::string_view* texts, int count, char separator, char* out);
 
 // True when the text converts to CP932 without loss.
 bool FitsCp932(std::string_view utf8);

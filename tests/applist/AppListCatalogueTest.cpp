@@ -78,6 +78,17 @@ TEST_F(CatalogueTest, LinesCrossingEveryReadBoundaryComeOutWhole) {
   std::vector<std::string> lines;
   ASSERT_EQ(ReadLinesFile(home / "AppList.txt", lines), ReadResult::Read);
   EXPECT_EQ(lines, SplitLines(text));
+  // Both as a byte by byte reading ends the lines.
+  std::vector<std::string> expected(1);
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != '\r' && text[i] != '\n') {
+      expected.back() += text[i];
+      continue;
+    }
+    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+    if (i + 1 < text.size()) expected.emplace_back();
+  }
+  EXPECT_TRUE(lines == expected);
   EXPECT_EQ(lines.back(), "tail");
   EXPECT_EQ(ReadLinesFile(home / "none.txt", lines), ReadResult::Missing);
 }
@@ -118,6 +129,30 @@ TEST_F(CatalogueTest, SortingGivesTheInsertionSortsOrderExactly) {
   std::vector<std::string> same = {"b", "a,1", "A,1", "a,1 "};
   SortLinesUpper(same);
   EXPECT_EQ(same, (std::vector<std::string>{"a,1", "A,1", "a,1 ", "b"}));
+}
+
+TEST_F(CatalogueTest, NamesAroundSixteenBytesSortAsTheInsertionSortAsReadToo) {
+  // Names of 0-22 bytes sharing long beginnings, some quoted, with zero
+  // bytes: the sort compares the first sixteen bytes as numbers and then
+  // the sizes; read from a file, it takes the names from the fields found
+  // at the read.
+  std::mt19937 rng(11);
+  const std::vector<std::string> heads = {"", "abcdefgh", "ABCDEFGHijklm", "\"abcdefghijklmnop"};
+  const std::vector<std::string> parts = {"a", "B", std::string(1, '\0'), "\x95\x5c", "z", "~", "0"};
+  std::vector<std::string> lines;
+  for (int i = 0; i < 600; ++i) {
+    std::string line = heads[rng() % heads.size()];
+    for (int k = 0, n = static_cast<int>(rng() % 6); k < n; ++k) line += parts[rng() % parts.size()];
+    lines.push_back(line + (rng() % 3 == 0 ? "" : "," + std::to_string(i % 4)));
+  }
+  std::vector<std::string> expected = InsertionSorted(lines);
+  std::vector<std::string> sorted = lines;
+  SortLinesUpper(sorted);
+  EXPECT_TRUE(sorted == expected);
+  WriteFile(home / "AppList.txt", JoinLines(lines));
+  AppListCatalogue c = catalogue();
+  c.SortAppLists(true);
+  EXPECT_TRUE(c.lines(AppListId::AppList) == expected);
 }
 
 TEST_F(CatalogueTest, QuotedBareAndIndentedNamesMixedAreEveryOneFound) {

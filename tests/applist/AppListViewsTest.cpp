@@ -4,6 +4,7 @@
 
 #include "applist/AppListTestSupport.h"
 #include "applist/AppListViews.h"
+#include "applist/CommaText.h"
 #include "support/ScriptedPrompter.h"
 
 using namespace kestrel;
@@ -60,6 +61,38 @@ TEST_F(AppListViewsTest, TextsConvertTogetherAsTheyWouldOneByOne) {
   Texts one;
   for (const auto& t : sjis) one.push_back(Cp932ToUtf8(t));
   EXPECT_EQ(SjisTextsToUtf8(sjis), one);
+}
+
+TEST_F(AppListViewsTest, FieldsKeptFromTheReadAreTheLinesFieldsThroughEveryChange) {
+  // Lines whose fields are not plain runs of their bytes, or too long to
+  // be kept by offsets, among plain ones.
+  std::string longNote(70000, 'n');
+  WriteAppList(home, {"b.prc,appl,\"say \"\"hi\"\"\",http://b/,Games,2000/01/01", "", "  a.prc , x ,y",
+                      "c.prc,appl," + longNote + ",http://c/,Games,2000/01/01", "\"q\"\"x.prc\",1,2,3,4,5,6,7",
+                      "d.prc,appl,日本語,http://d/,ゲーム,2001/02/03", "e.prc,,,,,"});
+  AppListCatalogue c(home.path());
+  auto agree = [&](const char* stage) {
+    SCOPED_TRACE(stage);
+    std::string scratch;
+    for (int i = 0; i < c.count(AppListId::AppList); ++i) {
+      Texts all = SplitCommaText(c.lines(AppListId::AppList)[static_cast<std::size_t>(i)]);
+      if (all.size() > kAppListFieldCount) all.resize(kAppListFieldCount);
+      std::string_view views[kAppListFieldCount];
+      int n = c.FieldViews(AppListId::AppList, i, views, scratch);
+      EXPECT_EQ(Texts(views, views + n), all) << i;
+    }
+  };
+  c.LoadAppLists();
+  agree("read");
+  c.SortAppLists(true);
+  agree("sorted");
+  c.BlankLines(AppListId::AppList, {0, 3});
+  agree("blanked");
+  ASSERT_TRUE(c.SaveAppList());
+  agree("saved");
+  c.ReplaceAppList(SjisLines({"z.prc,1,\"2\"\"\"", "y.prc,a,b,c,Games"}));
+  agree("replaced");
+  EXPECT_EQ(c.categories(), Texts{"Games"});
 }
 
 }  // namespace

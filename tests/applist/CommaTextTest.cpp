@@ -86,6 +86,22 @@ TEST(CommaTextTest, ZeroBytesStayInsideTheirField) {
   EXPECT_EQ(views[2], "u");
 }
 
+TEST(CommaTextTest, AFieldEndsAtItsFirstCommaOrBlankWhereverThatFalls) {
+  // Bytes that end nothing (a zero byte, lead and high bytes, DEL) before
+  // the end, at every place of the eight- and sixteen-byte steps.
+  const std::string filler("a\0\x81\xA0\xFF~\x7F\"", 8);
+  for (char end : {',', ' ', '\t', '\x01'}) {
+    for (std::size_t size = 1; size < 40; ++size) {
+      std::string field;
+      for (std::size_t i = 0; i < size; ++i) field += filler[i % filler.size()];
+      if (field[0] == '"') field[0] = 'q';  // a quote only inside
+      SCOPED_TRACE(testing::Message() << int(end) << " after " << size);
+      EXPECT_EQ(SplitCommaText(field + end + "next"), (Fields{field, "next"}));
+      EXPECT_EQ(SplitCommaText(field), Fields{field});
+    }
+  }
+}
+
 TEST(CommaTextTest, FirstFieldAgreesWithTheSplitter) {
   for (const char* line : {"", "  ", "a b", "\"x,y\",z", ",a", "\"", "\"\"\"\"q", "abc"}) {
     Fields f = SplitCommaText(line);

@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <string_view>
+#include <vector>
+
 using namespace kestrel;
 
 TEST(CodepageTest, MicrosoftMappingRoundTrips) {
@@ -49,6 +53,34 @@ TEST(CodepageTest, LongTextsConvertAsShortOnes) {
   all += piece;
   EXPECT_TRUE(Cp932ToUtf8(all) == expected);
   EXPECT_EQ(Cp932ToUtf8(std::string(5000, 'a') + "\x95"), std::string(5000, 'a') + "\xEF\xBF\xBD");
+}
+
+TEST(CodepageTest, TextsWrittenInPlaceAreTheConvertedTexts) {
+  // Each text behind 0-17 ASCII bytes, so that it falls at every place of
+  // the eight-byte steps and of the last short word; short texts convert
+  // through iconv, the reference.
+  const std::string texts[] = {"", "a", "\x95", "\x81.prc", "\x85\x40", "\xE0\x20\x95\x5C", "\xB6\xDE",
+                               "\x80\xA0\xFD\xFE\xFF", std::string("z\0y", 3), "\x93\xfa\x96\x7b\x8c\xea",
+                               "abc\x95\x5C" "defghij\x81", "http://www.example.com/palm/1/"};
+  std::vector<std::string_view> views;
+  std::string joined;
+  for (const std::string& text : texts) {
+    for (std::size_t ascii = 0; ascii < 18; ++ascii) {
+      std::string in = std::string(ascii, 'q') + text;
+      SCOPED_TRACE(in);
+      const std::size_t room = 3 * in.size() + 8;
+      std::string out(room + 16, '\x55');
+      char* end = Cp932ToUtf8Into(in, out.data());
+      EXPECT_EQ(std::string(out.data(), end), Cp932ToUtf8(in));
+      EXPECT_EQ(out.substr(room), std::string(16, '\x55')) << "written past its room";
+    }
+    if (!views.empty()) joined += '\t';
+    joined += Cp932ToUtf8(text);
+    views.push_back(text);
+  }
+  std::string out(3 * 200 + 8 * views.size() + views.size(), '\0');
+  char* end = Cp932ToUtf8Into(views.data(), static_cast<int>(views.size()), '\t', out.data());
+  EXPECT_EQ(std::string(out.data(), end), joined);
 }
 
 TEST(CodepageTest, LeadBytes) {

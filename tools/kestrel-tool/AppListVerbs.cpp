@@ -67,32 +67,26 @@ int List(const VerbArgs& args) {
   catalogue.LoadAppLists();
   // Its error box said why; an empty list would look like a list.
   if (catalogue.unread(id)) return 1;
-  // The rows go out in pieces, each converted as a whole: tabs and line
-  // breaks are never part of a double-byte character, so a piece converts
-  // as its fields one by one would.
-  std::string piece;
-  auto flush = [&piece] {
-    WriteOutput(Cp932ToUtf8(piece));
-    piece.clear();
-  };
-  ForEachAppListRow(catalogue, id, category,
-                    [&](int, const std::string_view* fields, int n) {
-                      // The row's room made at once, then filled: one
-                      // growth check a row rather than two a field.
-                      std::size_t size = static_cast<std::size_t>(n);
-                      for (int f = 0; f < n; ++f) size += fields[f].size();
-                      std::size_t at = piece.size();
-                      piece.resize(at + size);
-                      char* out = piece.data() + at;
-                      for (int f = 0; f < n; ++f) {
-                        if (f) *out++ = '\t';
-                        if (!fields[f].empty()) std::memcpy(out, fields[f].data(), fields[f].size());
-                        out += fields[f].size();
-                      }
-                      *out = '\n';
-                      if (piece.size() >= (1 << 18)) flush();
-                    });
-  flush();
+  // The rows are converted straight into one buffer, field by field (a
+  // field converts alone as it would inside its line: tabs and line breaks
+  // are never part of a double-byte character), and go out in blocks.
+  constexpr std::size_t kBlock = 1 << 20;
+  std::string out(kBlock, '\0');
+  std::size_t used = 0;
+  ForEachAppListRow(catalogue, id, category, [&](int, const std::string_view* fields, int n) {
+    // No byte grows past three, and the converter may write eight more.
+    std::size_t room = static_cast<std::size_t>(n) + 8;
+    for (int f = 0; f < n; ++f) room += 3 * fields[f].size();
+    if (used + room > out.size()) {
+      WriteOutput(std::string_view(out.data(), used));
+      used = 0;
+      if (room > out.size()) out.resize(room);
+    }
+    char* at = Cp932ToUtf8Into(fields, n, '\t', out.data() + used);
+    *at++ = '\n';
+    used = static_cast<std::size_t>(at - out.data());
+  });
+  WriteOutput(std::string_view(out.data(), used));
   return 0;
 }
 
