@@ -257,7 +257,9 @@ TEST_F(AppListWiringTest, ALinkThatIsNoWebOrMailAddressIsRefused) {
     SelectItems({name});
     if (i < links.size()) prompter.expect(BoxKind::Error, Button::Ok);
     main.RunCommand(InfoOf(Command::GoSite).name);
-    if (i < links.size()) EXPECT_EQ(prompter.lastText(), "リンクの実行ができません");
+    if (i < links.size()) {
+      EXPECT_EQ(prompter.lastText(), "リンクの実行ができません");
+    }
   }
   EXPECT_EQ(opened, (std::vector<std::string>{"HTTPS://ok/", "ftp://ok/", "mailto:a@b.jp"}));
   SetShell(nullptr);
