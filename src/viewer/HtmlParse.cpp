@@ -110,6 +110,66 @@ inline std::size_t CopyTagStretch(const Byte* p, const Byte* limit, char* out, b
 #endif
 }
 
+// Where the unquoted rest of a tag from p ends: just past its ">", read
+// by the tokenizer's rules (quotes toggle, a lead byte or a backslash takes
+// the byte after it whatever it is), or null when [p, end) holds no end or
+// its last byte waits for the next. Only bytes that may mean something are
+// looked at: a sixteen-byte mask of them is walked bit by bit, instead of
+// a choice per byte.
+const Byte* SkipTagRest(const Byte* p, const Byte* end) {
+  bool quoted = false;
+  // One byte: what it does to the walk; the pair starts take its trail.
+  auto step = [&](const Byte* q) -> int {  // 1 the end, 2 a pair, 0 else
+    const Byte c = *q;
+    if (c == '>') return quoted ? 0 : 1;
+    if (c == '"' || c == '\'') {
+      quoted = !quoted;
+      return 0;
+    }
+    return kText.of[c] == 1 ? 2 : 0;
+  };
+#if defined(__SSE2__)
+  const __m128i tagEnd = _mm_set1_epi8('>');
+  const __m128i dquote = _mm_set1_epi8('"');
+  const __m128i squote = _mm_set1_epi8('\'');
+  const __m128i backslash = _mm_set1_epi8('\\');
+  while (end - p >= 16) {
+    const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    const __m128i hit =
+        _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(x, tagEnd), _mm_cmpeq_epi8(x, backslash)),
+                     _mm_or_si128(_mm_cmpeq_epi8(x, dquote), _mm_cmpeq_epi8(x, squote)));
+    // 0x80 and above by their top bit: the lead bytes are among them.
+    unsigned bits = static_cast<unsigned>(_mm_movemask_epi8(hit) | _mm_movemask_epi8(x));
+    const Byte* next = p + 16;
+    while (bits != 0) {
+      const unsigned at = static_cast<unsigned>(__builtin_ctz(bits));
+      bits &= bits - 1;
+      const int what = step(p + at);
+      if (what == 1) return p + at + 1;
+      if (what == 2) {
+        if (at == 15) {
+          next = p + 17;  // the trail is the next block's first byte
+          if (next > end) return nullptr;
+          break;
+        }
+        bits &= ~(1u << (at + 1));
+      }
+    }
+    p = next;
+  }
+#endif
+  while (p < end) {
+    const int what = step(p);
+    if (what == 1) return p + 1;
+    if (what == 2) {
+      if (p + 1 >= end) return nullptr;
+      ++p;
+    }
+    ++p;
+  }
+  return nullptr;
+}
+
 // Where [p, limit) first has a byte that may end a text run ("<", NUL,
 // 0x13, CR) as a unit of its own, or else the last unit boundary before
 // limit; p is a boundary. After any byte that starts no two-byte unit a
@@ -427,9 +487,19 @@ bool THtmlParse::RunTag(const char* data, std::size_t n, std::size_t& pos, bool 
     if (k == kSpace) {
       ++p;
       if (length == start) continue;
+      const bool naming = !isOption && nameLength_ == 0;
       TakeToken(isOption, start, length);
       start = length;
       isOption = afterEquals = false;
+      if (naming && IgnoreTag && IgnoreTag(std::string_view(token + nameStart_, nameLength_))) {
+        // Its end found in these bytes, the tag is done with; else it is
+        // read on as any other and let go at its end.
+        if (const Byte* after = SkipTagRest(p, end)) {
+          p = after;
+          inTag_ = false;
+          return leave(true);
+        }
+      }
       continue;
     }
     if (k == kEquals) {
@@ -452,7 +522,7 @@ bool THtmlParse::RunTag(const char* data, std::size_t n, std::size_t& pos, bool 
       isOption = afterEquals = false;
       inTag_ = false;
       leave(true);
-      RaiseTag();
+      if (!IgnoreTag || !IgnoreTag(std::string_view(token + nameStart_, nameLength_))) RaiseTag();
       return true;
     }
     if (k == kPairStart) {

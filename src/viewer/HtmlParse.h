@@ -41,6 +41,11 @@ class THtmlParse {
   TagEvent OnHtmlTag;
   TextEvent OnHtmlText;
   TagViewEvent OnHtmlTagView;
+  // Tags whose events every handler would let go by their name alone: for
+  // a name this answers true, no tag event is raised, and once the name
+  // ends the rest of the tag is passed over to its ">" unread. Unset, every
+  // tag is raised.
+  bool (*IgnoreTag)(std::string_view tag) = nullptr;
 
   const std::string& FileName() const { return fileName_; }
   // A different name empties HtmlDoc.

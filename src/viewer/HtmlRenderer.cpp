@@ -167,6 +167,8 @@ void HtmlRenderer::Attach(THtmlParse& parser) {
                                 const std::vector<std::string_view>& options) {
     HtmlParse1HtmlTag(tag, options);
   };
+  // A tag of no kind does nothing, whatever its options say.
+  parser.IgnoreTag = [](std::string_view tag) { return KindOf(tag) == TagKind::Other; };
 }
 
 std::string HtmlRenderer::Rule() const {
