@@ -89,6 +89,9 @@ class THtmlParse {
   // Raises the tag events with what the tag buffer holds.
   void RaiseTag();
   void StartTag();
+  // Starts the tag whose "<" is just before pos, taking at once a short
+  // name and what the name alone settles.
+  void OpenTag(const char* data, std::size_t n, std::size_t& pos);
 
   std::string fileName_;
   std::vector<std::string> htmlDoc_;

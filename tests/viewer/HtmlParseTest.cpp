@@ -100,6 +100,21 @@ TEST(HtmlParseTest, TerminateStopsBeforeTheNextToken) {
   // A new run starts afresh.
   parser.ContentFromBytes("d");
   EXPECT_EQ(recorder.events.back(), "T:d");
+  // The same with room after each "<" for the name to be read in one step,
+  // and stopped by a text handler.
+  const std::string more(20, ' ');
+  recorder.events.clear();
+  parser.ContentFromBytes("a<stop>b<c>" + more);
+  EXPECT_EQ(recorder.events, (Events{"T:a", "G:STOP"}));
+  THtmlParse byText;
+  Recorder texts(byText);
+  auto text = byText.OnHtmlText;
+  byText.OnHtmlText = [&](THtmlParse& sender, const std::string& run) {
+    text(sender, run);
+    if (run == "b") sender.Terminate();
+  };
+  EXPECT_EQ(byText.ContentFromBytes("a<p>b<c>" + more), "");
+  EXPECT_EQ(texts.events, (Events{"T:a", "G:P", "T:b"}));
 }
 
 TEST(HtmlParseTest, LongRunsAndTokensComeInPiecesWithNothingLost) {
