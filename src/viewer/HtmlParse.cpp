@@ -69,6 +69,15 @@ struct ByteMap {
 constexpr ByteMap kUpper(true);
 constexpr ByteMap kSame(false);
 
+#if defined(__SSE2__)
+// The sixteen bytes with a-z upper-cased.
+inline __m128i UpperAscii(__m128i x) {
+  const __m128i lower = _mm_and_si128(_mm_cmpgt_epi8(x, _mm_set1_epi8('a' - 1)),
+                                      _mm_cmplt_epi8(x, _mm_set1_epi8('z' + 1)));
+  return _mm_sub_epi8(x, _mm_and_si128(lower, _mm_set1_epi8(0x20)));
+}
+#endif
+
 // Copies the start of a stretch of ordinary tag bytes at p, sixteen bytes
 // at a time while [p, limit) has that many, upper-cased when asked; answers
 // how many it took, up to the first byte that may have a meaning of its
@@ -495,7 +504,103 @@ bool THtmlParse::RunTag(const char* data, std::size_t n, std::size_t& pos, bool 
       token = tag_.data();
     }
   };
+  // An unquoted blank just passed (p after it): ends the token being
+  // collected, if any. Answers true when that was the name of a tag let go
+  // and its end is found: p is then past it.
+  auto blank = [&]() {
+    if (length == start) return false;
+    const bool naming = !isOption && nameLength_ == 0;
+    TakeToken(isOption, start, length);
+    start = length;
+    isOption = afterEquals = false;
+    if (naming && IgnoreTag && IgnoreTag(std::string_view(token + nameStart_, nameLength_))) {
+      // Its end found in these bytes, the tag is done with; else it is
+      // read on as any other and let go at its end.
+      if (const Byte* after = SkipTagRest(p, end)) {
+        p = after;
+        inTag_ = false;
+        return true;
+      }
+    }
+    return false;
+  };
+  // The unquoted ">" just passed.
+  auto tagEnd = [&]() {
+    if (length > start) TakeToken(false, start, length);
+    start = length;
+    isOption = afterEquals = false;
+    inTag_ = false;
+    leave(true);
+    if (!IgnoreTag || !IgnoreTag(std::string_view(token + nameStart_, nameLength_))) RaiseTag();
+    return true;
+  };
+#if defined(__SSE2__)
+  const Byte* plainFrom = p;  // no block walk before this: a byte of its own lies there
+#endif
   while (p < end) {
+#if defined(__SSE2__)
+    // Sixteen bytes of plain ASCII at a time, with room to spare in the
+    // bytes, the buffer and the token: the bytes that mean something are
+    // found as bit masks and walked in turn, the stretches between them
+    // stored sixteen bytes at a time. Anything else goes byte by byte.
+    if (p >= plainFrom && end - p >= 32 && tag_.size() - length >= 32 &&
+        kMaxToken - (length - start) >= 32) {
+      const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+      auto any = [&x](char a, char b) {
+        return static_cast<unsigned>(_mm_movemask_epi8(
+            _mm_or_si128(_mm_cmpeq_epi8(x, _mm_set1_epi8(a)), _mm_cmpeq_epi8(x, _mm_set1_epi8(b)))));
+      };
+      const unsigned tabLf = any('\t', '\n');
+      // Below 0x20 but tab and LF (CR among them), 0x80 and above, "\\".
+      const unsigned own =
+          (static_cast<unsigned>(_mm_movemask_epi8(_mm_cmplt_epi8(x, _mm_set1_epi8(0x20)))) & ~tabLf) |
+          any('\\', '\\');
+      if (own != 0) {
+        plainFrom = p + __builtin_ctz(own) + 2;
+      } else {
+        const unsigned always = any('"', '\'') | any('=', '=');
+        const unsigned open = tabLf | any(' ', '>');  // only outside quotes
+        unsigned rest = 0xFFFF;
+        unsigned from = 0;  // where the stretch being stored starts
+        while (true) {
+          const unsigned bits = (quoted ? always : always | open) & rest;
+          if (bits == 0) break;
+          const unsigned at = static_cast<unsigned>(__builtin_ctz(bits));
+          if (at > from) {
+            const __m128i y = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + from));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(token + length),
+                             afterEquals ? y : UpperAscii(y));
+            length += at - from;
+          }
+          from = at + 1;
+          rest = 0xFFFFu << from;
+          const Byte c = p[at];
+          if (c == '"' || c == '\'') {
+            quoted = !quoted;
+          } else if (c == '=') {
+            if (!quoted) isOption = true;
+            token[length++] = '=';
+            afterEquals = true;
+          } else if (c == '>') {
+            p += from;
+            return tagEnd();
+          } else {
+            const Byte* const block = p;
+            p += from;
+            if (blank()) return leave(true);
+            p = block;
+          }
+        }
+        if (from < 16) {
+          const __m128i y = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + from));
+          _mm_storeu_si128(reinterpret_cast<__m128i*>(token + length), afterEquals ? y : UpperAscii(y));
+          length += 16 - from;
+        }
+        p += 16;
+        continue;
+      }
+    }
+#endif
     const Byte* const classes = quoted ? kQuoted.of : kTag.of;
     const char* const stored = afterEquals ? kSame.of : kUpper.of;
     Byte c = *p;
@@ -531,20 +636,7 @@ bool THtmlParse::RunTag(const char* data, std::size_t n, std::size_t& pos, bool 
     }
     if (k == kSpace) {
       ++p;
-      if (length == start) continue;
-      const bool naming = !isOption && nameLength_ == 0;
-      TakeToken(isOption, start, length);
-      start = length;
-      isOption = afterEquals = false;
-      if (naming && IgnoreTag && IgnoreTag(std::string_view(token + nameStart_, nameLength_))) {
-        // Its end found in these bytes, the tag is done with; else it is
-        // read on as any other and let go at its end.
-        if (const Byte* after = SkipTagRest(p, end)) {
-          p = after;
-          inTag_ = false;
-          return leave(true);
-        }
-      }
+      if (blank()) return leave(true);
       continue;
     }
     if (k == kEquals) {
@@ -562,13 +654,7 @@ bool THtmlParse::RunTag(const char* data, std::size_t n, std::size_t& pos, bool 
     }
     if (k == kTagEnd) {
       ++p;
-      if (length > start) TakeToken(false, start, length);
-      start = length;
-      isOption = afterEquals = false;
-      inTag_ = false;
-      leave(true);
-      if (!IgnoreTag || !IgnoreTag(std::string_view(token + nameStart_, nameLength_))) RaiseTag();
-      return true;
+      return tagEnd();
     }
     if (k == kPairStart) {
       if (p + 1 < end) {

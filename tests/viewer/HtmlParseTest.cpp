@@ -59,6 +59,16 @@ TEST(HtmlParseTest, TagNamesAndOptionNamesAreUpperCasedValuesKeepTheirCase) {
   std::string kana = Utf8ToCp932("ヂ");
   ASSERT_EQ(kana, "\x83\x61");
   EXPECT_EQ(Parse("<a" + kana + "b>"), (Events{"G:A" + kana + "B"}));
+  // The same at every offset in a long tag: an "=" in quotes makes no
+  // option but still ends the upper-casing, blanks and ">" in quotes are
+  // kept.
+  for (std::size_t pad = 1; pad < 40; ++pad) {
+    const std::string blanks(pad, ' '), word(pad, 'w'), upper(pad, 'W');
+    EXPECT_EQ(Parse("<\"a=b\"" + blanks + "x" + word + "=\"b=c d>\"" + blanks + "'q\tr'=s" + word +
+                    "\n" + word + ">"),
+              (Events{"G:A=b|X" + upper + "=b=c d>|Q\tR=s" + word + "|" + upper}))
+        << pad;
+  }
 }
 
 TEST(HtmlParseTest, TextRunsEndAtTagsNulAnd0x13AndFoldCrLf) {
