@@ -129,6 +129,18 @@ TEST(HtmlStreamTest, TrickyBytesRenderAsBefore) {
       ASSERT_EQ(RenderHtmlText(html, 80), reference::RenderHtmlText(html, 80)) << html;
     }
   }
+  // Entity names cut short or ending in another byte, with room after them
+  // or none.
+  for (std::string name : {"&nbsp;", "&lt;", "&gt;", "&amp;", "&quot;", "&copy;", "&reg;"}) {
+    for (std::size_t keep = 1; keep <= name.size(); ++keep) {
+      for (const char* last : {"", "x", ";", " "}) {
+        for (const char* after : {"", "12345678"}) {
+          const std::string html = "a" + name.substr(0, keep) + last + after + "&amp" + name;
+          ASSERT_EQ(RenderHtmlText(html, 80), reference::RenderHtmlText(html, 80)) << html;
+        }
+      }
+    }
+  }
   // Entities as the replacements one after the other leave them.
   EXPECT_EQ(RenderHtmlText("&amp;quot;&amp;amp;quot;&amp;&quot;&amp;copy;&amp;nbsp;", 80),
             "\"&amp;quot;&\"(C)&nbsp; ");
