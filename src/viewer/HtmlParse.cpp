@@ -69,6 +69,15 @@ struct ByteMap {
 constexpr ByteMap kUpper(true);
 constexpr ByteMap kSame(false);
 
+#if defined(__SSE2__)
+// The sixteen bytes with a-z upper-cased.
+inline __m128i UpperAscii(__m128i x) {
+  const __m128i lower = _mm_and_si128(_mm_cmpgt_epi8(x, _mm_set1_epi8('a' - 1)),
+                                      _mm_cmplt_epi8(x, _mm_set1_epi8('z' + 1)));
+  return _mm_sub_epi8(x, _mm_and_si128(lower, _mm_set1_epi8(0x20)));
+}
+#endif
+
 // Copies the start of a stretch of ordinary tag bytes at p, sixteen bytes
 // at a time while [p, limit) has that many, upper-cased when asked; answers
 // how many it took, up to the first byte that may have a meaning of its
@@ -108,6 +117,66 @@ inline std::size_t CopyTagStretch(const Byte* p, const Byte* limit, char* out, b
   (void)p, (void)limit, (void)out, (void)quoted, (void)upper;
   return 0;
 #endif
+}
+
+// Where the unquoted rest of a tag from p ends: just past its ">", read
+// by the tokenizer's rules (quotes toggle, a lead byte or a backslash takes
+// the byte after it whatever it is), or null when [p, end) holds no end or
+// its last byte waits for the next. Only bytes that may mean something are
+// looked at: a sixteen-byte mask of them is walked bit by bit, instead of
+// a choice per byte.
+const Byte* SkipTagRest(const Byte* p, const Byte* end) {
+  bool quoted = false;
+  // One byte: what it does to the walk; the pair starts take its trail.
+  auto step = [&](const Byte* q) -> int {  // 1 the end, 2 a pair, 0 else
+    const Byte c = *q;
+    if (c == '>') return quoted ? 0 : 1;
+    if (c == '"' || c == '\'') {
+      quoted = !quoted;
+      return 0;
+    }
+    return kText.of[c] == 1 ? 2 : 0;
+  };
+#if defined(__SSE2__)
+  const __m128i tagEnd = _mm_set1_epi8('>');
+  const __m128i dquote = _mm_set1_epi8('"');
+  const __m128i squote = _mm_set1_epi8('\'');
+  const __m128i backslash = _mm_set1_epi8('\\');
+  while (end - p >= 16) {
+    const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    const __m128i hit =
+        _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(x, tagEnd), _mm_cmpeq_epi8(x, backslash)),
+                     _mm_or_si128(_mm_cmpeq_epi8(x, dquote), _mm_cmpeq_epi8(x, squote)));
+    // 0x80 and above by their top bit: the lead bytes are among them.
+    unsigned bits = static_cast<unsigned>(_mm_movemask_epi8(hit) | _mm_movemask_epi8(x));
+    const Byte* next = p + 16;
+    while (bits != 0) {
+      const unsigned at = static_cast<unsigned>(__builtin_ctz(bits));
+      bits &= bits - 1;
+      const int what = step(p + at);
+      if (what == 1) return p + at + 1;
+      if (what == 2) {
+        if (at == 15) {
+          next = p + 17;  // the trail is the next block's first byte
+          if (next > end) return nullptr;
+          break;
+        }
+        bits &= ~(1u << (at + 1));
+      }
+    }
+    p = next;
+  }
+#endif
+  while (p < end) {
+    const int what = step(p);
+    if (what == 1) return p + 1;
+    if (what == 2) {
+      if (p + 1 >= end) return nullptr;
+      ++p;
+    }
+    ++p;
+  }
+  return nullptr;
 }
 
 // Where [p, limit) first has a byte that may end a text run ("<", NUL,
@@ -272,6 +341,51 @@ void THtmlParse::StartTag() {
   isOption_ = afterEquals_ = quoted_ = false;
 }
 
+void THtmlParse::OpenTag(const char* data, std::size_t n, std::size_t& pos) {
+  StartTag();
+#if defined(__SSE2__)
+  // Most tags are a short name ended by ">" or a blank: with sixteen bytes
+  // at hand the name is upper-cased and looked at in one step. Anything
+  // else is left to RunTag from the start.
+  if (stop_ || n - pos < 16) return;
+  const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + pos));
+  // The bytes CopyTagStretch stops at, unquoted.
+  const __m128i special = _mm_or_si128(
+      _mm_or_si128(_mm_or_si128(_mm_cmplt_epi8(x, _mm_set1_epi8(0x21)),
+                                _mm_cmpeq_epi8(x, _mm_set1_epi8('>'))),
+                   _mm_or_si128(_mm_cmpeq_epi8(x, _mm_set1_epi8('\\')),
+                                _mm_cmpeq_epi8(x, _mm_set1_epi8('=')))),
+      _mm_or_si128(_mm_cmpeq_epi8(x, _mm_set1_epi8('"')), _mm_cmpeq_epi8(x, _mm_set1_epi8('\''))));
+  const unsigned bits = static_cast<unsigned>(_mm_movemask_epi8(special));
+  if (bits == 0) return;
+  const std::size_t length = static_cast<unsigned>(__builtin_ctz(bits));
+  const char after = data[pos + length];
+  const bool blank = after == ' ' || after == '\t' || after == '\n';
+  if (length == 0 || (after != '>' && !blank)) return;
+  const __m128i lower = _mm_and_si128(_mm_cmpgt_epi8(x, _mm_set1_epi8('a' - 1)),
+                                      _mm_cmplt_epi8(x, _mm_set1_epi8('z' + 1)));
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(tag_.data()),
+                   _mm_sub_epi8(x, _mm_and_si128(lower, _mm_set1_epi8(0x20))));
+  nameStart_ = 0;
+  nameLength_ = length;
+  tagUsed_ = tokenStart_ = length;
+  pos += length + 1;
+  const bool ignored = IgnoreTag && IgnoreTag(std::string_view(tag_.data(), length));
+  if (after == '>') {
+    inTag_ = false;
+    if (!ignored) RaiseTag();
+    return;
+  }
+  if (ignored) {
+    const Byte* const begin = reinterpret_cast<const Byte*>(data);
+    if (const Byte* rest = SkipTagRest(begin + pos, begin + n)) {
+      pos = static_cast<std::size_t>(rest - begin);
+      inTag_ = false;
+    }
+  }
+#endif
+}
+
 std::size_t THtmlParse::Run(const char* data, std::size_t n, bool final) {
   std::size_t pos = 0;
   while (!stop_ && pos < n) {
@@ -289,7 +403,7 @@ bool THtmlParse::RunText(const char* data, std::size_t n, std::size_t& pos, bool
   if (data[pos] == '<' && token_.empty()) {
     // No text between two tags, the usual case in markup.
     ++pos;
-    StartTag();
+    OpenTag(data, n, pos);
     return true;
   }
   const Byte* const begin = reinterpret_cast<const Byte*>(data);
@@ -351,7 +465,7 @@ bool THtmlParse::RunText(const char* data, std::size_t n, std::size_t& pos, bool
     ++pos;
     if (!token_.empty()) CallText(token_);
     token_.clear();
-    if (c == '<') StartTag();
+    if (c == '<') OpenTag(data, n, pos);
     return true;
   }
   return true;
@@ -390,7 +504,103 @@ bool THtmlParse::RunTag(const char* data, std::size_t n, std::size_t& pos, bool 
       token = tag_.data();
     }
   };
+  // An unquoted blank just passed (p after it): ends the token being
+  // collected, if any. Answers true when that was the name of a tag let go
+  // and its end is found: p is then past it.
+  auto blank = [&]() {
+    if (length == start) return false;
+    const bool naming = !isOption && nameLength_ == 0;
+    TakeToken(isOption, start, length);
+    start = length;
+    isOption = afterEquals = false;
+    if (naming && IgnoreTag && IgnoreTag(std::string_view(token + nameStart_, nameLength_))) {
+      // Its end found in these bytes, the tag is done with; else it is
+      // read on as any other and let go at its end.
+      if (const Byte* after = SkipTagRest(p, end)) {
+        p = after;
+        inTag_ = false;
+        return true;
+      }
+    }
+    return false;
+  };
+  // The unquoted ">" just passed.
+  auto tagEnd = [&]() {
+    if (length > start) TakeToken(false, start, length);
+    start = length;
+    isOption = afterEquals = false;
+    inTag_ = false;
+    leave(true);
+    if (!IgnoreTag || !IgnoreTag(std::string_view(token + nameStart_, nameLength_))) RaiseTag();
+    return true;
+  };
+#if defined(__SSE2__)
+  const Byte* plainFrom = p;  // no block walk before this: a byte of its own lies there
+#endif
   while (p < end) {
+#if defined(__SSE2__)
+    // Sixteen bytes of plain ASCII at a time, with room to spare in the
+    // bytes, the buffer and the token: the bytes that mean something are
+    // found as bit masks and walked in turn, the stretches between them
+    // stored sixteen bytes at a time. Anything else goes byte by byte.
+    if (p >= plainFrom && end - p >= 32 && tag_.size() - length >= 32 &&
+        kMaxToken - (length - start) >= 32) {
+      const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+      auto any = [&x](char a, char b) {
+        return static_cast<unsigned>(_mm_movemask_epi8(
+            _mm_or_si128(_mm_cmpeq_epi8(x, _mm_set1_epi8(a)), _mm_cmpeq_epi8(x, _mm_set1_epi8(b)))));
+      };
+      const unsigned tabLf = any('\t', '\n');
+      // Below 0x20 but tab and LF (CR among them), 0x80 and above, "\\".
+      const unsigned own =
+          (static_cast<unsigned>(_mm_movemask_epi8(_mm_cmplt_epi8(x, _mm_set1_epi8(0x20)))) & ~tabLf) |
+          any('\\', '\\');
+      if (own != 0) {
+        plainFrom = p + __builtin_ctz(own) + 2;
+      } else {
+        const unsigned always = any('"', '\'') | any('=', '=');
+        const unsigned open = tabLf | any(' ', '>');  // only outside quotes
+        unsigned rest = 0xFFFF;
+        unsigned from = 0;  // where the stretch being stored starts
+        while (true) {
+          const unsigned bits = (quoted ? always : always | open) & rest;
+          if (bits == 0) break;
+          const unsigned at = static_cast<unsigned>(__builtin_ctz(bits));
+          if (at > from) {
+            const __m128i y = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + from));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(token + length),
+                             afterEquals ? y : UpperAscii(y));
+            length += at - from;
+          }
+          from = at + 1;
+          rest = 0xFFFFu << from;
+          const Byte c = p[at];
+          if (c == '"' || c == '\'') {
+            quoted = !quoted;
+          } else if (c == '=') {
+            if (!quoted) isOption = true;
+            token[length++] = '=';
+            afterEquals = true;
+          } else if (c == '>') {
+            p += from;
+            return tagEnd();
+          } else {
+            const Byte* const block = p;
+            p += from;
+            if (blank()) return leave(true);
+            p = block;
+          }
+        }
+        if (from < 16) {
+          const __m128i y = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + from));
+          _mm_storeu_si128(reinterpret_cast<__m128i*>(token + length), afterEquals ? y : UpperAscii(y));
+          length += 16 - from;
+        }
+        p += 16;
+        continue;
+      }
+    }
+#endif
     const Byte* const classes = quoted ? kQuoted.of : kTag.of;
     const char* const stored = afterEquals ? kSame.of : kUpper.of;
     Byte c = *p;
@@ -426,10 +636,7 @@ bool THtmlParse::RunTag(const char* data, std::size_t n, std::size_t& pos, bool 
     }
     if (k == kSpace) {
       ++p;
-      if (length == start) continue;
-      TakeToken(isOption, start, length);
-      start = length;
-      isOption = afterEquals = false;
+      if (blank()) return leave(true);
       continue;
     }
     if (k == kEquals) {
@@ -447,13 +654,7 @@ bool THtmlParse::RunTag(const char* data, std::size_t n, std::size_t& pos, bool 
     }
     if (k == kTagEnd) {
       ++p;
-      if (length > start) TakeToken(false, start, length);
-      start = length;
-      isOption = afterEquals = false;
-      inTag_ = false;
-      leave(true);
-      RaiseTag();
-      return true;
+      return tagEnd();
     }
     if (k == kPairStart) {
       if (p + 1 < end) {

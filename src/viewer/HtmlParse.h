@@ -41,6 +41,11 @@ class THtmlParse {
   TagEvent OnHtmlTag;
   TextEvent OnHtmlText;
   TagViewEvent OnHtmlTagView;
+  // Tags whose events every handler would let go by their name alone: for
+  // a name this answers true, no tag event is raised, and once the name
+  // ends the rest of the tag is passed over to its ">" unread. Unset, every
+  // tag is raised.
+  bool (*IgnoreTag)(std::string_view tag) = nullptr;
 
   const std::string& FileName() const { return fileName_; }
   // A different name empties HtmlDoc.
@@ -84,6 +89,9 @@ class THtmlParse {
   // Raises the tag events with what the tag buffer holds.
   void RaiseTag();
   void StartTag();
+  // Starts the tag whose "<" is just before pos, taking at once a short
+  // name and what the name alone settles.
+  void OpenTag(const char* data, std::size_t n, std::size_t& pos);
 
   std::string fileName_;
   std::vector<std::string> htmlDoc_;

@@ -1,7 +1,9 @@
 #include "viewer/HtmlRenderer.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstddef>
+#include <cstdint>
 #include <cstring>
 #include <iterator>
 
@@ -43,8 +45,44 @@ constexpr EntityIndex kEntityIndex;
 
 std::size_t EntityBySecondByte(char c) { return kEntityIndex.of[static_cast<unsigned char>(c)]; }
 
-// The names are a few bytes long: compared in line, not through memcmp.
-bool At(const char* p, const char* end, std::string_view word) {
+// A name of up to eight bytes as a little-endian word and the mask of its
+// bytes: compared in one step, with no loop whose length changes from one
+// entity to the next.
+struct Word8 {
+  std::uint64_t bits = 0, mask = 0;
+  constexpr Word8() = default;
+  constexpr explicit Word8(std::string_view word) {
+    for (std::size_t i = 0; i < word.size(); ++i) {
+      bits |= std::uint64_t{static_cast<unsigned char>(word[i])} << (8 * i);
+      mask |= std::uint64_t{0xFF} << (8 * i);
+    }
+  }
+};
+
+// Each entity's name, the same without its "&", and its replacement padded
+// to four bytes.
+struct EntityWords {
+  Word8 name[std::size(kEntities)], rest[std::size(kEntities)];
+  char with[std::size(kEntities)][4] = {};
+  constexpr EntityWords() {
+    for (std::size_t k = 0; k < std::size(kEntities); ++k) {
+      name[k] = Word8(kEntities[k].name);
+      rest[k] = Word8(kEntities[k].name.substr(1));
+      for (std::size_t i = 0; i < kEntities[k].with.size(); ++i) with[k][i] = kEntities[k].with[i];
+    }
+  }
+};
+constexpr EntityWords kEntityWords;
+
+// Whether [p, end) starts with `word` (at most eight bytes), `bytes` its word.
+bool At(const char* p, const char* end, std::string_view word, const Word8& bytes) {
+  if constexpr (std::endian::native == std::endian::little) {
+    if (end - p >= 8) {
+      std::uint64_t x;
+      std::memcpy(&x, p, 8);
+      return ((x ^ bytes.bits) & bytes.mask) == 0;
+    }
+  }
   if (static_cast<std::size_t>(end - p) < word.size()) return false;
   for (std::size_t i = 0; i < word.size(); ++i) {
     if (p[i] != word[i]) return false;
@@ -64,20 +102,23 @@ const char* DecodeEntityAt(const char* in, const char* end, char*& out) {
   // to compare.
   std::size_t k = std::size(kEntities);
   if (end - in > 1) k = EntityBySecondByte(in[1]);
-  if (k == std::size(kEntities) || !At(in, end, kEntities[k].name)) {
+  if (k == std::size(kEntities) || !At(in, end, kEntities[k].name, kEntityWords.name[k])) {
     *out++ = '&';
     return in + 1;
   }
   in += kEntities[k].name.size();
-  std::string_view with = kEntities[k].with;
   if (k == kAmp && in < end) {
     std::size_t later = EntityBySecondByte(*in);
-    if (later > kAmp && later < std::size(kEntities) && At(in, end, kEntities[later].name.substr(1))) {
+    if (later > kAmp && later < std::size(kEntities) &&
+        At(in, end, kEntities[later].name.substr(1), kEntityWords.rest[later])) {
       in += kEntities[later].name.size() - 1;
-      with = kEntities[later].with;
+      k = later;
     }
   }
-  for (char c : with) *out++ = c;
+  // Four bytes written whatever the length: the name read was longer, so
+  // the output, never ahead of the input, has the room.
+  std::memcpy(out, kEntityWords.with[k], 4);
+  out += kEntities[k].with.size();
   return in;
 }
 
@@ -167,6 +208,8 @@ void HtmlRenderer::Attach(THtmlParse& parser) {
                                 const std::vector<std::string_view>& options) {
     HtmlParse1HtmlTag(tag, options);
   };
+  // A tag of no kind does nothing, whatever its options say.
+  parser.IgnoreTag = [](std::string_view tag) { return KindOf(tag) == TagKind::Other; };
 }
 
 std::string HtmlRenderer::Rule() const {

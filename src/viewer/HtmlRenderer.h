@@ -22,7 +22,8 @@ class HtmlRenderer {
   void SetWrapWidth(int wrapWidth) { wrapWidth_ = wrapWidth; }
   int WrapWidth() const { return wrapWidth_; }
 
-  // Binds the two handlers below to the parser's events.
+  // Binds the two handlers below to the parser's events, and has the
+  // parser let go the tags that do nothing.
   void Attach(THtmlParse& parser);
 
   void HtmlParse1HtmlText(const std::string& text);

@@ -59,6 +59,16 @@ TEST(HtmlParseTest, TagNamesAndOptionNamesAreUpperCasedValuesKeepTheirCase) {
   std::string kana = Utf8ToCp932("ヂ");
   ASSERT_EQ(kana, "\x83\x61");
   EXPECT_EQ(Parse("<a" + kana + "b>"), (Events{"G:A" + kana + "B"}));
+  // The same at every offset in a long tag: an "=" in quotes makes no
+  // option but still ends the upper-casing, blanks and ">" in quotes are
+  // kept.
+  for (std::size_t pad = 1; pad < 40; ++pad) {
+    const std::string blanks(pad, ' '), word(pad, 'w'), upper(pad, 'W');
+    EXPECT_EQ(Parse("<\"a=b\"" + blanks + "x" + word + "=\"b=c d>\"" + blanks + "'q\tr'=s" + word +
+                    "\n" + word + ">"),
+              (Events{"G:A=b|X" + upper + "=b=c d>|Q\tR=s" + word + "|" + upper}))
+        << pad;
+  }
 }
 
 TEST(HtmlParseTest, TextRunsEndAtTagsNulAnd0x13AndFoldCrLf) {
@@ -100,6 +110,21 @@ TEST(HtmlParseTest, TerminateStopsBeforeTheNextToken) {
   // A new run starts afresh.
   parser.ContentFromBytes("d");
   EXPECT_EQ(recorder.events.back(), "T:d");
+  // The same with room after each "<" for the name to be read in one step,
+  // and stopped by a text handler.
+  const std::string more(20, ' ');
+  recorder.events.clear();
+  parser.ContentFromBytes("a<stop>b<c>" + more);
+  EXPECT_EQ(recorder.events, (Events{"T:a", "G:STOP"}));
+  THtmlParse byText;
+  Recorder texts(byText);
+  auto text = byText.OnHtmlText;
+  byText.OnHtmlText = [&](THtmlParse& sender, const std::string& run) {
+    text(sender, run);
+    if (run == "b") sender.Terminate();
+  };
+  EXPECT_EQ(byText.ContentFromBytes("a<p>b<c>" + more), "");
+  EXPECT_EQ(texts.events, (Events{"T:a", "G:P", "T:b"}));
 }
 
 TEST(HtmlParseTest, LongRunsAndTokensComeInPiecesWithNothingLost) {

@@ -119,6 +119,28 @@ TEST(HtmlStreamTest, TrickyBytesRenderAsBefore) {
       ASSERT_EQ(RenderHtmlText(html, 80), reference::RenderHtmlText(html, 80)) << html;
     }
   }
+  // The same before the end of a tag that does nothing, whose options go
+  // unread: quotes and pairs decide which ">" ends it.
+  for (std::size_t count = 0; count < 40; ++count) {
+    for (const char* after : {" ", "\"", "'", "\\", "\x82>", "\x81\\", "\xA0", "\r", ">", "\\>"}) {
+      const std::string name(count, 'q');
+      const std::string html = "<font " + name + after + " color=\"" + name + after + "\">a<a " +
+                               name + "='" + after + "'" + after + ">b<p>";
+      ASSERT_EQ(RenderHtmlText(html, 80), reference::RenderHtmlText(html, 80)) << html;
+    }
+  }
+  // Entity names cut short or ending in another byte, with room after them
+  // or none.
+  for (std::string name : {"&nbsp;", "&lt;", "&gt;", "&amp;", "&quot;", "&copy;", "&reg;"}) {
+    for (std::size_t keep = 1; keep <= name.size(); ++keep) {
+      for (const char* last : {"", "x", ";", " "}) {
+        for (const char* after : {"", "12345678"}) {
+          const std::string html = "a" + name.substr(0, keep) + last + after + "&amp" + name;
+          ASSERT_EQ(RenderHtmlText(html, 80), reference::RenderHtmlText(html, 80)) << html;
+        }
+      }
+    }
+  }
   // Entities as the replacements one after the other leave them.
   EXPECT_EQ(RenderHtmlText("&amp;quot;&amp;amp;quot;&amp;&quot;&amp;copy;&amp;nbsp;", 80),
             "\"&amp;quot;&\"(C)&nbsp; ");
@@ -159,6 +181,27 @@ TEST(HtmlStreamTest, LongRunsComeInTheSamePiecesWhateverTheBlocks) {
   EXPECT_EQ(EventsCut(text, cuts), EventsWhole(text));
   cuts = {THtmlParse::kMaxToken - 1, THtmlParse::kMaxToken, THtmlParse::kMaxToken + 1};
   EXPECT_EQ(EventsCut(text, cuts), EventsWhole(text));
+}
+
+TEST(HtmlStreamTest, EverySplitOfTrickySamplesRendersAsTheWhole) {
+  // Tags that do nothing cut anywhere: their end may lie in a later block.
+  const std::vector<std::string> samples = {
+      "x<font color=\"a>b\" size='2'>y<a href=x\\>z>w</a><p>", "<span id=\x82> a>t<br>",
+      "<div class=\"c\x81\\\">q\">r", "<a href=foo", "<a title=\"x>y", "<!-- a\r\n<b> -->c",
+      "<font \\", "<font size=\x81"};
+  for (const std::string& sample : samples) {
+    const std::string whole = reference::RenderHtmlText(sample, 80);
+    for (std::size_t cut = 0; cut <= sample.size(); ++cut) {
+      THtmlParse parser;
+      HtmlRenderer renderer(80);
+      renderer.Attach(parser);
+      parser.Begin();
+      parser.Feed(std::string_view(sample).substr(0, cut));
+      parser.Feed(std::string_view(sample).substr(cut));
+      parser.End();
+      EXPECT_EQ(renderer.RenderedText(), whole) << "cut at " << cut << " of " << sample;
+    }
+  }
 }
 
 TEST(HtmlStreamTest, RenderedTextTakenPieceByPieceAddsUpToTheWhole) {
