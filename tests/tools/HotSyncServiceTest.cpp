@@ -410,6 +410,18 @@ TEST(HotSyncLogTest, TheLogDropsItsOlderHalfRatherThanPass1MB) {
   EXPECT_EQ(lines[lines.size() - 3], full.substr(full.size() - 100, 99));  // the newest kept
   EXPECT_NE(lines[lines.size() - 2].find("\tLast.prc\tLast?\tinstalled"), std::string::npos);
   EXPECT_NE(lines.back().find("\tLater.prc\tLater\tinstalled"), std::string::npos);
+
+  // A log that is a link is neither followed nor replaced, small or full.
+  for (const std::string& target : {std::string("short\n"), full}) {
+    std::string elsewhere = home / "elsewhere.txt";
+    std::string linked = home / "Linked.log";
+    WriteFile(elsewhere, target);
+    std::filesystem::remove(linked);
+    std::filesystem::create_symlink(elsewhere, linked);
+    EXPECT_FALSE(hotsyncd::HotSyncLog(linked).add("A.prc", "A", "installed"));
+    EXPECT_EQ(ReadFile(elsewhere), target);
+    EXPECT_TRUE(std::filesystem::is_symlink(linked));
+  }
 }
 
 TEST_F(HotSyncServiceTest, TheStopMessageEndsTheServiceAfterTheDatabaseUnderWay) {

@@ -1,9 +1,12 @@
 #include "HotSyncLog.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdio>
 #include <ctime>
-#include <filesystem>
-#include <fstream>
 
 #include "platform/WholeFile.h"
 
@@ -37,13 +40,25 @@ bool HotSyncLog::add(const std::string& file, const std::string& database,
                      const std::string& result) {
   std::string line =
       Now() + "\t" + Field(file) + "\t" + Field(database) + "\t" + Field(result) + "\n";
-  std::error_code ec;
-  std::uintmax_t size = std::filesystem::file_size(path_, ec);
-  if (ec) size = 0;
+  // A log that is a link (or anything but a file) is not ours to follow:
+  // the lines would land, or the rotation read, wherever it points.
+  struct stat st {};
+  std::uintmax_t size = 0;
+  if (lstat(path_.c_str(), &st) == 0) {
+    if (!S_ISREG(st.st_mode)) return false;
+    size = static_cast<std::uintmax_t>(st.st_size);
+  }
   if (size + line.size() < kHotSyncLogLimit) {
-    std::ofstream out(path_, std::ios::binary | std::ios::app);
-    out << line;
-    return static_cast<bool>(out.flush());
+    int fd = open(path_.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0644);
+    if (fd < 0) return false;
+    std::size_t done = 0;
+    while (done < line.size()) {
+      ssize_t n = write(fd, line.data() + done, line.size() - done);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) break;
+      done += static_cast<std::size_t>(n);
+    }
+    return close(fd) == 0 && done == line.size();
   }
   std::string old = ReadWholeFile(path_).value_or("");
   // Keep the newer half, from a line's start.
