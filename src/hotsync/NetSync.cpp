@@ -101,9 +101,12 @@ HsStatus NetSyncDesktop::handshake() {
 }
 
 HsResult<std::string> NetSyncDesktop::exchange(std::string_view request) {
+  if (broken_) return *broken_;
   xid_ = NextXid(xid_);
-  if (auto w = WriteNetSyncFrame(stream_, xid_, request); !w) return w.error();
-  return readPayload(0, "answer");
+  if (auto w = WriteNetSyncFrame(stream_, xid_, request); !w) return *(broken_ = w.error());
+  auto answer = readPayload(0, "answer");
+  if (!answer) broken_ = answer.error();
+  return answer;
 }
 
 HsStatus NetSyncHandheld::handshake() {

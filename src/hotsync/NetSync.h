@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -62,6 +63,10 @@ class NetSyncDesktop : public DlpTransport {
   ByteStream& stream_;
   Millis timeout_;
   std::uint8_t xid_ = 0;  // the last xid sent
+  // After a time-out, a cut or a broken frame the framing is lost (a late
+  // answer would be taken for the next call's): every later call fails at
+  // once, so the closing calls do not each wait out the silence again.
+  std::optional<HotSyncError> broken_;
 };
 
 // The handheld's end: handshake(), then receiveRequest()/sendResponse().

@@ -79,6 +79,20 @@ TEST(NetSyncFrames, HostileHeadersEndTheReadWithAClearError) {
   EXPECT_EQ(silent.error().code, kErrTimeout);
 }
 
+TEST(NetSyncFrames, AfterASilentHandheldTheLateAnswerIsNotTakenForTheNextCall) {
+  auto [desktopEnd, handheldEnd] = MakeMemoryPipe();
+  NetSyncDesktop desktop(*desktopEnd, Millis(20));
+  auto first = desktop.exchange(Hex("2f00"));  // the handheld says nothing in time
+  ASSERT_FALSE(first);
+  EXPECT_EQ(first.error().code, kErrTimeout);
+  ASSERT_TRUE(WriteNetSyncFrame(*handheldEnd, 1, Hex("af000000")));  // too late
+  desktop.setTimeout(kWait);
+  auto next = desktop.exchange(Hex("1900"));
+  ASSERT_FALSE(next);
+  EXPECT_EQ(next.error().code, kErrTimeout);
+  EXPECT_EQ(Drain(*handheldEnd), Hex("010100000002 2f00"));  // nothing more was sent
+}
+
 TEST(NetSyncXids, TheCounterRunsFromOneTo254AndWrapsToOne) {
   std::uint8_t x = 0;
   for (int i = 1; i <= 254; ++i) EXPECT_EQ(x = NextXid(x), i);
