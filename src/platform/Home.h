@@ -29,6 +29,10 @@ void RemoveLeftoversOfEndedRuns(const std::string& palmFolder = "");
 // folder of the configured install prefix. Empty when none exists.
 std::string InstalledFile(const std::string& name);
 
+// The running program's own folder (its bin folder), found through /proc so
+// that an installed tree may be moved as a whole; empty when unknown.
+std::string ProgramBinFolder();
+
 // Another of the installed programs: `name` in the running program's own
 // folder (its bin folder), whether it is there or not; the bare name when
 // that folder is unknown.

@@ -13,6 +13,7 @@
 #include "Verbs.h"
 #include "applist/AppListCatalogue.h"
 #include "applist/AppListViews.h"
+#include "platform/Home.h"
 #include "applist/UpdateCheck.h"
 #include "common/FolderList.h"
 #include "platform/Codepage.h"
@@ -146,16 +147,15 @@ int Fetch(const VerbArgs& args) {
   }
   // The fetch is a program of its own (see FetchMain.cpp): beside this one
   // in a build tree, in the package's libexec folder when installed.
-  std::error_code ec;
-  std::filesystem::path bin = std::filesystem::read_symlink("/proc/self/exe", ec).parent_path();
+  std::filesystem::path bin = ProgramBinFolder();
   std::string program;
   for (const auto& candidate : {bin / "kestrel-tool-fetch", bin / "../libexec/kestrel-plus/kestrel-tool-fetch"}) {
-    if (access(candidate.c_str(), X_OK) == 0) {
+    if (!bin.empty() && access(candidate.c_str(), X_OK) == 0) {
       program = candidate.lexically_normal().string();
       break;
     }
   }
-  if (ec || program.empty()) {
+  if (program.empty()) {
     std::fprintf(stderr, "kestrel-tool: the fetch program kestrel-tool-fetch is not installed beside %s\n",
                  bin.c_str());
     return 2;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "applist/net/HttpModule.h"
+#include "platform/Home.h"
 
 namespace kestrel {
 namespace {
@@ -56,10 +57,9 @@ class LazyHttpClient : public HttpClient {
 }  // namespace
 
 std::string HttpModulePath() {
-  std::error_code ec;
-  std::filesystem::path bin = std::filesystem::read_symlink("/proc/self/exe", ec).parent_path();
+  std::string bin = ProgramBinFolder();
   std::vector<std::filesystem::path> candidates;
-  if (!ec) candidates.push_back(bin / ".." / KESTREL_MODULE_SUBDIR / kModuleName);
+  if (!bin.empty()) candidates.push_back(std::filesystem::path(bin) / ".." / KESTREL_MODULE_SUBDIR / kModuleName);
   candidates.push_back(std::filesystem::path(KESTREL_MODULE_DIR) / kModuleName);
   for (const auto& candidate : candidates) {
     if (access(candidate.c_str(), R_OK) == 0) return candidate.lexically_normal().string();

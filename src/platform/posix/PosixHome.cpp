@@ -26,15 +26,13 @@ std::string HomeFolder() {
 
 std::string ProgramFolder() { return HomeFolder() + "/"; }
 
-namespace {
-
-// The folder of the running program, found through /proc so that an
-// installed tree may be moved as a whole.
 std::string ProgramBinFolder() {
   std::error_code ec;
   auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
   return ec ? std::string() : exe.parent_path().string();
 }
+
+namespace {
 
 std::string Readable(const std::string& dir, const std::string& name) {
   if (dir.empty()) return "";

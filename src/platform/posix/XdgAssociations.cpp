@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "platform/DesktopAssociations.h"
+#include "platform/Home.h"
 #include "platform/Registry.h"
 #include "platform/WholeFile.h"
 
@@ -269,11 +270,6 @@ void SetDesktopAssociations(std::unique_ptr<DesktopAssociations> desktop) {
   gDesktop = std::move(desktop);
 }
 
-std::string AssociatedProgramPath() {
-  std::error_code ec;
-  auto self = std::filesystem::read_symlink("/proc/self/exe", ec);
-  if (ec) return "kestrel-plus";
-  return (self.parent_path() / "kestrel-plus").string();
-}
+std::string AssociatedProgramPath() { return ProgramBeside("kestrel-plus"); }
 
 }  // namespace kestrel
