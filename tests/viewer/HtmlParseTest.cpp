@@ -116,6 +116,12 @@ TEST(HtmlParseTest, TerminateStopsBeforeTheNextToken) {
   recorder.events.clear();
   parser.ContentFromBytes("a<stop>b<c>" + more);
   EXPECT_EQ(recorder.events, (Events{"T:a", "G:STOP"}));
+  // The next tag right after the one that stops, done with or not.
+  for (const char* after : {"<c>", "<b class=x>"}) {
+    recorder.events.clear();
+    EXPECT_EQ(parser.ContentFromBytes("<stop>" + std::string(after) + "<d>" + more), "");
+    EXPECT_EQ(recorder.events, (Events{"G:STOP"})) << after;
+  }
   THtmlParse byText;
   Recorder texts(byText);
   auto text = byText.OnHtmlText;
