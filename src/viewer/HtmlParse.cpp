@@ -217,7 +217,16 @@ void THtmlParse::SetHtmlDoc(const std::vector<std::string>& lines) {
 }
 
 void THtmlParse::CallText(const std::string& text) {
+  if (OnHtmlTextView) OnHtmlTextView(*this, text);
   if (OnHtmlText) OnHtmlText(*this, text);
+}
+
+void THtmlParse::RaiseText(std::string_view text) {
+  if (OnHtmlTextView) OnHtmlTextView(*this, text);
+  if (OnHtmlText) {
+    textCopy_.assign(text);
+    OnHtmlText(*this, textCopy_);
+  }
 }
 
 void THtmlParse::CallTag(const std::string& tag, const std::vector<std::string>& options) {
@@ -438,6 +447,17 @@ bool THtmlParse::RunText(const char* data, std::size_t n, std::size_t& pos, bool
       } else {
         break;
       }
+    }
+    if (q < limit && token_.empty() && kText.of[*q] == 2 && *q != '\r') {
+      // The whole run lies in these bytes, ended by "<", NUL or 0x13: it
+      // is raised from them, uncopied.
+      const Byte c = *q;
+      pos = static_cast<std::size_t>(q - begin) + 1;
+      if (q > p) {
+        RaiseText(std::string_view(reinterpret_cast<const char*>(p), static_cast<std::size_t>(q - p)));
+      }
+      if (c == '<') OpenTag(data, n, pos);
+      return true;
     }
     token_.append(reinterpret_cast<const char*>(p), static_cast<std::size_t>(q - p));
     pos = static_cast<std::size_t>(q - begin);

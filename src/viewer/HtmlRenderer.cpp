@@ -203,7 +203,7 @@ void HtmlRenderer::Reset() {
 }
 
 void HtmlRenderer::Attach(THtmlParse& parser) {
-  parser.OnHtmlText = [this](THtmlParse&, const std::string& text) { HtmlParse1HtmlText(text); };
+  parser.OnHtmlTextView = [this](THtmlParse&, std::string_view text) { HtmlParse1HtmlText(text); };
   parser.OnHtmlTagView = [this](THtmlParse&, std::string_view tag,
                                 const std::vector<std::string_view>& options) {
     HtmlParse1HtmlTag(tag, options);
@@ -219,7 +219,7 @@ std::string HtmlRenderer::Rule() const {
 
 void HtmlRenderer::AddBreaks(int count) { breaks_ = std::min(breaks_ + count, 2); }
 
-void HtmlRenderer::HtmlParse1HtmlText(const std::string& text) {
+void HtmlRenderer::HtmlParse1HtmlText(std::string_view text) {
   if (skipping_) return;
   const char* s = text.data();
   const char* const end = s + text.size();

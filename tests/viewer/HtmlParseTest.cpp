@@ -192,3 +192,28 @@ TEST(HtmlParseTest, DocumentComesFromTheLinesOrFromTheFile) {
   parser.SetFileName(home / "missing.html");
   EXPECT_THROW(parser.Content(), HtmlFileError);
 }
+
+TEST(HtmlParseTest, TextViewsGiveTheRunsTheTextEventsGive) {
+  const std::string more(20, ' ');
+  const std::string kanji = Utf8ToCp932("表");
+  const std::string longRun(70000, 'w');
+  const struct {
+    std::string html;
+    std::vector<std::string> runs;
+  } cases[] = {
+      {"a<b>c\r\nd<e>" + more, {"a", "c\nd", more}},
+      {std::string("x\x13y\0z<p>", 9) + more, {"x", "y", "z", more}},
+      {kanji + "<p>\\<" + more + "<", {kanji, "\\<" + more}},
+      {"tail", {"tail"}},
+      {longRun + "<p>", {longRun.substr(0, THtmlParse::kMaxToken), longRun.substr(THtmlParse::kMaxToken)}},
+  };
+  for (const auto& c : cases) {
+    THtmlParse parser;
+    std::vector<std::string> views, texts;
+    parser.OnHtmlTextView = [&](THtmlParse&, std::string_view text) { views.emplace_back(text); };
+    parser.OnHtmlText = [&](THtmlParse&, const std::string& text) { texts.push_back(text); };
+    parser.ContentFromBytes(c.html);
+    EXPECT_EQ(views, c.runs) << c.html.substr(0, 40);
+    EXPECT_EQ(texts, c.runs) << c.html.substr(0, 40);
+  }
+}
