@@ -539,12 +539,19 @@ bool THtmlParse::RunTag(const char* data, std::size_t n, std::size_t& pos, bool 
     TakeToken(isOption, start, length);
     start = length;
     isOption = afterEquals = false;
-    if (naming && IgnoreTag && IgnoreTag(std::string_view(token + nameStart_, nameLength_))) {
-      // Its end found in these bytes, the tag is done with; else it is
-      // read on as any other and let go at its end.
+    const std::string_view name(token + nameStart_, nameLength_);
+    const bool done =
+        naming ? IgnoreTag && IgnoreTag(name)
+               : EnoughOptions && EnoughOptions(name, std::string_view(token + optionPlaces_.back().first,
+                                                                       optionPlaces_.back().second));
+    if (done) {
+      // Its end found in these bytes, the tag is done with (raised, when
+      // only its later options go unread); else it is read on as any other
+      // and settled at its end.
       if (const Byte* after = SkipTagRest(p, end)) {
         p = after;
         inTag_ = false;
+        if (!naming) RaiseTag();
         return true;
       }
     }

@@ -51,6 +51,11 @@ class THtmlParse {
   // ends the rest of the tag is passed over to its ">" unread. Unset, every
   // tag is raised.
   bool (*IgnoreTag)(std::string_view tag) = nullptr;
+  // Tags whose handlers read no option after a given one: for a tag's name
+  // and the option just read this answers true, the rest of the tag is
+  // passed over to its ">" unread and the tag raised with the options so
+  // far. Unset, every option is read.
+  bool (*EnoughOptions)(std::string_view tag, std::string_view option) = nullptr;
 
   const std::string& FileName() const { return fileName_; }
   // A different name empties HtmlDoc.

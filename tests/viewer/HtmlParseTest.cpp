@@ -193,6 +193,19 @@ TEST(HtmlParseTest, DocumentComesFromTheLinesOrFromTheFile) {
   EXPECT_THROW(parser.Content(), HtmlFileError);
 }
 
+TEST(HtmlParseTest, OptionsAfterTheLastOneWantedGoUnread) {
+  THtmlParse parser;
+  Recorder recorder(parser);
+  parser.EnoughOptions = [](std::string_view tag, std::string_view option) {
+    return tag == "IMG" && option.substr(0, 4) == "SRC=";
+  };
+  // The rest up to the ">" that ends the tag, quotes and pairs read; with
+  // no end in the bytes the tag is read on and its last token is text.
+  parser.ContentFromBytes("<img alt=a src=x.gif width='1>' h=\\>2>t<img src=y.gif>u<img src=q.gif alt=c");
+  EXPECT_EQ(recorder.events,
+            (Events{"G:IMG|ALT=a|SRC=x.gif", "T:t", "G:IMG|SRC=y.gif", "T:u", "T:ALT=c"}));
+}
+
 TEST(HtmlParseTest, TextViewsGiveTheRunsTheTextEventsGive) {
   const std::string more(20, ' ');
   const std::string kanji = Utf8ToCp932("表");

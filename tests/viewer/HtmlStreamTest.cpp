@@ -129,6 +129,16 @@ TEST(HtmlStreamTest, TrickyBytesRenderAsBefore) {
       ASSERT_EQ(RenderHtmlText(html, 80), reference::RenderHtmlText(html, 80)) << html;
     }
   }
+  // The same after an image's SRC and a rendering tag's first option, whose
+  // later options go unread.
+  for (std::size_t count = 0; count < 40; ++count) {
+    for (const char* after : {" ", "\"", "'", "\\", "\x82>", "\x81\\", "\xA0", "\r", ">", "\\>"}) {
+      const std::string name(count, 'q');
+      const std::string html = "<img src=" + name + after + " alt=\"" + name + after + "\">a<td " +
+                               name + "='" + after + "'" + after + " x>b<p>";
+      ASSERT_EQ(RenderHtmlText(html, 80), reference::RenderHtmlText(html, 80)) << html;
+    }
+  }
   // Entity names cut short or ending in another byte, with room after them
   // or none.
   for (std::string name : {"&nbsp;", "&lt;", "&gt;", "&amp;", "&quot;", "&copy;", "&reg;"}) {
