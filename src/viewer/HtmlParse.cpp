@@ -540,10 +540,12 @@ bool THtmlParse::RunTag(const char* data, std::size_t n, std::size_t& pos, bool 
     start = length;
     isOption = afterEquals = false;
     const std::string_view name(token + nameStart_, nameLength_);
+    // Options may come before the name, which settles what the tag is.
     const bool done =
         naming ? IgnoreTag && IgnoreTag(name)
-               : EnoughOptions && EnoughOptions(name, std::string_view(token + optionPlaces_.back().first,
-                                                                       optionPlaces_.back().second));
+               : nameLength_ != 0 && EnoughOptions &&
+                     EnoughOptions(name, std::string_view(token + optionPlaces_.back().first,
+                                                          optionPlaces_.back().second));
     if (done) {
       // Its end found in these bytes, the tag is done with (raised, when
       // only its later options go unread); else it is read on as any other

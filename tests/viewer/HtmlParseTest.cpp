@@ -197,13 +197,17 @@ TEST(HtmlParseTest, OptionsAfterTheLastOneWantedGoUnread) {
   THtmlParse parser;
   Recorder recorder(parser);
   parser.EnoughOptions = [](std::string_view tag, std::string_view option) {
-    return tag == "IMG" && option.substr(0, 4) == "SRC=";
+    return tag != "IMG" || option.substr(0, 4) == "SRC=";
   };
   // The rest up to the ">" that ends the tag, quotes and pairs read; with
   // no end in the bytes the tag is read on and its last token is text.
   parser.ContentFromBytes("<img alt=a src=x.gif width='1>' h=\\>2>t<img src=y.gif>u<img src=q.gif alt=c");
   EXPECT_EQ(recorder.events,
             (Events{"G:IMG|ALT=a|SRC=x.gif", "T:t", "G:IMG|SRC=y.gif", "T:u", "T:ALT=c"}));
+  // An option before the name is read on: the name is still to come.
+  recorder.events.clear();
+  parser.ContentFromBytes("<src=a img src=b alt=c>");
+  EXPECT_EQ(recorder.events, (Events{"G:IMG|SRC=a|SRC=b"}));
 }
 
 TEST(HtmlParseTest, TextViewsGiveTheRunsTheTextEventsGive) {
