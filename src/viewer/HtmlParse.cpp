@@ -217,7 +217,16 @@ void THtmlParse::SetHtmlDoc(const std::vector<std::string>& lines) {
 }
 
 void THtmlParse::CallText(const std::string& text) {
+  if (OnHtmlTextView) OnHtmlTextView(*this, text);
   if (OnHtmlText) OnHtmlText(*this, text);
+}
+
+void THtmlParse::RaiseText(std::string_view text) {
+  if (OnHtmlTextView) OnHtmlTextView(*this, text);
+  if (OnHtmlText) {
+    textCopy_.assign(text);
+    OnHtmlText(*this, textCopy_);
+  }
 }
 
 void THtmlParse::CallTag(const std::string& tag, const std::vector<std::string>& options) {
@@ -342,48 +351,54 @@ void THtmlParse::StartTag() {
 }
 
 void THtmlParse::OpenTag(const char* data, std::size_t n, std::size_t& pos) {
-  StartTag();
+  // A tag done with here and a "<" right after it: the next tag is opened
+  // in the same call, as the text run between them is empty, sparing markup
+  // a way out and back in per tag.
+  for (;; ++pos) {
+    StartTag();
 #if defined(__SSE2__)
-  // Most tags are a short name ended by ">" or a blank: with sixteen bytes
-  // at hand the name is upper-cased and looked at in one step. Anything
-  // else is left to RunTag from the start.
-  if (stop_ || n - pos < 16) return;
-  const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + pos));
-  // The bytes CopyTagStretch stops at, unquoted.
-  const __m128i special = _mm_or_si128(
-      _mm_or_si128(_mm_or_si128(_mm_cmplt_epi8(x, _mm_set1_epi8(0x21)),
-                                _mm_cmpeq_epi8(x, _mm_set1_epi8('>'))),
-                   _mm_or_si128(_mm_cmpeq_epi8(x, _mm_set1_epi8('\\')),
-                                _mm_cmpeq_epi8(x, _mm_set1_epi8('=')))),
-      _mm_or_si128(_mm_cmpeq_epi8(x, _mm_set1_epi8('"')), _mm_cmpeq_epi8(x, _mm_set1_epi8('\''))));
-  const unsigned bits = static_cast<unsigned>(_mm_movemask_epi8(special));
-  if (bits == 0) return;
-  const std::size_t length = static_cast<unsigned>(__builtin_ctz(bits));
-  const char after = data[pos + length];
-  const bool blank = after == ' ' || after == '\t' || after == '\n';
-  if (length == 0 || (after != '>' && !blank)) return;
-  const __m128i lower = _mm_and_si128(_mm_cmpgt_epi8(x, _mm_set1_epi8('a' - 1)),
-                                      _mm_cmplt_epi8(x, _mm_set1_epi8('z' + 1)));
-  _mm_storeu_si128(reinterpret_cast<__m128i*>(tag_.data()),
-                   _mm_sub_epi8(x, _mm_and_si128(lower, _mm_set1_epi8(0x20))));
-  nameStart_ = 0;
-  nameLength_ = length;
-  tagUsed_ = tokenStart_ = length;
-  pos += length + 1;
-  const bool ignored = IgnoreTag && IgnoreTag(std::string_view(tag_.data(), length));
-  if (after == '>') {
-    inTag_ = false;
-    if (!ignored) RaiseTag();
-    return;
-  }
-  if (ignored) {
-    const Byte* const begin = reinterpret_cast<const Byte*>(data);
-    if (const Byte* rest = SkipTagRest(begin + pos, begin + n)) {
-      pos = static_cast<std::size_t>(rest - begin);
+    // Most tags are a short name ended by ">" or a blank: with sixteen bytes
+    // at hand the name is upper-cased and looked at in one step. Anything
+    // else is left to RunTag from the start.
+    if (stop_ || n - pos < 16) return;
+    const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + pos));
+    // The bytes CopyTagStretch stops at, unquoted.
+    const __m128i special = _mm_or_si128(
+        _mm_or_si128(_mm_or_si128(_mm_cmplt_epi8(x, _mm_set1_epi8(0x21)),
+                                  _mm_cmpeq_epi8(x, _mm_set1_epi8('>'))),
+                     _mm_or_si128(_mm_cmpeq_epi8(x, _mm_set1_epi8('\\')),
+                                  _mm_cmpeq_epi8(x, _mm_set1_epi8('=')))),
+        _mm_or_si128(_mm_cmpeq_epi8(x, _mm_set1_epi8('"')), _mm_cmpeq_epi8(x, _mm_set1_epi8('\''))));
+    const unsigned bits = static_cast<unsigned>(_mm_movemask_epi8(special));
+    if (bits == 0) return;
+    const std::size_t length = static_cast<unsigned>(__builtin_ctz(bits));
+    const char after = data[pos + length];
+    const bool blank = after == ' ' || after == '\t' || after == '\n';
+    if (length == 0 || (after != '>' && !blank)) return;
+    const __m128i lower = _mm_and_si128(_mm_cmpgt_epi8(x, _mm_set1_epi8('a' - 1)),
+                                        _mm_cmplt_epi8(x, _mm_set1_epi8('z' + 1)));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(tag_.data()),
+                     _mm_sub_epi8(x, _mm_and_si128(lower, _mm_set1_epi8(0x20))));
+    nameStart_ = 0;
+    nameLength_ = length;
+    tagUsed_ = tokenStart_ = length;
+    pos += length + 1;
+    const bool ignored = IgnoreTag && IgnoreTag(std::string_view(tag_.data(), length));
+    if (after == '>') {
       inTag_ = false;
+      if (!ignored) RaiseTag();
+    } else if (ignored) {
+      const Byte* const begin = reinterpret_cast<const Byte*>(data);
+      if (const Byte* rest = SkipTagRest(begin + pos, begin + n)) {
+        pos = static_cast<std::size_t>(rest - begin);
+        inTag_ = false;
+      }
     }
-  }
+    if (inTag_ || stop_ || pos >= n || data[pos] != '<') return;
+#else
+    return;
 #endif
+  }
 }
 
 std::size_t THtmlParse::Run(const char* data, std::size_t n, bool final) {
@@ -432,6 +447,17 @@ bool THtmlParse::RunText(const char* data, std::size_t n, std::size_t& pos, bool
       } else {
         break;
       }
+    }
+    if (q < limit && token_.empty() && kText.of[*q] == 2 && *q != '\r') {
+      // The whole run lies in these bytes, ended by "<", NUL or 0x13: it
+      // is raised from them, uncopied.
+      const Byte c = *q;
+      pos = static_cast<std::size_t>(q - begin) + 1;
+      if (q > p) {
+        RaiseText(std::string_view(reinterpret_cast<const char*>(p), static_cast<std::size_t>(q - p)));
+      }
+      if (c == '<') OpenTag(data, n, pos);
+      return true;
     }
     token_.append(reinterpret_cast<const char*>(p), static_cast<std::size_t>(q - p));
     pos = static_cast<std::size_t>(q - begin);
@@ -513,12 +539,21 @@ bool THtmlParse::RunTag(const char* data, std::size_t n, std::size_t& pos, bool 
     TakeToken(isOption, start, length);
     start = length;
     isOption = afterEquals = false;
-    if (naming && IgnoreTag && IgnoreTag(std::string_view(token + nameStart_, nameLength_))) {
-      // Its end found in these bytes, the tag is done with; else it is
-      // read on as any other and let go at its end.
+    const std::string_view name(token + nameStart_, nameLength_);
+    // Options may come before the name, which settles what the tag is.
+    const bool done =
+        naming ? IgnoreTag && IgnoreTag(name)
+               : nameLength_ != 0 && EnoughOptions &&
+                     EnoughOptions(name, std::string_view(token + optionPlaces_.back().first,
+                                                          optionPlaces_.back().second));
+    if (done) {
+      // Its end found in these bytes, the tag is done with (raised, when
+      // only its later options go unread); else it is read on as any other
+      // and settled at its end.
       if (const Byte* after = SkipTagRest(p, end)) {
         p = after;
         inTag_ = false;
+        if (!naming) RaiseTag();
         return true;
       }
     }

@@ -32,6 +32,10 @@ class THtmlParse {
   // no string is made per option. Raised before OnHtmlTag when both are set.
   using TagViewEvent = std::function<void(THtmlParse& sender, std::string_view tag,
                                           const std::vector<std::string_view>& options)>;
+  // The same text run as a view, valid for the call: a run that lies whole
+  // in the bytes given is not copied. Raised before OnHtmlText when both
+  // are set.
+  using TextViewEvent = std::function<void(THtmlParse& sender, std::string_view text)>;
 
   // The token buffer holds this many bytes. A longer text run or tag token
   // is handed over in pieces of at most this size, never cut inside a
@@ -41,11 +45,17 @@ class THtmlParse {
   TagEvent OnHtmlTag;
   TextEvent OnHtmlText;
   TagViewEvent OnHtmlTagView;
+  TextViewEvent OnHtmlTextView;
   // Tags whose events every handler would let go by their name alone: for
   // a name this answers true, no tag event is raised, and once the name
   // ends the rest of the tag is passed over to its ">" unread. Unset, every
   // tag is raised.
   bool (*IgnoreTag)(std::string_view tag) = nullptr;
+  // Tags whose handlers read no option after a given one: for a tag's name
+  // and the option just read this answers true, the rest of the tag is
+  // passed over to its ">" unread and the tag raised with the options so
+  // far. Unset, every option is read.
+  bool (*EnoughOptions)(std::string_view tag, std::string_view option) = nullptr;
 
   const std::string& FileName() const { return fileName_; }
   // A different name empties HtmlDoc.
@@ -88,6 +98,8 @@ class THtmlParse {
   void TakeToken(bool isOption, std::size_t start, std::size_t stop);
   // Raises the tag events with what the tag buffer holds.
   void RaiseTag();
+  // Raises the text events with a run of the bytes given or of token_.
+  void RaiseText(std::string_view text);
   void StartTag();
   // Starts the tag whose "<" is just before pos, taking at once a short
   // name and what the name alone settles.
@@ -100,6 +112,7 @@ class THtmlParse {
   // Where a fed document stands between blocks.
   std::string pending_;  // at most one byte waiting for the next
   std::string token_;  // a text run
+  std::string textCopy_;  // a run raised as a view, for OnHtmlText
   // The tokens of the tag being read, one after the other; where the one
   // being collected starts, the name's place and the options' places.
   std::vector<char> tag_;

@@ -180,16 +180,16 @@ TagKind KindOf(std::string_view tag) {
 
 // The value of the option named SRC, whatever its case: the name is what
 // comes before the first "=", and a bare SRC has an empty value.
+bool IsSrcOption(std::string_view option) {
+  auto upper = [](char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; };
+  return option.size() >= 3 && upper(option[0]) == 'S' && upper(option[1]) == 'R' &&
+         upper(option[2]) == 'C' && (option.size() == 3 || option[3] == '=');
+}
+
 template <class Option>
 std::string_view SrcValue(const std::vector<Option>& options) {
-  auto upper = [](char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; };
   for (std::string_view option : options) {
-    if (option.size() < 3 || upper(option[0]) != 'S' || upper(option[1]) != 'R' ||
-        upper(option[2]) != 'C') {
-      continue;
-    }
-    if (option.size() == 3) return {};
-    if (option[3] == '=') return option.substr(4);
+    if (IsSrcOption(option)) return option.substr(std::min<std::size_t>(option.size(), 4));
   }
   return {};
 }
@@ -203,13 +203,17 @@ void HtmlRenderer::Reset() {
 }
 
 void HtmlRenderer::Attach(THtmlParse& parser) {
-  parser.OnHtmlText = [this](THtmlParse&, const std::string& text) { HtmlParse1HtmlText(text); };
+  parser.OnHtmlTextView = [this](THtmlParse&, std::string_view text) { HtmlParse1HtmlText(text); };
   parser.OnHtmlTagView = [this](THtmlParse&, std::string_view tag,
                                 const std::vector<std::string_view>& options) {
     HtmlParse1HtmlTag(tag, options);
   };
   // A tag of no kind does nothing, whatever its options say.
   parser.IgnoreTag = [](std::string_view tag) { return KindOf(tag) == TagKind::Other; };
+  // Of the options only an image's first SRC is read.
+  parser.EnoughOptions = [](std::string_view tag, std::string_view option) {
+    return KindOf(tag) != TagKind::Image || IsSrcOption(option);
+  };
 }
 
 std::string HtmlRenderer::Rule() const {
@@ -219,7 +223,7 @@ std::string HtmlRenderer::Rule() const {
 
 void HtmlRenderer::AddBreaks(int count) { breaks_ = std::min(breaks_ + count, 2); }
 
-void HtmlRenderer::HtmlParse1HtmlText(const std::string& text) {
+void HtmlRenderer::HtmlParse1HtmlText(std::string_view text) {
   if (skipping_) return;
   const char* s = text.data();
   const char* const end = s + text.size();

@@ -26,7 +26,7 @@ class HtmlRenderer {
   // parser let go the tags that do nothing.
   void Attach(THtmlParse& parser);
 
-  void HtmlParse1HtmlText(const std::string& text);
+  void HtmlParse1HtmlText(std::string_view text);
   void HtmlParse1HtmlTag(const std::string& tag, const std::vector<std::string>& options);
   // The same for the parser's views of a tag.
   void HtmlParse1HtmlTag(std::string_view tag, const std::vector<std::string_view>& options);

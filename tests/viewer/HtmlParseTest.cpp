@@ -116,6 +116,12 @@ TEST(HtmlParseTest, TerminateStopsBeforeTheNextToken) {
   recorder.events.clear();
   parser.ContentFromBytes("a<stop>b<c>" + more);
   EXPECT_EQ(recorder.events, (Events{"T:a", "G:STOP"}));
+  // The next tag right after the one that stops, done with or not.
+  for (const char* after : {"<c>", "<b class=x>"}) {
+    recorder.events.clear();
+    EXPECT_EQ(parser.ContentFromBytes("<stop>" + std::string(after) + "<d>" + more), "");
+    EXPECT_EQ(recorder.events, (Events{"G:STOP"})) << after;
+  }
   THtmlParse byText;
   Recorder texts(byText);
   auto text = byText.OnHtmlText;
@@ -185,4 +191,46 @@ TEST(HtmlParseTest, DocumentComesFromTheLinesOrFromTheFile) {
   EXPECT_EQ(parser.FileName(), "");
   parser.SetFileName(home / "missing.html");
   EXPECT_THROW(parser.Content(), HtmlFileError);
+}
+
+TEST(HtmlParseTest, OptionsAfterTheLastOneWantedGoUnread) {
+  THtmlParse parser;
+  Recorder recorder(parser);
+  parser.EnoughOptions = [](std::string_view tag, std::string_view option) {
+    return tag != "IMG" || option.substr(0, 4) == "SRC=";
+  };
+  // The rest up to the ">" that ends the tag, quotes and pairs read; with
+  // no end in the bytes the tag is read on and its last token is text.
+  parser.ContentFromBytes("<img alt=a src=x.gif width='1>' h=\\>2>t<img src=y.gif>u<img src=q.gif alt=c");
+  EXPECT_EQ(recorder.events,
+            (Events{"G:IMG|ALT=a|SRC=x.gif", "T:t", "G:IMG|SRC=y.gif", "T:u", "T:ALT=c"}));
+  // An option before the name is read on: the name is still to come.
+  recorder.events.clear();
+  parser.ContentFromBytes("<src=a img src=b alt=c>");
+  EXPECT_EQ(recorder.events, (Events{"G:IMG|SRC=a|SRC=b"}));
+}
+
+TEST(HtmlParseTest, TextViewsGiveTheRunsTheTextEventsGive) {
+  const std::string more(20, ' ');
+  const std::string kanji = Utf8ToCp932("表");
+  const std::string longRun(70000, 'w');
+  const struct {
+    std::string html;
+    std::vector<std::string> runs;
+  } cases[] = {
+      {"a<b>c\r\nd<e>" + more, {"a", "c\nd", more}},
+      {std::string("x\x13y\0z<p>", 9) + more, {"x", "y", "z", more}},
+      {kanji + "<p>\\<" + more + "<", {kanji, "\\<" + more}},
+      {"tail", {"tail"}},
+      {longRun + "<p>", {longRun.substr(0, THtmlParse::kMaxToken), longRun.substr(THtmlParse::kMaxToken)}},
+  };
+  for (const auto& c : cases) {
+    THtmlParse parser;
+    std::vector<std::string> views, texts;
+    parser.OnHtmlTextView = [&](THtmlParse&, std::string_view text) { views.emplace_back(text); };
+    parser.OnHtmlText = [&](THtmlParse&, const std::string& text) { texts.push_back(text); };
+    parser.ContentFromBytes(c.html);
+    EXPECT_EQ(views, c.runs) << c.html.substr(0, 40);
+    EXPECT_EQ(texts, c.runs) << c.html.substr(0, 40);
+  }
 }

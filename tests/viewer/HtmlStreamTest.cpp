@@ -120,13 +120,17 @@ TEST(HtmlStreamTest, TrickyBytesRenderAsBefore) {
     }
   }
   // The same before the end of a tag that does nothing, whose options go
-  // unread: quotes and pairs decide which ">" ends it.
+  // unread: quotes and pairs decide which ">" ends it; and after an image's
+  // SRC and a rendering tag's first option, whose later options go unread.
   for (std::size_t count = 0; count < 40; ++count) {
     for (const char* after : {" ", "\"", "'", "\\", "\x82>", "\x81\\", "\xA0", "\r", ">", "\\>"}) {
       const std::string name(count, 'q');
       const std::string html = "<font " + name + after + " color=\"" + name + after + "\">a<a " +
                                name + "='" + after + "'" + after + ">b<p>";
       ASSERT_EQ(RenderHtmlText(html, 80), reference::RenderHtmlText(html, 80)) << html;
+      const std::string rendering = "<img src=" + name + after + " alt=\"" + name + after +
+                                    "\">a<td " + name + "='" + after + "'" + after + " x>b<p>";
+      ASSERT_EQ(RenderHtmlText(rendering, 80), reference::RenderHtmlText(rendering, 80)) << rendering;
     }
   }
   // Entity names cut short or ending in another byte, with room after them
@@ -184,11 +188,12 @@ TEST(HtmlStreamTest, LongRunsComeInTheSamePiecesWhateverTheBlocks) {
 }
 
 TEST(HtmlStreamTest, EverySplitOfTrickySamplesRendersAsTheWhole) {
-  // Tags that do nothing cut anywhere: their end may lie in a later block.
+  // Tags that do nothing, and tags whose later options go unread, cut
+  // anywhere: their end may lie in a later block.
   const std::vector<std::string> samples = {
       "x<font color=\"a>b\" size='2'>y<a href=x\\>z>w</a><p>", "<span id=\x82> a>t<br>",
       "<div class=\"c\x81\\\">q\">r", "<a href=foo", "<a title=\"x>y", "<!-- a\r\n<b> -->c",
-      "<font \\", "<font size=\x81"};
+      "<font \\", "<font size=\x81", "<img alt=\"a>\" src='b>' w=\\>>c<td x y>", "<=\nTITLE>>>"};
   for (const std::string& sample : samples) {
     const std::string whole = reference::RenderHtmlText(sample, 80);
     for (std::size_t cut = 0; cut <= sample.size(); ++cut) {
