@@ -24,7 +24,7 @@ constexpr const char* kCannotSave = QT_TRANSLATE_NOOP("Kestrel", "ファイル�
 constexpr const char* kNotSavedUnread = QT_TRANSLATE_NOOP("Kestrel", "ファイルが読み込めなかったため、保存しません\n\n  %s");
 
 // A line without any field: empty, or blanks only.
-bool NoFields(const std::string& line) {
+bool NoFields(std::string_view line) {
   return std::all_of(line.begin(), line.end(), [](char c) {
     auto u = static_cast<unsigned char>(c);
     return u >= 1 && u <= 32;
@@ -55,12 +55,12 @@ int CompareUpper(std::string_view field, std::string_view key) {
 // Halving search over field 0, upper-cased. Lines without fields (entries
 // deleted since the last save) do not take part: the lines around them are
 // still in order.
-int Search(const std::vector<std::string>& lines, const std::string& key) {
-  if (lines.empty()) return -1;
+int Search(const AppListCatalogue& catalogue, AppListId id, const std::string& key) {
+  if (catalogue.count(id) == 0) return -1;
   int low = 0;
-  int high = static_cast<int>(lines.size()) - 1;
+  int high = catalogue.count(id) - 1;
   std::string scratch;
-  auto at = [&](int i) -> const std::string& { return lines[static_cast<std::size_t>(i)]; };
+  auto at = [&](int i) { return catalogue.LineView(id, i); };
   while (low < high) {
     int mid = low + (high - low) / 2;
     int probe = mid;
@@ -188,7 +188,8 @@ void SortByHeads(std::vector<Key>& keys) {
 
 // Sorts the lines, and their spans along with them when there are spans
 // (whose field 0 is then the name).
-void SortLines(std::vector<std::string>& lines, std::vector<CommaFieldSpans>* spans) {
+template <class Line>
+void SortLines(std::vector<Line>& lines, std::vector<CommaFieldSpans>* spans) {
   // A line's file name (field 0): from its spans, or found again (made in
   // `scratch` when it has doubled quotes).
   auto nameOf = [&](std::uint32_t i, std::string& scratch) -> std::string_view {
@@ -267,7 +268,7 @@ void SortLines(std::vector<std::string>& lines, std::vector<CommaFieldSpans>* sp
   for (std::size_t i = 0; i < keys.size(); ++i) from[i] = keys[i].line;
   for (std::size_t start = 0; start < from.size(); ++start) {
     if (from[start] == start) continue;
-    std::string held = std::move(lines[start]);
+    Line held = std::move(lines[start]);
     CommaFieldSpans heldSpans = spans ? (*spans)[start] : CommaFieldSpans{};
     std::size_t at = start;
     while (from[at] != start) {
@@ -309,30 +310,48 @@ std::string AppListCatalogue::PathOf(AppListId id) const {
 }
 
 const std::vector<std::string>& AppListCatalogue::lines(AppListId id) const {
+  if (id == AppListId::AppList && appListAsViews_) MakeAppListLines();
   return id == AppListId::AppList ? appList_ : myAppList_;
 }
 
 std::vector<std::string>& AppListCatalogue::mutableLines(AppListId id) {
+  if (id == AppListId::AppList && appListAsViews_) MakeAppListLines();
   return id == AppListId::AppList ? appList_ : myAppList_;
 }
 
+void AppListCatalogue::MakeAppListLines() const {
+  // The spans are offsets within each line, so they hold for the strings.
+  appList_.assign(appListViews_.begin(), appListViews_.end());
+  appListAsViews_ = false;
+  std::vector<std::string_view>().swap(appListViews_);
+  std::string().swap(appListText_);
+}
+
 int AppListCatalogue::SplitFieldViews(AppListId id, int index, std::string_view* fields, std::string& scratch) const {
-  return CommaFieldViews(lines(id)[static_cast<std::size_t>(index)], fields, kAppListFieldCount, scratch);
+  return CommaFieldViews(LineView(id, index), fields, kAppListFieldCount, scratch);
 }
 
 AppListEntry AppListCatalogue::EntryAt(AppListId id, int index) const {
-  const auto& l = lines(id);
-  if (index < 0 || index >= static_cast<int>(l.size())) return AppListEntry();
-  return AppListEntry(l[static_cast<std::size_t>(index)]);
+  if (index < 0 || index >= count(id)) return AppListEntry();
+  return AppListEntry(LineView(id, index));
 }
 
 void AppListCatalogue::LoadAppLists() {
   if (loaded_) return;
   loaded_ = true;
   spansValid_ = false;
-  if (ReadLinesFile(PathOf(AppListId::AppList), appList_) == ReadResult::Unreadable) {
-    appListUnread_ = true;
-    ErrorBox(kCannotRead, PathOf(AppListId::AppList).c_str());
+  switch (ReadTextFile(PathOf(AppListId::AppList), appListText_)) {
+    case ReadResult::Read:
+      appListViews_ = SplitLineViews(appListText_);
+      appListAsViews_ = true;
+      appList_.clear();
+      break;
+    case ReadResult::Missing:
+      break;
+    case ReadResult::Unreadable:
+      appListUnread_ = true;
+      ErrorBox(kCannotRead, PathOf(AppListId::AppList).c_str());
+      break;
   }
   appListInOrder_ = false;
   BuildCategories();
@@ -346,7 +365,12 @@ void AppListCatalogue::SortAppLists(bool sortAppList) {
   if (listsSorted_ && (appListInOrder_ || !sortAppList)) return;
   if (!loaded_) LoadAppLists();
   if (sortAppList) {
-    SortLines(appList_, spansValid_ ? &appListSpans_ : nullptr);
+    std::vector<CommaFieldSpans>* spans = spansValid_ ? &appListSpans_ : nullptr;
+    if (appListAsViews_) {
+      SortLines(appListViews_, spans);
+    } else {
+      SortLines(appList_, spans);
+    }
     appListInOrder_ = true;
   }
   SortLinesUpper(myAppList_);
@@ -356,7 +380,8 @@ void AppListCatalogue::SortAppLists(bool sortAppList) {
 void AppListCatalogue::BuildCategories() {
   categories_.clear();
   // The lines are split here once for every later reader of their fields.
-  appListSpans_.resize(appList_.size());
+  const int lineCount = count(AppListId::AppList);
+  appListSpans_.resize(static_cast<std::size_t>(lineCount));
   std::unordered_set<std::string_view> spellings;  // as written: most lines repeat one
   std::unordered_set<std::string> seen;            // upper-cased
   std::vector<std::unique_ptr<std::string>> made;  // spellings that needed unquoting
@@ -366,9 +391,9 @@ void AppListCatalogue::BuildCategories() {
   std::string_view recent[64];
   std::string_view fields[kAppListFieldCount];
   std::string scratch;
-  for (std::size_t i = 0; i < appList_.size(); ++i) {
+  for (std::size_t i = 0; i < static_cast<std::size_t>(lineCount); ++i) {
     int n = 0;
-    appListSpans_[i] = FindCommaFieldSpans(appList_[i], fields, n, scratch);
+    appListSpans_[i] = FindCommaFieldSpans(LineView(AppListId::AppList, static_cast<int>(i)), fields, n, scratch);
     if (n <= kFieldCategory || fields[kFieldCategory].empty()) continue;
     std::string_view category = fields[kFieldCategory];
     std::string_view& last = recent[(category.size() * 7 + static_cast<unsigned char>(category.front()) * 3 +
@@ -398,7 +423,7 @@ int AppListCatalogue::FindAppListEntry(AppListId id, std::string_view fileName) 
 
 int AppListCatalogue::FindAppListEntrySjis(AppListId id, std::string_view fileName) {
   SortAppLists(true);
-  return Search(lines(id), UpperSjis(fileName));
+  return Search(*this, id, UpperSjis(fileName));
 }
 
 std::string AppListCatalogue::DescriptionFor(std::string_view fileName) {
@@ -410,7 +435,7 @@ std::string AppListCatalogue::DescriptionForSjis(std::string_view fileName) {
   SortAppLists(true);
   std::string key = UpperSjis(fileName);
   for (AppListId id : {AppListId::MyAppList, AppListId::AppList}) {
-    int index = Search(lines(id), key);
+    int index = Search(*this, id, key);
     if (index < 0) continue;
     std::string note = EntryAt(id, index).field(kFieldNote);
     if (!note.empty()) return note;
@@ -438,7 +463,7 @@ bool AppListCatalogue::Save(AppListId id) {
 
 bool AppListCatalogue::SaveAppList() {
   // An AppList never read would be written empty over its file.
-  if (appList_.empty()) SortAppLists(true);
+  if (count(AppListId::AppList) == 0) SortAppLists(true);
   return Save(AppListId::AppList);
 }
 
@@ -479,6 +504,9 @@ bool AppListCatalogue::SortMyAppListAgain() {
 void AppListCatalogue::ReplaceAppList(std::string_view document) {
   if (!loaded_) LoadAppLists();
   appList_ = SplitLines(document);
+  appListAsViews_ = false;
+  std::vector<std::string_view>().swap(appListViews_);
+  std::string().swap(appListText_);
   spansValid_ = false;
   listsSorted_ = false;
   appListInOrder_ = false;

@@ -36,19 +36,61 @@ const char* LineEnd(const char* p, const char* end) {
   return p;
 }
 
-}  // namespace
-
-std::vector<std::string> SplitLines(std::string_view text) {
-  std::vector<std::string> lines;
+// Calls `take` with each line of the text, as SplitLines cuts them.
+template <class Take>
+void ForEachLine(std::string_view text, Take take) {
   const char* p = text.data();
   const char* end = p + text.size();
   while (p < end) {
     const char* stop = LineEnd(p, end);
-    lines.emplace_back(p, stop);
+    take(p, stop);
     if (stop == end) break;
     p = stop + 1;
     if (*stop == '\r' && p < end && *p == '\n') ++p;
   }
+}
+
+// The file opened for reading when it is a regular one, as a stream;
+// otherwise null, with `result` saying why.
+std::FILE* OpenListFile(const std::string& path, ReadResult& result, std::size_t& size) {
+  result = ReadResult::Unreadable;
+  if (!TheFileSystem().exists(path)) {
+    struct stat st;
+    // A folder that cannot be searched may well hold the file.
+    if (stat(path.c_str(), &st) != 0 && (errno == ENOENT || errno == ENOTDIR)) result = ReadResult::Missing;
+    return nullptr;
+  }
+  // Non-blocking, so that a FIFO without a writer cannot hold the reader;
+  // only a regular file is a list.
+  int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) return nullptr;
+  struct stat st;
+  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    close(fd);
+    return nullptr;
+  }
+  std::FILE* f = fdopen(fd, "rb");
+  if (!f) close(fd);
+  size = static_cast<std::size_t>(st.st_size);
+  return f;
+}
+
+}  // namespace
+
+std::vector<std::string> SplitLines(std::string_view text) {
+  std::vector<std::string> lines;
+  ForEachLine(text, [&](const char* p, const char* stop) { lines.emplace_back(p, stop); });
+  return lines;
+}
+
+std::vector<std::string_view> SplitLineViews(std::string_view text) {
+  std::vector<std::string_view> lines;
+  // Room for more lines than a list has: the part never filled is never
+  // touched, and the list does not move as it grows.
+  lines.reserve(std::min<std::size_t>(text.size() / 32, 1 << 22) + 16);
+  ForEachLine(text, [&](const char* p, const char* stop) {
+    lines.emplace_back(p, static_cast<std::size_t>(stop - p));
+  });
   return lines;
 }
 
@@ -65,32 +107,16 @@ std::string JoinLines(const std::vector<std::string>& lines) {
 }
 
 ReadResult ReadLinesFile(const std::string& path, std::vector<std::string>& lines) {
-  if (!TheFileSystem().exists(path)) {
-    struct stat st;
-    // A folder that cannot be searched may well hold the file.
-    return stat(path.c_str(), &st) != 0 && (errno == ENOENT || errno == ENOTDIR) ? ReadResult::Missing
-                                                                               : ReadResult::Unreadable;
-  }
-  // Non-blocking, so that a FIFO without a writer cannot hold the reader;
-  // only a regular file is a list.
-  int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  if (fd < 0) return ReadResult::Unreadable;
-  struct stat st;
-  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-    close(fd);
-    return ReadResult::Unreadable;
-  }
-  std::FILE* f = fdopen(fd, "rb");
-  if (!f) {
-    close(fd);
-    return ReadResult::Unreadable;
-  }
+  ReadResult result;
+  std::size_t size = 0;
+  std::FILE* f = OpenListFile(path, result, size);
+  if (!f) return result;
   // Read in pieces and cut into lines as they come: the whole file is never
   // held twice.
   std::vector<std::string> read;
   // Room for more lines than a list has: the part never filled is never
   // touched, and the list does not move (and fault in) every time it grows.
-  read.reserve(std::min<std::size_t>(static_cast<std::size_t>(st.st_size) / 32, 1 << 22) + 16);
+  read.reserve(std::min<std::size_t>(size / 32, 1 << 22) + 16);
   std::string partial;  // a line begun in an earlier piece
   bool afterCr = false;  // the last piece ended in CR: an LF first is its pair
   char buffer[1 << 16];
@@ -128,6 +154,27 @@ ReadResult ReadLinesFile(const std::string& path, std::vector<std::string>& line
   if (failed) return ReadResult::Unreadable;
   if (!partial.empty()) read.push_back(std::move(partial));
   lines = std::move(read);
+  return ReadResult::Read;
+}
+
+ReadResult ReadTextFile(const std::string& path, std::string& text) {
+  ReadResult result;
+  std::size_t size = 0;
+  std::FILE* f = OpenListFile(path, result, size);
+  if (!f) return result;
+  // Sized for the file as it is now, and grown should it grow meanwhile.
+  std::string read(size + 1, '\0');
+  std::size_t used = 0;
+  std::size_t got;
+  while ((got = std::fread(read.data() + used, 1, read.size() - used, f)) > 0) {
+    used += got;
+    if (used == read.size()) read.resize(read.size() * 2);
+  }
+  bool failed = std::ferror(f) != 0;
+  std::fclose(f);
+  if (failed) return ReadResult::Unreadable;
+  read.resize(used);
+  text = std::move(read);
   return ReadResult::Read;
 }
 

@@ -14,6 +14,8 @@ inline constexpr const char* kMyAppListFileName = "MyAppList.txt";  // message 5
 
 // The lines of a text; a break at the very end adds no empty line.
 std::vector<std::string> SplitLines(std::string_view text);
+// The same lines as views of the text, valid while it is.
+std::vector<std::string_view> SplitLineViews(std::string_view text);
 // Each line followed by CR LF.
 std::string JoinLines(const std::vector<std::string>& lines);
 
@@ -22,6 +24,9 @@ enum class ReadResult { Read, Missing, Unreadable };
 // that is there but is no regular file, or fails to read, is Unreadable;
 // the read never blocks (a FIFO without a writer).
 ReadResult ReadLinesFile(const std::string& path, std::vector<std::string>& lines);
+// The whole file's bytes into `text` (replaced only when read), judged as
+// ReadLinesFile judges the file.
+ReadResult ReadTextFile(const std::string& path, std::string& text);
 // Replaces the file with the lines: written beside it and renamed over it,
 // so a failed write leaves the old file whole. False when that failed.
 bool WriteLinesFile(const std::string& path, const std::vector<std::string>& lines);

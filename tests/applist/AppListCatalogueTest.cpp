@@ -91,6 +91,15 @@ TEST_F(CatalogueTest, LinesCrossingEveryReadBoundaryComeOutWhole) {
   EXPECT_TRUE(lines == expected);
   EXPECT_EQ(lines.back(), "tail");
   EXPECT_EQ(ReadLinesFile(home / "none.txt", lines), ReadResult::Missing);
+  // The whole file's bytes, and its lines as views of them, the same.
+  std::string bytes;
+  ASSERT_EQ(ReadTextFile(home / "AppList.txt", bytes), ReadResult::Read);
+  EXPECT_EQ(bytes, text);
+  std::vector<std::string_view> views = SplitLineViews(bytes);
+  EXPECT_TRUE(std::vector<std::string>(views.begin(), views.end()) == expected);
+  EXPECT_EQ(ReadTextFile(home / "none.txt", bytes), ReadResult::Missing);
+  EXPECT_EQ(ReadTextFile(home.path(), bytes), ReadResult::Unreadable);
+  EXPECT_EQ(bytes, text);
 }
 
 // The order of the lists: an insertion sort of the lines by their
