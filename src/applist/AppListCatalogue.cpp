@@ -324,7 +324,7 @@ void AppListCatalogue::MakeAppListLines() const {
   appList_.assign(appListViews_.begin(), appListViews_.end());
   appListAsViews_ = false;
   std::vector<std::string_view>().swap(appListViews_);
-  std::string().swap(appListText_);
+  appListText_ = FileBytes();
 }
 
 int AppListCatalogue::SplitFieldViews(AppListId id, int index, std::string_view* fields, std::string& scratch) const {
@@ -342,7 +342,7 @@ void AppListCatalogue::LoadAppLists() {
   spansValid_ = false;
   switch (ReadTextFile(PathOf(AppListId::AppList), appListText_)) {
     case ReadResult::Read:
-      appListViews_ = SplitLineViews(appListText_);
+      appListViews_ = SplitLineViews(appListText_.view());
       appListAsViews_ = true;
       appList_.clear();
       break;
@@ -506,7 +506,7 @@ void AppListCatalogue::ReplaceAppList(std::string_view document) {
   appList_ = SplitLines(document);
   appListAsViews_ = false;
   std::vector<std::string_view>().swap(appListViews_);
-  std::string().swap(appListText_);
+  appListText_ = FileBytes();
   spansValid_ = false;
   listsSorted_ = false;
   appListInOrder_ = false;

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "applist/AppListEntry.h"
+#include "applist/AppListFile.h"
 #include "applist/CommaText.h"
 
 namespace kestrel {
@@ -33,7 +34,7 @@ class AppListCatalogue {
     return static_cast<int>(id == AppListId::AppList && appListAsViews_ ? appListViews_.size() : lines(id).size());
   }
   // One line, without making the list's strings; valid until the list
-  // changes. The index must be in range.
+  // changes or its strings are made (lines()). The index must be in range.
   std::string_view LineView(AppListId id, int index) const {
     if (id == AppListId::AppList && appListAsViews_) return appListViews_[static_cast<std::size_t>(index)];
     return lines(id)[static_cast<std::size_t>(index)];
@@ -125,7 +126,7 @@ class AppListCatalogue {
   // lines as views of them (appListAsViews_) until the strings are asked
   // for: a listing needs no string per line.
   mutable std::vector<std::string> appList_;
-  mutable std::string appListText_;
+  mutable FileBytes appListText_;
   mutable std::vector<std::string_view> appListViews_;
   mutable bool appListAsViews_ = false;
   std::vector<std::string> myAppList_;

@@ -157,24 +157,29 @@ ReadResult ReadLinesFile(const std::string& path, std::vector<std::string>& line
   return ReadResult::Read;
 }
 
-ReadResult ReadTextFile(const std::string& path, std::string& text) {
+ReadResult ReadTextFile(const std::string& path, FileBytes& text) {
   ReadResult result;
   std::size_t size = 0;
   std::FILE* f = OpenListFile(path, result, size);
   if (!f) return result;
   // Sized for the file as it is now, and grown should it grow meanwhile.
-  std::string read(size + 1, '\0');
+  std::size_t room = size + 1;
+  auto read = std::make_unique_for_overwrite<char[]>(room);
   std::size_t used = 0;
   std::size_t got;
-  while ((got = std::fread(read.data() + used, 1, read.size() - used, f)) > 0) {
+  while ((got = std::fread(read.get() + used, 1, room - used, f)) > 0) {
     used += got;
-    if (used == read.size()) read.resize(read.size() * 2);
+    if (used < room) continue;
+    auto more = std::make_unique_for_overwrite<char[]>(room * 2);
+    std::memcpy(more.get(), read.get(), used);
+    read = std::move(more);
+    room *= 2;
   }
   bool failed = std::ferror(f) != 0;
   std::fclose(f);
   if (failed) return ReadResult::Unreadable;
-  read.resize(used);
-  text = std::move(read);
+  text.data = std::move(read);
+  text.size = used;
   return ReadResult::Read;
 }
 

@@ -2,6 +2,7 @@
 // CR LF, a lone CR and a lone LF each end a line.
 #pragma once
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -24,9 +25,15 @@ enum class ReadResult { Read, Missing, Unreadable };
 // that is there but is no regular file, or fails to read, is Unreadable;
 // the read never blocks (a FIFO without a writer).
 ReadResult ReadLinesFile(const std::string& path, std::vector<std::string>& lines);
+// A file's bytes, in a buffer that is not cleared before they are read in.
+struct FileBytes {
+  std::unique_ptr<char[]> data;
+  std::size_t size = 0;
+  std::string_view view() const { return {data.get(), size}; }
+};
 // The whole file's bytes into `text` (replaced only when read), judged as
 // ReadLinesFile judges the file.
-ReadResult ReadTextFile(const std::string& path, std::string& text);
+ReadResult ReadTextFile(const std::string& path, FileBytes& text);
 // Replaces the file with the lines: written beside it and renamed over it,
 // so a failed write leaves the old file whole. False when that failed.
 bool WriteLinesFile(const std::string& path, const std::vector<std::string>& lines);

@@ -92,14 +92,14 @@ TEST_F(CatalogueTest, LinesCrossingEveryReadBoundaryComeOutWhole) {
   EXPECT_EQ(lines.back(), "tail");
   EXPECT_EQ(ReadLinesFile(home / "none.txt", lines), ReadResult::Missing);
   // The whole file's bytes, and its lines as views of them, the same.
-  std::string bytes;
+  FileBytes bytes;
   ASSERT_EQ(ReadTextFile(home / "AppList.txt", bytes), ReadResult::Read);
-  EXPECT_EQ(bytes, text);
-  std::vector<std::string_view> views = SplitLineViews(bytes);
+  EXPECT_EQ(bytes.view(), text);
+  std::vector<std::string_view> views = SplitLineViews(bytes.view());
   EXPECT_TRUE(std::vector<std::string>(views.begin(), views.end()) == expected);
   EXPECT_EQ(ReadTextFile(home / "none.txt", bytes), ReadResult::Missing);
   EXPECT_EQ(ReadTextFile(home.path(), bytes), ReadResult::Unreadable);
-  EXPECT_EQ(bytes, text);
+  EXPECT_EQ(bytes.view(), text);
 }
 
 // The order of the lists: an insertion sort of the lines by their
