@@ -186,6 +186,18 @@ void SortByHeads(std::vector<Key>& keys) {
   }
 }
 
+// The items in the order of the keys' lines.
+template <class Item>
+void Gather(std::vector<Item>& items, const std::vector<Key>& keys) {
+  std::vector<Item> ordered;
+  ordered.reserve(items.size());
+  for (std::size_t i = 0; i < keys.size(); ++i) {
+    if (i + 16 < keys.size()) __builtin_prefetch(&items[keys[i + 16].line]);
+    ordered.push_back(std::move(items[keys[i].line]));
+  }
+  items.swap(ordered);
+}
+
 // Sorts the lines, and their spans along with them when there are spans
 // (whose field 0 is then the name).
 template <class Line>
@@ -262,26 +274,11 @@ void SortLines(std::vector<Line>& lines, std::vector<CommaFieldSpans>* spans) {
     if (j - i > 1) std::sort(keys.begin() + static_cast<std::ptrdiff_t>(i), keys.begin() + static_cast<std::ptrdiff_t>(j), before);
     i = j;
   }
-  // Put the lines in that order in place, one cycle of the permutation at
-  // a time.
-  std::vector<std::uint32_t> from(keys.size());
-  for (std::size_t i = 0; i < keys.size(); ++i) from[i] = keys[i].line;
-  for (std::size_t start = 0; start < from.size(); ++start) {
-    if (from[start] == start) continue;
-    Line held = std::move(lines[start]);
-    CommaFieldSpans heldSpans = spans ? (*spans)[start] : CommaFieldSpans{};
-    std::size_t at = start;
-    while (from[at] != start) {
-      std::size_t next = from[at];
-      lines[at] = std::move(lines[next]);
-      if (spans) (*spans)[at] = (*spans)[next];
-      from[at] = static_cast<std::uint32_t>(at);
-      at = next;
-    }
-    lines[at] = std::move(held);
-    if (spans) (*spans)[at] = heldSpans;
-    from[at] = static_cast<std::uint32_t>(at);
-  }
+  // Gathered in that order into new lists: the reads are independent of
+  // each other and overlap, where following the permutation's cycles in
+  // place waits on every one.
+  Gather(lines, keys);
+  if (spans) Gather(*spans, keys);
 }
 
 }  // namespace
