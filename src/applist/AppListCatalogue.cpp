@@ -161,29 +161,66 @@ struct Key {
   std::uint32_t size;  // the name's
 };
 
-// Sorts keys by their heads, stably: eight bits a pass from the lowest, a
-// pass left out where every key has the same bits there.
-void SortByHeads(std::vector<Key>& keys) {
-  std::vector<std::array<std::uint32_t, 256>> counts(16);
-  for (const Key& k : keys) {
-    for (int d = 0; d < 16; ++d) ++counts[static_cast<std::size_t>(d)][(k.head[1 - d / 8] >> (d % 8 * 8)) & 0xFF];
+// Byte d of a key's head, counted from the lowest.
+inline unsigned HeadByte(const Key& k, int d) { return (k.head[1 - d / 8] >> (d % 8 * 8)) & 0xFF; }
+
+// Sorts the n keys at `keys` by their head bytes below `digits`, stably:
+// eight bits a pass from the lowest, a pass left out where every key has
+// the same bits there. `spare` has room for n keys.
+void SortByLowBytes(Key* keys, Key* spare, std::size_t n, int digits) {
+  if (n < 2) return;
+  if (n < 64) {
+    // Too few for the passes' counts to pay: the heads are compared.
+    std::stable_sort(keys, keys + n, [](const Key& a, const Key& b) {
+      return a.head[0] != b.head[0] ? a.head[0] < b.head[0] : a.head[1] < b.head[1];
+    });
+    return;
   }
-  std::vector<Key> other;
-  for (int d = 0; d < 16; ++d) {
+  std::array<std::array<std::uint32_t, 256>, 16> counts{};
+  for (std::size_t i = 0; i < n; ++i) {
+    for (int d = 0; d < digits; ++d) ++counts[static_cast<std::size_t>(d)][HeadByte(keys[i], d)];
+  }
+  Key* from = keys;
+  Key* to = spare;
+  for (int d = 0; d < digits; ++d) {
     auto& count = counts[static_cast<std::size_t>(d)];
-    const std::uint64_t at = d % 8 * 8;
-    const int word = 1 - d / 8;
-    if (count[(keys.empty() ? 0 : keys[0].head[word] >> at) & 0xFF] == keys.size()) continue;
-    if (other.empty()) other.resize(keys.size());
+    if (count[HeadByte(from[0], d)] == n) continue;
     std::uint32_t sum = 0;
     for (auto& c : count) {
-      std::uint32_t n = c;
+      std::uint32_t k = c;
       c = sum;
-      sum += n;
+      sum += k;
     }
-    for (const Key& k : keys) other[count[(k.head[word] >> at) & 0xFF]++] = k;
-    keys.swap(other);
+    for (std::size_t i = 0; i < n; ++i) to[count[HeadByte(from[i], d)]++] = from[i];
+    std::swap(from, to);
   }
+  if (from != keys) std::memcpy(keys, from, n * sizeof(Key));
+}
+
+// Sorts keys by their heads, stably: first into runs by their first two
+// bytes, then each run by the rest, a run being small enough to stay in
+// the cache through its passes (a pass over all keys would not).
+void SortByHeads(std::vector<Key>& keys) {
+  const std::size_t n = keys.size();
+  if (n < 2) return;
+  std::vector<Key> other(n);
+  std::vector<std::uint32_t> count(1 << 16);
+  auto top = [](const Key& k) { return static_cast<std::size_t>(k.head[0] >> 48); };
+  for (const Key& k : keys) ++count[top(k)];
+  std::uint32_t sum = 0;
+  for (auto& c : count) {
+    std::uint32_t k = c;
+    c = sum;
+    sum += k;
+  }
+  // count[b] now starts run b; after the scatter it ends it.
+  for (const Key& k : keys) other[count[top(k)]++] = k;
+  std::uint32_t begin = 0;
+  for (std::uint32_t end : count) {
+    if (end - begin > 1) SortByLowBytes(other.data() + begin, keys.data() + begin, end - begin, 14);
+    begin = end;
+  }
+  keys.swap(other);
 }
 
 // The items in the order of the keys' lines.
