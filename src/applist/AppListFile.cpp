@@ -1,12 +1,14 @@
 #include "applist/AppListFile.h"
 
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #if defined(__SSE2__)
@@ -157,29 +159,66 @@ ReadResult ReadLinesFile(const std::string& path, std::vector<std::string>& line
   return ReadResult::Read;
 }
 
+namespace {
+
+// From this size a buffer is mapped on its own and asked for large pages:
+// a big list faults in a few pages instead of thousands.
+constexpr std::size_t kMappedFrom = std::size_t{4} << 20;
+constexpr std::size_t kLargePage = std::size_t{2} << 20;
+
+char* Allocate(std::size_t& room) {
+  if (room < kMappedFrom) return static_cast<char*>(std::malloc(room));
+  room = (room + kLargePage - 1) / kLargePage * kLargePage;
+  void* p = mmap(nullptr, room, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  if (p == MAP_FAILED) return nullptr;
+#if defined(MADV_HUGEPAGE)
+  madvise(p, room, MADV_HUGEPAGE);  // a hint: without it the pages are small
+#endif
+  return static_cast<char*>(p);
+}
+
+void Release(char* p, std::size_t room) {
+  if (!p) return;
+  if (room < kMappedFrom) {
+    std::free(p);
+  } else {
+    munmap(p, room);
+  }
+}
+
+}  // namespace
+
+FileBytes::~FileBytes() { Release(data_, room_); }
+
+bool FileBytes::Grow(std::size_t room, std::size_t keep) {
+  char* p = Allocate(room);
+  if (!p) return false;
+  if (keep) std::memcpy(p, data_, keep);
+  Release(data_, room_);
+  data_ = p;
+  room_ = room;
+  return true;
+}
+
 ReadResult ReadTextFile(const std::string& path, FileBytes& text) {
   ReadResult result;
   std::size_t size = 0;
   std::FILE* f = OpenListFile(path, result, size);
   if (!f) return result;
   // Sized for the file as it is now, and grown should it grow meanwhile.
-  std::size_t room = size + 1;
-  auto read = std::make_unique_for_overwrite<char[]>(room);
+  FileBytes read;
+  bool failed = !read.Grow(size + 1, 0);
   std::size_t used = 0;
   std::size_t got;
-  while ((got = std::fread(read.get() + used, 1, room - used, f)) > 0) {
+  while (!failed && (got = std::fread(read.data() + used, 1, read.room() - used, f)) > 0) {
     used += got;
-    if (used < room) continue;
-    auto more = std::make_unique_for_overwrite<char[]>(room * 2);
-    std::memcpy(more.get(), read.get(), used);
-    read = std::move(more);
-    room *= 2;
+    if (used == read.room()) failed = !read.Grow(read.room() * 2, used);
   }
-  bool failed = std::ferror(f) != 0;
+  failed = failed || std::ferror(f) != 0;
   std::fclose(f);
   if (failed) return ReadResult::Unreadable;
-  text.data = std::move(read);
-  text.size = used;
+  read.setSize(used);
+  text = std::move(read);
   return ReadResult::Read;
 }
 

@@ -2,8 +2,8 @@
 // CR LF, a lone CR and a lone LF each end a line.
 #pragma once
 
-#include <memory>
 #include <optional>
+#include <utility>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -26,10 +26,34 @@ enum class ReadResult { Read, Missing, Unreadable };
 // the read never blocks (a FIFO without a writer).
 ReadResult ReadLinesFile(const std::string& path, std::vector<std::string>& lines);
 // A file's bytes, in a buffer that is not cleared before they are read in.
-struct FileBytes {
-  std::unique_ptr<char[]> data;
-  std::size_t size = 0;
-  std::string_view view() const { return {data.get(), size}; }
+class FileBytes {
+ public:
+  FileBytes() = default;
+  FileBytes(FileBytes&& other) noexcept { Swap(other); }
+  FileBytes& operator=(FileBytes&& other) noexcept {
+    FileBytes gone(std::move(other));
+    Swap(gone);
+    return *this;
+  }
+  ~FileBytes();
+
+  std::string_view view() const { return {data_, size_}; }
+  char* data() { return data_; }
+  std::size_t room() const { return room_; }
+  // Room for `room` bytes, the first `keep` kept; false when there is no
+  // memory for it.
+  bool Grow(std::size_t room, std::size_t keep);
+  void setSize(std::size_t size) { size_ = size; }
+
+ private:
+  void Swap(FileBytes& other) noexcept {
+    std::swap(data_, other.data_);
+    std::swap(size_, other.size_);
+    std::swap(room_, other.room_);
+  }
+  char* data_ = nullptr;
+  std::size_t size_ = 0;
+  std::size_t room_ = 0;
 };
 // The whole file's bytes into `text` (replaced only when read), judged as
 // ReadLinesFile judges the file.

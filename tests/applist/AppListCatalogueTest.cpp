@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstring>
 #include <filesystem>
 #include <functional>
 #include <random>
@@ -100,6 +101,22 @@ TEST_F(CatalogueTest, LinesCrossingEveryReadBoundaryComeOutWhole) {
   EXPECT_EQ(ReadTextFile(home / "none.txt", bytes), ReadResult::Missing);
   EXPECT_EQ(ReadTextFile(home.path(), bytes), ReadResult::Unreadable);
   EXPECT_EQ(bytes.view(), text);
+  // A big file has a buffer of its own; growing one, small or big, keeps
+  // what it holds.
+  std::string big = text;
+  while (big.size() < (std::size_t{5} << 20)) big += text;
+  WriteFile(home / "Big.txt", big);
+  ASSERT_EQ(ReadTextFile(home / "Big.txt", bytes), ReadResult::Read);
+  EXPECT_TRUE(bytes.view() == big);
+  for (std::size_t room : {std::size_t{100}, std::size_t{6} << 20}) {
+    FileBytes grown;
+    ASSERT_TRUE(grown.Grow(64, 0));
+    std::memcpy(grown.data(), big.data(), 64);
+    ASSERT_TRUE(grown.Grow(room, 64));
+    grown.setSize(64);
+    EXPECT_EQ(grown.view(), big.substr(0, 64)) << room;
+    EXPECT_GE(grown.room(), room);
+  }
 }
 
 // The order of the lists: an insertion sort of the lines by their
