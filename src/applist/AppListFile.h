@@ -3,9 +3,9 @@
 #pragma once
 
 #include <optional>
-#include <utility>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace kestrel {
