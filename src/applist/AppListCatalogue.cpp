@@ -24,7 +24,7 @@ constexpr const char* kCannotSave = QT_TRANSLATE_NOOP("Kestrel", "ファイル�
 constexpr const char* kNotSavedUnread = QT_TRANSLATE_NOOP("Kestrel", "ファイルが読み込めなかったため、保存しません\n\n  %s");
 
 // A line without any field: empty, or blanks only.
-bool NoFields(const std::string& line) {
+bool NoFields(std::string_view line) {
   return std::all_of(line.begin(), line.end(), [](char c) {
     auto u = static_cast<unsigned char>(c);
     return u >= 1 && u <= 32;
@@ -55,12 +55,12 @@ int CompareUpper(std::string_view field, std::string_view key) {
 // Halving search over field 0, upper-cased. Lines without fields (entries
 // deleted since the last save) do not take part: the lines around them are
 // still in order.
-int Search(const std::vector<std::string>& lines, const std::string& key) {
-  if (lines.empty()) return -1;
+int Search(const AppListCatalogue& catalogue, AppListId id, const std::string& key) {
+  if (catalogue.count(id) == 0) return -1;
   int low = 0;
-  int high = static_cast<int>(lines.size()) - 1;
+  int high = catalogue.count(id) - 1;
   std::string scratch;
-  auto at = [&](int i) -> const std::string& { return lines[static_cast<std::size_t>(i)]; };
+  auto at = [&](int i) { return catalogue.LineView(id, i); };
   while (low < high) {
     int mid = low + (high - low) / 2;
     int probe = mid;
@@ -161,34 +161,84 @@ struct Key {
   std::uint32_t size;  // the name's
 };
 
-// Sorts keys by their heads, stably: eight bits a pass from the lowest, a
-// pass left out where every key has the same bits there.
-void SortByHeads(std::vector<Key>& keys) {
-  std::vector<std::array<std::uint32_t, 256>> counts(16);
-  for (const Key& k : keys) {
-    for (int d = 0; d < 16; ++d) ++counts[static_cast<std::size_t>(d)][(k.head[1 - d / 8] >> (d % 8 * 8)) & 0xFF];
+// Byte d of a key's head, counted from the lowest.
+inline unsigned HeadByte(const Key& k, int d) { return (k.head[1 - d / 8] >> (d % 8 * 8)) & 0xFF; }
+
+// Sorts the n keys at `keys` by their head bytes below `digits`, stably:
+// eight bits a pass from the lowest, a pass left out where every key has
+// the same bits there. `spare` has room for n keys.
+void SortByLowBytes(Key* keys, Key* spare, std::size_t n, int digits) {
+  if (n < 2) return;
+  if (n < 64) {
+    // Too few for the passes' counts to pay: the heads are compared.
+    std::stable_sort(keys, keys + n, [](const Key& a, const Key& b) {
+      return a.head[0] != b.head[0] ? a.head[0] < b.head[0] : a.head[1] < b.head[1];
+    });
+    return;
   }
-  std::vector<Key> other;
-  for (int d = 0; d < 16; ++d) {
+  std::array<std::array<std::uint32_t, 256>, 16> counts{};
+  for (std::size_t i = 0; i < n; ++i) {
+    for (int d = 0; d < digits; ++d) ++counts[static_cast<std::size_t>(d)][HeadByte(keys[i], d)];
+  }
+  Key* from = keys;
+  Key* to = spare;
+  for (int d = 0; d < digits; ++d) {
     auto& count = counts[static_cast<std::size_t>(d)];
-    const std::uint64_t at = d % 8 * 8;
-    const int word = 1 - d / 8;
-    if (count[(keys.empty() ? 0 : keys[0].head[word] >> at) & 0xFF] == keys.size()) continue;
-    if (other.empty()) other.resize(keys.size());
+    if (count[HeadByte(from[0], d)] == n) continue;
     std::uint32_t sum = 0;
     for (auto& c : count) {
-      std::uint32_t n = c;
+      std::uint32_t k = c;
       c = sum;
-      sum += n;
+      sum += k;
     }
-    for (const Key& k : keys) other[count[(k.head[word] >> at) & 0xFF]++] = k;
-    keys.swap(other);
+    for (std::size_t i = 0; i < n; ++i) to[count[HeadByte(from[i], d)]++] = from[i];
+    std::swap(from, to);
   }
+  if (from != keys) std::memcpy(keys, from, n * sizeof(Key));
+}
+
+// Sorts keys by their heads, stably: first into runs by their first two
+// bytes, then each run by the rest, a run being small enough to stay in
+// the cache through its passes (a pass over all keys would not).
+void SortByHeads(std::vector<Key>& keys) {
+  const std::size_t n = keys.size();
+  if (n < 2) return;
+  std::vector<Key> other(n);
+  std::vector<std::uint32_t> count(1 << 16);
+  auto top = [](const Key& k) { return static_cast<std::size_t>(k.head[0] >> 48); };
+  for (const Key& k : keys) ++count[top(k)];
+  std::uint32_t sum = 0;
+  for (auto& c : count) {
+    std::uint32_t k = c;
+    c = sum;
+    sum += k;
+  }
+  // count[b] now starts run b; after the scatter it ends it.
+  for (const Key& k : keys) other[count[top(k)]++] = k;
+  std::uint32_t begin = 0;
+  for (std::uint32_t end : count) {
+    if (end - begin > 1) SortByLowBytes(other.data() + begin, keys.data() + begin, end - begin, 14);
+    begin = end;
+  }
+  keys.swap(other);
+}
+
+// The items in the order of the keys' lines.
+template <class Item>
+void Gather(std::vector<Item>& items, const std::vector<Key>& keys) {
+  std::vector<Item> ordered;
+  ordered.reserve(items.size());
+  for (std::size_t i = 0; i < keys.size(); ++i) {
+    if (i + 16 < keys.size()) __builtin_prefetch(&items[keys[i + 16].line]);
+    ordered.push_back(std::move(items[keys[i].line]));
+  }
+  items.swap(ordered);
 }
 
 // Sorts the lines, and their spans along with them when there are spans
 // (whose field 0 is then the name).
-void SortLines(std::vector<std::string>& lines, std::vector<CommaFieldSpans>* spans) {
+template <class Line>
+void SortLines(std::vector<Line>& lines, std::vector<CommaFieldSpans>* spans) {
   // A line's file name (field 0): from its spans, or found again (made in
   // `scratch` when it has doubled quotes).
   auto nameOf = [&](std::uint32_t i, std::string& scratch) -> std::string_view {
@@ -261,26 +311,11 @@ void SortLines(std::vector<std::string>& lines, std::vector<CommaFieldSpans>* sp
     if (j - i > 1) std::sort(keys.begin() + static_cast<std::ptrdiff_t>(i), keys.begin() + static_cast<std::ptrdiff_t>(j), before);
     i = j;
   }
-  // Put the lines in that order in place, one cycle of the permutation at
-  // a time.
-  std::vector<std::uint32_t> from(keys.size());
-  for (std::size_t i = 0; i < keys.size(); ++i) from[i] = keys[i].line;
-  for (std::size_t start = 0; start < from.size(); ++start) {
-    if (from[start] == start) continue;
-    std::string held = std::move(lines[start]);
-    CommaFieldSpans heldSpans = spans ? (*spans)[start] : CommaFieldSpans{};
-    std::size_t at = start;
-    while (from[at] != start) {
-      std::size_t next = from[at];
-      lines[at] = std::move(lines[next]);
-      if (spans) (*spans)[at] = (*spans)[next];
-      from[at] = static_cast<std::uint32_t>(at);
-      at = next;
-    }
-    lines[at] = std::move(held);
-    if (spans) (*spans)[at] = heldSpans;
-    from[at] = static_cast<std::uint32_t>(at);
-  }
+  // Gathered in that order into new lists: the reads are independent of
+  // each other and overlap, where following the permutation's cycles in
+  // place waits on every one.
+  Gather(lines, keys);
+  if (spans) Gather(*spans, keys);
 }
 
 }  // namespace
@@ -309,30 +344,48 @@ std::string AppListCatalogue::PathOf(AppListId id) const {
 }
 
 const std::vector<std::string>& AppListCatalogue::lines(AppListId id) const {
+  if (id == AppListId::AppList && appListAsViews_) MakeAppListLines();
   return id == AppListId::AppList ? appList_ : myAppList_;
 }
 
 std::vector<std::string>& AppListCatalogue::mutableLines(AppListId id) {
+  if (id == AppListId::AppList && appListAsViews_) MakeAppListLines();
   return id == AppListId::AppList ? appList_ : myAppList_;
 }
 
+void AppListCatalogue::MakeAppListLines() const {
+  // The spans are offsets within each line, so they hold for the strings.
+  appList_.assign(appListViews_.begin(), appListViews_.end());
+  appListAsViews_ = false;
+  std::vector<std::string_view>().swap(appListViews_);
+  appListText_ = FileBytes();
+}
+
 int AppListCatalogue::SplitFieldViews(AppListId id, int index, std::string_view* fields, std::string& scratch) const {
-  return CommaFieldViews(lines(id)[static_cast<std::size_t>(index)], fields, kAppListFieldCount, scratch);
+  return CommaFieldViews(LineView(id, index), fields, kAppListFieldCount, scratch);
 }
 
 AppListEntry AppListCatalogue::EntryAt(AppListId id, int index) const {
-  const auto& l = lines(id);
-  if (index < 0 || index >= static_cast<int>(l.size())) return AppListEntry();
-  return AppListEntry(l[static_cast<std::size_t>(index)]);
+  if (index < 0 || index >= count(id)) return AppListEntry();
+  return AppListEntry(LineView(id, index));
 }
 
 void AppListCatalogue::LoadAppLists() {
   if (loaded_) return;
   loaded_ = true;
   spansValid_ = false;
-  if (ReadLinesFile(PathOf(AppListId::AppList), appList_) == ReadResult::Unreadable) {
-    appListUnread_ = true;
-    ErrorBox(kCannotRead, PathOf(AppListId::AppList).c_str());
+  switch (ReadTextFile(PathOf(AppListId::AppList), appListText_)) {
+    case ReadResult::Read:
+      appListViews_ = SplitLineViews(appListText_.view());
+      appListAsViews_ = true;
+      appList_.clear();
+      break;
+    case ReadResult::Missing:
+      break;
+    case ReadResult::Unreadable:
+      appListUnread_ = true;
+      ErrorBox(kCannotRead, PathOf(AppListId::AppList).c_str());
+      break;
   }
   appListInOrder_ = false;
   BuildCategories();
@@ -346,7 +399,12 @@ void AppListCatalogue::SortAppLists(bool sortAppList) {
   if (listsSorted_ && (appListInOrder_ || !sortAppList)) return;
   if (!loaded_) LoadAppLists();
   if (sortAppList) {
-    SortLines(appList_, spansValid_ ? &appListSpans_ : nullptr);
+    std::vector<CommaFieldSpans>* spans = spansValid_ ? &appListSpans_ : nullptr;
+    if (appListAsViews_) {
+      SortLines(appListViews_, spans);
+    } else {
+      SortLines(appList_, spans);
+    }
     appListInOrder_ = true;
   }
   SortLinesUpper(myAppList_);
@@ -356,7 +414,8 @@ void AppListCatalogue::SortAppLists(bool sortAppList) {
 void AppListCatalogue::BuildCategories() {
   categories_.clear();
   // The lines are split here once for every later reader of their fields.
-  appListSpans_.resize(appList_.size());
+  const int lineCount = count(AppListId::AppList);
+  appListSpans_.resize(static_cast<std::size_t>(lineCount));
   std::unordered_set<std::string_view> spellings;  // as written: most lines repeat one
   std::unordered_set<std::string> seen;            // upper-cased
   std::vector<std::unique_ptr<std::string>> made;  // spellings that needed unquoting
@@ -366,9 +425,9 @@ void AppListCatalogue::BuildCategories() {
   std::string_view recent[64];
   std::string_view fields[kAppListFieldCount];
   std::string scratch;
-  for (std::size_t i = 0; i < appList_.size(); ++i) {
+  for (std::size_t i = 0; i < static_cast<std::size_t>(lineCount); ++i) {
     int n = 0;
-    appListSpans_[i] = FindCommaFieldSpans(appList_[i], fields, n, scratch);
+    appListSpans_[i] = FindCommaFieldSpans(LineView(AppListId::AppList, static_cast<int>(i)), fields, n, scratch);
     if (n <= kFieldCategory || fields[kFieldCategory].empty()) continue;
     std::string_view category = fields[kFieldCategory];
     std::string_view& last = recent[(category.size() * 7 + static_cast<unsigned char>(category.front()) * 3 +
@@ -398,7 +457,7 @@ int AppListCatalogue::FindAppListEntry(AppListId id, std::string_view fileName) 
 
 int AppListCatalogue::FindAppListEntrySjis(AppListId id, std::string_view fileName) {
   SortAppLists(true);
-  return Search(lines(id), UpperSjis(fileName));
+  return Search(*this, id, UpperSjis(fileName));
 }
 
 std::string AppListCatalogue::DescriptionFor(std::string_view fileName) {
@@ -410,7 +469,7 @@ std::string AppListCatalogue::DescriptionForSjis(std::string_view fileName) {
   SortAppLists(true);
   std::string key = UpperSjis(fileName);
   for (AppListId id : {AppListId::MyAppList, AppListId::AppList}) {
-    int index = Search(lines(id), key);
+    int index = Search(*this, id, key);
     if (index < 0) continue;
     std::string note = EntryAt(id, index).field(kFieldNote);
     if (!note.empty()) return note;
@@ -438,7 +497,7 @@ bool AppListCatalogue::Save(AppListId id) {
 
 bool AppListCatalogue::SaveAppList() {
   // An AppList never read would be written empty over its file.
-  if (appList_.empty()) SortAppLists(true);
+  if (count(AppListId::AppList) == 0) SortAppLists(true);
   return Save(AppListId::AppList);
 }
 
@@ -479,6 +538,9 @@ bool AppListCatalogue::SortMyAppListAgain() {
 void AppListCatalogue::ReplaceAppList(std::string_view document) {
   if (!loaded_) LoadAppLists();
   appList_ = SplitLines(document);
+  appListAsViews_ = false;
+  std::vector<std::string_view>().swap(appListViews_);
+  appListText_ = FileBytes();
   spansValid_ = false;
   listsSorted_ = false;
   appListInOrder_ = false;

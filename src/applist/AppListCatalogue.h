@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "applist/AppListEntry.h"
+#include "applist/AppListFile.h"
 #include "applist/CommaText.h"
 
 namespace kestrel {
@@ -29,7 +30,15 @@ class AppListCatalogue {
 
   // --- the lists (Shift_JIS lines) and their state
   const std::vector<std::string>& lines(AppListId id) const;
-  int count(AppListId id) const { return static_cast<int>(lines(id).size()); }
+  int count(AppListId id) const {
+    return static_cast<int>(id == AppListId::AppList && appListAsViews_ ? appListViews_.size() : lines(id).size());
+  }
+  // One line, without making the list's strings; valid until the list
+  // changes or its strings are made (lines()). The index must be in range.
+  std::string_view LineView(AppListId id, int index) const {
+    if (id == AppListId::AppList && appListAsViews_) return appListViews_[static_cast<std::size_t>(index)];
+    return lines(id)[static_cast<std::size_t>(index)];
+  }
   // The entry of a line; an empty entry for an index out of range.
   AppListEntry EntryAt(AppListId id, int index) const;
   // A line's fields 0-5 as far as it has them, as CommaFieldViews gives
@@ -38,7 +47,7 @@ class AppListCatalogue {
   int FieldViews(AppListId id, int index, std::string_view* fields, std::string& scratch) const {
     if (id == AppListId::AppList && spansValid_) {
       const CommaFieldSpans& spans = appListSpans_[static_cast<std::size_t>(index)];
-      if (spans.known()) return spans.Views(appList_[static_cast<std::size_t>(index)], fields);
+      if (spans.known()) return spans.Views(LineView(id, index), fields);
     }
     return SplitFieldViews(id, index, fields, scratch);
   }
@@ -106,11 +115,20 @@ class AppListCatalogue {
 
  private:
   std::vector<std::string>& mutableLines(AppListId id);
+  // The AppList's lines as strings, made from the file's bytes the first
+  // time they are asked for.
+  void MakeAppListLines() const;
   int SplitFieldViews(AppListId id, int index, std::string_view* fields, std::string& scratch) const;
   bool Save(AppListId id);
 
   std::string folder_;
-  std::vector<std::string> appList_;
+  // Read from its file, the AppList stays in the file's bytes with its
+  // lines as views of them (appListAsViews_) until the strings are asked
+  // for: a listing needs no string per line.
+  mutable std::vector<std::string> appList_;
+  mutable FileBytes appListText_;
+  mutable std::vector<std::string_view> appListViews_;
+  mutable bool appListAsViews_ = false;
   std::vector<std::string> myAppList_;
   std::vector<std::string> categories_;
   // Where the AppList's fields lie, line by line, while spansValid_.

@@ -69,12 +69,11 @@ void ForEachAppListRow(AppListCatalogue& catalogue, AppListId id,
   catalogue.SortAppLists(true);
   std::string_view fields[kAppListFieldCount];
   std::string scratch;
-  const std::vector<std::string>& lines = catalogue.lines(id);
   for (int i = 0, count = catalogue.count(id); i < count; ++i) {
     // Sorted, the lines are read in another order than they were stored
     // in: the bytes of those a few rows ahead are fetched meanwhile.
     if (i + 8 < count) {
-      const std::string& ahead = lines[static_cast<std::size_t>(i + 8)];
+      std::string_view ahead = catalogue.LineView(id, i + 8);
       __builtin_prefetch(ahead.data());
       __builtin_prefetch(ahead.data() + 64);
     }

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstring>
 #include <filesystem>
 #include <functional>
 #include <random>
@@ -91,6 +92,31 @@ TEST_F(CatalogueTest, LinesCrossingEveryReadBoundaryComeOutWhole) {
   EXPECT_TRUE(lines == expected);
   EXPECT_EQ(lines.back(), "tail");
   EXPECT_EQ(ReadLinesFile(home / "none.txt", lines), ReadResult::Missing);
+  // The whole file's bytes, and its lines as views of them, the same.
+  FileBytes bytes;
+  ASSERT_EQ(ReadTextFile(home / "AppList.txt", bytes), ReadResult::Read);
+  EXPECT_EQ(bytes.view(), text);
+  std::vector<std::string_view> views = SplitLineViews(bytes.view());
+  EXPECT_TRUE(std::vector<std::string>(views.begin(), views.end()) == expected);
+  EXPECT_EQ(ReadTextFile(home / "none.txt", bytes), ReadResult::Missing);
+  EXPECT_EQ(ReadTextFile(home.path(), bytes), ReadResult::Unreadable);
+  EXPECT_EQ(bytes.view(), text);
+  // A big file has a buffer of its own; growing one, small or big, keeps
+  // what it holds.
+  std::string big = text;
+  while (big.size() < (std::size_t{5} << 20)) big += text;
+  WriteFile(home / "Big.txt", big);
+  ASSERT_EQ(ReadTextFile(home / "Big.txt", bytes), ReadResult::Read);
+  EXPECT_TRUE(bytes.view() == big);
+  for (std::size_t room : {std::size_t{100}, std::size_t{6} << 20}) {
+    FileBytes grown;
+    ASSERT_TRUE(grown.Grow(64, 0));
+    std::memcpy(grown.data(), big.data(), 64);
+    ASSERT_TRUE(grown.Grow(room, 64));
+    grown.setSize(64);
+    EXPECT_EQ(grown.view(), big.substr(0, 64)) << room;
+    EXPECT_GE(grown.room(), room);
+  }
 }
 
 // The order of the lists: an insertion sort of the lines by their
