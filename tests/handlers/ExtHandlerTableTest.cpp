@@ -204,7 +204,9 @@ TEST_F(ExtHandlerTableTest, APutOffLoadReadsWhenUsedAndUnusedWritesOnlyTheDefaul
       }
     }
     EXPECT_EQ(after, c.after) << c.what;
-    if (c.stored) EXPECT_EQ(entryKey("01").readString("Unknown", ""), "kept") << c.what;
+    if (c.stored) {
+      EXPECT_EQ(entryKey("01").readString("Unknown", ""), "kept") << c.what;
+    }
   }
   ExtHandlerTable t;
   t.LoadForUserWhenUsed("Taro Yamada", false);
