@@ -223,6 +223,10 @@ std::string HtmlRenderer::Rule() const {
 
 void HtmlRenderer::AddBreaks(int count) { breaks_ = std::min(breaks_ + count, 2); }
 
+void HtmlRenderer::BreakTo(int count) {
+  for (; breaks_ < count; ++breaks_) rendered_ += '\n';
+}
+
 void HtmlRenderer::HtmlParse1HtmlText(std::string_view text) {
   if (skipping_) return;
   const char* s = text.data();
@@ -302,13 +306,7 @@ void HtmlRenderer::RenderTag(std::string_view tag, std::string_view src) {
       AddBreaks(1);
       break;
     case TagKind::Paragraph:
-      if (breaks_ == 0) {
-        rendered_ += "\n\n";
-        AddBreaks(2);
-      } else if (breaks_ == 1) {
-        rendered_ += '\n';
-        AddBreaks(1);
-      }
+      BreakTo(2);
       break;
     case TagKind::Title:
       rendered_ += "[[ ";
@@ -318,25 +316,15 @@ void HtmlRenderer::RenderTag(std::string_view tag, std::string_view src) {
       AddBreaks(1);
       break;
     case TagKind::Heading:
-      if (breaks_ == 0) {
-        rendered_ += "\n\n[| ";
-        AddBreaks(2);
-      } else if (breaks_ == 1) {
-        rendered_ += "\n[| ";
-        AddBreaks(1);
-      } else {
-        rendered_ += "[| ";
-      }
+      BreakTo(2);
+      rendered_ += "[| ";
       break;
     case TagKind::EndHeading:
       rendered_ += " |]\n";
       AddBreaks(1);
       break;
     case TagKind::Item:
-      if (breaks_ == 0) {
-        rendered_ += '\n';
-        AddBreaks(1);
-      }
+      BreakTo(1);
       rendered_ += kBullet;
       break;
     case TagKind::Rule:

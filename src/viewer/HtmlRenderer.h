@@ -46,6 +46,8 @@ class HtmlRenderer {
 
  private:
   void AddBreaks(int count);
+  // Line ends until `count` of them stand before what comes next.
+  void BreakTo(int count);
   // `src` the value of the tag's SRC option.
   void RenderTag(std::string_view tag, std::string_view src);
 
