@@ -11,31 +11,16 @@
 #include <cstdlib>
 #include <cstring>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
+#include "common/ByteScan.h"
 #include "platform/FileSystem.h"
 #include "platform/WholeFile.h"
 
 namespace kestrel {
 namespace {
 
-// The first CR or LF in [p, end), or end: sixteen bytes looked at together
-// where there are sixteen, in one pass for both.
+// The first CR or LF in [p, end), or end.
 const char* LineEnd(const char* p, const char* end) {
-#if defined(__SSE2__)
-  const __m128i cr = _mm_set1_epi8('\r'), lf = _mm_set1_epi8('\n');
-  while (end - p >= 16) {
-    __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-    if (int marks = _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(x, cr), _mm_cmpeq_epi8(x, lf)))) {
-      return p + __builtin_ctz(static_cast<unsigned>(marks));
-    }
-    p += 16;
-  }
-#endif
-  while (p < end && *p != '\r' && *p != '\n') ++p;
-  return p;
+  return FindFirstOf4(p, end, '\r', '\n', '\r', '\n');
 }
 
 // Calls `take` with each line of the text, as SplitLines cuts them.

@@ -5,7 +5,7 @@
 #include <istream>
 
 #include "platform/Codepage.h"
-#include "viewer/ByteScan.h"
+#include "common/ByteScan.h"
 
 namespace kestrel {
 namespace {

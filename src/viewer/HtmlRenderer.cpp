@@ -8,7 +8,7 @@
 #include <iterator>
 
 #include "platform/Codepage.h"
-#include "viewer/ByteScan.h"
+#include "common/ByteScan.h"
 
 namespace kestrel {
 namespace {

@@ -1,6 +1,6 @@
 // The first of a few given bytes in a stretch, sixteen bytes at a time where
-// the processor has SSE2: the HTML scans spend most of their time between
-// such bytes.
+// the processor has SSE2: the HTML scans and the line reading of big lists
+// spend most of their time between such bytes.
 #pragma once
 
 #include <cstddef>
