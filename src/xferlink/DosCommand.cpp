@@ -8,6 +8,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <vector>
@@ -24,9 +25,11 @@ constexpr std::size_t kChunk = 64 * 1024;
 // kBlockPipe lets a fast child write on while a block is handled, and reads
 // of up to kBlockChunk mean fewer hand-overs and wake-ups per byte, each
 // block still small enough to stay in the cache through its few passes.
+// (A pipe much larger than a read only lets the child run further ahead
+// into memory that is then cold: measured slower.)
 // (Byte and line events keep kChunk, so no one hand-over holds the owner's
 // thread long.)
-constexpr int kBlockPipe = 1024 * 1024;
+constexpr int kBlockPipe = 256 * 1024;
 constexpr std::size_t kBlockChunk = 256 * 1024;
 constexpr int kPollMs = 100;
 
@@ -121,6 +124,14 @@ int NiceValueOf(TDosCommandPriorityType priority) {
 TDosCommand::TDosCommand() = default;
 
 TDosCommand::~TDosCommand() {
+  if (ownerReads_ && onExecution_) {
+    // As the reader does when its runner goes: the child must not outlive it.
+    Terminate();
+    close(fd_);
+    std::uint32_t code = 0;
+    ReapIfEnded(pid_, true, &code);
+    return;
+  }
   if (reader_.joinable()) {
     Terminate();
     {
@@ -183,6 +194,19 @@ bool TDosCommand::Execute(const std::string& commandLine, const std::string& wor
   exitCode_ = 0;
   onExecution_ = true;
   std::size_t chunk = blocks ? kBlockChunk : kChunk;
+  bool handOver;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    handOver = handOver_ != nullptr;
+  }
+  ownerReads_ = !handOver;
+  if (ownerReads_) {
+    fd_ = fds[0];
+    if (chunk_ != chunk) buffer_ = std::make_unique_for_overwrite<char[]>(chunk);
+    chunk_ = chunk;
+    draining_ = false;
+    return true;
+  }
   reader_ = std::thread([this, fd = fds[0], pid, chunk] { ReaderLoop(fd, pid, chunk); });
   return true;
 }
@@ -300,7 +324,34 @@ void TDosCommand::DeliverLine() {
   line_.clear();
 }
 
+void TDosCommand::DeliverBytes(std::string_view bytes) {
+  if (runBlock_) {
+    if (!bytes.empty()) runBlock_(*this, bytes);
+    return;
+  }
+  for (char c : bytes) {
+    if (runChar_) runChar_(*this, c);
+    if (c == '\n') {
+      DeliverLine();
+    } else {
+      line_.push_back(c);
+      if (line_.size() >= kMaxLine) DeliverLine();
+    }
+  }
+}
+
+void TDosCommand::DeliverEnd(std::uint32_t exitCode) {
+  DeliverBytes(toCp932_.Flush());
+  if (!line_.empty()) DeliverLine();
+  if (!terminated_) exitCode_ = exitCode;
+  pid_ = 0;
+  if (OnTerminate) OnTerminate(*this);
+  onExecution_ = false;
+  JoinReader();
+}
+
 bool TDosCommand::DeliverPending() {
+  if (ownerReads_) return onExecution_ && ReadOnOwnerThread(0);
   Mail mail;
   {
     std::lock_guard<std::mutex> lock(mutex_);
@@ -308,23 +359,8 @@ bool TDosCommand::DeliverPending() {
     mail = std::move(*mail_);
     mail_.reset();
   }
-  auto deliver = [this](std::string_view bytes) {
-    if (runBlock_) {
-      if (!bytes.empty()) runBlock_(*this, bytes);
-      return;
-    }
-    for (char c : bytes) {
-      if (runChar_) runChar_(*this, c);
-      if (c == '\n') {
-        DeliverLine();
-      } else {
-        line_.push_back(c);
-        if (line_.size() >= kMaxLine) DeliverLine();
-      }
-    }
-  };
   if (!mail.end) {
-    deliver(toCp932_.Feed(mail.bytes, converted_));
+    DeliverBytes(toCp932_.Feed(mail.bytes, converted_));
     {
       std::lock_guard<std::mutex> lock(mutex_);
       delivered_ = true;
@@ -332,17 +368,62 @@ bool TDosCommand::DeliverPending() {
     cv_.notify_all();
     return true;
   }
-  deliver(toCp932_.Flush());
-  if (!line_.empty()) DeliverLine();
-  if (!terminated_) exitCode_ = mail.exitCode;
-  pid_ = 0;
-  if (OnTerminate) OnTerminate(*this);
-  onExecution_ = false;
-  JoinReader();
+  DeliverEnd(mail.exitCode);
   return true;
 }
 
+// What ReaderLoop does for one pass, on the owner's thread.
+bool TDosCommand::ReadOnOwnerThread(int timeoutMs) {
+  if (delivering_) return false;
+  struct Delivering {
+    bool& flag;
+    explicit Delivering(bool& f) : flag(f) { flag = true; }
+    ~Delivering() { flag = false; }
+  } delivering(delivering_);
+  auto ended = [this](std::uint32_t code) {
+    close(fd_);
+    fd_ = -1;
+    DeliverEnd(code);
+    return true;
+  };
+  if (draining_) {
+    // The child ended: what it wrote before is in the pipe, but others may
+    // hold the pipe open, so it is not waited for.
+    for (;;) {
+      ssize_t got = read(fd_, buffer_.get(), chunk_);
+      if (got > 0) {
+        DeliverBytes(toCp932_.Feed(std::string_view(buffer_.get(), static_cast<std::size_t>(got)), converted_));
+        return true;
+      }
+      if (got < 0 && errno == EINTR) continue;
+      return ended(drainedCode_);
+    }
+  }
+  bool delivered = false;
+  std::uint32_t code = 0;
+  pollfd p{fd_, POLLIN, 0};
+  if (poll(&p, 1, std::max(timeoutMs, 0)) > 0) {
+    ssize_t got = read(fd_, buffer_.get(), chunk_);
+    if (got > 0) {
+      DeliverBytes(toCp932_.Feed(std::string_view(buffer_.get(), static_cast<std::size_t>(got)), converted_));
+      delivered = true;
+      // A handler may have ended the run (Terminate is still reaped below).
+    } else if (got == 0 || (errno != EINTR && errno != EAGAIN)) {
+      // Every writer closed the pipe: only the exit status is left.
+      ReapIfEnded(pid_, true, &code);
+      return ended(code);
+    }
+  }
+  if (ReapIfEnded(pid_, false, &code)) {
+    fcntl(fd_, F_SETFL, fcntl(fd_, F_GETFL) | O_NONBLOCK);
+    draining_ = true;
+    drainedCode_ = code;
+  }
+  return delivered;
+}
+
 bool TDosCommand::WaitAndDeliver(int timeoutMs) {
+  if (ownerReads_) return onExecution_ && ReadOnOwnerThread(timeoutMs);
   {
     std::unique_lock<std::mutex> lock(mutex_);
     cv_.wait_for(lock, std::chrono::milliseconds(timeoutMs), [this] { return mail_.has_value(); });

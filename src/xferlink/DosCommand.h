@@ -9,8 +9,13 @@
 // so the handlers never run ahead of or behind the pipe, and memory stays
 // bounded however much the child writes. The owner's thread runs the
 // handlers in DeliverPending(); a HandOver tells it when to call that (the
-// Qt one queues the call into the event loop); without one, the owner pumps
-// with WaitAndDeliver() or WaitForTermination().
+// Qt one queues the call into the event loop).
+//
+// A run started without a HandOver has no reader thread: the owner pumps
+// with WaitAndDeliver() or WaitForTermination(), and those read the pipe
+// on the owner's thread themselves, in the same order and the same blocks,
+// sparing two thread wake-ups per block. A HandOver set during such a run
+// applies from the next one.
 #pragma once
 
 #include <sys/types.h>
@@ -82,8 +87,9 @@ class TDosCommand {
   // Delivers output until the end has been reported (owner's thread).
   void WaitForTermination();
 
-  // Owner's thread: runs the handlers for what the reader has handed over.
-  // Answers whether anything was delivered.
+  // Owner's thread: runs the handlers for what the reader has handed over
+  // (without a reader, for what the pipe holds now). Answers whether
+  // anything was delivered.
   bool DeliverPending();
   // Owner's thread: waits up to `timeoutMs` for something to deliver, then
   // delivers it. Answers whether anything was delivered.
@@ -113,6 +119,11 @@ class TDosCommand {
   };
 
   void ReaderLoop(int fd, pid_t pid, std::size_t chunk);
+  // A run without a reader: reads what the pipe holds within `timeoutMs`
+  // and delivers it, or the end. Answers whether anything was delivered.
+  bool ReadOnOwnerThread(int timeoutMs);
+  void DeliverBytes(std::string_view bytes);
+  void DeliverEnd(std::uint32_t exitCode);
   // Reader thread: hands `mail` over and waits until it was delivered.
   // False when the runner is going away.
   bool Hand(Mail mail, bool wait);
@@ -128,6 +139,15 @@ class TDosCommand {
   std::string lastError_;
   pid_t pid_ = 0;
   std::thread reader_;
+  // The run without a reader: its pipe and buffer; once the child ended,
+  // the pipe is drained without waiting, the exit code kept meanwhile.
+  bool ownerReads_ = false;
+  int fd_ = -1;
+  std::size_t chunk_ = 0;
+  std::unique_ptr<char[]> buffer_;
+  bool draining_ = false;
+  std::uint32_t drainedCode_ = 0;
+  bool delivering_ = false;  // a handler that pumps again reads nothing
 
   // Copies of the output handlers for the current run.
   OutputCharEvent runChar_;

@@ -4,6 +4,7 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <string>
 #include <vector>
 
@@ -246,4 +247,37 @@ TEST(DosCommandTest, BlocksGoToAnOwnerThatObservesNoByteOrLine) {
   EXPECT_EQ(r.lines, std::vector<std::string>{"ab"});
   EXPECT_EQ(r.chars, "ab\n");
   EXPECT_EQ(blocks, "");
+}
+
+// Read on the owner's thread (no hand-over) or handed over by the reader
+// thread, the owner sees the same: the lines in order, a handler that pumps
+// again gets nothing out of turn, and a child that ends while a grandchild
+// still holds the pipe ends the run without waiting for the grandchild.
+TEST(DosCommandTest, TheOwnersThreadReadsWhatTheReaderWouldHandOver) {
+  struct NoWake : HandOver {
+    void Wake() override {}
+  };
+  for (bool handOver : {false, true}) {
+    SCOPED_TRACE(handOver ? "hand-over" : "owner reads");
+    TempHome home;
+    TDosCommand dc;
+    NoWake wake;
+    if (handOver) dc.setHandOver(&wake);
+    Recorder r(dc);
+    int outOfTurn = 0;
+    dc.OnOutputLine = [&](TDosCommand& sender, const std::string& s) {
+      r.lines.push_back(s);
+      if (sender.WaitAndDeliver(0) || sender.DeliverPending()) ++outOfTurn;
+    };
+    auto started = std::chrono::steady_clock::now();
+    ASSERT_TRUE(dc.Execute(Sh("echo one; printf 'two\\nthree\\n'; (sleep 30; echo late) & exit 3"), ""));
+    pid_t group = dc.childPid();
+    dc.WaitForTermination();
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(20));
+    EXPECT_EQ(r.lines, (std::vector<std::string>{"one", "two", "three"}));
+    EXPECT_EQ(outOfTurn, 0);
+    EXPECT_EQ(r.terminates, 1);
+    EXPECT_EQ(dc.ExitCode(), 3u);
+    kill(-group, SIGKILL);
+  }
 }
