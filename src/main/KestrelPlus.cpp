@@ -102,6 +102,7 @@ int RunKestrelPlus(int argc, char** argv) {
     return 1;
   }
   if (!mutex) return 0;
+  FontConfigurationReader fonts;
   // A running instance that ended meanwhile took only the first ones.
   args.erase(args.begin(), args.begin() + static_cast<std::ptrdiff_t>(forwarded));
   RemoveLeftoversOfEndedRunsEverywhere();
@@ -122,6 +123,7 @@ int RunKestrelPlus(int argc, char** argv) {
   QApplication::setApplicationName(kApplicationTitle);
   QApplication::setStyle(NewApplicationStyle());
   InstallInterfaceLanguage(app, ChooseLanguage(LanguageSetting(), [](const char* n) { return std::getenv(n); }));
+  fonts.Wait();
   UseJapaneseInterfaceFont(app);
   QtPrompter prompter;
   QtDialogs dialogs;

@@ -3,6 +3,10 @@
 #include <QApplication>
 #include <QFontDatabase>
 
+#include <fontconfig/fontconfig.h>
+
+#include <system_error>
+
 namespace kestrel {
 
 QStringList JapaneseInterfaceFamilies() {
@@ -29,6 +33,19 @@ void UseJapaneseInterfaceFont(QApplication& app) {
   // their Japanese forms, and the text needs one font instead of a Latin
   // one plus a search of every installed font for the missing glyphs.
   app.setFont(WithPreferredFamilies(QApplication::font(), JapaneseInterfaceFamilies()));
+}
+
+FontConfigurationReader::FontConfigurationReader() {
+  try {
+    // Made current for the whole program; the later questions find it read.
+    thread_ = std::thread([] { FcInit(); });
+  } catch (const std::system_error&) {
+    // No thread: the first font question reads it as before.
+  }
+}
+
+void FontConfigurationReader::Wait() {
+  if (thread_.joinable()) thread_.join();
 }
 
 }  // namespace kestrel

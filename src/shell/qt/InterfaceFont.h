@@ -4,6 +4,8 @@
 #include <QFont>
 #include <QStringList>
 
+#include <thread>
+
 class QApplication;
 
 namespace kestrel {
@@ -18,5 +20,21 @@ QFont WithPreferredFamilies(const QFont& base, const QStringList& preferred);
 
 // Gives the application its Japanese interface font.
 void UseJapaneseInterfaceFont(QApplication& app);
+
+// Reads the system's font configuration (fontconfig's files and caches) on
+// another core from its making, which the first font question, that of
+// UseJapaneseInterfaceFont, would otherwise read on this one. Wait() before
+// anything asks about fonts; the destructor waits too.
+class FontConfigurationReader {
+ public:
+  FontConfigurationReader();
+  ~FontConfigurationReader() { Wait(); }
+  FontConfigurationReader(const FontConfigurationReader&) = delete;
+  FontConfigurationReader& operator=(const FontConfigurationReader&) = delete;
+  void Wait();
+
+ private:
+  std::thread thread_;
+};
 
 }  // namespace kestrel
