@@ -1,7 +1,8 @@
 // TDosCommand runs one console program at a time as a child without input,
 // reads what it writes to standard output and standard error (one pipe, in
-// the order written) on a reader thread, and hands every byte and every line
-// to its owner's handlers on the owner's thread, in Shift_JIS (converted
+// the order written) on a reader thread (or, without a HandOver, on the
+// owner's thread; see below), and hands every byte and every line to its
+// owner's handlers on the owner's thread, in Shift_JIS (converted
 // from the locale's encoding, see ChildText.h).
 //
 // The hand-over is synchronous: the reader hands over what it has read and
