@@ -353,15 +353,18 @@ void THtmlParse::StartTag() {
 void THtmlParse::OpenTag(const char* data, std::size_t n, std::size_t& pos) {
   // A tag done with here and a "<" right after it: the next tag is opened
   // in the same call, as the text run between them is empty, sparing markup
-  // a way out and back in per tag.
-  for (;; ++pos) {
+  // a way out and back in per tag. The place is kept in a local: through
+  // the reference it would go to memory and back on every tag, and again
+  // around each handler call.
+  std::size_t at = pos;
+  for (;; ++at) {
     StartTag();
 #if defined(__SSE2__)
     // Most tags are a short name ended by ">" or a blank: with sixteen bytes
     // at hand the name is upper-cased and looked at in one step. Anything
     // else is left to RunTag from the start.
-    if (stop_ || n - pos < 16) return;
-    const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + pos));
+    if (stop_ || n - at < 16) break;
+    const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + at));
     // The bytes CopyTagStretch stops at, unquoted.
     const __m128i special = _mm_or_si128(
         _mm_or_si128(_mm_or_si128(_mm_cmplt_epi8(x, _mm_set1_epi8(0x21)),
@@ -370,11 +373,11 @@ void THtmlParse::OpenTag(const char* data, std::size_t n, std::size_t& pos) {
                                   _mm_cmpeq_epi8(x, _mm_set1_epi8('=')))),
         _mm_or_si128(_mm_cmpeq_epi8(x, _mm_set1_epi8('"')), _mm_cmpeq_epi8(x, _mm_set1_epi8('\''))));
     const unsigned bits = static_cast<unsigned>(_mm_movemask_epi8(special));
-    if (bits == 0) return;
+    if (bits == 0) break;
     const std::size_t length = static_cast<unsigned>(__builtin_ctz(bits));
-    const char after = data[pos + length];
+    const char after = data[at + length];
     const bool blank = after == ' ' || after == '\t' || after == '\n';
-    if (length == 0 || (after != '>' && !blank)) return;
+    if (length == 0 || (after != '>' && !blank)) break;
     const __m128i lower = _mm_and_si128(_mm_cmpgt_epi8(x, _mm_set1_epi8('a' - 1)),
                                         _mm_cmplt_epi8(x, _mm_set1_epi8('z' + 1)));
     _mm_storeu_si128(reinterpret_cast<__m128i*>(tag_.data()),
@@ -382,23 +385,24 @@ void THtmlParse::OpenTag(const char* data, std::size_t n, std::size_t& pos) {
     nameStart_ = 0;
     nameLength_ = length;
     tagUsed_ = tokenStart_ = length;
-    pos += length + 1;
+    at += length + 1;
     const bool ignored = IgnoreTag && IgnoreTag(std::string_view(tag_.data(), length));
     if (after == '>') {
       inTag_ = false;
       if (!ignored) RaiseTag();
     } else if (ignored) {
       const Byte* const begin = reinterpret_cast<const Byte*>(data);
-      if (const Byte* rest = SkipTagRest(begin + pos, begin + n)) {
-        pos = static_cast<std::size_t>(rest - begin);
+      if (const Byte* rest = SkipTagRest(begin + at, begin + n)) {
+        at = static_cast<std::size_t>(rest - begin);
         inTag_ = false;
       }
     }
-    if (inTag_ || stop_ || pos >= n || data[pos] != '<') return;
+    if (inTag_ || stop_ || at >= n || data[at] != '<') break;
 #else
-    return;
+    break;
 #endif
   }
+  pos = at;
 }
 
 std::size_t THtmlParse::Run(const char* data, std::size_t n, bool final) {
@@ -414,7 +418,14 @@ std::size_t THtmlParse::Run(const char* data, std::size_t n, bool final) {
 // keeps the byte after it, so neither a trail byte nor an escaped "<" can
 // end the run; CR LF reads as one LF. Answers false when it must wait for
 // more bytes.
-bool THtmlParse::RunText(const char* data, std::size_t n, std::size_t& pos, bool final) {
+bool THtmlParse::RunText(const char* data, std::size_t n, std::size_t& place, bool final) {
+  // Worked on in a local and given back on every way out, as in OpenTag.
+  std::size_t pos = place;
+  struct GiveBack {
+    std::size_t& to;
+    const std::size_t& from;
+    ~GiveBack() { to = from; }
+  } giveBack{place, pos};
   if (data[pos] == '<' && token_.empty()) {
     // No text between two tags, the usual case in markup.
     ++pos;
