@@ -22,13 +22,15 @@ measure() {
 # to the microsecond, through the bench's cpu-time program (/usr/bin/time
 # rounds to 10 ms; the shell's `time` rounds user and system time each to
 # the millisecond, off by up to 1 ms in all on a run of a few). Without
-# cpu-time built, the shell's timing.
+# cpu-time built, the shell's timing. PRECISE_BEFORE, when set, is run
+# untimed before each run (to undo what the last run left behind).
 precise() {
   local runs=$1; shift
   local best="" t TIMEFORMAT='%3U %3S' out
   local cputime=${BUILD_DIR:-build}/bin/cpu-time
   out=$(mktemp)
   for _ in $(seq "$runs"); do
+    if [ -n "${PRECISE_BEFORE:-}" ]; then eval "$PRECISE_BEFORE"; fi
     if [ -x "$cputime" ]; then
       "$cputime" "$out" "$@" >/dev/null 2>&1 </dev/null || true
       t=$(awk '{ printf "%.6f", $1 }' "$out")
