@@ -75,17 +75,22 @@ std::optional<std::string> ReadWholeFile(const std::string& path) {
   return ReadRegularFile(path, kMaxWholeFileBytes);
 }
 
+bool WriteAll(int fd, std::string_view bytes) {
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    done += static_cast<std::size_t>(n);
+  }
+  return true;
+}
+
 bool ReplaceFileContents(const std::string& path, const std::string& bytes, bool shortLived) {
   std::string temp;
   int fd = OpenPartFileFor(path, temp);
   if (fd < 0) return false;
-  bool ok = true;
-  for (std::size_t done = 0; ok && done < bytes.size();) {
-    ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    ok = n > 0;
-    if (ok) done += static_cast<std::size_t>(n);
-  }
+  bool ok = WriteAll(fd, bytes);
   // The file keeps its mode; a new one gets the usual one.
   struct stat st;
   mode_t mode = 0;

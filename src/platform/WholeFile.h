@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace kestrel {
 
@@ -21,6 +22,9 @@ std::optional<std::string> ReadRegularFile(const std::string& path, std::size_t 
                                            std::string* error = nullptr);
 // The same with the bound above.
 std::optional<std::string> ReadWholeFile(const std::string& path);
+// Writes all of `bytes` to `fd`, again after a signal or a short write;
+// false when a write failed.
+bool WriteAll(int fd, std::string_view bytes);
 // Replaces (or creates) the file with `bytes`, keeping an existing file's
 // mode; false when it could not be written, and then an existing file is
 // left as it was. A `shortLived` file (deleted again within the run, its

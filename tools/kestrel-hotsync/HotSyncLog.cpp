@@ -4,7 +4,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <cstdio>
 #include <ctime>
 
@@ -51,14 +50,8 @@ bool HotSyncLog::add(const std::string& file, const std::string& database,
   if (size + line.size() < kHotSyncLogLimit) {
     int fd = open(path_.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0644);
     if (fd < 0) return false;
-    std::size_t done = 0;
-    while (done < line.size()) {
-      ssize_t n = write(fd, line.data() + done, line.size() - done);
-      if (n < 0 && errno == EINTR) continue;
-      if (n <= 0) break;
-      done += static_cast<std::size_t>(n);
-    }
-    return close(fd) == 0 && done == line.size();
+    bool written = WriteAll(fd, line);
+    return close(fd) == 0 && written;
   }
   std::string old = ReadWholeFile(path_).value_or("");
   // Keep the newer half, from a line's start.

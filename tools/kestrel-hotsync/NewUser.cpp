@@ -44,17 +44,6 @@ std::vector<std::string> FolderEntries(const std::string& folder) {
   return names;
 }
 
-bool WriteAll(int fd, const std::string& bytes) {
-  std::size_t done = 0;
-  while (done < bytes.size()) {
-    ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    done += static_cast<std::size_t>(n);
-  }
-  return true;
-}
-
 // Replaces `path` so that a crash leaves the old file or the new one, never
 // a part: the bytes go beside it and reach the disk before the rename, and
 // the rename reaches it before the answer. Keeps the old file's mode.
