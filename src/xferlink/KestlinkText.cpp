@@ -3,10 +3,8 @@
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
+#include "common/ByteScan.h"
 #include "platform/Codepage.h"
 #include "platform/Process.h"
 #include "common/MessageBoxes.h"
@@ -140,26 +138,6 @@ void KestlinkText::OnChar(char c) {
 }
 
 namespace {
-// The first LF in [p, end), or null. Console lines are short: sixteen bytes
-// at a time inline beat a call to memchr for each.
-const char* FindLf(const char* p, const char* end) {
-#if defined(__SSE2__)
-  const __m128i lf = _mm_set1_epi8('\n');
-  for (; end - p >= 32; p += 32) {
-    __m128i a = _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)), lf);
-    __m128i b = _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16)), lf);
-    unsigned at = static_cast<unsigned>(_mm_movemask_epi8(a)) | static_cast<unsigned>(_mm_movemask_epi8(b)) << 16;
-    if (at != 0) return p + __builtin_ctz(at);
-  }
-  for (; end - p >= 16; p += 16) {
-    __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-    int at = _mm_movemask_epi8(_mm_cmpeq_epi8(v, lf));
-    if (at != 0) return p + __builtin_ctz(static_cast<unsigned>(at));
-  }
-#endif
-  return static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(end - p)));
-}
-
 // OnLine looks at no more of a line than this once the connection stands.
 constexpr std::size_t kPrefixLooked = 22;
 }  // namespace
@@ -187,8 +165,8 @@ const char* KestlinkText::PassFinishedLines(const char* p, const char* end, cons
   if (!lines_.back().empty()) return p;
   const char* run = p;
   while (p < end) {
-    const char* lf = FindLf(p, end);
-    if (!lf || end - lf < 2 || lf[1] == '\n' || lf[1] == '\r') break;
+    const char* lf = FindByte(p, end, '\n');
+    if (end - lf < 2 || lf[1] == '\n' || lf[1] == '\r') break;
     // A longer one is cut as the runner and the pane cut it.
     if (static_cast<std::size_t>(lf - p) >= std::min(kMaxLineBytes, TDosCommand::kMaxLine)) break;
     if (!nextCr || nextCr < p) {

@@ -8,12 +8,10 @@
 #include <memory>
 #include <string>
 #include <sys/stat.h>
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
 #include "RegisteredUser.h"
 #include "Verbs.h"
+#include "common/ByteScan.h"
 #include "platform/Codepage.h"
 #include "platform/Home.h"
 #include "platform/Termination.h"
@@ -29,53 +27,17 @@ bool IsFolder(const std::string& p) {
 }
 
 // Copies `in` to `o` with each LF as CR LF; answers the end of what it
-// wrote. `o` has room for twice `in`.
+// wrote. `o` has room for twice `in`, which covers the copy's overrun.
 char* WithCrLf(std::string_view in, char* o) {
   const char* p = in.data();
   const char* end = p + in.size();
-#if defined(__SSE2__)
-  // Thirty-two or sixteen bytes copied at once, kept up to the first LF
-  // among them; the copy never runs past twice what was read.
-  const __m128i lf = _mm_set1_epi8('\n');
-  while (end - p >= 32) {
-    __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-    __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(o), a);
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(o + 16), b);
-    unsigned at = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(a, lf))) |
-                  static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(b, lf))) << 16;
-    if (at == 0) {
-      p += 32;
-      o += 32;
-      continue;
-    }
-    int k = __builtin_ctz(at);
-    p += k + 1;
-    o += k;
+  while (true) {
+    CopyUntilByte(p, end, o, '\n');
+    if (p == end) return o;
     *o++ = '\r';
     *o++ = '\n';
+    ++p;
   }
-  while (end - p >= 16) {
-    __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(o), v);
-    int at = _mm_movemask_epi8(_mm_cmpeq_epi8(v, lf));
-    if (at == 0) {
-      p += 16;
-      o += 16;
-      continue;
-    }
-    int k = __builtin_ctz(static_cast<unsigned>(at));
-    p += k + 1;
-    o += k;
-    *o++ = '\r';
-    *o++ = '\n';
-  }
-#endif
-  for (; p < end; ++p) {
-    if (*p == '\n') *o++ = '\r';
-    *o++ = *p;
-  }
-  return o;
 }
 
 // Finished pane lines to the terminal (LF) and the log (CR LF), the log's
