@@ -186,8 +186,7 @@ bool IsSrcOption(std::string_view option) {
          upper(option[2]) == 'C' && (option.size() == 3 || option[3] == '=');
 }
 
-template <class Option>
-std::string_view SrcValue(const std::vector<Option>& options) {
+std::string_view SrcValue(const std::vector<std::string_view>& options) {
   for (std::string_view option : options) {
     if (IsSrcOption(option)) return option.substr(std::min<std::size_t>(option.size(), 4));
   }
@@ -275,21 +274,11 @@ void HtmlRenderer::HtmlParse1HtmlText(std::string_view text) {
   rendered_.resize(static_cast<std::size_t>(o - origin));
 }
 
-// Most tags do nothing, skipping or not: those end here.
-void HtmlRenderer::HtmlParse1HtmlTag(const std::string& tag,
-                                     const std::vector<std::string>& options) {
-  const TagKind kind = KindOf(tag);
-  if (kind != TagKind::Other) RenderTag(tag, kind == TagKind::Image ? SrcValue(options) : "");
-}
-
 void HtmlRenderer::HtmlParse1HtmlTag(std::string_view tag,
                                      const std::vector<std::string_view>& options) {
   const TagKind kind = KindOf(tag);
-  if (kind != TagKind::Other) RenderTag(tag, kind == TagKind::Image ? SrcValue(options) : "");
-}
-
-void HtmlRenderer::RenderTag(std::string_view tag, std::string_view src) {
-  const TagKind kind = KindOf(tag);
+  // Most tags do nothing, skipping or not: those end here.
+  if (kind == TagKind::Other) return;
   if (kind == TagKind::Skip) {
     skipping_ = true;
     return;
@@ -334,6 +323,7 @@ void HtmlRenderer::RenderTag(std::string_view tag, std::string_view src) {
       AddBreaks(1);
       break;
     case TagKind::Image: {
+      std::string_view src = SrcValue(options);
       if (!src.empty()) {
         rendered_ += "<Image:";
         rendered_ += src;

@@ -27,8 +27,6 @@ class HtmlRenderer {
   void Attach(THtmlParse& parser);
 
   void HtmlParse1HtmlText(std::string_view text);
-  void HtmlParse1HtmlTag(const std::string& tag, const std::vector<std::string>& options);
-  // The same for the parser's views of a tag.
   void HtmlParse1HtmlTag(std::string_view tag, const std::vector<std::string_view>& options);
 
   const std::string& RenderedText() const { return rendered_; }
@@ -48,8 +46,6 @@ class HtmlRenderer {
   void AddBreaks(int count);
   // Line ends until `count` of them stand before what comes next.
   void BreakTo(int count);
-  // `src` the value of the tag's SRC option.
-  void RenderTag(std::string_view tag, std::string_view src);
 
   int wrapWidth_;
   std::string rendered_;
