@@ -76,6 +76,20 @@ inline __m128i UpperAscii(__m128i x) {
                                       _mm_cmplt_epi8(x, _mm_set1_epi8('z' + 1)));
   return _mm_sub_epi8(x, _mm_and_si128(lower, _mm_set1_epi8(0x20)));
 }
+
+// Which of sixteen tag bytes may have a meaning of their own, as a mask:
+// the backslash, the quotes, "=" and, unquoted, every byte up to the space
+// (0x80 and above compare below it too) and ">"; quoted, 0x80 and above
+// and CR.
+inline unsigned StretchStops(__m128i x, bool quoted) {
+  const __m128i below = _mm_set1_epi8(quoted ? 0 : 0x21);
+  const __m128i other = _mm_set1_epi8(quoted ? '\r' : '>');
+  const __m128i special = _mm_or_si128(
+      _mm_or_si128(_mm_or_si128(_mm_cmplt_epi8(x, below), _mm_cmpeq_epi8(x, other)),
+                   _mm_or_si128(_mm_cmpeq_epi8(x, _mm_set1_epi8('\\')), _mm_cmpeq_epi8(x, _mm_set1_epi8('=')))),
+      _mm_or_si128(_mm_cmpeq_epi8(x, _mm_set1_epi8('"')), _mm_cmpeq_epi8(x, _mm_set1_epi8('\''))));
+  return static_cast<unsigned>(_mm_movemask_epi8(special));
+}
 #endif
 
 // Copies the start of a stretch of ordinary tag bytes at p, sixteen bytes
@@ -87,28 +101,11 @@ inline __m128i UpperAscii(__m128i x) {
 inline std::size_t CopyTagStretch(const Byte* p, const Byte* limit, char* out, bool quoted,
                                   bool upper) {
 #if defined(__SSE2__)
-  const __m128i backslash = _mm_set1_epi8('\\');
-  const __m128i dquote = _mm_set1_epi8('"');
-  const __m128i squote = _mm_set1_epi8('\'');
-  const __m128i equals = _mm_set1_epi8('=');
-  // Unquoted: every byte up to the space (0x80 and above compare below it
-  // too) and ">"; quoted: 0x80 and above and CR.
-  const __m128i below = _mm_set1_epi8(quoted ? 0 : 0x21);
-  const __m128i other = _mm_set1_epi8(quoted ? '\r' : '>');
   std::size_t done = 0;
   while (limit - p - static_cast<std::ptrdiff_t>(done) >= 16) {
     __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + done));
-    const __m128i special = _mm_or_si128(
-        _mm_or_si128(_mm_or_si128(_mm_cmplt_epi8(x, below), _mm_cmpeq_epi8(x, other)),
-                     _mm_or_si128(_mm_cmpeq_epi8(x, backslash), _mm_cmpeq_epi8(x, equals))),
-        _mm_or_si128(_mm_cmpeq_epi8(x, dquote), _mm_cmpeq_epi8(x, squote)));
-    if (upper) {
-      const __m128i lower = _mm_and_si128(_mm_cmpgt_epi8(x, _mm_set1_epi8('a' - 1)),
-                                          _mm_cmplt_epi8(x, _mm_set1_epi8('z' + 1)));
-      x = _mm_sub_epi8(x, _mm_and_si128(lower, _mm_set1_epi8(0x20)));
-    }
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + done), x);
-    const unsigned bits = static_cast<unsigned>(_mm_movemask_epi8(special));
+    const unsigned bits = StretchStops(x, quoted);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + done), upper ? UpperAscii(x) : x);
     if (bits != 0) return done + static_cast<unsigned>(__builtin_ctz(bits));
     done += 16;
   }
@@ -365,23 +362,13 @@ void THtmlParse::OpenTag(const char* data, std::size_t n, std::size_t& pos) {
     // else is left to RunTag from the start.
     if (stop_ || n - at < 16) break;
     const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + at));
-    // The bytes CopyTagStretch stops at, unquoted.
-    const __m128i special = _mm_or_si128(
-        _mm_or_si128(_mm_or_si128(_mm_cmplt_epi8(x, _mm_set1_epi8(0x21)),
-                                  _mm_cmpeq_epi8(x, _mm_set1_epi8('>'))),
-                     _mm_or_si128(_mm_cmpeq_epi8(x, _mm_set1_epi8('\\')),
-                                  _mm_cmpeq_epi8(x, _mm_set1_epi8('=')))),
-        _mm_or_si128(_mm_cmpeq_epi8(x, _mm_set1_epi8('"')), _mm_cmpeq_epi8(x, _mm_set1_epi8('\''))));
-    const unsigned bits = static_cast<unsigned>(_mm_movemask_epi8(special));
+    const unsigned bits = StretchStops(x, false);
     if (bits == 0) break;
     const std::size_t length = static_cast<unsigned>(__builtin_ctz(bits));
     const char after = data[at + length];
     const bool blank = after == ' ' || after == '\t' || after == '\n';
     if (length == 0 || (after != '>' && !blank)) break;
-    const __m128i lower = _mm_and_si128(_mm_cmpgt_epi8(x, _mm_set1_epi8('a' - 1)),
-                                        _mm_cmplt_epi8(x, _mm_set1_epi8('z' + 1)));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(tag_.data()),
-                     _mm_sub_epi8(x, _mm_and_si128(lower, _mm_set1_epi8(0x20))));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(tag_.data()), UpperAscii(x));
     nameStart_ = 0;
     nameLength_ = length;
     tagUsed_ = tokenStart_ = length;
