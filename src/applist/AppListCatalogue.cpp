@@ -356,6 +356,10 @@ std::vector<std::string>& AppListCatalogue::mutableLines(AppListId id) {
 void AppListCatalogue::MakeAppListLines() const {
   // The spans are offsets within each line, so they hold for the strings.
   appList_.assign(appListViews_.begin(), appListViews_.end());
+  DropAppListBytes();
+}
+
+void AppListCatalogue::DropAppListBytes() const {
   appListAsViews_ = false;
   std::vector<std::string_view>().swap(appListViews_);
   appListText_ = FileBytes();
@@ -538,9 +542,7 @@ bool AppListCatalogue::SortMyAppListAgain() {
 void AppListCatalogue::ReplaceAppList(std::string_view document) {
   if (!loaded_) LoadAppLists();
   appList_ = SplitLines(document);
-  appListAsViews_ = false;
-  std::vector<std::string_view>().swap(appListViews_);
-  appListText_ = FileBytes();
+  DropAppListBytes();
   spansValid_ = false;
   listsSorted_ = false;
   appListInOrder_ = false;

@@ -118,6 +118,8 @@ class AppListCatalogue {
   // The AppList's lines as strings, made from the file's bytes the first
   // time they are asked for.
   void MakeAppListLines() const;
+  // Lets the file's bytes and their views go: the strings hold the list.
+  void DropAppListBytes() const;
   int SplitFieldViews(AppListId id, int index, std::string_view* fields, std::string& scratch) const;
   bool Save(AppListId id);
 

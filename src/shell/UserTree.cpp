@@ -182,12 +182,14 @@ void UserTree::MakeChildren(int node) {
 
 void UserTree::MakeAround(int node) {
   if (!alive(node)) return;
-  for (int a = parent(node); a >= 0; a = parent(a)) {
-    // Copied: making children appends nodes.
-    std::vector<int> around = children(a);
-    for (int c : around) MakeChildren(c);
-  }
+  for (int a = parent(node); a >= 0; a = parent(a)) MakeChildrenOfChildren(a);
   MakeChildren(node);
+}
+
+void UserTree::MakeChildrenOfChildren(int node) {
+  // Copied: making children appends nodes.
+  std::vector<int> shown = children(node);
+  for (int c : shown) MakeChildren(c);
 }
 
 void UserTree::Forgo(int node) {
@@ -248,11 +250,8 @@ void UserTree::setImage(int node, int image) {
 }
 
 void UserTree::setExpanded(int node, bool expanded) {
-  if (expanded) {
-    // What an expanded node shows: its children, and whether each has any.
-    std::vector<int> shown = children(node);
-    for (int c : shown) MakeChildren(c);
-  }
+  // What an expanded node shows: its children, and whether each has any.
+  if (expanded) MakeChildrenOfChildren(node);
   if (nodes_.at(node).expanded == expanded) return;
   nodes_[node].expanded = expanded;
   if (observer_) observer_->TreeNodeChanged(node);

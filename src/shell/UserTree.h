@@ -175,6 +175,8 @@ class UserTree {
   };
   void Bury(int node, bool detach);
   void MakeChildren(int node);
+  // Makes the put-off children of each of the node's children.
+  void MakeChildrenOfChildren(int node);
   // Drops the put-off children of a subtree about to go.
   void Forgo(int node);
 

@@ -473,17 +473,16 @@ class SqliteRegistry : public Registry {
   enum SavepointVerb { kSavepoint, kRelease, kRollbackTo };
   int runSavepoint(SavepointVerb verb, int depth) noexcept {
     static constexpr int kKept = 16;
+    static constexpr const char* kVerbs[] = {"SAVEPOINT s", "RELEASE s", "ROLLBACK TO s"};
     static const auto sql = [] {
       std::array<std::array<std::string, kKept>, 3> t;
-      const char* verbs[] = {"SAVEPOINT s", "RELEASE s", "ROLLBACK TO s"};
       for (int v = 0; v < 3; ++v) {
-        for (int d = 0; d < kKept; ++d) t[v][d] = verbs[v] + std::to_string(d);
+        for (int d = 0; d < kKept; ++d) t[v][d] = kVerbs[v] + std::to_string(d);
       }
       return t;
     }();
     if (depth >= 0 && depth < kKept) return runKept(sql[verb][depth].c_str());
-    const char* verbs[] = {"SAVEPOINT s", "RELEASE s", "ROLLBACK TO s"};
-    return sqlite3_exec(db_, (verbs[verb] + std::to_string(depth)).c_str(), nullptr, nullptr, nullptr);
+    return sqlite3_exec(db_, (kVerbs[verb] + std::to_string(depth)).c_str(), nullptr, nullptr, nullptr);
   }
 
   Stmt prepare(const char* sql) {
