@@ -380,6 +380,9 @@ bool TDosCommand::ReadOnOwnerThread(int timeoutMs) {
     explicit Delivering(bool& f) : flag(f) { flag = true; }
     ~Delivering() { flag = false; }
   } delivering(delivering_);
+  auto deliverRead = [this](ssize_t got) {
+    DeliverBytes(toCp932_.Feed(std::string_view(buffer_.get(), static_cast<std::size_t>(got)), converted_));
+  };
   auto ended = [this](std::uint32_t code) {
     close(fd_);
     fd_ = -1;
@@ -392,7 +395,7 @@ bool TDosCommand::ReadOnOwnerThread(int timeoutMs) {
     for (;;) {
       ssize_t got = read(fd_, buffer_.get(), chunk_);
       if (got > 0) {
-        DeliverBytes(toCp932_.Feed(std::string_view(buffer_.get(), static_cast<std::size_t>(got)), converted_));
+        deliverRead(got);
         return true;
       }
       if (got < 0 && errno == EINTR) continue;
@@ -405,7 +408,7 @@ bool TDosCommand::ReadOnOwnerThread(int timeoutMs) {
   if (poll(&p, 1, std::max(timeoutMs, 0)) > 0) {
     ssize_t got = read(fd_, buffer_.get(), chunk_);
     if (got > 0) {
-      DeliverBytes(toCp932_.Feed(std::string_view(buffer_.get(), static_cast<std::size_t>(got)), converted_));
+      deliverRead(got);
       delivered = true;
       // A handler may have ended the run (Terminate is still reaped below).
     } else if (got == 0 || (errno != EINTR && errno != EAGAIN)) {
