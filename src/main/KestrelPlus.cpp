@@ -5,11 +5,14 @@
 #include <cstdlib>
 #include <exception>
 #include <filesystem>
+#include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "applist/qt/AppListCommands.h"
 #include "common/MessageBoxes.h"
+#include "common/Prompter.h"
 #include "common/qt/QtDialogs.h"
 #include "common/qt/QtPrompter.h"
 #include "common/qt/QtTranslate.h"
@@ -74,6 +77,22 @@ std::string LanguageSetting() {
   }
 }
 
+// Until the interface font is in place, a box first puts it there: the
+// boxes of the reading done before the window, while the fonts are read.
+class FontFirstPrompter : public Prompter {
+ public:
+  FontFirstPrompter(Prompter& boxes, std::function<void()> fontReady)
+      : boxes_(boxes), fontReady_(std::move(fontReady)) {}
+  Button show(BoxKind kind, const std::string& caption, const std::string& text) override {
+    fontReady_();
+    return boxes_.show(kind, caption, text);
+  }
+
+ private:
+  Prompter& boxes_;
+  std::function<void()> fontReady_;
+};
+
 }  // namespace
 
 // Every subsystem that adds commands, in the order they are registered.
@@ -123,20 +142,32 @@ int RunKestrelPlus(int argc, char** argv) {
   QApplication::setApplicationName(kApplicationTitle);
   QApplication::setStyle(NewApplicationStyle());
   InstallInterfaceLanguage(app, ChooseLanguage(LanguageSetting(), [](const char* n) { return std::getenv(n); }));
-  fonts.Wait();
-  UseJapaneseInterfaceFont(app);
+  bool fontReady = false;
+  auto readyFont = [&] {
+    if (fontReady) return;
+    fontReady = true;
+    fonts.Wait();
+    UseJapaneseInterfaceFont(app);
+  };
   QtPrompter prompter;
   QtDialogs dialogs;
-  if (!headless) {
-    SetPrompter(&prompter);
-    SetDialogs(&dialogs);
-  }
+  FontFirstPrompter beforeTheFont(prompter, readyFont);
   bool failed = false;
   try {
+    // The window's first reading, done while the fonts are read rather than
+    // waiting for them.
+    if (!headless) SetPrompter(&beforeTheFont);
+    std::optional<KestrelMain::StartReading> reading = KestrelMain::ReadBeforeTheWindow();
+    readyFont();
+    if (!headless) {
+      SetPrompter(&prompter);
+      SetDialogs(&dialogs);
+    }
     TFormKestrel form;
     dialogs.setOwner(&form);
     WireSubsystems(form);
     form.logic().ReadAhead(std::move(readAhead));
+    if (reading) form.logic().ReadBefore(std::move(*reading));
     if (!form.FormCreate(args, !headless)) {
       if (headless) {
         std::fprintf(stderr, "%s\n", kNoDisplayNotice);

@@ -166,7 +166,8 @@ void KestrelMain::UpdateFlagStatus() {
 void KestrelMain::SetPorts(std::vector<std::string> found) { ports().ports = std::move(found); }
 
 bool KestrelMain::OfferFirstStart() {
-  if (!NeedsFirstStart()) return false;
+  // Read before the window only when no first start was due.
+  if (readBefore_ || !NeedsFirstStart()) return false;
   FirstStartRequest offer = FirstStartOffer();
   for (;;) {
     std::optional<FirstStartAnswer> answer = TheDialogs().firstStart(offer);
@@ -177,10 +178,17 @@ bool KestrelMain::OfferFirstStart() {
   }
 }
 
-void KestrelMain::ReadLocations() { locations() = ReadPalmLocations(); }
+void KestrelMain::ReadLocations() {
+  locations() = readBefore_ ? std::move(readBefore_->locations) : ReadPalmLocations();
+}
 
 void KestrelMain::PrepareTree() {
-  EnumerateUsers(users());
+  if (readBefore_) {
+    for (auto& user : readBefore_->users) users().push_back(std::move(user));
+    readBefore_.reset();
+  } else {
+    EnumerateUsers(users());
+  }
   // A folder of thousands of files takes a while to read even when only
   // its subfolders are wanted: the last user's backup and Palm folders,
   // shown at once, are read on another core while the window is being
@@ -225,6 +233,16 @@ std::unique_ptr<FolderScanner> KestrelMain::ReadLastUsersFoldersAhead() {
 }
 
 void KestrelMain::ReadAhead(std::unique_ptr<FolderScanner> scanner) { readAhead_ = std::move(scanner); }
+
+std::optional<KestrelMain::StartReading> KestrelMain::ReadBeforeTheWindow() {
+  if (NeedsFirstStart()) return std::nullopt;
+  StartReading reading;
+  reading.locations = ReadPalmLocations();
+  EnumerateUsers(reading.users);
+  return reading;
+}
+
+void KestrelMain::ReadBefore(StartReading reading) { readBefore_ = std::move(reading); }
 
 FolderScan KestrelMain::ScanOf(const std::string& folder, bool withArchives) {
   if (readAhead_) {

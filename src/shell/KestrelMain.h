@@ -172,6 +172,16 @@ class KestrelMain : public ListContext {
   static std::unique_ptr<FolderScanner> ReadLastUsersFoldersAhead();
   // Its scans, for the build to take where the guess was right.
   void ReadAhead(std::unique_ptr<FolderScanner> scanner);
+  // What ReadLocations and PrepareTree read, read in their order before the
+  // window exists (while the main thread would wait for the fonts);
+  // nullopt when a first start is due, since its setup changes both.
+  struct StartReading {
+    PalmLocations locations;
+    std::vector<std::unique_ptr<UserInfo>> users;
+  };
+  static std::optional<StartReading> ReadBeforeTheWindow();
+  // FormCreate's steps take these instead of reading again.
+  void ReadBefore(StartReading reading);
   // "AppLists" with its two children, then one subtree per registered user;
   // the last user's install node ends up selected.
   void BuildTree();
@@ -324,6 +334,7 @@ class KestrelMain : public ListContext {
   // PrepareTree's scans of the users' folders, until BuildTree has used them.
   std::unique_ptr<FolderScanner> scanner_;
   std::unique_ptr<FolderScanner> readAhead_;  // ReadAhead's, until the tree is built
+  std::optional<StartReading> readBefore_;    // ReadBefore's, until its steps take it
   // While the tree is built at start: the folders of users other than the
   // last are read when their nodes open.
   bool buildingAtStart_ = false;

@@ -26,6 +26,16 @@ class KestrelMainTest : public MainFixture {
 
 };
 
+// Each node as its parent, kind, caption and folder.
+std::vector<std::string> TreeLines(const UserTree& t) {
+  std::vector<std::string> out;
+  for (int n = 0; n < t.count(); ++n) {
+    out.push_back(std::to_string(t.parent(n)) + " " + std::to_string(t.record(n).kind) + " " +
+                  t.caption(n) + " " + t.FolderOf(n));
+  }
+  return out;
+}
+
 TEST(ListText, OrdersByCharacterCodeWithoutCaseAndDoubleByteCharactersWhole) {
   EXPECT_EQ(CompareText("readme.TXT", "README.txt"), 0);
   EXPECT_LT(CompareText("a.prc", "B.prc"), 0);
@@ -336,26 +346,44 @@ TEST_F(KestrelMainTest, FoldersReadAheadMakeTheTreeTheyMakeWhenReadInTurn) {
   WriteFile(BackupOf("Hana") + "Old/b.pdb", "b");
   fs::create_directories(palm + "/Hana/Backup");
   SetLastUser("Hana");
-  auto nodes = [](const UserTree& t) {
-    std::vector<std::string> out;
-    for (int n = 0; n < t.count(); ++n) {
-      out.push_back(std::to_string(t.parent(n)) + " " + std::to_string(t.record(n).kind) + " " +
-                    t.caption(n) + " " + t.FolderOf(n));
-    }
-    return out;
-  };
   main.ReadLocations();
   main.BuildTree();
   KestrelMain ahead;
   ahead.ReadLocations();
   ahead.PrepareTree();
   ahead.BuildTree();
-  EXPECT_EQ(nodes(ahead.tree()), nodes(main.tree()));
+  EXPECT_EQ(TreeLines(ahead.tree()), TreeLines(main.tree()));
   EXPECT_EQ(ahead.tree().caption(ahead.selected()), "インストール");
   int taro = Node(-1, "Taro Yamada");
   std::vector<std::string> captions;
   for (int n : main.tree().children(Node(taro, "バックアップ"))) captions.push_back(main.tree().caption(n));
   EXPECT_EQ(captions, (std::vector<std::string>{"back", "real", "docs.LZH"}));
+}
+
+// Read before the window, the locations and the users make the tree read
+// in turn makes, and no setup is offered; with a first start due nothing
+// is read before the window.
+TEST_F(KestrelMainTest, TheReadingBeforeTheWindowMakesTheTreeReadInTurn) {
+  AddUser("Taro Yamada", "TaroY", 7);
+  AddUser("Hanako", "Hana", 8);
+  SetLastUser("Hana");
+  Start();
+  std::optional<KestrelMain::StartReading> reading = KestrelMain::ReadBeforeTheWindow();
+  ASSERT_TRUE(reading);
+  KestrelMain before;
+  before.ReadBefore(std::move(*reading));
+  EXPECT_FALSE(before.OfferFirstStart());
+  before.ReadLocations();
+  before.PrepareTree();
+  before.BuildTree();
+  EXPECT_EQ(before.users().size(), 2u);
+  EXPECT_EQ(before.locations().desktopFolder, main.locations().desktopFolder);
+  EXPECT_EQ(TreeLines(before.tree()), TreeLines(main.tree()));
+  EXPECT_EQ(before.tree().caption(before.selected()), "インストール");
+
+  TheRegistry().deleteKeyTree(Hive::CurrentUser, kPalmCoreKey);
+  TheRegistry().deleteKeyTree(Hive::CurrentUser, kHotSyncKey);
+  EXPECT_FALSE(KestrelMain::ReadBeforeTheWindow());
 }
 
 // Folders read from the start, guessed from the stored settings, make the
