@@ -38,14 +38,25 @@ void UseJapaneseInterfaceFont(QApplication& app) {
 FontConfigurationReader::FontConfigurationReader() {
   try {
     // Made current for the whole program; the later questions find it read.
-    thread_ = std::thread([] { FcInit(); });
+    thread_ = std::thread([this] {
+      FcInit();
+      std::lock_guard lock(mutex_);
+      done_ = true;
+      read_.notify_all();
+    });
   } catch (const std::system_error&) {
     // No thread: the first font question reads it as before.
+    done_ = true;
   }
 }
 
-void FontConfigurationReader::Wait() {
+FontConfigurationReader::~FontConfigurationReader() {
   if (thread_.joinable()) thread_.join();
+}
+
+void FontConfigurationReader::Wait() {
+  std::unique_lock lock(mutex_);
+  read_.wait(lock, [this] { return done_; });
 }
 
 }  // namespace kestrel
