@@ -1,6 +1,7 @@
 #include "main/KestrelPlus.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
@@ -18,6 +19,7 @@
 #include "common/qt/QtTranslate.h"
 #include "dialogs/qt/DialogsCommands.h"
 #include "handlers/QueueThroughHandler.h"
+#include "platform/DialUp.h"
 #include "platform/Home.h"
 #include "platform/Registry.h"
 #include "platform/Termination.h"
@@ -75,6 +77,22 @@ std::string LanguageSetting() {
   } catch (const std::exception&) {
     return "";
   }
+}
+
+// Whether the process may end without the framework's and the libraries'
+// teardown once the window has closed: by then everything of ours is saved
+// and ended, and the teardown only frees what the system frees at once (the
+// font database, caches, plugins; about a twentieth of a start and close).
+// Not when the clipboard is ours: the teardown hands it to the clipboard
+// manager, so that what was copied outlives the program. Not in sanitizer
+// builds, whose leak check runs at the end of the program.
+bool TeardownChangesNothing() {
+#if defined(__SANITIZE_ADDRESS__)
+  return false;
+#else
+  QClipboard* clipboard = QGuiApplication::clipboard();
+  return !clipboard->ownsClipboard() && !clipboard->ownsSelection();
+#endif
 }
 
 // Until the interface font is in place, a box first puts it there: the
@@ -185,9 +203,19 @@ int RunKestrelPlus(int argc, char** argv) {
   SetDialogs(nullptr);
   SetPrompter(nullptr);
   // Ended by a signal: the shells' 128 + its number, after the close.
-  if (int sig = TerminationSignal()) return 128 + sig;
-  // Non-zero when a file given (or forwarded) was not queued.
-  return failed || QueueThroughHandlerCounts().failed > 0 ? 1 : 0;
+  // Else non-zero when a file given (or forwarded) was not queued.
+  int code = TerminationSignal() ? 128 + TerminationSignal()
+                                 : (failed || QueueThroughHandlerCounts().failed > 0 ? 1 : 0);
+  if (TeardownChangesNothing()) {
+    // As the end of the program would: the dial-up's child ended, the
+    // store closed (its log emptied), then the instance let go.
+    SetDialUp(nullptr);
+    SetRegistry(nullptr);
+    mutex.reset();
+    std::fflush(nullptr);
+    std::_Exit(code);
+  }
+  return code;
 }
 
 }  // namespace kestrel
