@@ -211,6 +211,7 @@ TFormKestrel::TFormKestrel(QWidget* parent) : QMainWindow(parent) {
   tree_->setObjectName("TViewUsers");
   tree_->setHeaderHidden(true);
   tree_->setIndentation(23);
+  tree_->setUniformRowHeights(true);
   tree_->setEditTriggers(QAbstractItemView::NoEditTriggers);
   connect(tree_, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* current) {
     if (syncing_ || !current) return;
