@@ -204,8 +204,8 @@ int RunKestrelPlus(int argc, char** argv) {
   SetPrompter(nullptr);
   // Ended by a signal: the shells' 128 + its number, after the close.
   // Else non-zero when a file given (or forwarded) was not queued.
-  int code = TerminationSignal() ? 128 + TerminationSignal()
-                                 : (failed || QueueThroughHandlerCounts().failed > 0 ? 1 : 0);
+  int sig = TerminationSignal();
+  int code = sig ? 128 + sig : (failed || QueueThroughHandlerCounts().failed > 0 ? 1 : 0);
   if (TeardownChangesNothing()) {
     // As the end of the program would: the dial-up's child ended, the
     // store closed (its log emptied), then the instance let go.
