@@ -116,6 +116,17 @@ class Service : public ServerProcess {
       std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
   }
+
+  // The port it wrote into `file`: its "on" line comes before the file is
+  // written, so the file is waited for.
+  std::string WrittenPort(const std::string& file) {
+    for (int waited = 0; waited <= 10000 && Running(); waited += 20) {
+      std::string port = ReadFile(file);
+      if (port.find('\n') != std::string::npos) return port.substr(0, port.find('\n'));
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return "";
+  }
 };
 
 PalmDatabase Application(const std::string& name) {
@@ -227,9 +238,9 @@ TEST_F(HotSyncCradleTest, AnEmulatorsSerialPortOverTcpSyncsEndToEnd) {
   const std::string portFile = home / "serial-net.port";
   Service service({"--serial-net", "127.0.0.1:0", "--port-file", portFile, "--once"},
                   "serial-over-TCP HotSync on");
-  std::string port = ReadFile(portFile);
+  std::string port = service.WrittenPort(portFile);
   ASSERT_FALSE(port.empty());
-  EXPECT_EQ(Handheld("--serial-net 127.0.0.1:" + port.substr(0, port.find('\n'))), 0)
+  EXPECT_EQ(Handheld("--serial-net 127.0.0.1:" + port), 0)
       << handheldErr << service.output();
   ASSERT_TRUE(service.Ended(10000));
   EXPECT_EQ(service.exitCode(), 0) << service.output();
@@ -283,8 +294,9 @@ TEST_F(HotSyncCradleTest, ABusyMissingOrNoisyPortLeavesTheOtherWaysServed) {
       noisy.noise("\x7f\x03 ATZ\r\n");
       std::this_thread::sleep_for(std::chrono::milliseconds(300));
     }
-    std::string port = ReadFile(portFile);
-    EXPECT_EQ(Handheld("--serial-net 127.0.0.1:" + port.substr(0, port.find('\n'))), 0)
+    std::string port = service.WrittenPort(portFile);
+    ASSERT_FALSE(port.empty()) << c.device << service.output();
+    EXPECT_EQ(Handheld("--serial-net 127.0.0.1:" + port), 0)
         << c.device << handheldErr << service.output();
     ASSERT_TRUE(service.Ended(10000)) << c.device;
     EXPECT_EQ(service.exitCode(), 0) << service.output();
