@@ -60,8 +60,10 @@ TEST_F(KestrelPlusTest, AnArchiveKeepsTheWindowUntilItIsClosed) {
   WriteFile(home / "Tools.zip", "zip");
   Program program({home / "Tools.zip"});
   ASSERT_TRUE(WindowUp());
+  // The window is on the bus before the file is queued, so the copy is
+  // waited for.
+  EXPECT_TRUE(WaitFor([&] { return ReadFile(BackupOf("TaroY") + "Tools.zip") == "zip"; }, 10000));
   EXPECT_FALSE(program.Ended(500));
-  EXPECT_EQ(ReadFile(BackupOf("TaroY") + "Tools.zip"), "zip");
   CloseWindow();
   ASSERT_TRUE(program.Ended(10000));
   EXPECT_EQ(program.exitCode(), 0);
