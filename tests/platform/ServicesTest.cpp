@@ -15,12 +15,16 @@ using namespace kestrel::test;
 
 namespace {
 
+// What the started program wrote, once it ends in a line end: an appending
+// shell makes the file before it writes to it.
 std::string WaitForFile(const std::string& path) {
-  for (int i = 0; i < 100 && !FileExists(path); ++i) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  auto end = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+  std::string text = ReadFile(path);
+  while ((text.empty() || text.back() != '\n') && std::chrono::steady_clock::now() < end) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    text = ReadFile(path);
   }
-  std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  return ReadFile(path);
+  return text;
 }
 
 void WriteScript(const std::string& path, const std::string& body) {
