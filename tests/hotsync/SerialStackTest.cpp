@@ -92,8 +92,10 @@ TEST(SerialStack, TheReaderSkipsNoiseLoopBackAndDamagedFramesAndTakesFramesInPie
 TEST(SerialStack, TheDesktopAnswersTheRecordedWakeupAndSendsTheRecordedRequest) {
   auto [desk, hand] = MakeMemoryPipe();
   std::uint32_t switched = 0;
+  // The usual acknowledgement wait: the handheld below answers after pauses,
+  // and a busy machine must not stretch one into a sending again.
   SerialDesktop desktop(*desk, Millis(2000), 115200,
-                        [&](std::uint32_t baud) { switched = baud; return HsStatus{}; }, Quick());
+                        [&](std::uint32_t baud) { switched = baud; return HsStatus{}; }, PadpSettings{});
   ASSERT_TRUE(hand->writeAll(kLoopBack + kWakeup + kWakeup));  // a WAKEUP sent twice
   std::thread handheld([&] {
     std::this_thread::sleep_for(Millis(50));
