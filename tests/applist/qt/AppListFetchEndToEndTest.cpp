@@ -146,14 +146,16 @@ TEST_F(AppListFetchEndToEndTest, TheProxyPathGoesThroughTinyproxy) {
   EXPECT_NE(proxy.log().find("GET http://127.0.0.1:" + std::to_string(server.port())), std::string::npos)
       << proxy.log();
 
-  // An empty port: refused before any request reaches the proxy.
-  std::string before = proxy.log();
+  // An empty port: refused before any request reaches the proxy. Only new
+  // connections count: tinyproxy notes the end of the last one after its
+  // bytes reached us, so that line may still come.
+  const std::size_t before = proxy.log().size();
   form->logic().UserAt(0)->setProxyPort("");
   prompter.expect(BoxKind::Error, Button::Ok);
   Fetch()->trigger();
   EXPECT_EQ(prompter.lastText().rfind("AppListの取得ができませんでした(2)\n接続の設定を確認してください", 0), 0u)
       << prompter.lastText();
-  EXPECT_EQ(proxy.log(), before);
+  EXPECT_EQ(proxy.log().find("Connect (", before), std::string::npos) << proxy.log();
   EXPECT_TRUE(Fetch()->isEnabled());
 }
 
