@@ -2,6 +2,7 @@
 // its command lines.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 
 #include "platform/Codepage.h"
@@ -153,7 +154,7 @@ KestlinkText ByteByByte(const std::string& bytes) {
 
 TEST(KestlinkTextTest, OutputInBlocksShowsWhatBytesAndLinesShow) {
   std::string longLine(TDosCommand::kMaxLine - 3, 'x');
-  const std::string outputs[] = {
+  std::vector<std::string> outputs = {
       "Waiting for connection on COM1\nPort: COM1\r\nConnected\r\nBacking up 'a'... OK\n"
       "dots...\r..\rNo change,\r\n\n\nConnected again\nlast",
       "never connected\r\n a\rb \n\nConnected",
@@ -161,10 +162,20 @@ TEST(KestlinkTextTest, OutputInBlocksShowsWhatBytesAndLinesShow) {
       "line\n" + longLine + "\r\r\r\rConnected\n" + "tail",
       "Connected\nab\ncd\n\nef\nConnected again\ngh\r\nij\n\rkl\n" + longLine + "abc\nx\n" + longLine +
           "abcd\ny\n",
+      "Connected\nab\n" + longLine + "ab\n" + longLine + "abc\nx\n" + longLine + "abcd\ny\n",
   };
+  // Runs of listing lines with now and then what ends a run: a CR, an empty
+  // line, a line beginning "C" or "Connected", at every place in a block.
+  const char* const pieces[] = {"Database 'MemoDB' listed\n", "ok\n", "x", "\n", "\r", "\r\n", "C", "Connected", "Cab\n"};
+  std::srand(7);
+  for (int n = 0; n < 40; ++n) {
+    std::string bytes = "Connected\n";
+    while (bytes.size() < 600) bytes += pieces[std::rand() % 20 < 14 ? std::rand() % 2 : 2 + std::rand() % 7];
+    outputs.push_back(bytes);
+  }
   for (const std::string& bytes : outputs) {
     std::vector<std::string> want = ByteByByte(bytes).lines();
-    for (std::size_t block : {std::size_t{1}, std::size_t{7}, std::size_t{65536}, bytes.size()}) {
+    for (std::size_t block : {std::size_t{1}, std::size_t{7}, std::size_t{40}, std::size_t{65536}, bytes.size()}) {
       SCOPED_TRACE(block);
       KestlinkText t;
       t.Announce("一覧の取得を行います・・・");
