@@ -7,10 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <chrono>
-#include <functional>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "common/Translate.h"
@@ -20,15 +17,6 @@
 extern char** environ;
 
 namespace kestrel::test {
-
-inline bool WaitFor(const std::function<bool()>& done, int ms) {
-  for (auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-       std::chrono::steady_clock::now() < end;) {
-    if (done()) return true;
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  }
-  return done();
-}
 
 // A built program (kestrel-plus unless named) started in the background;
 // killed if a test leaves it running.

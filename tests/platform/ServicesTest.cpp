@@ -2,9 +2,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <cstdlib>
-#include <thread>
 
 #include "platform/SerialPorts.h"
 #include "platform/Shell.h"
@@ -18,12 +16,11 @@ namespace {
 // What the started program wrote, once it ends in a line end: an appending
 // shell makes the file before it writes to it.
 std::string WaitForFile(const std::string& path) {
-  auto end = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-  std::string text = ReadFile(path);
-  while ((text.empty() || text.back() != '\n') && std::chrono::steady_clock::now() < end) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  std::string text;
+  WaitFor([&] {
     text = ReadFile(path);
-  }
+    return !text.empty() && text.back() == '\n';
+  }, 30000);
   return text;
 }
 

@@ -9,12 +9,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <cstdlib>
 #include <filesystem>
-#include <functional>
 #include <stdexcept>
-#include <thread>
 
 #include "support/TempHome.h"
 
@@ -27,15 +24,6 @@ namespace {
 // Generous: the machine running the tests may be busy.
 constexpr int kStartMs = 30000;
 constexpr int kStopMs = 5000;
-
-bool Poll(const std::function<bool()>& done, int ms) {
-  for (auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-       std::chrono::steady_clock::now() < end;) {
-    if (done()) return true;
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  }
-  return done();
-}
 
 bool Accepts(int port) {
   int fd = socket(AF_INET, SOCK_STREAM, 0);
@@ -110,13 +98,13 @@ bool ServerProcess::Running() {
 }
 
 bool ServerProcess::Ended(int ms) {
-  return Poll([this] { return !Running(); }, ms);
+  return WaitFor([this] { return !Running(); }, ms);
 }
 
 void ServerProcess::Stop() {
   if (pid_ <= 0) return;
   kill(pid_, SIGTERM);
-  if (!Poll([this] { return !Running(); }, kStopMs)) {
+  if (!WaitFor([this] { return !Running(); }, kStopMs)) {
     kill(pid_, SIGKILL);
     waitpid(pid_, nullptr, 0);
   }
@@ -136,7 +124,7 @@ AppListServerProcess::AppListServerProcess(const std::string& mode, const std::s
   if (!file.empty()) args.insert(args.end(), {"--file", file});
   if (delayMs >= 0) args.insert(args.end(), {"--delay-ms", std::to_string(delayMs)});
   Start(args);
-  bool up = Poll([&] { return FileExists(portFile) || !Running(); }, kStartMs);
+  bool up = WaitFor([&] { return FileExists(portFile) || !Running(); }, kStartMs);
   if (!up || !FileExists(portFile)) Fail("applist-server did not start");
   port_ = std::atoi(ReadFile(portFile).c_str());
   if (port_ <= 0) Fail("applist-server wrote no port");
@@ -153,7 +141,7 @@ HotSyncServiceProcess::HotSyncServiceProcess(bool once, const std::string& env) 
   if (once) args.push_back("--once");
   if (!env.empty()) args.insert(args.begin(), {"/usr/bin/env", env});
   Start(args);
-  bool up = Poll([&] { return !ReadFile(portFile).empty() || !Running(); }, kStartMs);
+  bool up = WaitFor([&] { return !ReadFile(portFile).empty() || !Running(); }, kStartMs);
   if (!up || ReadFile(portFile).empty()) Fail("kestrel-hotsync did not start");
   port_ = std::atoi(ReadFile(portFile).c_str());
   if (port_ <= 0) Fail("kestrel-hotsync wrote no port");
@@ -180,7 +168,7 @@ TinyproxyProcess::TinyproxyProcess() {
                         "LogFile \"" + folder() + "/tinyproxy.log\"\n"
                         "PidFile \"" + folder() + "/tinyproxy.pid\"\n");
     Start({"/usr/bin/tinyproxy", "-d", "-c", conf});
-    if (Poll([this] { return Accepts(port_) || !Running(); }, kStartMs) && Running()) return;
+    if (WaitFor([this] { return Accepts(port_) || !Running(); }, kStartMs) && Running()) return;
     Stop();
   }
   Fail("tinyproxy did not start");

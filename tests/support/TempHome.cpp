@@ -4,11 +4,13 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
+#include <thread>
 
 #include "platform/Registry.h"
 
@@ -59,6 +61,15 @@ std::string ShellQuote(const std::string& word) {
     else out += c;
   }
   return out + "'";
+}
+
+bool WaitFor(const std::function<bool()>& done, int ms) {
+  for (auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+       std::chrono::steady_clock::now() < end;) {
+    if (done()) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  return done();
 }
 
 bool ProcessGone(int pid, int ms) {

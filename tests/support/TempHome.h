@@ -2,6 +2,7 @@
 // fresh folder, removed afterwards, and the registry store is reopened there.
 #pragma once
 
+#include <functional>
 #include <string>
 
 namespace kestrel::test {
@@ -31,6 +32,9 @@ bool FileExists(const std::string& path);
 // standard output and error.
 int RunCommand(const std::string& command, std::string* out = nullptr, std::string* err = nullptr,
                const std::string& input = "");
+// Whether `done` holds within `ms`, asked every 20 ms; a busy machine may
+// take long, so the limits are generous.
+bool WaitFor(const std::function<bool()>& done, int ms);
 // Whether the process is gone (or only a zombie waiting for a reaper that
 // is not its parent) within `ms`.
 bool ProcessGone(int pid, int ms = 10000);

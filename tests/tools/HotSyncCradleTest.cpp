@@ -111,21 +111,22 @@ class Service : public ServerProcess {
       args.insert(args.begin(), prefix.begin(), prefix.end());
     }
     Start(args);
-    for (int waited = 0; output().find(ready) == std::string::npos; waited += 20) {
-      if (waited > 10000 || !Running()) Fail("kestrel-hotsync did not say " + ready);
-      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    auto said = [&] { return output().find(ready) != std::string::npos; };
+    if (!WaitFor([&] { return said() || !Running(); }, 10000) || !said()) {
+      Fail("kestrel-hotsync did not say " + ready);
     }
   }
 
   // The port it wrote into `file`: its "on" line comes before the file is
   // written, so the file is waited for.
   std::string WrittenPort(const std::string& file) {
-    for (int waited = 0; waited <= 10000 && Running(); waited += 20) {
-      std::string port = ReadFile(file);
-      if (port.find('\n') != std::string::npos) return port.substr(0, port.find('\n'));
-      std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    return "";
+    std::string port;
+    WaitFor([&] {
+      port = ReadFile(file);
+      return port.find('\n') != std::string::npos || !Running();
+    }, 10000);
+    std::size_t lf = port.find('\n');
+    return lf == std::string::npos ? "" : port.substr(0, lf);
   }
 };
 

@@ -9,9 +9,7 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <chrono>
 #include <filesystem>
-#include <functional>
 #include <thread>
 
 #include "HotSyncLog.h"
@@ -92,14 +90,6 @@ std::vector<std::string> Names(const std::string& folder) {
     names.push_back(e.path().filename().string());
   std::sort(names.begin(), names.end());
   return names;
-}
-
-bool WaitFor(const std::function<bool()>& done, int ms) {
-  for (int waited = 0; waited < ms; waited += 20) {
-    if (done()) return true;
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  }
-  return done();
 }
 
 // A raw connection to the service: sends `bytes`, then true when the
