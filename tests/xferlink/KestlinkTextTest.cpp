@@ -164,8 +164,9 @@ TEST(KestlinkTextTest, OutputInBlocksShowsWhatBytesAndLinesShow) {
           "abcd\ny\n",
       "Connected\nab\n" + longLine + "ab\n" + longLine + "abc\nx\n" + longLine + "abcd\ny\n",
   };
-  // Runs of listing lines with now and then what ends a run: a CR, an empty
-  // line, a line beginning "C" or "Connected", at every place in a block.
+  // Runs of listing lines with now and then what ends a run of finished
+  // lines: a CR, an empty line, a line beginning "C" or "Connected"; the
+  // block sizes put them at many places in a block.
   const char* const pieces[] = {"Database 'MemoDB' listed\n", "ok\n", "x", "\n", "\r", "\r\n", "C", "Connected", "Cab\n"};
   std::srand(7);
   for (int n = 0; n < 40; ++n) {
