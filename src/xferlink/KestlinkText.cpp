@@ -88,10 +88,29 @@ void KestlinkText::Added(std::size_t bytes) {
   bytes_ = total;
 }
 
+// Passes on `line` with an LF added.
+void KestlinkText::Finished(std::string& line) {
+  if (log_) {
+    char* at = log_->Room(line.size() + 2, 0);
+    if (!line.empty()) std::memcpy(at, line.data(), line.size());
+    at[line.size()] = '\r';
+    at[line.size() + 1] = '\n';
+    log_->Grew(at + line.size() + 2);
+  }
+  finished_(line += '\n');
+}
+
+void KestlinkText::PassKeptLines() {
+  if (!finished_) return;
+  for (std::string& l : lines_) Finished(l);
+  lines_.clear();
+  bytes_ = 0;
+}
+
 void KestlinkText::AddLine(const std::string& cp932) {
   if (finished_ && !lines_.empty()) {
     std::string& last = lines_.back();
-    finished_(last += '\n');
+    Finished(last);
     bytes_ -= std::min(bytes_, last.size());
     last.assign(cp932);  // its room serves the next line
   } else {
@@ -164,8 +183,18 @@ const char* KestlinkText::PassFinishedLines(const char* p, const char* end, cons
   breakPending_ = lastWasCr_ = false;
   if (!lines_.back().empty()) return p;
   const char* run = p;
+  // With a log, each line is copied there while its LF is looked for, and
+  // counted only once it passes. Every line passed holds a byte besides its
+  // LF, so its CR adds at most half.
+  char* out = log_ ? log_->Room(static_cast<std::size_t>(end - p) / 2 * 3 + 2) : nullptr;
   while (p < end) {
-    const char* lf = FindByte(p, end, '\n');
+    const char* lf = p;
+    char* copied = out;
+    if (out) {
+      CopyUntilByte(lf, end, copied, '\n');
+    } else {
+      lf = FindByte(p, end, '\n');
+    }
     if (end - lf < 2 || lf[1] == '\n' || lf[1] == '\r') break;
     // A longer one is cut as the runner and the pane cut it.
     if (static_cast<std::size_t>(lf - p) >= std::min(kMaxLineBytes, TDosCommand::kMaxLine)) break;
@@ -176,8 +205,14 @@ const char* KestlinkText::PassFinishedLines(const char* p, const char* end, cons
     // A CR ends pane lines of its own; a line beginning "Connected" adds one.
     if (nextCr < lf) break;
     if (lf - p >= 9 && std::memcmp(p, "Connected", 9) == 0) break;
+    if (out) {
+      out = copied;
+      *out++ = '\r';
+      *out++ = '\n';
+    }
     p = lf + 1;
   }
+  if (out) log_->Grew(out);
   if (p > run) finished_(std::string_view(run, static_cast<std::size_t>(p - run)));
   return p;
 }

@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "common/GatheredBytes.h"
+
 namespace kestrel {
 
 enum class XferCommand { Backup, Update, Sync, Restore, List };
@@ -57,9 +59,16 @@ class KestlinkText {
   // Where finished lines go instead of being kept (a line is finished once
   // a later one began), one or more at a time, each followed by LF: the pane
   // then holds only its last line, however long the output. Lines finished
-  // before it was set stay in lines().
+  // before it was set stay in lines(). With `log`, the same lines are also
+  // gathered there, each followed by CR LF as the log file keeps them, for
+  // the owner to write and take: made in the pass that finds the lines.
   using FinishedLines = std::function<void(std::string_view lines)>;
-  void setFinishedLines(FinishedLines sink) { finished_ = std::move(sink); }
+  void setFinishedLines(FinishedLines sink, GatheredBytes* log = nullptr) {
+    finished_ = std::move(sink);
+    log_ = log;
+  }
+  // At the end of a run: the lines still kept go on as finished ones.
+  void PassKeptLines();
 
   std::vector<std::string>& lines() { return lines_; }
   const std::vector<std::string>& lines() const { return lines_; }
@@ -82,9 +91,11 @@ class KestlinkText {
 
  private:
   void Added(std::size_t bytes);
+  void Finished(std::string& line);
   const char* PassFinishedLines(const char* p, const char* end, const char*& nextCr);
 
   FinishedLines finished_;
+  GatheredBytes* log_ = nullptr;
   std::vector<std::string> lines_;
   std::size_t bytes_ = 0;  // what this class added since it last counted
   bool waiting_ = false;

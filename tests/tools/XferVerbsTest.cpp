@@ -180,6 +180,9 @@ TEST_F(XferVerbsTest, OutputOfEveryShapeIsPrintedAndLoggedAsThePaneHoldsIt) {
   WriteFile(tools + "/pilot-xfer", "#!/bin/sh\nexec cat " + ShellQuote(home / "output") + "\n");
   std::filesystem::permissions(tools + "/pilot-xfer", std::filesystem::perms::owner_all);
 
+  // The log of an earlier run ends at no particular place.
+  WriteFile(home / "Kestlink.log", "an earlier run\r\n");
+
   ChildTextToCp932 child(true);
   KestlinkText pane;
   pane.Announce(XferAnnouncement(XferCommand::List));
@@ -191,7 +194,17 @@ TEST_F(XferVerbsTest, OutputOfEveryShapeIsPrintedAndLoggedAsThePaneHoldsIt) {
   unsetenv("LC_ALL");
   EXPECT_EQ(rc, 0);
   EXPECT_TRUE(out == pane.Joined("\n")) << out.size() << " bytes printed";
-  EXPECT_TRUE(ReadFile(home / "Kestlink.log") == pane.Joined("\r\n"));
+  EXPECT_TRUE(ReadFile(home / "Kestlink.log") == "an earlier run\r\n" + pane.Joined("\r\n"));
+}
+
+TEST_F(XferVerbsTest, ALogThatCannotBeWrittenIsSaidAndTheTextIsStillShown) {
+  std::filesystem::create_directories(home / "Kestlink.log");
+  int rc = -1;
+  std::string err;
+  std::string text = Xfer("list", &rc, &err);
+  EXPECT_EQ(rc, 0);
+  EXPECT_NE(text.find("AddressDB\nMemoDB\nList complete. 2 databases found.\n"), std::string::npos) << text;
+  EXPECT_NE(err.find("cannot append to Kestlink.log"), std::string::npos) << err;
 }
 
 TEST_F(XferVerbsTest, EndlessOutputWithoutLineEndsStaysBounded) {

@@ -184,24 +184,38 @@ TEST(KestlinkTextTest, OutputInBlocksShowsWhatBytesAndLinesShow) {
       t.EndOfOutput();
       EXPECT_TRUE(t.lines() == want) << bytes.substr(0, 40);
 
-      // Finished lines passed on as they come: the same lines, in order.
+      // Finished lines passed on as they come: the same lines, in order,
+      // and the same again with CR LF for the log, taken a part at a time
+      // as a writer that keeps back a tail takes them.
       KestlinkText passing;
       std::vector<std::string> passed;
-      passing.setFinishedLines([&](std::string_view text) {
-        ASSERT_EQ(text.back(), '\n');
-        for (std::size_t at = 0, lf; at < text.size(); at = lf + 1) {
-          lf = text.find('\n', at);
-          passed.emplace_back(text.substr(at, lf - at));
-        }
-      });
+      GatheredBytes log;
+      std::string logged;
+      passing.setFinishedLines(
+          [&](std::string_view text) {
+            ASSERT_EQ(text.back(), '\n');
+            for (std::size_t at = 0, lf; at < text.size(); at = lf + 1) {
+              lf = text.find('\n', at);
+              passed.emplace_back(text.substr(at, lf - at));
+            }
+          },
+          &log);
       passing.Announce("一覧の取得を行います・・・");
       for (std::size_t at = 0; at < bytes.size(); at += block) {
         passing.OnOutput(std::string_view(bytes).substr(at, block));
+        std::string_view part = log.View().substr(0, log.View().size() / 3 * 2);
+        logged += part;
+        log.Take(part.size());
       }
       passing.EndOfOutput();
       EXPECT_LE(passing.lines().size(), 1u);
-      passed.insert(passed.end(), passing.lines().begin(), passing.lines().end());
+      passing.PassKeptLines();
+      EXPECT_TRUE(passing.lines().empty());
       EXPECT_TRUE(passed == want) << bytes.substr(0, 40);
+      logged += log.View();
+      std::string wantLog;
+      for (const std::string& l : want) wantLog += l + "\r\n";
+      EXPECT_TRUE(logged == wantLog) << bytes.substr(0, 40);
     }
   }
 }

@@ -1,20 +1,21 @@
 // The pilot-xfer console without a window: one command for a registered
 // user, with that user's tool folder, port and rate.
-#include <algorithm>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
-#include <fstream>
-#include <memory>
 #include <string>
-#include <sys/stat.h>
+#include <string_view>
 
 #include "RegisteredUser.h"
 #include "Verbs.h"
-#include "common/ByteScan.h"
+#include "common/GatheredBytes.h"
 #include "platform/Codepage.h"
 #include "platform/Home.h"
 #include "platform/Termination.h"
+#include "platform/WholeFile.h"
 #include "xferlink/DosCommand.h"
 #include "xferlink/KestlinkText.h"
 
@@ -26,55 +27,49 @@ bool IsFolder(const std::string& p) {
   return stat(p.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-// Copies `in` to `o` with each LF as CR LF; answers the end of what it
-// wrote. `o` has room for twice `in`, which covers the copy's overrun.
-char* WithCrLf(std::string_view in, char* o) {
-  const char* p = in.data();
-  const char* end = p + in.size();
-  while (true) {
-    CopyUntilByte(p, end, o, '\n');
-    if (p == end) return o;
-    *o++ = '\r';
-    *o++ = '\n';
-    ++p;
-  }
-}
-
-// Finished pane lines to the terminal (LF) and the log (CR LF), the log's
-// gathered so that it gets one write per block read.
-class FinishedText {
+// The log, appended to as finished lines come. Large runs of output are
+// written up to a multiple of kAlign in the file and the rest with the next
+// write: ext4 keeps big writes in large page-cache folios and zeroes the
+// part of one that a write ends inside, which added about 15 % to writing
+// a 50 MB run. Small output goes out at once, as it comes.
+class LogFile {
  public:
-  // `lines`: one or more lines, each followed by LF.
-  void Add(std::string_view lines) {
-    Open();
-    WriteOutput(lines);
-    // Room for the worst case, every byte an LF; not filled in advance.
-    if (logUsed_ + 2 * lines.size() > logRoom_) {
-      std::size_t room = std::max(2 * logRoom_, logUsed_ + 2 * lines.size());
-      auto grown = std::make_unique_for_overwrite<char[]>(room);
-      if (logUsed_ > 0) std::memcpy(grown.get(), log_.get(), logUsed_);
-      log_ = std::move(grown);
-      logRoom_ = room;
-    }
-    logUsed_ = static_cast<std::size_t>(WithCrLf(lines, log_.get() + logUsed_) - log_.get());
-  }
+  static constexpr std::size_t kAlign = 256 * 1024;
 
-  void Write() {
-    if (logUsed_ == 0) return;
-    file_.write(log_.get(), static_cast<std::streamsize>(logUsed_));
-    logUsed_ = 0;
+  // Writes what `log` gathered and takes it; `all`: also the part of a
+  // large run that ends inside a block. Once a write failed nothing more is
+  // written (a log with a gap would mislead) and nothing is kept.
+  void Write(GatheredBytes& log, bool all) {
+    std::string_view bytes = log.View();
+    if (bytes.empty()) return;
+    std::size_t n = bytes.size();
+    if (!all && n >= kAlign) n = (end_ + n) / kAlign * kAlign - end_;
+    if (Open() && !WriteAll(fd_, bytes.substr(0, n))) failed_ = true;
+    end_ += n;
+    log.Take(n);
   }
-  bool logWritten() const { return !file_.fail(); }
+  bool written() const { return !failed_; }
+  ~LogFile() {
+    if (fd_ >= 0) close(fd_);
+  }
 
  private:
   // With the first lines: a run that never starts leaves no log.
-  void Open() {
-    if (!file_.is_open()) file_.open(ProgramFolder() + "Kestlink.log", std::ios::binary | std::ios::app);
+  bool Open() {
+    if (failed_ || fd_ >= 0) return !failed_;
+    fd_ = open((ProgramFolder() + "Kestlink.log").c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0666);
+    struct stat st {};
+    if (fd_ < 0 || fstat(fd_, &st) != 0) {
+      failed_ = true;
+      return false;
+    }
+    end_ = static_cast<std::size_t>(st.st_size);
+    return true;
   }
 
-  std::ofstream file_;
-  std::unique_ptr<char[]> log_;
-  std::size_t logUsed_ = 0, logRoom_ = 0;
+  int fd_ = -1;
+  bool failed_ = false;
+  std::size_t end_ = 0;  // where the file ends, for the blocks
 };
 
 VerbRegistration xfer(
@@ -123,12 +118,13 @@ VerbRegistration xfer(
       // Pane lines are final once a later one began: they go out as they
       // are finished, to standard output at once and to the log a block at a
       // time, so the text is held once and only in part.
-      FinishedText finished;
-      text.setFinishedLines([&](std::string_view lines) { finished.Add(lines); });
+      GatheredBytes log;
+      LogFile file;
+      text.setFinishedLines([](std::string_view lines) { WriteOutput(lines); }, &log);
       TDosCommand dc;
       dc.OnOutputBlock = [&](TDosCommand&, std::string_view bytes) {
         text.OnOutput(bytes);
-        finished.Write();
+        file.Write(log, false);
       };
       // Ctrl+C, a closed terminal or a kill end the tool as the console's
       // stop does: the tool's whole group first, then what was shown.
@@ -148,10 +144,9 @@ VerbRegistration xfer(
       }
       text.EndOfOutput();
       if (stopped) text.AddLine(Utf8ToCp932("pilot-xferの実行を中止しました"));
-      for (std::string& l : text.lines()) finished.Add(l += '\n');
-      text.lines().clear();
-      finished.Write();
-      if (!finished.logWritten()) std::fprintf(stderr, "kestrel-tool xfer: cannot append to Kestlink.log\n");
+      text.PassKeptLines();
+      file.Write(log, true);
+      if (!file.written()) std::fprintf(stderr, "kestrel-tool xfer: cannot append to Kestlink.log\n");
       if (stopped) return 128 + TerminationSignal();
       return static_cast<int>(dc.ExitCode() & 0xff);
     });
