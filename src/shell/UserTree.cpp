@@ -6,6 +6,7 @@
 #include "common/FolderList.h"
 #include "common/Paths.h"
 #include "platform/FileSystem.h"
+#include "platform/HelperThread.h"
 #include "shell/FileList.h"
 
 namespace kestrel {
@@ -83,7 +84,7 @@ FolderScanner::FolderScanner(std::vector<Job> jobs)
       states_(jobs_.size(), State::Waiting), taken_(jobs_.size(), false) {
   if (jobs_.empty()) return;
   try {
-    worker_ = std::thread([this] { Work(); });
+    worker_ = StartBeside([this] { Work(); });
   } catch (const std::system_error&) {
     // No second thread: each is scanned when asked for.
   }

@@ -1,12 +1,14 @@
 #include "platform/Process.h"
 
 #include <gtest/gtest.h>
+#include <sched.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 
+#include "platform/HelperThread.h"
 #include "support/TempHome.h"
 
 using namespace kestrel;
@@ -124,4 +126,32 @@ TEST(ChildProcessTest, FindsProgramsOnThePath) {
   EXPECT_EQ(FindOnPath(""), "");
   EXPECT_EQ(FindOnPath(home / "bin/tool"), home / "bin/tool");
   setenv("PATH", oldPath.c_str(), 1);
+}
+
+TEST(HelperThreadTest, RunsWhereverTheCallerMayRunOnOneCoreOrMore) {
+  cpu_set_t mine;
+  ASSERT_EQ(sched_getaffinity(0, sizeof mine, &mine), 0);
+  cpu_set_t one;
+  CPU_ZERO(&one);
+  for (int cpu = 0; cpu < CPU_SETSIZE; ++cpu) {
+    if (CPU_ISSET(cpu, &mine)) {
+      CPU_SET(cpu, &one);
+      break;
+    }
+  }
+  // Started on another core, it is not kept off the caller's; with only one
+  // core allowed it still runs, there.
+  for (const cpu_set_t& allowed : {mine, one}) {
+    ASSERT_EQ(sched_setaffinity(0, sizeof allowed, &allowed), 0);
+    cpu_set_t seen;
+    CPU_ZERO(&seen);
+    bool ran = false;
+    StartBeside([&] {
+      ran = true;
+      sched_getaffinity(0, sizeof seen, &seen);
+    }).join();
+    EXPECT_TRUE(ran);
+    EXPECT_TRUE(CPU_EQUAL(&seen, &allowed)) << CPU_COUNT(&seen) << " of " << CPU_COUNT(&allowed);
+  }
+  sched_setaffinity(0, sizeof mine, &mine);
 }

@@ -7,6 +7,8 @@
 
 #include <system_error>
 
+#include "platform/HelperThread.h"
+
 namespace kestrel {
 
 QStringList JapaneseInterfaceFamilies() {
@@ -38,7 +40,7 @@ void UseJapaneseInterfaceFont(QApplication& app) {
 FontConfigurationReader::FontConfigurationReader() {
   try {
     // Made current for the whole program; the later questions find it read.
-    thread_ = std::thread([this] {
+    thread_ = StartBeside([this] {
       FcInit();
       std::lock_guard lock(mutex_);
       done_ = true;
