@@ -91,11 +91,8 @@ void KestlinkText::Added(std::size_t bytes) {
 // Passes on `line` with an LF added.
 void KestlinkText::Finished(std::string& line) {
   if (log_) {
-    char* at = log_->Room(line.size() + 2, 0);
-    if (!line.empty()) std::memcpy(at, line.data(), line.size());
-    at[line.size()] = '\r';
-    at[line.size() + 1] = '\n';
-    log_->Grew(at + line.size() + 2);
+    log_->Append(line);
+    log_->Append("\r\n");
   }
   finished_(line += '\n');
 }
